@@ -1,0 +1,125 @@
+#include "AppCore.h"
+
+#include "DefaultsKeys.h"
+#include "DeviceInfoCenter.h"
+#include "NotificationCenter.h"
+#include "NotificationNames.h"
+#include "RuntimeState.h"
+#include "SerialQueue.h"
+
+#include <QDir>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+AppCore *g_current = nullptr;
+
+const QStringList kLibraryFolders = {u"file"_s, u"preview"_s, u"qt"_s, u"image"_s, u"thumb"_s};
+} // namespace
+
+AppCore::AppCore(AppConfig config, std::unique_ptr<Platform> platform, QObject *parent)
+    : QObject(parent), m_config(std::move(config)), m_platform(std::move(platform)),
+      m_hub(std::make_unique<NotificationCenter>())
+{
+    qRegisterMetaType<FileObjectPtr>();
+    m_previous = g_current;
+    g_current = this;
+    m_runtimeState = std::make_unique<RuntimeState>();
+    m_runtimeState->setStatus(AppStatusNotLoggedIn);
+}
+
+AppCore::~AppCore()
+{
+    // Background work first, so no task outlives what it writes to.
+    for (auto &[name, queue] : m_queues)
+        queue->waitUntilIdle();
+    while (!m_services.empty())
+        m_services.pop_back();
+    m_queues.clear();
+    m_runtimeState.reset();
+    m_hub.reset();
+    if (g_current == this)
+        g_current = m_previous;
+}
+
+AppCore *AppCore::current()
+{
+    return g_current;
+}
+
+QString AppCore::libraryPath(const QString &sub) const
+{
+    return sub.isEmpty() ? m_config.dataDir : QDir(m_config.dataDir).filePath(sub);
+}
+
+SerialQueue *AppCore::queue(const QString &name)
+{
+    std::lock_guard lock(m_serviceLock);
+    auto &slot = m_queues[name];
+    if (!slot)
+        slot = std::make_unique<SerialQueue>(name);
+    return slot.get();
+}
+
+void AppCore::initDirectory()
+{
+    for (const QString &folder : kLibraryFolders)
+        QDir().mkpath(libraryPath(folder));
+}
+
+void AppCore::start(const Hooks &hooks)
+{
+    for (const auto &create : hooks.createServices)
+        create();
+    m_runtimeState->setLastSsid(DeviceInfoCenter::getCurrentSSID());
+    DeviceInfoCenter::increaseStatisticsByKey(DeviceInfoCenter::StatAppStart);
+    const auto openStore = hooks.openStore;
+    queue(u"initQueue"_s)->dispatch([this, openStore] {
+        initDirectory();
+        if (openStore)
+            openStore();
+    });
+
+    Reachability *reach = m_platform->reachability.get();
+    connect(reach, &Reachability::reachabilityChanged, this, [this] {
+        m_hub->post(Notifications::NetworkReachabilityChanged);
+    });
+    m_hub->addObserver(this, Notifications::NetworkReachabilityChanged,
+                       [this](const QVariantMap &) { reachabilityChanged(); });
+    reach->startNotifier();
+
+    if (!isFirstLaunchGuideCompleted() && hooks.showGuide)
+        hooks.showGuide();
+    if (hooks.commitStatistics)
+        hooks.commitStatistics();
+}
+
+void AppCore::willEnterForeground()
+{
+    m_runtimeState->setLastSsid(DeviceInfoCenter::getCurrentSSID());
+    DeviceInfoCenter::increaseStatisticsByKey(DeviceInfoCenter::StatAppStart);
+}
+
+void AppCore::reachabilityChanged()
+{
+    m_runtimeState->setStatus(AppStatusNotLoggedIn);
+    m_runtimeState->setLastSsid(DeviceInfoCenter::getCurrentSSID());
+}
+
+void AppCore::remoteControlReceived(const QVariant &event)
+{
+    if (!event.isValid() || event.isNull())
+        return;
+    m_hub->post(Notifications::RemoteControlReceived, {{u"event"_s, event}});
+}
+
+bool AppCore::isFirstLaunchGuideCompleted() const
+{
+    return m_platform->userDefaults->boolForKey(DefaultsKeys::IsNotFirstV2);
+}
+
+void AppCore::completeFirstLaunchGuide()
+{
+    m_platform->userDefaults->setValue(DefaultsKeys::IsNotFirstV2, true);
+    m_platform->userDefaults->synchronize();
+}

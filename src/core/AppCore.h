@@ -1,0 +1,101 @@
+#pragma once
+
+#include "AppConfig.h"
+#include "Platform.h"
+
+#include <QDateTime>
+#include <QObject>
+#include <QString>
+#include <QVariant>
+
+#include <functional>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <typeindex>
+#include <vector>
+
+class NotificationCenter;
+class RuntimeState;
+class SerialQueue;
+
+/// The running application without its screens: owns the platform, the notification hub, the
+/// runtime state and every service, and runs the start-up sequence in its fixed order. The GUI and
+/// the command line each build one; a test builds one per test function.
+class AppCore : public QObject
+{
+    Q_OBJECT
+public:
+    /// What the layers above the core plug into the start-up sequence.
+    struct Hooks
+    {
+        /// Creates the long-lived services, in order, before the WiFi name is read.
+        std::vector<std::function<void()>> createServices;
+        /// Opens the local store; runs on the "initQueue" after the folders are made.
+        std::function<void()> openStore;
+        /// Shows the first-launch guide (only called while it has not been completed).
+        std::function<void()> showGuide;
+        /// The daily statistics report.
+        std::function<void()> commitStatistics;
+    };
+
+    AppCore(AppConfig config, std::unique_ptr<Platform> platform, QObject *parent = nullptr);
+    ~AppCore() override;
+
+    /// The running core; every sharedInstance() is reached through it.
+    [[nodiscard]] static AppCore *current();
+
+    [[nodiscard]] NotificationCenter *notificationCenter() const { return m_hub.get(); }
+    [[nodiscard]] RuntimeState *runtimeState() const { return m_runtimeState.get(); }
+    [[nodiscard]] Platform &platform() const { return *m_platform; }
+    [[nodiscard]] UserDefaults &userDefaults() const { return *m_platform->userDefaults; }
+    [[nodiscard]] const AppConfig &config() const { return m_config; }
+
+    /// The Library folder, or one of its sub-folders.
+    [[nodiscard]] QString libraryPath(const QString &sub = {}) const;
+    /// The named serial queue ("initQueue", "writeDataQueue", ...), created on first use.
+    [[nodiscard]] SerialQueue *queue(const QString &name);
+
+    /// The service of type T, created on first use; destroyed with the core, in reverse order.
+    template <class T> T *service()
+    {
+        std::lock_guard lock(m_serviceLock);
+        const std::type_index key(typeid(T));
+        if (auto it = m_serviceIndex.find(key); it != m_serviceIndex.end())
+            return static_cast<T *>(it->second);
+        auto owned = std::make_unique<T>();
+        T *raw = owned.get();
+        m_serviceIndex.emplace(key, raw);
+        m_services.push_back(std::move(owned));
+        return raw;
+    }
+
+    /// Runs the start-up sequence: services, WiFi name, launch counter, folders and store on the
+    /// "initQueue", platform observers, first-launch guide, statistics report.
+    void start(const Hooks &hooks);
+
+    /// Creates the folders of the Library (missing ones only; failures are ignored).
+    void initDirectory();
+
+    /// The application came back to the foreground.
+    void willEnterForeground();
+    /// The network link changed, whatever the new state.
+    void reachabilityChanged();
+    /// A media remote-control event; a missing event posts nothing.
+    void remoteControlReceived(const QVariant &event);
+
+    /// Whether the first-launch guide has been left with its start button.
+    [[nodiscard]] bool isFirstLaunchGuideCompleted() const;
+    void completeFirstLaunchGuide();
+
+private:
+    AppConfig m_config;
+    std::unique_ptr<Platform> m_platform;
+    std::unique_ptr<NotificationCenter> m_hub;
+    std::unique_ptr<RuntimeState> m_runtimeState;
+    std::recursive_mutex m_serviceLock;
+    std::vector<std::unique_ptr<QObject>> m_services;
+    std::map<std::type_index, QObject *> m_serviceIndex;
+    std::map<QString, std::unique_ptr<SerialQueue>> m_queues;
+    AppCore *m_previous = nullptr;
+};

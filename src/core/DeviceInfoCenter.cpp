@@ -1,0 +1,213 @@
+#include "DeviceInfoCenter.h"
+
+#include "AppCore.h"
+#include "Base64.h"
+#include "CHKeychain.h"
+#include "DefaultsKeys.h"
+#include "KeyedArchive.h"
+#include "StringExtension.h"
+#include "Utils.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QStorageInfo>
+#include <QSysInfo>
+#include <QUuid>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+const char *const kStatisticKeys[20] = {"kp", "xp", "yp", "yy", "sz", "sw", "jj", "fj", "jr", "jc",
+                                        "gj", "xm", "aj", "wp", "cs", "lw", "ty", "jk", "jp", "js"};
+
+UserDefaults &defaults()
+{
+    return *AppCore::current()->platform().userDefaults;
+}
+
+const AppConfig &config()
+{
+    return AppCore::current()->config();
+}
+
+std::optional<QVariantMap> storedStatistics()
+{
+    const auto object = KeyedArchive::unarchive(defaults().dataForKey(DefaultsKeys::StatisticsDictionary));
+    if (!object || object->typeId() != QMetaType::QVariantMap)
+        return std::nullopt;
+    return object->toMap();
+}
+} // namespace
+
+DeviceInfoCenter::DeviceInfoCenter(QObject *parent)
+    : QObject(parent), m_clock([] { return quint64(QDateTime::currentSecsSinceEpoch()); })
+{
+}
+
+DeviceInfoCenter *DeviceInfoCenter::sharedInstance()
+{
+    return AppCore::current()->service<DeviceInfoCenter>();
+}
+
+QString DeviceInfoCenter::getUUID()
+{
+    return QUuid::createUuid().toString(QUuid::WithoutBraces).toUpper().remove(u'-');
+}
+
+QString DeviceInfoCenter::getDeviceId()
+{
+    UserDefaults &d = defaults();
+    const QString stored = d.stringForKey(DefaultsKeys::Uuid);
+    if (!stored.isEmpty())
+        return stored;
+    if (const auto item = CHKeychain::load(DefaultsKeys::Uuid)) {
+        if (item->typeId() == QMetaType::QVariantMap) {
+            const QVariant id = item->toMap().value(DefaultsKeys::Uuid);
+            if (id.typeId() == QMetaType::QString && !id.toString().isEmpty()) {
+                d.setValue(DefaultsKeys::Uuid, id.toString());
+                d.synchronize();
+                return id.toString();
+            }
+        }
+    }
+    const QString id = getUUID();
+    CHKeychain::save(DefaultsKeys::Uuid, QVariantMap{{DefaultsKeys::Uuid, id}});
+    d.setValue(DefaultsKeys::Uuid, id);
+    d.synchronize();
+    return id;
+}
+
+QString DeviceInfoCenter::getUAWithToken(const QString &token)
+{
+    const QStringList fields = {
+        u"iPhone"_s,
+        getBuildVersion(),
+        getPlatformVersion(),
+        StringExtension::urlencode(config().deviceName),
+        getLocalWiFiIPAddress().value_or(QString()),
+        QString::number(config().udpPort),
+        getDeviceId(),
+        token,
+    };
+    QString ua;
+    for (const QString &f : fields)
+        ua += f + u';';
+    return ua;
+}
+
+QString DeviceInfoCenter::getLoginUA()
+{
+    return getUAWithToken(QString());
+}
+
+QString DeviceInfoCenter::getAuthUA()
+{
+    return getUAWithToken(defaults().stringForKey(DefaultsKeys::Token));
+}
+
+quint64 DeviceInfoCenter::nextStamp()
+{
+    quint64 t = m_clock();
+    if (t == m_lastStamp.load())
+        t += 1;
+    m_lastStamp.store(t);
+    return t;
+}
+
+QString DeviceInfoCenter::requestTokenField(const QString &token, quint64 seconds)
+{
+    const QString stamp = QString::number(seconds) + u"000"_s;
+    const auto mixed = Utils::XORStr1(token, StringExtension::md5(stamp));
+    if (!mixed || token.size() != 32)
+        return {};
+    return Base64::encodeBase64Data(mixed->left(32)) + stamp;
+}
+
+QString DeviceInfoCenter::getHttpRequestUA()
+{
+    const quint64 t = sharedInstance()->nextStamp();
+    const QString token = defaults().stringForKey(DefaultsKeys::Token);
+    if (token.isEmpty())
+        return {};
+    // A token the PC never hands out (not 32 characters) cannot be mixed: field 8 stays empty.
+    return getUAWithToken(requestTokenField(token, t));
+}
+
+QString DeviceInfoCenter::getAppVersion()
+{
+    return QStringLiteral(ZEPHYR_APP_VERSION);
+}
+
+QString DeviceInfoCenter::getBuildVersion()
+{
+    return QStringLiteral(ZEPHYR_BUILD_VERSION);
+}
+
+QString DeviceInfoCenter::getPlatformVersion()
+{
+    return u"%1.%2"_s.arg(QT_VERSION_MAJOR).arg(QT_VERSION_MINOR);
+}
+
+QString DeviceInfoCenter::getSystemVersion()
+{
+    return QSysInfo::productVersion();
+}
+
+quint64 DeviceInfoCenter::getFreeDiskSpace()
+{
+    const qint64 free = QStorageInfo(QDir::tempPath()).bytesAvailable();
+    return free > 0 ? quint64(free) : 0;
+}
+
+std::optional<QString> DeviceInfoCenter::getCurrentSSID()
+{
+    if (config().ssidOverride)
+        return *config().ssidOverride;
+    return AppCore::current()->platform().networkInfo->currentSsid();
+}
+
+std::optional<QString> DeviceInfoCenter::getLocalWiFiIPAddress()
+{
+    if (config().wifiAddressOverride)
+        return *config().wifiAddressOverride;
+    return AppCore::current()->platform().networkInfo->wifiAddress();
+}
+
+std::optional<QString> DeviceInfoCenter::getServerIpByLocalIp(const std::optional<QString> &localIp)
+{
+    if (!localIp)
+        return std::nullopt;
+    const QStringList parts = localIp->split(u'.');
+    if (parts.size() != 4)
+        return std::nullopt;
+    return u"%1.%2.%3.1"_s.arg(parts[0], parts[1], parts[2]);
+}
+
+std::optional<QString> DeviceInfoCenter::getServerWiFiIPAddress()
+{
+    if (config().pcAddressOverride)
+        return *config().pcAddressOverride;
+    const auto gateway = AppCore::current()->platform().networkInfo->defaultGateway();
+    if (gateway && !gateway->isEmpty() && *gateway != u"0.0.0.0")
+        return gateway;
+    return getServerIpByLocalIp(getLocalWiFiIPAddress());
+}
+
+void DeviceInfoCenter::increaseStatisticsByKey(int counter)
+{
+    QVariantMap counts = storedStatistics().value_or(QVariantMap());
+    const QString key = QString::number(counter);
+    counts.insert(key, counts.value(key).toLongLong() + 1);
+    defaults().setValue(DefaultsKeys::StatisticsDictionary, KeyedArchive::archive(counts));
+}
+
+QString DeviceInfoCenter::getStatisticsString()
+{
+    const QVariantMap counts = storedStatistics().value_or(QVariantMap());
+    QStringList items;
+    for (int i = 0; i < 20; ++i) {
+        items << QString::fromLatin1(kStatisticKeys[i]) + u'_' +
+                     QString::number(counts.value(QString::number(i + 1)).toLongLong());
+    }
+    return items.join(u'#');
+}

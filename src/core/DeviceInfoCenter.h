@@ -1,0 +1,81 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+
+#include <atomic>
+#include <functional>
+#include <optional>
+
+/// Who this phone is and where it stands: the device identifier, versions, the identity strings
+/// (UA) carried by every exchange with the PC, the network position and the usage counters.
+class DeviceInfoCenter : public QObject
+{
+    Q_OBJECT
+public:
+    /// Usage counters, numbered as in the daily report.
+    enum Statistic {
+        StatAppStart = 1,
+        StatBrowserDownload = 2,
+        StatBrowserOpenFile = 3,
+        StatQuickTransferFetch = 4,
+        StatUploadPhotos = 5,
+        StatUploadVideosOrScreenshot = 6,
+        StatOpenLink = 7,
+        StatOpenText = 8,
+        StatPlayVideo = 9,
+        StatShowImage = 10,
+        StatShutdown = 11,
+        StatRemoteControl = 12,
+        StatOpenDocument = 13,
+        StatPlayMusic = 14,
+        StatUnused = 15,
+        StatOpenBrowser = 16,
+        StatVolumeScreen = 17,
+        StatTouchpadScreen = 18,
+        StatPresentationScreen = 19,
+        StatScreenshotScreen = 20,
+    };
+
+    explicit DeviceInfoCenter(QObject *parent = nullptr);
+    [[nodiscard]] static DeviceInfoCenter *sharedInstance();
+
+    /// A fresh random identifier: 32 upper-case hexadecimal characters.
+    [[nodiscard]] static QString getUUID();
+    /// The stable device identifier, from the settings, else the keychain, else created.
+    [[nodiscard]] static QString getDeviceId();
+
+    /// The eight-field identity string with @p token as field 8.
+    [[nodiscard]] static QString getUAWithToken(const QString &token);
+    [[nodiscard]] static QString getLoginUA();
+    [[nodiscard]] static QString getAuthUA();
+    /// The per-request identity string; empty while no token is stored.
+    [[nodiscard]] static QString getHttpRequestUA();
+    /// Field 8 of a per-request identity string for @p token at @p seconds; empty when the token
+    /// cannot be mixed (it must be 32 characters).
+    [[nodiscard]] static QString requestTokenField(const QString &token, quint64 seconds);
+
+    [[nodiscard]] static QString getAppVersion();
+    [[nodiscard]] static QString getBuildVersion();
+    [[nodiscard]] static QString getPlatformVersion();
+    [[nodiscard]] static QString getSystemVersion();
+    [[nodiscard]] static quint64 getFreeDiskSpace();
+
+    [[nodiscard]] static std::optional<QString> getCurrentSSID();
+    [[nodiscard]] static std::optional<QString> getLocalWiFiIPAddress();
+    [[nodiscard]] static std::optional<QString> getServerIpByLocalIp(
+        const std::optional<QString> &localIp);
+    [[nodiscard]] static std::optional<QString> getServerWiFiIPAddress();
+
+    static void increaseStatisticsByKey(int counter);
+    [[nodiscard]] static QString getStatisticsString();
+
+    /// Replaces the clock of the per-request stamps (seconds since 1970), for tests.
+    void setClock(std::function<quint64()> clock) { m_clock = std::move(clock); }
+
+private:
+    quint64 nextStamp();
+
+    std::function<quint64()> m_clock;
+    std::atomic<quint64> m_lastStamp{0};
+};

@@ -1,0 +1,52 @@
+#include "FileObject.h"
+
+using namespace Qt::StringLiterals;
+
+namespace {
+qint64 readInteger(const QVariantMap &m, const QString &key)
+{
+    const QVariant v = m.value(key);
+    bool ok = false;
+    const qint64 n = v.toLongLong(&ok);
+    if (ok)
+        return n;
+    return qint64(v.toDouble());
+}
+} // namespace
+
+FileObject::FileObject(const QVariant &entry)
+{
+    if (entry.typeId() != QMetaType::QVariantMap)
+        return;
+    const QVariantMap m = entry.toMap();
+    name = m.value(u"name"_s).toString();
+    path = m.value(u"path"_s).toString();
+    // Types are 32-bit on the wire; sizes are read as 64-bit so files of 2 GiB and more keep their
+    // size, and a negative size (a PC that overflowed its own 32-bit field) reads as 0.
+    type = quint64(qint64(qint32(readInteger(m, u"type"_s))));
+    const quint64 t = quint64(readInteger(m, u"time"_s));
+    time = t;
+    last_modify = t;
+    const qint64 s = readInteger(m, u"size"_s);
+    size = s > 0 ? quint64(s) : 0;
+    desc = m.value(u"desc"_s).toString();
+    thumb = m.value(u"thumb"_s).toString();
+}
+
+QVariantMap FileObject::toVariantMap() const
+{
+    return {{u"name"_s, name},           {u"path"_s, path},   {u"remotePath"_s, remotePath},
+            {u"type"_s, type},           {u"time"_s, time},   {u"last_modify"_s, last_modify},
+            {u"size"_s, size},           {u"desc"_s, desc},   {u"thumb"_s, thumb}};
+}
+
+QString FileObject::description() const
+{
+    return u"FileObject: name=%1 path=%2 remotePath=%3 type=%4 time=%5 last_modify=%6 size=%7 "
+           "desc=%8 thumb=%9 asset=%10"_s.arg(name, path, remotePath)
+        .arg(type)
+        .arg(time)
+        .arg(last_modify)
+        .arg(size)
+        .arg(desc, thumb, asset);
+}

@@ -1,0 +1,4 @@
+#include "Logging.h"
+
+Q_LOGGING_CATEGORY(lcCore, "zephyr.core", QtWarningMsg)
+Q_LOGGING_CATEGORY(lcKeychain, "zephyr.keychain", QtWarningMsg)

@@ -1,0 +1,43 @@
+#include "FileKeychain.h"
+
+#include <QDir>
+#include <QFile>
+#include <QSaveFile>
+
+using namespace Qt::StringLiterals;
+
+FileKeychain::FileKeychain(const QString &directory) : m_directory(directory) {}
+
+QString FileKeychain::itemPath(const QString &service) const
+{
+    // Hex keeps any service name a single, safe file name.
+    return QDir(m_directory).filePath(QString::fromLatin1(service.toUtf8().toHex()) +
+                                      u".item"_s);
+}
+
+bool FileKeychain::save(const QString &service, const QByteArray &data)
+{
+    if (!QDir().mkpath(m_directory))
+        return false;
+    QFile::setPermissions(m_directory, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    QSaveFile file(itemPath(service));
+    if (!file.open(QIODevice::WriteOnly))
+        return false;
+    file.setPermissions(QFile::ReadOwner | QFile::WriteOwner);
+    file.write(data);
+    return file.commit();
+}
+
+std::optional<QByteArray> FileKeychain::load(const QString &service)
+{
+    QFile file(itemPath(service));
+    if (!file.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    return file.readAll();
+}
+
+bool FileKeychain::remove(const QString &service)
+{
+    const QString path = itemPath(service);
+    return !QFile::exists(path) || QFile::remove(path);
+}

@@ -1,0 +1,24 @@
+#pragma once
+
+#include "Keychain.h"
+#include "NetworkInfo.h"
+#include "Reachability.h"
+#include "UserDefaults.h"
+
+#include <memory>
+
+/// The phone platform's services that the application relies on. The composition root builds the
+/// real ones for this operating system; tests build fakes (FakePlatform.h).
+struct Platform
+{
+    std::unique_ptr<UserDefaults> userDefaults;
+    std::unique_ptr<Keychain> keychain;
+    std::unique_ptr<NetworkInfo> networkInfo;
+    std::unique_ptr<Reachability> reachability;
+
+    /// The services of this machine: settings in @p settingsFile, the secret service where one
+    /// answers, else a file keychain in @p keychainDir.
+    [[nodiscard]] static std::unique_ptr<Platform> createDefault(const QString &settingsFile,
+                                                                 const QString &keychainDir,
+                                                                 bool preferSecretService);
+};
