@@ -1,0 +1,85 @@
+#pragma once
+
+// A fresh application core per test: temporary data and keychain folders, fake platform,
+// settings in a real file of the data folder.
+
+#include "AppCore.h"
+#include "FakePlatform.h"
+#include "NotificationCenter.h"
+
+#include <QDir>
+#include <QStringList>
+#include <QTemporaryDir>
+#include <QVariantMap>
+
+#include <memory>
+
+struct TestCore
+{
+    explicit TestCore(AppConfig overrides = {}) : TestCore(std::move(overrides), true) {}
+
+    TestCore(AppConfig config, bool fakePlatform)
+    {
+        config.dataDir = dataDir.path();
+        if (config.keychainDir.isEmpty())
+            config.keychainDir = keychainDir.path();
+        if (config.deviceName.isEmpty())
+            config.deviceName = QStringLiteral("Test phone");
+        if (config.feedbackUrl.isEmpty())
+            config.feedbackUrl = QStringLiteral("http://127.0.0.1:9/");
+        if (config.statsUrl.isEmpty())
+            config.statsUrl = QStringLiteral("http://127.0.0.1:9/");
+        config.preferSecretService = false;
+        auto platform = fakePlatform ? makeFakePlatform(settingsPath())
+                                     : Platform::createDefault(settingsPath(),
+                                                               config.keychainDir, false);
+        core = std::make_unique<AppCore>(config, std::move(platform));
+    }
+
+    [[nodiscard]] QString settingsPath() const { return dataDir.filePath(QStringLiteral("settings.ini")); }
+    [[nodiscard]] FakeNetworkInfo &network() const
+    {
+        return static_cast<FakeNetworkInfo &>(*core->platform().networkInfo);
+    }
+    [[nodiscard]] FakeKeychain &keychain() const
+    {
+        return static_cast<FakeKeychain &>(*core->platform().keychain);
+    }
+    [[nodiscard]] FakeReachability &reachability() const
+    {
+        return static_cast<FakeReachability &>(*core->platform().reachability);
+    }
+    [[nodiscard]] NotificationCenter *hub() const { return core->notificationCenter(); }
+
+    QTemporaryDir dataDir;
+    QTemporaryDir keychainDir;
+    std::unique_ptr<AppCore> core;
+};
+
+/// Records the names (and payloads) posted on the hub for the given names, in order.
+struct NotificationRecorder : QObject
+{
+    NotificationRecorder(NotificationCenter *hub, const QStringList &names)
+    {
+        for (const QString &name : names)
+            hub->addObserver(this, name, [this, name](const QVariantMap &info) {
+                posted << name;
+                payloads << info;
+            });
+    }
+    [[nodiscard]] int count(const QString &name) const { return int(posted.count(name)); }
+    [[nodiscard]] QVariantMap last(const QString &name) const
+    {
+        for (qsizetype i = posted.size() - 1; i >= 0; --i)
+            if (posted[i] == name)
+                return payloads[i];
+        return {};
+    }
+    void clear()
+    {
+        posted.clear();
+        payloads.clear();
+    }
+    QStringList posted;
+    QList<QVariantMap> payloads;
+};
