@@ -4,6 +4,7 @@
 #include "LocalFiles.h"
 #include "QuickTransferRegistry.h"
 
+#include <QFileInfo>
 #include <QRegularExpression>
 
 #include <mutex>
@@ -203,6 +204,24 @@ QString QuickTransferObject::downloadPath() const
     if (!core)
         return {};
     return LocalFiles::safeLocalPath(core->libraryPath(u"qt"_s), localPath);
+}
+
+QString QuickTransferObject::partialPath() const
+{
+    const QString final = downloadPath();
+    return final.isEmpty() ? QString() : final + u".zephyr-part"_s;
+}
+
+quint64 QuickTransferObject::bytesOnDisk() const
+{
+    const QString final = downloadPath();
+    if (final.isEmpty())
+        return 0;
+    QFileInfo info(final);
+    if (info.isFile())
+        return quint64(info.size());
+    info.setFile(partialPath());
+    return info.isFile() ? quint64(info.size()) : 0;
 }
 
 QString QuickTransferObject::thumbnailPath() const

@@ -81,6 +81,10 @@ public:
 
     /// The local copy: "qt" folder joined with localPath; empty when localPath is unusable.
     [[nodiscard]] QString downloadPath() const;
+    /// Where the download is written until it is complete.
+    [[nodiscard]] QString partialPath() const;
+    /// Bytes of the local copy: the complete file, else the download in progress, else 0.
+    [[nodiscard]] quint64 bytesOnDisk() const;
     /// The thumbnail of an image record, under "vn_cache/save_memory_image".
     [[nodiscard]] QString thumbnailPath() const;
 

@@ -1,5 +1,6 @@
 #include "AppWiring.h"
 
+#include "DataBaseCenter.h"
 #include "DeviceInfoCenter.h"
 
 namespace AppWiring {
@@ -10,6 +11,7 @@ AppCore::Hooks startupHooks()
     hooks.createServices = {
         [] { (void)DeviceInfoCenter::sharedInstance(); },
     };
+    hooks.openStore = [] { DataBaseCenter::sharedInstance()->open(); };
     return hooks;
 }
 

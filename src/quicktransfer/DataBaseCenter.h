@@ -1,0 +1,48 @@
+#pragma once
+
+#include "QuickTransferObject.h"
+
+#include <QList>
+#include <QObject>
+
+#include <memory>
+#include <mutex>
+
+class DataBaseMethod;
+
+/// The history of received quick-transfer records. Created and opened on the "initQueue" at
+/// start-up and used from the main thread: every call holds one lock around the connection, so
+/// a call made while the open is still running waits for it (or opens the store itself when
+/// nothing has yet). Saves, deletions and size updates arrive as hub notifications.
+class DataBaseCenter : public QObject
+{
+    Q_OBJECT
+public:
+    DataBaseCenter();
+    ~DataBaseCenter() override;
+
+    [[nodiscard]] static DataBaseCenter *sharedInstance();
+
+    /// Opens the store unless it is open already; safe from any thread.
+    void open();
+    [[nodiscard]] bool isOpen();
+
+    /// All stored records, newest first.
+    [[nodiscard]] QList<QuickTransferObjectPtr> getQuickTransfer();
+    bool deleteQuickTransferByIdArray(const QList<quint64> &ids);
+    [[nodiscard]] bool isLocalPathReferenced(const QString &localPath);
+    /// Inserts @p record and gives it its row id; false (identifier untouched) on failure.
+    bool saveQuickTransfer(QuickTransferObject *record);
+    bool updateQuickTransferSize(const QuickTransferObject &record);
+    /// Deletes the rows and then every local file that no remaining row names. Returns the
+    /// names of the removed files.
+    QStringList deleteRecordsAndUnreferencedFiles(const QList<quint64> &ids);
+
+private:
+    void registerObservers();
+    DataBaseMethod &method();
+
+    std::recursive_mutex m_lock;
+    std::unique_ptr<DataBaseMethod> m_method;
+    QString m_libraryPath;
+};

@@ -1,0 +1,157 @@
+#include "DataBaseMethod.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+const QString kCreateTable =
+    u"CREATE TABLE if not exists quick_transfer (id INTEGER PRIMARY KEY, type NUMERIC, dt TEXT, "
+    "path TEXT, local_path TEXT, size bigint, thumb TEXT, url TEXT, title TEXT, summary TEXT, "
+    "md5 TEXT, first_id INTEGER, time TEXT default CURRENT_TIMESTAMP)"_s;
+const QString kCreateIndex =
+    u"CREATE INDEX if not exists quick_transfer_local_path ON quick_transfer(local_path)"_s;
+const QString kMigrateType = u"update quick_transfer set type = ? where type = ?"_s;
+const QString kSelectAll = u"select * from quick_transfer order by id desc"_s;
+const QString kInsert =
+    u"insert into quick_transfer(type, dt, path, local_path, size, thumb, url, title, summary, "
+    "md5, first_id) values(?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"_s;
+const QString kLastId = u"select id from quick_transfer order by id desc limit 1"_s;
+const QString kDelete = u"delete from quick_transfer where id in (%1)"_s;
+const QString kUpdateSize = u"update quick_transfer set size = ? where id = ?"_s;
+const QString kSelectOne = u"select * from quick_transfer where id = ?"_s;
+const QString kReferenced = u"select 1 from quick_transfer where local_path = ? limit 1"_s;
+// Rows of old stores that were saved without a local file name get theirs by the naming rule.
+const QString kUnnamedFiles =
+    u"select * from quick_transfer where (local_path is null or local_path = '') "
+    "and path is not null and path != ''"_s;
+} // namespace
+
+QString DataBaseMethod::databasePath(const QString &libraryPath)
+{
+    return QDir(libraryPath).filePath(u"db/db.sqlite"_s);
+}
+
+DataBaseMethod::DataBaseMethod(const QString &libraryPath)
+{
+    const QString target = databasePath(libraryPath);
+    QDir().mkpath(QFileInfo(target).absolutePath());
+    if (!QFileInfo::exists(target)) {
+        const QString earlier = QDir(QDir::tempPath()).filePath(u"db.sqlite"_s);
+        if (QFileInfo::exists(earlier) && !QFile::rename(earlier, target)) {
+            // Across file systems a rename fails: copy, then remove the old one.
+            if (QFile::copy(earlier, target))
+                QFile::remove(earlier);
+        }
+    }
+    if (!m_db.open(target))
+        return;
+    updateDB();
+}
+
+bool DataBaseMethod::updateDB()
+{
+    const bool created = m_db.executeUpdate(kCreateTable);
+    m_db.executeUpdate(kCreateIndex);
+    const bool migrated = m_db.executeUpdate(
+        kMigrateType, {qint64(QuickTransferTypeDocument), qint64(QuickTransferTypeOldDocument)});
+    return created && migrated;
+}
+
+QuickTransferObjectPtr DataBaseMethod::recordFromRow(const SqliteQuery &row) const
+{
+    auto r = QuickTransferObject::create();
+    r->identifier = quint64(row.int64("id"));
+    r->type = quint64(qint64(row.int32("type")));
+    r->dt = row.text("dt");
+    r->path = row.text("path");
+    r->localPath = row.text("local_path");
+    r->size = row.uint64("size");
+    r->thumb = row.text("thumb");
+    r->url = row.text("url");
+    r->title = row.text("title");
+    r->summary = row.text("summary");
+    r->first_id = quint64(row.int64("first_id"));
+    r->md5 = row.text("md5");
+    r->applyLocalFileNameRule();
+    if (!r->localPath.isEmpty())
+        r->finishedSize = r->bytesOnDisk();
+    r->setNilStringPropertyZeroString();
+    return r;
+}
+
+QList<QuickTransferObjectPtr> DataBaseMethod::getQuickTransfer()
+{
+    QList<QuickTransferObjectPtr> records;
+    SqliteQuery row = m_db.executeQuery(kSelectAll);
+    while (row.next())
+        records << recordFromRow(row);
+    return records;
+}
+
+bool DataBaseMethod::saveQuickTransfer(QuickTransferObject *record)
+{
+    if (!record)
+        return false;
+    const bool ok = m_db.executeUpdate(
+        kInsert, {qint64(qint32(record->type)), record->dt, record->path, record->localPath,
+                  record->size, record->thumb, record->url, record->title, record->summary,
+                  record->md5, record->first_id});
+    // Only a row of this record gives it an id: a failed insert must not take another's.
+    if (ok)
+        record->identifier = getLastQuickTransferId();
+    return ok;
+}
+
+quint64 DataBaseMethod::getLastQuickTransferId()
+{
+    SqliteQuery row = m_db.executeQuery(kLastId);
+    if (row.next())
+        return quint64(row.int64("id"));
+    return quint64(QDateTime::currentSecsSinceEpoch());
+}
+
+bool DataBaseMethod::deleteQuickTransferByIdArray(const QList<quint64> &ids)
+{
+    if (ids.isEmpty())
+        return true;
+    QString list;
+    for (quint64 id : ids)
+        list += QString::number(id) + u", "_s;
+    list.chop(2);
+    return m_db.executeUpdateOnce(kDelete.arg(list));
+}
+
+bool DataBaseMethod::updateQuickTransferSize(const QuickTransferObject &record)
+{
+    return m_db.executeUpdate(kUpdateSize, {record.size, record.identifier});
+}
+
+bool DataBaseMethod::isLocalPathReferenced(const QString &localPath)
+{
+    if (m_db.executeQuery(kReferenced, {localPath}).next())
+        return true;
+    SqliteQuery row = m_db.executeQuery(kUnnamedFiles);
+    while (row.next()) {
+        if (recordFromRow(row)->localPath == localPath)
+            return true;
+    }
+    return false;
+}
+
+QStringList DataBaseMethod::localPathsOf(const QList<quint64> &ids)
+{
+    QStringList names;
+    for (quint64 id : ids) {
+        SqliteQuery row = m_db.executeQuery(kSelectOne, {id});
+        if (!row.next())
+            continue;
+        const QString name = recordFromRow(row)->localPath;
+        if (!name.isEmpty() && !names.contains(name))
+            names << name;
+    }
+    return names;
+}

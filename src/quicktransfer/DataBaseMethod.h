@@ -1,0 +1,39 @@
+#pragma once
+
+#include "QuickTransferObject.h"
+#include "SqliteDatabase.h"
+
+#include <QList>
+
+/// The statements of the quick-transfer history over its one SQLite database. Not thread-safe:
+/// DataBaseCenter serialises every call.
+class DataBaseMethod
+{
+public:
+    /// Opens "<library>/db/db.sqlite", bringing over a store of the earlier layout (a
+    /// "db.sqlite" in the temporary folder) when there is none yet, and updates its schema.
+    explicit DataBaseMethod(const QString &libraryPath);
+
+    [[nodiscard]] bool isOpen() const { return m_db.isOpen(); }
+    [[nodiscard]] static QString databasePath(const QString &libraryPath);
+
+    /// Every stored record, newest first, with finishedSize taken from the disk.
+    [[nodiscard]] QList<QuickTransferObjectPtr> getQuickTransfer();
+    /// Inserts @p record; on success its identifier is the new row id. A failed insert leaves the
+    /// identifier as it was.
+    bool saveQuickTransfer(QuickTransferObject *record);
+    [[nodiscard]] quint64 getLastQuickTransferId();
+    bool deleteQuickTransferByIdArray(const QList<quint64> &ids);
+    bool updateQuickTransferSize(const QuickTransferObject &record);
+    /// Creates the table and its index, and rewrites the type code of earlier stores.
+    bool updateDB();
+    /// Whether a stored record has exactly this local file name.
+    [[nodiscard]] bool isLocalPathReferenced(const QString &localPath);
+    /// The local file names of the stored records with these ids (non-empty ones).
+    [[nodiscard]] QStringList localPathsOf(const QList<quint64> &ids);
+
+private:
+    QuickTransferObjectPtr recordFromRow(const SqliteQuery &row) const;
+
+    SqliteDatabase m_db;
+};

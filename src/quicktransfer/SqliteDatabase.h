@@ -1,0 +1,69 @@
+#pragma once
+
+#include <QByteArray>
+#include <QHash>
+#include <QString>
+#include <QVariant>
+#include <QVariantList>
+
+struct sqlite3;
+struct sqlite3_stmt;
+
+class SqliteDatabase;
+
+/// One run of a prepared statement: rows are stepped with next() and read by column name. The
+/// statement goes back to its database's cache (reset, bindings cleared) when the query ends.
+class SqliteQuery
+{
+public:
+    SqliteQuery(SqliteQuery &&other) noexcept;
+    SqliteQuery &operator=(SqliteQuery &&) = delete;
+    ~SqliteQuery();
+
+    [[nodiscard]] bool isValid() const { return m_stmt != nullptr; }
+    /// Steps to the next row; false at the end or on an error.
+    bool next();
+    [[nodiscard]] QString text(const char *column) const;
+    [[nodiscard]] qint32 int32(const char *column) const;
+    [[nodiscard]] qint64 int64(const char *column) const;
+    [[nodiscard]] quint64 uint64(const char *column) const;
+
+private:
+    friend class SqliteDatabase;
+    explicit SqliteQuery(sqlite3_stmt *stmt);
+    int columnIndex(const char *column) const;
+
+    sqlite3_stmt *m_stmt = nullptr;
+    mutable QHash<QByteArray, int> m_columns;
+};
+
+/// A SQLite database opened by path, closed on destruction. Statements are prepared once and
+/// cached by their text; failures are logged under "zephyr.store" and returned as values.
+class SqliteDatabase
+{
+public:
+    SqliteDatabase() = default;
+    ~SqliteDatabase();
+    SqliteDatabase(const SqliteDatabase &) = delete;
+    SqliteDatabase &operator=(const SqliteDatabase &) = delete;
+
+    bool open(const QString &path);
+    void close();
+    [[nodiscard]] bool isOpen() const { return m_db != nullptr; }
+
+    /// Runs a statement that returns no rows, binding @p args in order (integers, unsigned
+    /// 64-bit integers, text). Returns whether it completed.
+    bool executeUpdate(const QString &sql, const QVariantList &args = {});
+    /// The same for a statement text that is used once (not kept in the cache).
+    bool executeUpdateOnce(const QString &sql);
+    /// Starts a query; an invalid query when the statement cannot be prepared.
+    [[nodiscard]] SqliteQuery executeQuery(const QString &sql, const QVariantList &args = {});
+
+    [[nodiscard]] QString lastErrorMessage() const;
+
+private:
+    sqlite3_stmt *prepare(const QString &sql, const QVariantList &args);
+
+    sqlite3 *m_db = nullptr;
+    QHash<QString, sqlite3_stmt *> m_cache;
+};

@@ -1,0 +1,242 @@
+#include "TestCore.h"
+
+#include "DataBaseCenter.h"
+#include "DataBaseMethod.h"
+#include "NotificationNames.h"
+#include "SerialQueue.h"
+#include "SqliteDatabase.h"
+
+#include <QFile>
+#include <QTest>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+QuickTransferObjectPtr text(const QString &dt)
+{
+    return QuickTransferObject::createWithDictionary(dt, u"text"_s);
+}
+
+void writeFile(const QString &path, const QByteArray &data)
+{
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write(data);
+}
+
+// A store file as earlier versions left it: their table, a document row of the old code.
+void writeEarlierStore(const QString &path)
+{
+    SqliteDatabase db;
+    QVERIFY(db.open(path));
+    QVERIFY(db.executeUpdate(
+        u"CREATE TABLE quick_transfer (id INTEGER PRIMARY KEY, type NUMERIC, dt TEXT, path TEXT, "
+        "local_path TEXT, size bigint, thumb TEXT, url TEXT, title TEXT, summary TEXT, md5 TEXT, "
+        "first_id INTEGER, time TEXT default CURRENT_TIMESTAMP)"_s));
+    QVERIFY(db.executeUpdate(u"insert into quick_transfer(type, path, local_path, size, md5) "
+                             "values(?, ?, ?, ?, ?)"_s,
+                             {0x80010, u"C:\\a\\report.doc"_s, u""_s, 10, u"d1g"_s}));
+    QVERIFY(db.executeUpdate(u"insert into quick_transfer(type, dt) values(?, ?)"_s,
+                             {0x40000, u"hello"_s}));
+}
+} // namespace
+
+class TestDataBase : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void init()
+    {
+        // The earlier layout kept its store in the temporary folder.
+        QVERIFY(m_tmp.isValid());
+        qputenv("TMPDIR", m_tmp.path().toUtf8());
+        m_core = std::make_unique<TestCore>();
+    }
+    void cleanup()
+    {
+        m_core.reset();
+        qunsetenv("TMPDIR");
+    }
+
+    void savesNumbersAndReadsNewestFirst()
+    {
+        DataBaseCenter::sharedInstance()->open(); // as the start-up does
+        NotificationRecorder rec(m_core->hub(), {Notifications::QuickTransferSaved});
+        auto a = text(u"first"_s);
+        auto b = QuickTransferObject::createWithDictionary(
+            QVariantMap{{u"path"_s, u"D:\\x\\pic.PNG"_s}, {u"size"_s, 99},
+                        {u"md5"_s, u"ffee"_s}},
+            u"file"_s);
+        b->first_id = 7;
+        for (const auto &r : {a, b})
+            m_core->hub()->post(Notifications::SaveQuickTransfer,
+                                {{u"object"_s, QVariant::fromValue(r)}});
+        QCOMPARE(rec.count(Notifications::QuickTransferSaved), 2);
+        QCOMPARE(a->identifier, 1u);
+        QCOMPARE(b->identifier, 2u);
+        const auto all = DataBaseCenter::sharedInstance()->getQuickTransfer();
+        QCOMPARE(all.size(), 2);
+        QCOMPARE(all[0]->identifier, 2u);
+        QCOMPARE(all[0]->localPath, u"ffee.png"_s);
+        QCOMPARE(all[0]->size, 99u);
+        QCOMPARE(all[0]->first_id, 7u);
+        QCOMPARE(all[0]->type, quint64(QuickTransferTypeImage));
+        QCOMPARE(all[1]->dt, u"first"_s);
+        QVERIFY(!all[1]->url.isNull());
+    }
+
+    void earlierLayoutMovedAndMigrated()
+    {
+        const QString earlier = QDir(m_tmp.path()).filePath(u"db.sqlite"_s);
+        writeEarlierStore(earlier);
+        auto *store = DataBaseCenter::sharedInstance();
+        store->open();
+        QVERIFY(!QFile::exists(earlier));
+        QVERIFY(QFile::exists(DataBaseMethod::databasePath(m_core->core->libraryPath())));
+        auto all = store->getQuickTransfer();
+        QCOMPARE(all.size(), 2);
+        QCOMPARE(all[1]->type, quint64(QuickTransferTypeDocument));
+        // Saved without a name: the digest rule names it on reading, and the reference check
+        // finds it.
+        QCOMPARE(all[1]->localPath, u"d1g.doc"_s);
+        QVERIFY(store->isLocalPathReferenced(u"d1g.doc"_s));
+        QVERIFY(!store->isLocalPathReferenced(u"d1g"_s));
+    }
+
+    void reopenKeepsRowsAndReusesNewestId()
+    {
+        const QString lib = m_core->core->libraryPath();
+        {
+            DataBaseMethod db(lib);
+            QVERIFY(db.isOpen());
+            for (int i = 0; i < 3; ++i)
+                QVERIFY(db.saveQuickTransfer(text(QString::number(i)).data()));
+            QVERIFY(db.deleteQuickTransferByIdArray({3}));
+        }
+        DataBaseMethod db(lib);
+        auto r = text(u"again"_s);
+        QVERIFY(db.saveQuickTransfer(r.data()));
+        QCOMPARE(r->identifier, 3u); // INTEGER PRIMARY KEY without AUTOINCREMENT
+        QVERIFY(db.deleteQuickTransferByIdArray({1, 3, 12}));
+        const auto left = db.getQuickTransfer();
+        QCOMPARE(left.size(), 1);
+        QCOMPARE(left[0]->identifier, 2u);
+        QVERIFY(db.deleteQuickTransferByIdArray({}));
+        QCOMPARE(db.getLastQuickTransferId(), 2u);
+    }
+
+    void failedInsertLeavesIdentifierZero()
+    {
+        auto *store = DataBaseCenter::sharedInstance();
+        QVERIFY(store->saveQuickTransfer(text(u"kept"_s).data()));
+        {
+            SqliteDatabase raw;
+            QVERIFY(raw.open(DataBaseMethod::databasePath(m_core->core->libraryPath())));
+            QVERIFY(raw.executeUpdate(
+                u"CREATE TRIGGER refuse BEFORE INSERT ON quick_transfer WHEN NEW.dt = 'boom' "
+                "BEGIN SELECT RAISE(ABORT, 'refused'); END"_s));
+        }
+        NotificationRecorder rec(m_core->hub(), {Notifications::QuickTransferSaved});
+        auto r = text(u"boom"_s);
+        m_core->hub()->post(Notifications::SaveQuickTransfer,
+                            {{u"object"_s, QVariant::fromValue(r)}});
+        QCOMPARE(r->identifier, 0u);
+        QCOMPARE(rec.count(Notifications::QuickTransferSaved), 0);
+        QCOMPARE(store->getQuickTransfer().size(), 1);
+    }
+
+    void unopenableStoreIsSilent()
+    {
+        // A folder where the database file should be: nothing opens, nothing crashes.
+        QDir().mkpath(DataBaseMethod::databasePath(m_core->core->libraryPath()));
+        auto *store = DataBaseCenter::sharedInstance();
+        QVERIFY(!store->isOpen());
+        auto r = text(u"x"_s);
+        QVERIFY(!store->saveQuickTransfer(r.data()));
+        QCOMPARE(r->identifier, 0u);
+        QVERIFY(store->getQuickTransfer().isEmpty());
+    }
+
+    void garbageFileIsSilent()
+    {
+        writeFile(DataBaseMethod::databasePath(m_core->core->libraryPath()),
+                  QByteArray(4096, 'z'));
+        auto *store = DataBaseCenter::sharedInstance();
+        QVERIFY(!store->saveQuickTransfer(text(u"x"_s).data()));
+        QVERIFY(store->getQuickTransfer().isEmpty());
+    }
+
+    void finishedSizeFromDisk()
+    {
+        auto *store = DataBaseCenter::sharedInstance();
+        auto whole = QuickTransferObject::createWithPath(u"/pc/whole.txt"_s);
+        auto half = QuickTransferObject::createWithPath(u"/pc/half.txt"_s);
+        auto gone = QuickTransferObject::createWithPath(u"/pc/gone.txt"_s);
+        for (const auto &r : {whole, half, gone}) {
+            r->size = 100;
+            QVERIFY(store->saveQuickTransfer(r.data()));
+        }
+        writeFile(whole->downloadPath(), QByteArray(100, 'a'));
+        writeFile(half->partialPath(), QByteArray(37, 'a'));
+        const auto all = store->getQuickTransfer();
+        QCOMPARE(all.size(), 3);
+        QCOMPARE(all[2]->finishedSize, 100u);
+        QCOMPARE(all[1]->finishedSize, 37u);
+        QCOMPARE(all[0]->finishedSize, 0u);
+    }
+
+    void hubDeleteAndSizeChange()
+    {
+        auto *store = DataBaseCenter::sharedInstance();
+        auto a = text(u"a"_s), b = text(u"b"_s);
+        QVERIFY(store->saveQuickTransfer(a.data()));
+        QVERIFY(store->saveQuickTransfer(b.data()));
+        NotificationRecorder rec(m_core->hub(), {Notifications::RefreshQuickTransferList});
+        a->size = 4242;
+        m_core->hub()->post(Notifications::QuickTransferSizeChanged,
+                            {{u"object"_s, QVariant::fromValue(a)}});
+        QCOMPARE(store->getQuickTransfer().last()->size, 4242u);
+        m_core->hub()->post(Notifications::DeleteQuickTransfer, {{u"arrayId"_s, u"2"_s}});
+        QCOMPARE(store->getQuickTransfer().size(), 2); // not an array: nothing deleted
+        QCOMPARE(rec.count(Notifications::RefreshQuickTransferList), 1);
+        m_core->hub()->post(Notifications::DeleteQuickTransfer,
+                            {{u"arrayId"_s, QVariantList{b->identifier}}});
+        QCOMPARE(store->getQuickTransfer().size(), 1);
+        QCOMPARE(rec.count(Notifications::RefreshQuickTransferList), 2);
+    }
+
+    void deletingKeepsFilesOthersUse()
+    {
+        auto *store = DataBaseCenter::sharedInstance();
+        auto a = QuickTransferObject::createWithPath(u"/pc/shared.txt"_s);
+        auto b = QuickTransferObject::createWithPath(u"/pc/shared.txt"_s);
+        auto c = QuickTransferObject::createWithPath(u"/pc/own.txt"_s);
+        for (const auto &r : {a, b, c})
+            QVERIFY(store->saveQuickTransfer(r.data()));
+        writeFile(a->downloadPath(), "x");
+        writeFile(c->downloadPath(), "y");
+        QCOMPARE(store->deleteRecordsAndUnreferencedFiles({a->identifier, c->identifier}),
+                 QStringList{u"/pc/own.txt"_s});
+        QVERIFY(QFile::exists(a->downloadPath()));
+        QVERIFY(!QFile::exists(c->downloadPath()));
+    }
+
+    void openedOnAnotherThread()
+    {
+        // The start-up opens the store on the "initQueue"; the main thread then uses it.
+        m_core->core->queue(u"initQueue"_s)->dispatch(
+            [] { DataBaseCenter::sharedInstance()->open(); });
+        auto *store = DataBaseCenter::sharedInstance();
+        QVERIFY(store->saveQuickTransfer(text(u"x"_s).data()));
+        QCOMPARE(store->thread(), QThread::currentThread());
+        QTRY_COMPARE(m_core->hub()->observerCount(Notifications::SaveQuickTransfer), 1);
+    }
+
+private:
+    QTemporaryDir m_tmp;
+    std::unique_ptr<TestCore> m_core;
+};
+
+QTEST_GUILESS_MAIN(TestDataBase)
+#include "tst_database.moc"
