@@ -1,6 +1,7 @@
 #include "AppWiring.h"
 
 #include "DeviceInfoCenter.h"
+#include "LoginAndAuthCenter.h"
 
 namespace AppWiring {
 
@@ -8,6 +9,7 @@ AppCore::Hooks startupHooks()
 {
     AppCore::Hooks hooks;
     hooks.createServices = {
+        [] { (void)LoginAndAuthCenter::sharedInstance(); },
         [] { (void)DeviceInfoCenter::sharedInstance(); },
     };
     return hooks;
