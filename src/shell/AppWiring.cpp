@@ -2,6 +2,7 @@
 
 #include "DataBaseCenter.h"
 #include "DeviceInfoCenter.h"
+#include "LoginAndAuthCenter.h"
 
 namespace AppWiring {
 
@@ -9,6 +10,7 @@ AppCore::Hooks startupHooks()
 {
     AppCore::Hooks hooks;
     hooks.createServices = {
+        [] { (void)LoginAndAuthCenter::sharedInstance(); },
         [] { (void)DeviceInfoCenter::sharedInstance(); },
     };
     hooks.openStore = [] { DataBaseCenter::sharedInstance()->open(); };
