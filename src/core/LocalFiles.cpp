@@ -53,13 +53,14 @@ QString LocalFiles::safeLocalPath(const QString &folder, const QString &pcPath)
 }
 
 QUrl LocalFiles::fileUrl(const QString &api, const QString &prefix, const QString &pcPath,
-                         const QString &ua)
+                         const QString &ua, bool withUa)
 {
     if (api.isEmpty())
         return {};
     QByteArray text = QUrl::toPercentEncoding(api + prefix, kUrlLegal);
     text += QUrl::toPercentEncoding(pcPath, kPathLegal);
-    text += QUrl::toPercentEncoding(u"?UA="_s + ua, kUrlLegal);
+    if (withUa)
+        text += QUrl::toPercentEncoding(u"?UA="_s + ua, kUrlLegal);
     QUrl url = QUrl::fromEncoded(text, QUrl::StrictMode);
     if (!url.isValid() || url.scheme().isEmpty() || url.host().isEmpty())
         return {};

@@ -26,8 +26,10 @@ public:
     /// Escapes the text of an address: characters legal in an address stay, others are UTF-8
     /// percent-escaped. Inside the PC path "?", "#" and "%" are escaped too, so a file name that
     /// holds them still names the whole path.
+    /// Without @p withUa the address ends after the path (the preview download).
     [[nodiscard]] static QUrl fileUrl(const QString &api, const QString &prefix,
-                                      const QString &pcPath, const QString &ua);
+                                      const QString &pcPath, const QString &ua,
+                                      bool withUa = true);
 
     /// Whether a valid local copy of @p file exists in @p folder (default: the "file" folder):
     /// same size and a creation date equal to the file's last modification. A stale copy is

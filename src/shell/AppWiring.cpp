@@ -2,6 +2,7 @@
 
 #include "DataBaseCenter.h"
 #include "DeviceInfoCenter.h"
+#include "HttpFileDownloadCenter.h"
 #include "LoginAndAuthCenter.h"
 
 namespace AppWiring {
@@ -12,6 +13,7 @@ AppCore::Hooks startupHooks()
     hooks.createServices = {
         [] { (void)LoginAndAuthCenter::sharedInstance(); },
         [] { (void)DeviceInfoCenter::sharedInstance(); },
+        [] { (void)HttpFileDownloadCenter::sharedInstance(); },
     };
     hooks.openStore = [] { DataBaseCenter::sharedInstance()->open(); };
     return hooks;

@@ -1,0 +1,297 @@
+#include "PcSim.h"
+#include "TestCore.h"
+
+#include "DataBaseCenter.h"
+#include "HttpFileDownloadCenter.h"
+#include "NotificationNames.h"
+#include "RuntimeState.h"
+#include "SerialQueue.h"
+
+#include <QFile>
+#include <QJsonArray>
+#include <QTest>
+
+using namespace Qt::StringLiterals;
+
+class TestDownloadCenter : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void init()
+    {
+        m_pc = std::make_unique<PcSim>();
+        if (!m_pc->start())
+            QSKIP("zephyr-pc not available");
+        m_core = std::make_unique<TestCore>(m_pc->config());
+        RuntimeState::sharedInstance()->setApi(m_pc->api);
+        DataBaseCenter::sharedInstance()->open();
+        m_center = HttpFileDownloadCenter::sharedInstance();
+        m_rec = std::make_unique<NotificationRecorder>(
+            m_core->hub(),
+            QStringList{Notifications::DownloadFileFinished, Notifications::DownloadFileFailed,
+                        Notifications::QuickTransferSizeChanged,
+                        Notifications::DownloadFileReceivedData,
+                        Notifications::ToObjectDownloadFileReceivedData,
+                        Notifications::DeleteQuickTransfer});
+    }
+    void cleanup()
+    {
+        m_rec.reset();
+        m_core.reset();
+        m_pc.reset();
+    }
+
+    void twoAtATimeAndTheThirdWaits()
+    {
+        const auto a = saved(pcFile(u"C:/a.bin"_s, 3000)), b = saved(pcFile(u"C:/b.bin"_s, 5000)),
+                   c = saved(pcFile(u"C:/c.bin"_s, 7000));
+        m_pc->fault(u"pc"_s, u"delay"_s, 700, 2);
+        for (const auto &r : {a, b, c})
+            download(r);
+        QCOMPARE(m_center->runningCount(), 2);
+        QCOMPARE(m_center->waitingCount(), 1);
+        QTRY_COMPARE(m_rec->count(Notifications::DownloadFileFinished), 3);
+        QCOMPARE(m_rec->count(Notifications::DownloadFileFailed), 0);
+        for (const auto &r : {a, b, c}) {
+            QCOMPARE(r->finishedSize, r->size);
+            QCOMPARE(content(r->downloadPath()), content(m_pc->rootPath() + u'/' + r->path));
+            QVERIFY(!QFile::exists(r->partialPath()));
+        }
+        // Progress reached the copies and the list, each after its chunk.
+        QVERIFY(m_rec->count(Notifications::DownloadFileReceivedData) >= 3);
+        QCOMPARE(m_rec->posted.indexOf(Notifications::ToObjectDownloadFileReceivedData) + 1,
+                 m_rec->posted.indexOf(Notifications::DownloadFileReceivedData));
+        QCOMPARE(m_center->runningCount(), 0);
+    }
+
+    void duplicatesAndExistingFiles()
+    {
+        const auto a = saved(pcFile(u"C:/dup.txt"_s, 100));
+        const auto twin = QuickTransferObject::createWithPath(u"C:/dup.txt"_s);
+        m_pc->fault(u"pc"_s, u"delay"_s, 300);
+        download(a);
+        download(twin);
+        download(a);
+        QCOMPARE(m_center->runningCount() + m_center->waitingCount(), 1);
+        QTRY_COMPARE(m_rec->count(Notifications::DownloadFileFinished), 1);
+        // Already on disk: finished at once, without asking the PC.
+        const int asked = pcRequests();
+        download(twin);
+        QCOMPARE(m_rec->count(Notifications::DownloadFileFinished), 2);
+        QCOMPARE(twin->finishedSize, twin->size);
+        QCOMPARE(pcRequests(), asked);
+    }
+
+    void freeSpaceRule()
+    {
+        const quint64 mb = 1000 * 1000;
+        m_center->setFreeSpaceProvider([mb] { return 50 * mb; });
+        m_pc->fault(u"pc"_s, u"hang"_s, 0, 2);
+        download(saved(pcFile(u"C:/r1.bin"_s, 10)));
+        download(saved(pcFile(u"C:/r2.bin"_s, 10)));
+        auto waiting = saved(pcFile(u"C:/w.bin"_s, 10));
+        waiting->size = 30 * mb;
+        download(waiting);
+        QCOMPARE(m_center->downloadingFileSize(), 30 * mb);
+        auto big = saved(pcFile(u"C:/big.bin"_s, 10));
+        big->size = 12 * mb; // 30 + 12 + 10 MiB reserve >= 50
+        download(big);
+        QCOMPARE(m_center->waitingCount(), 1);
+        big->size = 1 * mb;
+        download(big);
+        QCOMPARE(m_center->waitingCount(), 2);
+    }
+
+    void cancellationById()
+    {
+        m_pc->fault(u"pc"_s, u"hang"_s, 0, 2);
+        const auto a = saved(pcFile(u"C:/a.bin"_s, 10)), b = saved(pcFile(u"C:/b.bin"_s, 10)),
+                   c = saved(pcFile(u"C:/c.bin"_s, 10));
+        for (const auto &r : {a, b, c})
+            download(r);
+        m_core->hub()->post(Notifications::CancelDownloadFile,
+                            {{u"idArray"_s, QVariantList{QString::number(a->identifier),
+                                                          QString::number(c->identifier)}}});
+        QCOMPARE(m_center->waitingCount(), 0);
+        QCOMPARE(m_center->runningCount(), 1);
+        QCOMPARE(m_rec->count(Notifications::DownloadFileFailed), 1);
+        QCOMPARE(idsOfStore(), (QList<quint64>{c->identifier, b->identifier}));
+    }
+
+    void statusChangeStopsEverything()
+    {
+        const auto big = saved(pcFile(u"C:/big.bin"_s, 48 << 20));
+        const auto other = saved(pcFile(u"C:/other.bin"_s, 48 << 20));
+        const auto waiting = saved(pcFile(u"C:/waiting.bin"_s, 10));
+        bool changed = false;
+        QObject guard;
+        m_core->hub()->addObserver(&guard, Notifications::DownloadFileReceivedData,
+                                   [&](const QVariantMap &) {
+                                       if (!changed && QFile::exists(big->partialPath())) {
+                                           changed = true;
+                                           RuntimeState::sharedInstance()->setStatus(
+                                               AppStatusLoggedIn);
+                                       }
+                                   });
+        for (const auto &r : {big, other, waiting})
+            download(r);
+        QTRY_VERIFY(changed);
+        QCOMPARE(m_rec->count(Notifications::DownloadFileFailed), 2);
+        QCOMPARE(m_center->runningCount() + m_center->waitingCount(), 0);
+        // Running rows go with their partial files; the waiting one keeps its row.
+        QCOMPARE(idsOfStore(), QList<quint64>{waiting->identifier});
+        m_core->core->queue(u"writeDataQueue"_s)->waitUntilIdle();
+        QVERIFY(!QFile::exists(big->partialPath()));
+        QVERIFY(!QFile::exists(other->partialPath()));
+        QVERIFY(!QFile::exists(big->downloadPath()));
+    }
+
+    void sizeCorrectedFromTheAnswer()
+    {
+        const auto r = saved(pcFile(u"C:/sized.bin"_s, 4321));
+        r->size = 5;
+        download(r);
+        QTRY_COMPARE(m_rec->count(Notifications::DownloadFileFinished), 1);
+        QCOMPARE(m_rec->count(Notifications::QuickTransferSizeChanged), 1);
+        QCOMPARE(r->size, 4321u);
+        QCOMPARE(DataBaseCenter::sharedInstance()->getQuickTransfer().first()->size, 4321u);
+        QCOMPARE(DataBaseCenter::sharedInstance()->getQuickTransfer().first()->finishedSize,
+                 4321u);
+    }
+
+    void cutOffDownloadNeverLooksComplete()
+    {
+        const auto r = saved(pcFile(u"C:/cut.bin"_s, 200000));
+        m_pc->fault(u"pc"_s, u"short"_s);
+        download(r);
+        QTRY_COMPARE(m_rec->count(Notifications::DownloadFileFailed), 1);
+        m_core->core->queue(u"writeDataQueue"_s)->waitUntilIdle();
+        QVERIFY(!QFile::exists(r->downloadPath()));
+        QVERIFY(!QFile::exists(r->partialPath()));
+        QVERIFY(idsOfStore().isEmpty());
+        // The next try fetches the whole file.
+        download(r);
+        QTRY_COMPARE(m_rec->count(Notifications::DownloadFileFinished), 1);
+        QCOMPARE(QFileInfo(r->downloadPath()).size(), 200000);
+    }
+
+    void errorPagesAndUnbuildableAddresses()
+    {
+        const auto missing = saved(QuickTransferObject::createWithPath(u"C:/nothere.txt"_s));
+        download(missing);
+        QTRY_COMPARE(m_rec->count(Notifications::DownloadFileFailed), 1);
+        QVERIFY(!QFile::exists(missing->downloadPath()));
+
+        // No service address: a failed download that does not block the name afterwards.
+        RuntimeState::sharedInstance()->setApi(QString());
+        const auto r = saved(pcFile(u"C:/later.txt"_s, 64));
+        download(r);
+        QCOMPARE(m_rec->count(Notifications::DownloadFileFailed), 2);
+        QVERIFY(!m_center->isInDownloadingFileQueue(*r));
+        RuntimeState::sharedInstance()->setApi(m_pc->api);
+        download(r);
+        QTRY_COMPARE(m_rec->count(Notifications::DownloadFileFinished), 1);
+    }
+
+    void hostilePathsStayInTheirFolder()
+    {
+        const QString qt = m_core->core->libraryPath(u"qt"_s);
+        for (const QString &path : {u"../../escape.txt"_s, u"C:\\..\\..\\escape.txt"_s}) {
+            const auto r = saved(QuickTransferObject::createWithPath(path));
+            download(r);
+        }
+        QCOMPARE(m_rec->count(Notifications::DownloadFileFailed), 2);
+        // Absolute and backslashed names land inside the folder.
+        const auto abs = saved(pcFile(u"/C:/abs.txt"_s, 10));
+        download(abs);
+        QTRY_COMPARE(m_rec->count(Notifications::DownloadFileFinished), 1);
+        QVERIFY(abs->downloadPath().startsWith(qt + u'/'));
+        QVERIFY(QFile::exists(qt + u"/C:/abs.txt"_s));
+        QVERIFY(!QFile::exists(QDir(m_core->core->libraryPath()).filePath(u"../escape.txt"_s)));
+    }
+
+    void pushedFilesUseTheirOwnAddress()
+    {
+        const auto r = saved(pcFile(u"Desktop/pushed.txt"_s, 77));
+        r->from = 1;
+        download(r);
+        QTRY_COMPARE(m_rec->count(Notifications::DownloadFileFinished), 1);
+        const QJsonObject requests = m_pc->state().value(u"requests"_s).toObject();
+        QCOMPARE(requests.value(u"csm"_s).toInt(), 1);
+        QCOMPARE(requests.value(u"pc"_s).toInt(), 0);
+    }
+
+    void folderDownloadTakesDirectFilesOnly()
+    {
+        pcFile(u"C:/dir/one.txt"_s, 5);
+        pcFile(u"C:/dir/two.jpg"_s, 6);
+        pcFile(u"C:/dir/sub/deep.txt"_s, 7);
+        const QVariantMap answer{
+            {u"err"_s, 0},
+            {u"data"_s,
+             QVariantMap{{u"files"_s,
+                          QVariantList{QVariantMap{{u"path"_s, u"C:/dir/sub"_s}, {u"type"_s, 1}},
+                                       QVariantMap{{u"path"_s, u"C:/dir/one.txt"_s},
+                                                   {u"type"_s, 0}, {u"size"_s, 5}},
+                                       u"not an entry"_s,
+                                       QVariantMap{{u"path"_s, u"C:/dir/two.jpg"_s},
+                                                   {u"type"_s, 0}, {u"size"_s, 6}}}}}}};
+        QCOMPARE(m_center->downloadDirectoryListing(answer), 2);
+        QTRY_COMPARE(m_rec->count(Notifications::DownloadFileFinished), 2);
+        QCOMPARE(idsOfStore().size(), 2);
+        QCOMPARE(m_center->downloadDirectoryListing(QVariantMap{{u"err"_s, 1}}), 0);
+        QCOMPARE(m_center->downloadDirectoryListing(QVariantList{}), 0);
+    }
+
+private:
+    QuickTransferObjectPtr pcFile(const QString &pcPath, qint64 bytes)
+    {
+        const QString local = m_pc->rootPath() + u'/' + pcPath;
+        QDir().mkpath(QFileInfo(local).absolutePath());
+        QFile f(local);
+        if (f.open(QIODevice::WriteOnly)) {
+            QByteArray block(64 * 1024, 0);
+            for (int i = 0; i < block.size(); ++i)
+                block[i] = char((i * 31 + bytes) & 0xff);
+            for (qint64 left = bytes; left > 0; left -= block.size())
+                f.write(block.constData(), qMin<qint64>(left, block.size()));
+        }
+        auto r = QuickTransferObject::createWithPath(pcPath);
+        r->size = quint64(bytes);
+        return r;
+    }
+    QuickTransferObjectPtr saved(const QuickTransferObjectPtr &r)
+    {
+        m_core->hub()->post(Notifications::SaveQuickTransfer,
+                            {{u"object"_s, QVariant::fromValue(r)}});
+        return r;
+    }
+    void download(const QuickTransferObjectPtr &r)
+    {
+        m_core->hub()->post(Notifications::DoDownloadFile, {{u"object"_s, QVariant::fromValue(r)}});
+    }
+    static QByteArray content(const QString &path)
+    {
+        QFile f(path);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+    }
+    QList<quint64> idsOfStore()
+    {
+        QList<quint64> ids;
+        for (const auto &r : DataBaseCenter::sharedInstance()->getQuickTransfer())
+            ids << r->identifier;
+        return ids;
+    }
+    int pcRequests()
+    {
+        return m_pc->state().value(u"requests"_s).toObject().value(u"pc"_s).toInt();
+    }
+
+    std::unique_ptr<PcSim> m_pc;
+    std::unique_ptr<TestCore> m_core;
+    std::unique_ptr<NotificationRecorder> m_rec;
+    HttpFileDownloadCenter *m_center = nullptr;
+};
+
+QTEST_GUILESS_MAIN(TestDownloadCenter)
+#include "tst_downloadcenter.moc"

@@ -1,0 +1,169 @@
+#include "PcSim.h"
+#include "TestCore.h"
+
+#include "DownloadProgressText.h"
+#include "LocalFiles.h"
+#include "OneFileHttp.h"
+#include "RuntimeState.h"
+
+#include <QFile>
+#include <QSignalSpy>
+#include <QTest>
+
+using namespace Qt::StringLiterals;
+
+class TestLocalFiles : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void init() { m_core = std::make_unique<TestCore>(); }
+    void cleanup() { m_core.reset(); }
+
+    void safePaths_data()
+    {
+        QTest::addColumn<QString>("pcPath");
+        QTest::addColumn<QString>("expected"); // relative to the folder; "" = refused
+        QTest::newRow("plain") << u"C:/a/b.txt"_s << u"C:/a/b.txt"_s;
+        QTest::newRow("backslashes") << u"C:\\Users\\x\\b.txt"_s << u"C:/Users/x/b.txt"_s;
+        QTest::newRow("absolute") << u"/etc/passwd"_s << u"etc/passwd"_s;
+        QTest::newRow("dots and empties") << u".//a/./\\b"_s << u"a/b"_s;
+        QTest::newRow("parent") << u"../../x"_s << QString();
+        QTest::newRow("parent inside") << u"a/../../x"_s << QString();
+        QTest::newRow("parent backslash") << u"C:\\..\\x"_s << QString();
+        QTest::newRow("nothing") << u"/./"_s << QString();
+        QTest::newRow("nul") << u"a\u0000b"_s << QString();
+        QTest::newRow("dots in names") << u"...x/..y"_s << u"...x/..y"_s;
+    }
+    void safePaths()
+    {
+        QFETCH(QString, pcPath);
+        QFETCH(QString, expected);
+        const QString folder = m_core->core->libraryPath(u"qt"_s);
+        const QString got = LocalFiles::safeLocalPath(folder, pcPath);
+        if (expected.isEmpty()) {
+            QVERIFY2(got.isEmpty(), qPrintable(got));
+        } else {
+            QCOMPARE(got, folder + u'/' + expected);
+        }
+    }
+
+    void downloadAddresses()
+    {
+        QVERIFY(!LocalFiles::getDownloadFileUrlByPcPath(u"a.txt"_s).isValid()); // no address yet
+        RuntimeState::sharedInstance()->setApi(u"http://127.0.0.1:8000/"_s);
+        const QUrl url = LocalFiles::fileUrl(u"http://127.0.0.1:8000/"_s, u"pc/"_s,
+                                             u"C:/my docs/a;b=c+d#1?%.txt"_s, u"x;y=z;"_s);
+        QVERIFY(url.isValid());
+        const QByteArray text = url.toEncoded();
+        QCOMPARE(text, QByteArray("http://127.0.0.1:8000/pc/C:/my%20docs/a;b=c+d%231%3F%25.txt"
+                                  "?UA=x;y=z;"));
+        QCOMPARE(url.path(), u"/pc/C:/my docs/a;b=c+d#1?%.txt"_s);
+        QCOMPARE(url.query(), u"UA=x;y=z;"_s);
+        const QUrl csm = LocalFiles::getCSMFileUrlByPcPath(u"桌面/文件.txt"_s);
+        QVERIFY(csm.toEncoded().startsWith("http://127.0.0.1:8000/csm/%E6%A1%8C"));
+    }
+
+    void localCopyCheck()
+    {
+        const QString folder = m_core->core->libraryPath(u"file"_s);
+        FileObject f;
+        f.path = u"C:\\docs\\r.txt"_s;
+        f.size = 3;
+        f.last_modify = 1700000000;
+        QVERIFY(!LocalFiles::isFileExist(f));
+        const QString local = LocalFiles::safeLocalPath(folder, f.path);
+        QDir().mkpath(QFileInfo(local).absolutePath());
+        write(local, "abc");
+        QVERIFY(LocalFiles::setCreationDate(
+            local, QDateTime::fromSecsSinceEpoch(1700000000, Qt::UTC)));
+        QCOMPARE(LocalFiles::creationDate(local)->toSecsSinceEpoch(), 1700000000);
+        QVERIFY(LocalFiles::isFileExist(f));
+        QVERIFY(QFile::exists(local));
+        f.last_modify += 1; // same size, other date: stale, removed
+        QVERIFY(!LocalFiles::isFileExist(f));
+        QVERIFY(!QFile::exists(local));
+        FileObject hostile;
+        hostile.path = u"../../settings.ini"_s;
+        QVERIFY(!LocalFiles::isFileExist(hostile));
+    }
+
+    void savesImagesWithTheirDate()
+    {
+        QImage image(8, 6, QImage::Format_RGB32);
+        image.fill(Qt::red);
+        const QString path = m_core->core->libraryPath(u"image/deep/p.jpg"_s);
+        const QDateTime date = QDateTime::fromSecsSinceEpoch(1600000000, Qt::UTC);
+        QVERIFY(LocalFiles::saveImage(image, path, date));
+        QCOMPARE(QImage(path).size(), QSize(8, 6));
+        QCOMPARE(*LocalFiles::creationDate(path), date);
+        QVERIFY(!LocalFiles::saveImage(QImage(), path, date));
+        QVERIFY(!LocalFiles::saveImage(image, QString(), date));
+    }
+
+    void progressTexts()
+    {
+        DownloadProgressText small(999);
+        QCOMPARE(small.unit(), u"B"_s);
+        QCOMPARE(small.initialLabel(), u"已加载：0B / 999.0B"_s);
+        DownloadProgressText mid(2500000);
+        QCOMPARE(mid.label(1200000), u"已加载：1.2MB / 2.5MB"_s);
+        QCOMPARE(mid.progress(1250000), 0.5);
+        QCOMPARE(DownloadProgressText(1000).unit(), u"KB"_s);
+        QCOMPARE(DownloadProgressText(3000000000).unit(), u"GB"_s);
+        QCOMPARE(DownloadProgressText(0).progress(0), 0.0);
+        QCOMPARE(DownloadProgressText::iconForName(u"a.ZIP"_s), u"file_zip_big.png"_s);
+        QCOMPARE(DownloadProgressText::iconForName(u"a.docx"_s), u"file_doc_big.png"_s);
+        QCOMPARE(DownloadProgressText::iconForName(u"pdf"_s), u"file_default_big.png"_s);
+    }
+
+    void previewDownload()
+    {
+        PcSim pc;
+        if (!pc.start())
+            QSKIP("zephyr-pc not available");
+        RuntimeState::sharedInstance()->setApi(pc.api);
+        QDir().mkpath(pc.rootPath() + u"/C:/p"_s);
+        write(pc.rootPath() + u"/C:/p/v w.txt"_s, QByteArray(70000, 'q'));
+        FileObject f;
+        f.path = u"C:/p/v w.txt"_s;
+        f.name = u"v w.txt"_s;
+        f.size = 70000;
+        f.last_modify = 1650000000;
+        const QString preview = m_core->core->libraryPath(u"preview"_s);
+        {
+            OneFileHttp http(f, preview);
+            QSignalSpy done(&http, &OneFileHttp::downloadIsSuccess);
+            QSignalSpy chunks(&http, &OneFileHttp::receivedData);
+            http.startDownload();
+            QVERIFY(done.wait(10000));
+            QCOMPARE(done.first().first().toBool(), true);
+            QVERIFY(chunks.size() >= 1);
+            QVERIFY(LocalFiles::isFileExist(f, preview));
+        }
+        QVERIFY(QFile::exists(preview + u"/C:/p/v w.txt"_s));
+
+        // Cut off: nothing survives.
+        QFile::remove(preview + u"/C:/p/v w.txt"_s);
+        pc.fault(u"pc"_s, u"short"_s);
+        {
+            OneFileHttp http(f, preview);
+            QSignalSpy done(&http, &OneFileHttp::downloadIsSuccess);
+            http.startDownload();
+            QVERIFY(done.wait(10000));
+            QCOMPARE(done.first().first().toBool(), false);
+        }
+        QVERIFY(QDir(preview + u"/C:/p"_s).isEmpty());
+    }
+
+private:
+    static void write(const QString &path, const QByteArray &data)
+    {
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(data);
+    }
+    std::unique_ptr<TestCore> m_core;
+};
+
+QTEST_GUILESS_MAIN(TestLocalFiles)
+#include "tst_localfiles.moc"
