@@ -1,6 +1,7 @@
 #include "AppWiring.h"
 
 #include "DeviceInfoCenter.h"
+#include "HttpRequestCenter.h"
 #include "LoginAndAuthCenter.h"
 
 namespace AppWiring {
@@ -10,8 +11,10 @@ AppCore::Hooks startupHooks()
     AppCore::Hooks hooks;
     hooks.createServices = {
         [] { (void)LoginAndAuthCenter::sharedInstance(); },
+        [] { (void)HttpRequestCenter::sharedInstance(); },
         [] { (void)DeviceInfoCenter::sharedInstance(); },
     };
+    hooks.commitStatistics = [] { HttpRequestCenter::commitStatisticsIfDue(); };
     return hooks;
 }
 
