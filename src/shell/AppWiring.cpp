@@ -3,6 +3,7 @@
 #include "DataBaseCenter.h"
 #include "DeviceInfoCenter.h"
 #include "HttpFileDownloadCenter.h"
+#include "HttpRequestCenter.h"
 #include "LoginAndAuthCenter.h"
 
 namespace AppWiring {
@@ -12,10 +13,12 @@ AppCore::Hooks startupHooks()
     AppCore::Hooks hooks;
     hooks.createServices = {
         [] { (void)LoginAndAuthCenter::sharedInstance(); },
+        [] { (void)HttpRequestCenter::sharedInstance(); },
         [] { (void)DeviceInfoCenter::sharedInstance(); },
         [] { (void)HttpFileDownloadCenter::sharedInstance(); },
     };
     hooks.openStore = [] { DataBaseCenter::sharedInstance()->open(); };
+    hooks.commitStatistics = [] { HttpRequestCenter::commitStatisticsIfDue(); };
     return hooks;
 }
 
