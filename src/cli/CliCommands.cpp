@@ -5,5 +5,6 @@ QList<CliCommand> allCliCommands()
     QList<CliCommand> commands;
     commands << infoCommands();
     commands << apiCommands();
+    commands << downloadCommands();
     return commands;
 }

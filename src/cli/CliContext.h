@@ -52,3 +52,4 @@ struct CliCommand
 [[nodiscard]] QList<CliCommand> allCliCommands();
 QList<CliCommand> infoCommands();
 QList<CliCommand> apiCommands();
+QList<CliCommand> downloadCommands();
