@@ -1,0 +1,82 @@
+#include "SaveMemoryImageLoader.h"
+
+#include "RuntimeState.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QPointer>
+#include <QFileInfo>
+#include <QImageReader>
+#include <QThreadPool>
+#include <QUuid>
+
+#include <cmath>
+
+SaveMemoryImageLoader::SaveMemoryImageLoader(QSize screenPixels, QObject *parent)
+    : QObject(parent), m_screen(screenPixels)
+{
+}
+
+QString SaveMemoryImageLoader::load(const QuickTransferObject &record)
+{
+    if (record.finishedSize < record.size)
+        return {};
+    const QString token = QUuid::createUuid().toString(QUuid::WithoutBraces);
+    RuntimeState *state = RuntimeState::sharedInstance();
+    {
+        // The cap and the append are one step for every loader.
+        QMutexLocker lock(&m_tokenLock);
+        const QStringList live = state->savingMemoryBlockUUIDArray();
+        if (live.size() >= kMaxLiveLoads)
+            state->removeSavingMemoryBlockUUID(live.first());
+        state->addSavingMemoryBlockUUID(token);
+    }
+    const QString thumb = record.thumbnailPath();
+    const QString full = record.downloadPath();
+    QThreadPool::globalInstance()->start(
+        [this, self = QPointer<SaveMemoryImageLoader>(this), state, token, thumb, full] {
+            QImage image;
+            if (state->containsSavingMemoryBlockUUID(token))
+                image = loadImage(token, thumb, full);
+            state->removeSavingMemoryBlockUUID(token);
+            // The loader may be gone by now: hand over through the application object.
+            QMetaObject::invokeMethod(QCoreApplication::instance(), [self, token, image] {
+                if (!self)
+                    return;
+                if (image.isNull())
+                    Q_EMIT self->loadSkipped(token);
+                else
+                    Q_EMIT self->imageLoaded(token, image);
+            }, Qt::QueuedConnection);
+        },
+        QThread::HighPriority);
+    return token;
+}
+
+QImage SaveMemoryImageLoader::loadImage(const QString &, const QString &thumbPath,
+                                        const QString &fullPath)
+{
+    if (!thumbPath.isEmpty() && QFileInfo::exists(thumbPath)) {
+        const QImage thumb(thumbPath);
+        if (!thumb.isNull())
+            return thumb;
+    }
+    if (fullPath.isEmpty())
+        return {};
+    QImageReader reader(fullPath);
+    const QSize size = reader.size();
+    const double screenArea = double(m_screen.width()) * m_screen.height();
+    const double area = double(size.width()) * size.height();
+    if (size.isValid() && screenArea > 0 && area > screenArea) {
+        const double f = std::sqrt(area / screenArea);
+        // Decoded straight at the reduced size: the full picture is never held.
+        reader.setScaledSize(QSize(int(size.width() / f), int(size.height() / f)));
+        const QImage scaled = reader.read();
+        if (scaled.isNull())
+            return {};
+        QDir().mkpath(QFileInfo(thumbPath).absolutePath());
+        scaled.save(thumbPath, "PNG");
+        return scaled;
+    }
+    return reader.read();
+}

@@ -1,0 +1,37 @@
+#pragma once
+
+#include "QuickTransferObject.h"
+
+#include <QImage>
+#include <QMutex>
+#include <QObject>
+#include <QSize>
+
+/// Loads the picture of an image record for display, capped in pixels: a picture larger than
+/// the screen is scaled to about the screen's pixel area once, and the result is kept as a PNG
+/// under "vn_cache/save_memory_image" for later showings. At most the 11 newest loads stay
+/// live; an older one that has not started when it is pushed out shows nothing.
+class SaveMemoryImageLoader : public QObject
+{
+    Q_OBJECT
+public:
+    /// @p screenPixels: width and height of the screen in device pixels.
+    explicit SaveMemoryImageLoader(QSize screenPixels, QObject *parent = nullptr);
+
+    /// Starts a load; the picture arrives as imageLoaded(token, image) on this object's thread.
+    /// Returns the load's token, or "" when nothing is loaded (the file is not complete).
+    QString load(const QuickTransferObject &record);
+
+    static constexpr int kMaxLiveLoads = 11;
+
+Q_SIGNALS:
+    void imageLoaded(const QString &token, const QImage &image);
+    /// The load ended without an image (pushed out, or no file).
+    void loadSkipped(const QString &token);
+
+private:
+    QImage loadImage(const QString &token, const QString &thumbPath, const QString &fullPath);
+
+    QSize m_screen;
+    QMutex m_tokenLock;
+};
