@@ -8,7 +8,6 @@
 #include <QFileInfo>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QRegularExpression>
 #include <QSaveFile>
 
 #include <sys/xattr.h>
@@ -39,17 +38,28 @@ QJsonObject readSideIndex(const QString &indexPath)
 
 QString LocalFiles::safeLocalPath(const QString &folder, const QString &pcPath)
 {
-    QStringList parts;
-    for (const QString &part : pcPath.split(QRegularExpression(u"[/\\\\]"_s))) {
-        if (part.isEmpty() || part == u"."_s)
-            continue;
-        if (part == u".."_s || part.contains(QChar(0)))
-            return {};
-        parts << part;
-    }
-    if (parts.isEmpty() || folder.isEmpty())
+    if (folder.isEmpty())
         return {};
-    return QDir::cleanPath(folder + u'/' + parts.join(u'/'));
+    QString out = folder;
+    while (out.size() > 1 && out.endsWith(u'/'))
+        out.chop(1);
+    const qsizetype base = out.size();
+    qsizetype start = 0;
+    const qsizetype n = pcPath.size();
+    while (start <= n) {
+        qsizetype end = start;
+        while (end < n && pcPath[end] != u'/' && pcPath[end] != u'\\')
+            ++end;
+        const QStringView part = QStringView(pcPath).mid(start, end - start);
+        start = end + 1;
+        if (part.isEmpty() || part == u".")
+            continue;
+        if (part == u".." || part.contains(QChar(0)))
+            return {};
+        out += u'/';
+        out += part;
+    }
+    return out.size() == base ? QString() : out;
 }
 
 QUrl LocalFiles::fileUrl(const QString &api, const QString &prefix, const QString &pcPath,

@@ -1,7 +1,10 @@
 #include "DataBaseMethod.h"
 
 #include <QDateTime>
+#include "AppCore.h"
+
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
 
@@ -61,7 +64,8 @@ bool DataBaseMethod::updateDB()
     return created && migrated;
 }
 
-QuickTransferObjectPtr DataBaseMethod::recordFromRow(const SqliteQuery &row) const
+QuickTransferObjectPtr DataBaseMethod::recordFromRow(const SqliteQuery &row,
+                                                     const QHash<QString, qint64> *files) const
 {
     auto r = QuickTransferObject::create();
     r->identifier = quint64(row.int64("id"));
@@ -77,8 +81,12 @@ QuickTransferObjectPtr DataBaseMethod::recordFromRow(const SqliteQuery &row) con
     r->first_id = quint64(row.int64("first_id"));
     r->md5 = row.text("md5");
     r->applyLocalFileNameRule();
-    if (!r->localPath.isEmpty())
+    if (!r->localPath.isEmpty() && files) {
+        const QString path = r->downloadPath();
+        r->finishedSize = quint64(files->value(path, files->value(path + u".zephyr-part"_s)));
+    } else if (!r->localPath.isEmpty()) {
         r->finishedSize = r->bytesOnDisk();
+    }
     r->setNilStringPropertyZeroString();
     return r;
 }
@@ -86,9 +94,19 @@ QuickTransferObjectPtr DataBaseMethod::recordFromRow(const SqliteQuery &row) con
 QList<QuickTransferObjectPtr> DataBaseMethod::getQuickTransfer()
 {
     QList<QuickTransferObjectPtr> records;
+    // One pass over the download folder instead of two file look-ups per row.
+    QHash<QString, qint64> files;
+    if (AppCore *core = AppCore::current()) {
+        QDirIterator it(core->libraryPath(u"qt"_s), QDir::Files | QDir::Hidden,
+                        QDirIterator::Subdirectories);
+        while (it.hasNext()) {
+            it.next();
+            files.insert(it.filePath(), it.fileInfo().size());
+        }
+    }
     SqliteQuery row = m_db.executeQuery(kSelectAll);
     while (row.next())
-        records << recordFromRow(row);
+        records << recordFromRow(row, &files);
     return records;
 }
 

@@ -3,6 +3,7 @@
 #include "QuickTransferObject.h"
 #include "SqliteDatabase.h"
 
+#include <QHash>
 #include <QList>
 
 /// The statements of the quick-transfer history over its one SQLite database. Not thread-safe:
@@ -33,7 +34,9 @@ public:
     [[nodiscard]] QStringList localPathsOf(const QList<quint64> &ids);
 
 private:
-    QuickTransferObjectPtr recordFromRow(const SqliteQuery &row) const;
+    /// @p files: sizes of the files of the download folder, when already listed.
+    QuickTransferObjectPtr recordFromRow(const SqliteQuery &row,
+                                         const QHash<QString, qint64> *files = nullptr) const;
 
     SqliteDatabase m_db;
 };

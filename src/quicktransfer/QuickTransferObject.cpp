@@ -5,7 +5,6 @@
 #include "QuickTransferRegistry.h"
 
 #include <QFileInfo>
-#include <QRegularExpression>
 
 #include <mutex>
 
@@ -164,9 +163,9 @@ QuickTransferObjectPtr QuickTransferObject::createWithPath(const QString &pcPath
 QString QuickTransferObject::extensionOfPath(const QString &pcPath)
 {
     // PC paths are Windows paths: both separators end a component.
-    const QString last = pcPath.section(QRegularExpression(u"[/\\\\]"_s), -1);
-    const qsizetype dot = last.lastIndexOf(u'.');
-    return dot < 0 ? QString() : last.mid(dot + 1).toLower();
+    const qsizetype cut = qMax(pcPath.lastIndexOf(u'/'), pcPath.lastIndexOf(u'\\'));
+    const qsizetype dot = pcPath.lastIndexOf(u'.');
+    return dot <= cut ? QString() : pcPath.mid(dot + 1).toLower();
 }
 
 quint64 QuickTransferObject::fileTypeOfPath(const QString &pcPath)

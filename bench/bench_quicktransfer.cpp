@@ -1,0 +1,203 @@
+// Figures of the history store and the download manager.
+//   zephyr-bench-qt [--full]      (or ZEPHYR_BENCH_FULL=1): a 1 GiB file instead of 64 MiB
+// The store figures are checked against their budgets; the downloads are printed beside curl
+// fetching the same files from the same zephyr-pc in the same run.
+
+#include "PcSim.h"
+
+#include "AppCore.h"
+#include "DataBaseCenter.h"
+#include "DataBaseMethod.h"
+#include "FakePlatform.h"
+#include "HttpFileDownloadCenter.h"
+#include "NotificationCenter.h"
+#include "NotificationNames.h"
+#include "RuntimeState.h"
+#include "SqliteDatabase.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include <sys/resource.h>
+
+#include <cstdio>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+struct Usage
+{
+    double cpuSelf;
+    double cpuChildren;
+    long maxRssKb;
+};
+
+double seconds(const timeval &t)
+{
+    return double(t.tv_sec) + double(t.tv_usec) / 1e6;
+}
+
+Usage usage()
+{
+    rusage self{}, children{};
+    getrusage(RUSAGE_SELF, &self);
+    getrusage(RUSAGE_CHILDREN, &children);
+    return {seconds(self.ru_utime) + seconds(self.ru_stime),
+            seconds(children.ru_utime) + seconds(children.ru_stime), self.ru_maxrss};
+}
+
+std::unique_ptr<AppCore> makeCore(const QString &dataDir, const QString &keychainDir,
+                                  AppConfig config = {})
+{
+    config.dataDir = dataDir;
+    config.keychainDir = keychainDir;
+    config.deviceName = u"bench"_s;
+    config.preferSecretService = false;
+    return std::make_unique<AppCore>(config, makeFakePlatform(dataDir + u"/settings.ini"_s));
+}
+
+int storeFigures()
+{
+    QTemporaryDir data, keys;
+    auto core = makeCore(data.path(), keys.path());
+    {
+        DataBaseMethod create(data.path()); // the table as the store makes it
+    }
+    {
+        SqliteDatabase db;
+        db.open(DataBaseMethod::databasePath(data.path()));
+        db.executeUpdateOnce(u"BEGIN"_s);
+        for (int i = 0; i < 10000; ++i)
+            db.executeUpdate(u"insert into quick_transfer(type, dt, path, local_path, size, thumb, "
+                             "url, title, summary, md5, first_id) values(?, ?, ?, ?, ?, ?, ?, ?, "
+                             "?, ?, ?)"_s,
+                             {0x80001, u""_s, u"C:/docs/file%1.txt"_s.arg(i),
+                              u"C:/docs/file%1.txt"_s.arg(i % 5000), 1000 + i, u""_s, u""_s,
+                              u""_s, u""_s, u""_s, 0});
+        db.executeUpdateOnce(u"COMMIT"_s);
+    }
+    auto *store = DataBaseCenter::sharedInstance();
+    store->open();
+    QElapsedTimer t;
+    t.start();
+    const auto all = store->getQuickTransfer();
+    const double refreshMs = double(t.nsecsElapsed()) / 1e6;
+    QList<quint64> ids;
+    for (int i = 0; i < 1000; ++i)
+        ids << all.at(i)->identifier;
+    t.restart();
+    store->deleteRecordsAndUnreferencedFiles(ids);
+    const double deleteMs = double(t.nsecsElapsed()) / 1e6;
+    std::printf("history refresh, %lld records: %8.2f ms (budget 50 ms)\n",
+                qint64(all.size()), refreshMs);
+    std::printf("delete 1000 with reference checks: %8.2f ms (budget 200 ms)\n", deleteMs);
+    return refreshMs < 50 && deleteMs < 200 ? 0 : 1;
+}
+
+void makeFile(const QString &path, qint64 bytes)
+{
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile f(path);
+    if (!f.open(QIODevice::WriteOnly))
+        return;
+    QByteArray block(1 << 20, 'z');
+    for (qint64 left = bytes; left > 0; left -= block.size())
+        f.write(block.constData(), qMin<qint64>(left, block.size()));
+}
+
+struct Figure
+{
+    double wall;
+    double cpu;
+    long rssGrowthKb;
+};
+
+Figure ours(PcSim &pc, const QStringList &pcPaths, const QString &dataDir)
+{
+    QTemporaryDir keys;
+    auto core = makeCore(dataDir, keys.path(), pc.config());
+    RuntimeState::sharedInstance()->setApi(pc.api);
+    auto *center = HttpFileDownloadCenter::sharedInstance();
+    QList<QuickTransferObjectPtr> records;
+    for (const QString &p : pcPaths)
+        records << QuickTransferObject::createWithPath(p);
+    int left = int(records.size());
+    QEventLoop loop;
+    QObject watcher;
+    const auto done = [&](const QVariantMap &) {
+        if (--left == 0)
+            loop.quit();
+    };
+    auto *hub = NotificationCenter::defaultCenter();
+    hub->addObserver(&watcher, Notifications::DownloadFileFinished, done);
+    hub->addObserver(&watcher, Notifications::DownloadFileFailed, done);
+    const Usage before = usage();
+    QElapsedTimer t;
+    t.start();
+    for (const auto &r : records)
+        center->downloadFile(r);
+    if (left > 0)
+        loop.exec();
+    const double wall = double(t.nsecsElapsed()) / 1e9;
+    const Usage after = usage();
+    return {wall, after.cpuSelf - before.cpuSelf, after.maxRssKb - before.maxRssKb};
+}
+
+Figure curl(PcSim &pc, const QStringList &pcPaths, const QString &outDir)
+{
+    QStringList args{u"-s"_s, u"--fail"_s, u"--parallel"_s, u"--parallel-max"_s, u"2"_s};
+    for (int i = 0; i < pcPaths.size(); ++i)
+        args << (pc.api + u"pc/"_s + pcPaths[i]) << u"-o"_s << (outDir + u"/f%1"_s.arg(i));
+    const Usage before = usage();
+    QElapsedTimer t;
+    t.start();
+    QProcess::execute(u"curl"_s, args);
+    const double wall = double(t.nsecsElapsed()) / 1e9;
+    const Usage after = usage();
+    return {wall, after.cpuChildren - before.cpuChildren, 0};
+}
+
+void print(const char *what, qint64 bytes, const Figure &o, const Figure &c)
+{
+    const double gib = double(bytes) / double(1LL << 30);
+    std::printf("%s (%.3f GiB):\n", what, gib);
+    std::printf("  zephyr: %7.3f s wall/GiB, %7.3f s CPU/GiB, RSS growth %ld KiB\n", o.wall / gib,
+                o.cpu / gib, o.rssGrowthKb);
+    std::printf("  curl:   %7.3f s wall/GiB, %7.3f s CPU/GiB\n", c.wall / gib, c.cpu / gib);
+    std::printf("  ratio:  wall %.2f, CPU %.2f\n", o.wall / c.wall, c.cpu > 0 ? o.cpu / c.cpu : 0);
+}
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    const bool full = app.arguments().contains(u"--full"_s)
+        || qEnvironmentVariableIntValue("ZEPHYR_BENCH_FULL") == 1;
+    int rc = storeFigures();
+
+#ifdef ZEPHYR_PC_DEFAULT_BIN
+    if (!qEnvironmentVariableIsSet("ZEPHYR_PC_BIN"))
+        qputenv("ZEPHYR_PC_BIN", ZEPHYR_PC_DEFAULT_BIN);
+#endif
+    PcSim pc;
+    if (!pc.start()) {
+        std::fprintf(stderr, "zephyr-pc not available: downloads not measured\n");
+        return rc;
+    }
+    const qint64 large = full ? (1LL << 30) : (64LL << 20);
+    makeFile(pc.rootPath() + u"/C:/large.bin"_s, large);
+    QStringList small;
+    for (int i = 0; i < 200; ++i) {
+        small << u"C:/small/f%1.bin"_s.arg(i);
+        makeFile(pc.rootPath() + u'/' + small.last(), 1 << 20);
+    }
+    QTemporaryDir a, b, c, d;
+    print("one large file", large, ours(pc, {u"C:/large.bin"_s}, a.path()),
+          curl(pc, {u"C:/large.bin"_s}, b.path()));
+    print("200 x 1 MiB", 200LL << 20, ours(pc, small, c.path()), curl(pc, small, d.path()));
+    return rc;
+}
