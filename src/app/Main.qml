@@ -25,6 +25,28 @@ ApplicationWindow {
         height: parent.height
     }
 
+    // Media keys reach the player as remote-control events.
+    Shortcut {
+        sequences: ["Media Play", "Toggle Media Play/Pause"]
+        context: Qt.ApplicationShortcut
+        onActivated: Shell.remoteControlReceived("play")
+    }
+    Shortcut {
+        sequences: ["Media Pause", "Media Stop"]
+        context: Qt.ApplicationShortcut
+        onActivated: Shell.remoteControlReceived("pause")
+    }
+    Shortcut {
+        sequence: "Media Next"
+        context: Qt.ApplicationShortcut
+        onActivated: Shell.remoteControlReceived("next")
+    }
+    Shortcut {
+        sequence: "Media Previous"
+        context: Qt.ApplicationShortcut
+        onActivated: Shell.remoteControlReceived("previous")
+    }
+
     GuideView {
         anchors.fill: parent
         controller: Shell.guide

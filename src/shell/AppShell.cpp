@@ -56,6 +56,11 @@ QString AppShell::statusText() const
     return u"未连接电脑"_s;
 }
 
+void AppShell::remoteControlReceived(const QString &event)
+{
+    AppCore::current()->remoteControlReceived(event.isEmpty() ? QVariant() : QVariant(event));
+}
+
 AppCore::Hooks AppShell::startupHooks()
 {
     AppCore::Hooks hooks = AppWiring::startupHooks();

@@ -36,6 +36,9 @@ public:
     [[nodiscard]] QString wifiText() const;
     [[nodiscard]] QString statusText() const;
 
+    /// A media remote-control key of the window ("play", "pause", "next", "previous", ...).
+    Q_INVOKABLE void remoteControlReceived(const QString &event);
+
     /// The hooks of the start-up sequence, with the guide shown by this shell.
     [[nodiscard]] AppCore::Hooks startupHooks();
 
