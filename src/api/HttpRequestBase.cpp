@@ -44,8 +44,7 @@ void setIdentity(QNetworkRequest &request)
 }
 } // namespace
 
-HttpRequestBase::HttpRequestBase(QNetworkAccessManager *manager, Callback callback,
-                                 QObject *parent)
+HttpRequestBase::HttpRequestBase(QNetworkAccessManager *manager, Callback callback, QObject *parent)
     : QObject(parent), m_manager(manager), m_callback(std::move(callback))
 {
     NotificationCenter::defaultCenter()->addObserver(
@@ -143,9 +142,9 @@ void HttpRequestBase::replyFinished()
     const int error = reply->error();
     // An HTTP answer, whatever its status; transport failures, cut-off bodies, time-outs and
     // cancellations have no answer.
-    const bool answered = status.isValid() && (error == QNetworkReply::NoError ||
-                                               (error > 200 && error < 300) ||
-                                               (error > 400 && error < 500));
+    const bool answered =
+        status.isValid() && (error == QNetworkReply::NoError || (error > 200 && error < 300) ||
+                             (error > 400 && error < 500));
     if (!answered) {
         deliver({});
         return;

@@ -204,8 +204,7 @@ void HttpRequestCenter::lockScreen()
 
 void HttpRequestCenter::lockScreenFinished(HttpRequestMethod *, const QVariant &responseObj)
 {
-    hub()->post(Notifications::LockScreenFinished,
-                {{u"isScreenLocked"_s, isSuccess(responseObj)}});
+    hub()->post(Notifications::LockScreenFinished, {{u"isScreenLocked"_s, isSuccess(responseObj)}});
 }
 
 void HttpRequestCenter::shutdownPCAfter(qint64 seconds)
@@ -274,8 +273,7 @@ void HttpRequestCenter::deleteFile(const QStringList &paths, const QString &dire
     request->deleteFile(paths);
 }
 
-void HttpRequestCenter::deleteFileFinished(HttpRequestMethod *request,
-                                           const QVariant &responseObj)
+void HttpRequestCenter::deleteFileFinished(HttpRequestMethod *request, const QVariant &responseObj)
 {
     hub()->post(Notifications::DeleteFileFinished,
                 fileOperationPayload(isSuccess(responseObj), request->tagStr()));
@@ -289,8 +287,7 @@ void HttpRequestCenter::renameFile(const QString &path, const QString &newName,
     request->renameFile(path, newName);
 }
 
-void HttpRequestCenter::renameFileFinished(HttpRequestMethod *request,
-                                           const QVariant &responseObj)
+void HttpRequestCenter::renameFileFinished(HttpRequestMethod *request, const QVariant &responseObj)
 {
     hub()->post(Notifications::RenameFileFinished,
                 fileOperationPayload(isSuccess(responseObj), request->tagStr()));
@@ -367,9 +364,8 @@ void HttpRequestCenter::getClientListFinished(HttpRequestMethod *, const QVarian
             }
         }
     }
-    hub()->post(Notifications::GetClientListFinished, {{u"client"_s, clients},
-                                                       {u"block"_s, blocks},
-                                                       {u"result"_s, data.has_value()}});
+    hub()->post(Notifications::GetClientListFinished,
+                {{u"client"_s, clients}, {u"block"_s, blocks}, {u"result"_s, data.has_value()}});
 }
 
 void HttpRequestCenter::updateRateLimit(const QVariantMap &params)
@@ -418,8 +414,7 @@ void HttpRequestCenter::commitStatistics()
     request->commitStatistics();
 }
 
-void HttpRequestCenter::commitStatisticsFinished(HttpRequestMethod *,
-                                                 const QVariant &responseObj)
+void HttpRequestCenter::commitStatisticsFinished(HttpRequestMethod *, const QVariant &responseObj)
 {
     if (!JsonUtils::isObject(responseObj))
         return;

@@ -100,8 +100,9 @@ HttpRequestCenter *api()
 
 QList<CliCommand> apiCommands()
 {
-    const auto count = [](qsizetype n) { return [n](const Args &a) {
-        return a.positional.size() == n; }; };
+    const auto count = [](qsizetype n) {
+        return [n](const Args &a) { return a.positional.size() == n; };
+    };
     QList<CliCommand> commands;
 
     commands << pcCommand(u"login"_s, u"login"_s, {}, count(0), [](CliContext &ctx, const Args &) {
@@ -184,27 +185,24 @@ QList<CliCommand> apiCommands()
             return a.positional.size() == 1 && a.positional[0].toLongLong(&ok) >= 0 && ok;
         },
         [](CliContext &ctx, const Args &a) {
-            const auto answer = ask(ctx, Notifications::ShutdownPcFinished, [&] {
-                api()->shutdownPCAfter(a.positional[0].toLongLong());
-            });
+            const auto answer = ask(ctx, Notifications::ShutdownPcFinished,
+                                    [&] { api()->shutdownPCAfter(a.positional[0].toLongLong()); });
             return report(ctx, answer, u"isSuccessed"_s, u"the PC refused the shutdown"_s);
         });
 
-    commands << pcCommand(u"clients"_s, u"clients"_s, {}, count(0),
-                          [](CliContext &ctx, const Args &) {
-                              const auto answer = ask(ctx, Notifications::GetClientListFinished,
-                                                      [] { api()->getClientList(); });
-                              return report(ctx, answer, u"result"_s,
-                                            u"cannot read the client list"_s);
-                          });
+    commands << pcCommand(
+        u"clients"_s, u"clients"_s, {}, count(0), [](CliContext &ctx, const Args &) {
+            const auto answer =
+                ask(ctx, Notifications::GetClientListFinished, [] { api()->getClientList(); });
+            return report(ctx, answer, u"result"_s, u"cannot read the client list"_s);
+        });
 
     commands << pcCommand(
         u"block"_s, u"block MAC"_s, {}, count(1), [](CliContext &ctx, const Args &a) {
             const auto list = clientList(ctx);
             if (!list)
                 return ctx.fail(u"cannot read the client list"_s);
-            const QVariantMap entry =
-                findByMac(list->value(u"client"_s).toList(), a.positional[0]);
+            const QVariantMap entry = findByMac(list->value(u"client"_s).toList(), a.positional[0]);
             if (entry.isEmpty())
                 return ctx.fail(u"no connected client has the address "_s + a.positional[0]);
             const QVariantMap params{{u"type"_s, 2},
@@ -221,8 +219,7 @@ QList<CliCommand> apiCommands()
             const auto list = clientList(ctx);
             if (!list)
                 return ctx.fail(u"cannot read the blacklist"_s);
-            const QVariantMap entry =
-                findByMac(list->value(u"block"_s).toList(), a.positional[0]);
+            const QVariantMap entry = findByMac(list->value(u"block"_s).toList(), a.positional[0]);
             if (entry.isEmpty())
                 return ctx.fail(u"the blacklist holds no client "_s + a.positional[0]);
             const QVariantMap params{{u"type"_s, 3},

@@ -16,7 +16,7 @@ public:
     /// What a usable login reply tells, in the order it is written to the runtime state.
     struct LoginFacts
     {
-        std::optional<QString> api;         ///< only when non-empty
+        std::optional<QString> api; ///< only when non-empty
         quint16 tcpPort = 0;
         std::optional<QString> lumoVersion; ///< only when present
         std::optional<double> expenses;     ///< only when above 0

@@ -1,8 +1,8 @@
 #include "TCPConnect.h"
 
 #include "AppCore.h"
-#include "DeviceInfoCenter.h"
 #include "DefaultsKeys.h"
+#include "DeviceInfoCenter.h"
 #include "LoginWire.h"
 #include "RuntimeState.h"
 #include "UserDefaults.h"
@@ -38,8 +38,7 @@ void TCPConnect::start()
     }
     m_socket = new QTcpSocket(this);
     connect(m_socket, &QTcpSocket::connected, this, &TCPConnect::connected);
-    connect(m_socket, &QTcpSocket::readyRead, this,
-            [this] { m_readData += m_socket->readAll(); });
+    connect(m_socket, &QTcpSocket::readyRead, this, [this] { m_readData += m_socket->readAll(); });
     connect(m_socket, &QTcpSocket::disconnected, this, &TCPConnect::finish);
     // Every socket error ends the exchange, the PC closing after its reply included.
     connect(m_socket, &QTcpSocket::errorOccurred, this, &TCPConnect::finish);

@@ -2,6 +2,8 @@
 
 #include "AppCore.h"
 
+#include <QFile>
+
 using namespace Qt::StringLiterals;
 
 GuideController::GuideController(QObject *parent) : QObject(parent) {}
@@ -68,6 +70,14 @@ void GuideController::finishDismiss()
 QString GuideController::agreementResource() const
 {
     return u"qrc:/assets/html/agreement.html"_s;
+}
+
+QString GuideController::agreementHtml() const
+{
+    QFile file(u":/assets/html/agreement.html"_s);
+    if (!file.open(QIODevice::ReadOnly))
+        return u"《ZephyrWiFi快传用户协议》"_s;
+    return QString::fromUtf8(file.readAll());
 }
 
 void GuideController::tappedShowUserAgreementButton()

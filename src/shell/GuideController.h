@@ -47,6 +47,8 @@ public:
     Q_INVOKABLE void finishDismiss();
     /// The agreement resource the link opens.
     Q_INVOKABLE QString agreementResource() const;
+    /// The agreement's text (rich text), read from the application's resources.
+    Q_INVOKABLE QString agreementHtml() const;
 
 Q_SIGNALS:
     void visibleChanged();

@@ -22,17 +22,25 @@
 using namespace Qt::StringLiterals;
 
 namespace {
-const QStringList kAnswers = {
-    Notifications::CancelHttpRequest,      Notifications::GetVolumeFinished,
-    Notifications::GetIsPptExistFinished,  Notifications::LockScreenFinished,
-    Notifications::ShutdownPcFinished,     Notifications::GetDirectoryListFinished,
-    Notifications::GetDirectoryFolderListFinished, Notifications::DeleteFileFinished,
-    Notifications::RenameFileFinished,     Notifications::MoveFileFinished,
-    Notifications::GetScreenshotFinished,  Notifications::SaveQuickTransfer,
-    Notifications::DoDownloadFile,         Notifications::RefreshQuickTransferList,
-    Notifications::GetClientListFinished,  Notifications::UpdateLimitRateFinished,
-    Notifications::OperateClientFinished,  Notifications::SubmitFeedbackFinished,
-    Notifications::AppStatusChanged};
+const QStringList kAnswers = {Notifications::CancelHttpRequest,
+                              Notifications::GetVolumeFinished,
+                              Notifications::GetIsPptExistFinished,
+                              Notifications::LockScreenFinished,
+                              Notifications::ShutdownPcFinished,
+                              Notifications::GetDirectoryListFinished,
+                              Notifications::GetDirectoryFolderListFinished,
+                              Notifications::DeleteFileFinished,
+                              Notifications::RenameFileFinished,
+                              Notifications::MoveFileFinished,
+                              Notifications::GetScreenshotFinished,
+                              Notifications::SaveQuickTransfer,
+                              Notifications::DoDownloadFile,
+                              Notifications::RefreshQuickTransferList,
+                              Notifications::GetClientListFinished,
+                              Notifications::UpdateLimitRateFinished,
+                              Notifications::OperateClientFinished,
+                              Notifications::SubmitFeedbackFinished,
+                              Notifications::AppStatusChanged};
 
 QJsonObject client(const QString &mac, const QString &ip, int admin)
 {
@@ -90,7 +98,10 @@ private:
         return m_rec->last(name);
     }
 
-    QJsonObject lastOperation() { return m_pc.state()[u"operations"_s].toArray().last().toObject(); }
+    QJsonObject lastOperation()
+    {
+        return m_pc.state()[u"operations"_s].toArray().last().toObject();
+    }
 
 private Q_SLOTS:
     void initTestCase()
@@ -280,7 +291,8 @@ private Q_SLOTS:
     void faultsEndInFailureOnce_data()
     {
         QTest::addColumn<QString>("kind");
-        for (const char *kind : {"close", "short", "notjson", "wrongkind", "garbage", "hang", "403"})
+        for (const char *kind :
+             {"close", "short", "notjson", "wrongkind", "garbage", "hang", "403"})
             QTest::newRow(kind) << QString::fromLatin1(kind);
     }
     void faultsEndInFailureOnce()
@@ -345,8 +357,11 @@ private Q_SLOTS:
         const QString path = info[u"path"_s].toString();
         QVERIFY(path.endsWith(u".png"_s));
         const QString local = info[u"localPath"_s].toString();
-        QVERIFY2(QRegularExpression(QRegularExpression::escape(path.chopped(4)) + u"\\d{13}\\.png$"_s)
-                     .match(local).hasMatch(), qPrintable(local));
+        QVERIFY2(
+            QRegularExpression(QRegularExpression::escape(path.chopped(4)) + u"\\d{13}\\.png$"_s)
+                .match(local)
+                .hasMatch(),
+            qPrintable(local));
         QCOMPARE(info[u"size"_s].toLongLong(), 102400);
         QCOMPARE(info[u"type"_s].toULongLong(), quint64(0x80004));
         QVERIFY(DeviceInfoCenter::getStatisticsString().contains(u"#sw_1#"_s));
@@ -361,11 +376,10 @@ private Q_SLOTS:
 
     void clientListOrderAndOperations()
     {
-        m_pc.control(u"clients"_s,
-                     {{u"clients"_s, QJsonArray{client(u"m1"_s, u"10.0.0.5"_s, 0),
-                                                client(u"m2"_s, u"10.0.0.6"_s, 1),
-                                                client(u"m3"_s, u"127.0.0.1"_s, 0)}},
-                      {u"blocks"_s, QJsonArray{client(u"b1"_s, u"10.0.0.9"_s, 0)}}});
+        m_pc.control(u"clients"_s, {{u"clients"_s, QJsonArray{client(u"m1"_s, u"10.0.0.5"_s, 0),
+                                                              client(u"m2"_s, u"10.0.0.6"_s, 1),
+                                                              client(u"m3"_s, u"127.0.0.1"_s, 0)}},
+                                    {u"blocks"_s, QJsonArray{client(u"b1"_s, u"10.0.0.9"_s, 0)}}});
         authorise();
         center()->getClientList();
         const QVariantMap list = answerOf(Notifications::GetClientListFinished);
@@ -382,12 +396,13 @@ private Q_SLOTS:
         center()->getClientList();
         QCOMPARE(answerOf(Notifications::GetClientListFinished)[u"client"_s].toList().size(), 1);
 
-        center()->updateRateLimit({{u"mac"_s, u"m9"_s}, {u"up_limit"_s, 20}, {u"down_limit"_s, 50}});
+        center()->updateRateLimit(
+            {{u"mac"_s, u"m9"_s}, {u"up_limit"_s, 20}, {u"down_limit"_s, 50}});
         QCOMPARE(answerOf(Notifications::UpdateLimitRateFinished)[u"result"_s], QVariant(true));
         QCOMPARE(m_pc.state()[u"clients"_s][0][u"down_limit"_s].toInt(), 50);
 
-        center()->operateClient({{u"type"_s, 2}, {u"mac"_s, u"m9"_s}, {u"ip"_s, u"1.1.1.1"_s},
-                                 {u"name"_s, u"m9"_s}});
+        center()->operateClient(
+            {{u"type"_s, 2}, {u"mac"_s, u"m9"_s}, {u"ip"_s, u"1.1.1.1"_s}, {u"name"_s, u"m9"_s}});
         QCOMPARE(answerOf(Notifications::OperateClientFinished),
                  (QVariantMap{{u"result"_s, true}, {u"type"_s, 2}}));
         m_rec->clear();

@@ -6,6 +6,7 @@
 #include "TestCore.h"
 
 #include <QCryptographicHash>
+#include <QFile>
 #include <QTest>
 
 using namespace Qt::StringLiterals;
@@ -161,6 +162,24 @@ private Q_SLOTS:
         QVERIFY(DeviceInfoCenter::getStatisticsString().startsWith(u"kp_0#"_s));
         DeviceInfoCenter::increaseStatisticsByKey(2);
         QVERIFY(DeviceInfoCenter::getStatisticsString().startsWith(u"kp_0#xp_1#"_s));
+    }
+
+    void unreadableSettingsStartFromNothing()
+    {
+        QTemporaryDir data, keychain;
+        {
+            QFile garbage(data.filePath(u"settings.ini"_s));
+            QVERIFY(garbage.open(QIODevice::WriteOnly));
+            garbage.write("\x00\xff[[[not=an\nini\x01 file");
+        }
+        AppConfig c;
+        c.dataDir = data.path();
+        c.keychainDir = keychain.path();
+        AppCore core(c, makeFakePlatform(data.filePath(u"settings.ini"_s)));
+        QVERIFY(DeviceInfoCenter::getStatisticsString().startsWith(u"kp_0#xp_0#"_s));
+        const QString id = DeviceInfoCenter::getDeviceId();
+        QCOMPARE(id.size(), 32);
+        QCOMPARE(DeviceInfoCenter::getDeviceId(), id);
     }
 
     void countsSurviveARestart()

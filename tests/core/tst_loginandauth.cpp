@@ -102,12 +102,12 @@ private Q_SLOTS:
     {
         QTest::addColumn<QJsonObject>("verdict");
         QTest::addColumn<quint64>("status");
-        QTest::newRow("blacklisted") << QJsonObject{{u"login"_s, u"blacklisted"_s}}
-                                     << quint64(AppStatusBlacklisted);
-        QTest::newRow("remote disabled") << QJsonObject{{u"login"_s, u"remote_disabled"_s}}
-                                         << quint64(AppStatusRemoteDisabled);
-        QTest::newRow("unknown type") << QJsonObject{{u"login"_s, u"refuse"_s}}
-                                      << quint64(AppStatusNotLoggedIn);
+        QTest::newRow("blacklisted")
+            << QJsonObject{{u"login"_s, u"blacklisted"_s}} << quint64(AppStatusBlacklisted);
+        QTest::newRow("remote disabled")
+            << QJsonObject{{u"login"_s, u"remote_disabled"_s}} << quint64(AppStatusRemoteDisabled);
+        QTest::newRow("unknown type")
+            << QJsonObject{{u"login"_s, u"refuse"_s}} << quint64(AppStatusNotLoggedIn);
         QTest::newRow("no enable")
             << QJsonObject{{u"login"_s, u"raw"_s}, {u"type"_s, 1}, {u"enable"_s, QJsonValue()}}
             << quint64(AppStatusRemoteDisabled);

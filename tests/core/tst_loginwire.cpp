@@ -38,8 +38,8 @@ private Q_SLOTS:
         const QByteArray payload = frame.mid(5);
         // {"cm":1010,"ua":"..."} compact: 19 bytes of syntax and number, plus the UA.
         const quint32 expected = quint32(19 + ua.size());
-        QCOMPARE(frame.mid(1, 4), QByteArray::fromHex(QByteArray::number(expected, 16)
-                                                          .rightJustified(8, '0')));
+        QCOMPARE(frame.mid(1, 4),
+                 QByteArray::fromHex(QByteArray::number(expected, 16).rightJustified(8, '0')));
         QCOMPARE(quint32(payload.size()), expected);
         const QByteArray json = complemented(payload);
         QVERIFY(!json.contains(' '));
@@ -56,8 +56,8 @@ private Q_SLOTS:
     void replyFixtures()
     {
         // {"cm":1010} is 11 bytes: 00 00 00 0B, then the complement of each byte.
-        const QByteArray handMade = QByteArray::fromHex("0000000B") +
-                                    QByteArray::fromHex("84DD9C92DDC5CECFCECF82");
+        const QByteArray handMade =
+            QByteArray::fromHex("0000000B") + QByteArray::fromHex("84DD9C92DDC5CECFCECF82");
         const auto value = LoginWire::decodeReply(handMade);
         QVERIFY(value);
         QCOMPARE(value->toMap().value(u"cm"_s).toInt(), 1010);
@@ -101,8 +101,8 @@ private Q_SLOTS:
         QVERIFY(!sparse->api && !sparse->lumoVersion && !sparse->expenses);
         QCOMPARE(sparse->enable, 0);
 
-        for (const char *bad : {R"({"cm":1011,"dt":{}})", R"({"cm":1010})",
-                                R"({"cm":1010,"dt":5})", R"({"cm":"x","dt":{}})"})
+        for (const char *bad : {R"({"cm":1011,"dt":{}})", R"({"cm":1010})", R"({"cm":1010,"dt":5})",
+                                R"({"cm":"x","dt":{}})"})
             QVERIFY2(!LoginWire::readLoginReply(*LoginWire::decodeReply(replyFrame(bad))), bad);
     }
 
@@ -124,9 +124,9 @@ private Q_SLOTS:
 
     void authReplyFields()
     {
-        const auto facts = LoginWire::readAuthReply(LoginWire::decodeReply(replyFrame(
-            R"({"cm":1013,"dt":{"ret":1},"ua":"PC;3;W;n;1.2.3.4;8360;MID7;)"
-            R"(0123456789abcdef0123456789abcdef;"})")));
+        const auto facts = LoginWire::readAuthReply(LoginWire::decodeReply(
+            replyFrame(R"({"cm":1013,"dt":{"ret":1},"ua":"PC;3;W;n;1.2.3.4;8360;MID7;)"
+                       R"(0123456789abcdef0123456789abcdef;"})")));
         QCOMPARE(facts.cm, 1013);
         QCOMPARE(facts.ret, 1);
         QCOMPARE(facts.serverMid.value_or(QString()), u"MID7"_s);

@@ -1,0 +1,25 @@
+// Fuzz target: the HTTP answer decoder. The first byte picks the decoding: 0 an answer of the
+// PC, 1 the PC refusing (403), 2 plain JSON of an outside service.
+#include "HttpAnswer.h"
+
+#include <cstddef>
+#include <cstdint>
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
+{
+    if (size == 0)
+        return 0;
+    const QByteArray body(reinterpret_cast<const char *>(data) + 1, qsizetype(size - 1));
+    switch (data[0] % 3) {
+    case 0:
+        (void)HttpAnswer::decode(QString(), 200, body);
+        break;
+    case 1:
+        (void)HttpAnswer::decode(QStringLiteral("C:/"), 403, body);
+        break;
+    default:
+        (void)HttpAnswer::decode(HttpTags::PlainJson, 200, body);
+        break;
+    }
+    return 0;
+}

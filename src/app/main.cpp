@@ -1,0 +1,49 @@
+#include "AppConfig.h"
+#include "AppCore.h"
+#include "AppShell.h"
+
+#include <QDir>
+#include <QGuiApplication>
+#include <QQmlApplicationEngine>
+#include <QtQml/qqmlextensionplugin.h>
+
+Q_IMPORT_QML_PLUGIN(Zephyr_ShellPlugin)
+Q_IMPORT_QML_PLUGIN(Zephyr_AppPlugin)
+
+using namespace Qt::StringLiterals;
+
+int main(int argc, char *argv[])
+{
+    QGuiApplication app(argc, argv);
+    QGuiApplication::setOrganizationName(u"ZephyrWiFi"_s);
+    QGuiApplication::setApplicationName(u"zephyr-wifi"_s);
+
+    AppConfig config = AppConfig::fromEnvironment();
+    QDir().mkpath(config.dataDir);
+    auto platform = Platform::createDefault(QDir(config.dataDir).filePath(u"settings.ini"_s),
+                                            config.keychainDir, config.preferSecretService);
+    AppCore core(config, std::move(platform));
+    AppShell shell;
+
+    // Coming back from the background re-reads the WiFi name.
+    Qt::ApplicationState lastState = QGuiApplication::applicationState();
+    QObject::connect(&app, &QGuiApplication::applicationStateChanged, &core,
+                     [&core, &lastState](Qt::ApplicationState state) {
+                         const bool wasAway = lastState == Qt::ApplicationHidden ||
+                                              lastState == Qt::ApplicationSuspended;
+                         lastState = state;
+                         if (state == Qt::ApplicationActive && wasAway)
+                             core.willEnterForeground();
+                     });
+
+    core.start(shell.startupHooks());
+
+    QQmlApplicationEngine engine;
+    engine.addImportPath(u"qrc:/"_s);
+    QObject::connect(&engine, &QQmlApplicationEngine::objectCreationFailed, &app,
+                     [] { QCoreApplication::exit(1); }, Qt::QueuedConnection);
+    engine.load(QUrl(u"qrc:/Zephyr/App/Main.qml"_s));
+    if (engine.rootObjects().isEmpty())
+        return 1;
+    return QGuiApplication::exec();
+}
