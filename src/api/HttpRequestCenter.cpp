@@ -19,7 +19,8 @@ using namespace Qt::StringLiterals;
 
 namespace {
 constexpr qint64 kScreenshotSize = 102400;
-constexpr quint64 kQuickTransferTypeImage = 0x80004;
+// A shaken file below this size is downloaded at once; a larger one waits for the user.
+constexpr quint64 kHoldBackSize = 0x500000;
 
 NotificationCenter *hub()
 {
@@ -321,18 +322,95 @@ void HttpRequestCenter::getScreenshotFinished(HttpRequestMethod *, const QVarian
         hub()->post(Notifications::GetScreenshotFinished, {{u"isSuccess"_s, false}});
         return;
     }
-    // The quick-transfer record is not available to this layer yet: the payloads carry the
-    // fields it is made of, under the record's own field names.
-    const QVariantMap record{{u"path"_s, path},
-                             {u"size"_s, kScreenshotSize},
-                             {u"type"_s, kQuickTransferTypeImage},
-                             {u"localPath"_s, screenshotLocalPath(path)}};
-    hub()->post(Notifications::SaveQuickTransfer, record);
-    hub()->post(Notifications::DoDownloadFile, record);
+    auto record = QuickTransferObject::create();
+    record->path = path;
+    record->size = kScreenshotSize;
+    record->type = QuickTransferTypeImage;
+    record->localPath = screenshotLocalPath(path);
+    const QVariantMap object{{u"object"_s, QVariant::fromValue(record)}};
+    hub()->post(Notifications::SaveQuickTransfer, object);
+    hub()->post(Notifications::DoDownloadFile, object);
     hub()->post(Notifications::RefreshQuickTransferList);
-    QVariantMap info = record;
-    info.insert(u"isSuccess"_s, true);
-    hub()->post(Notifications::GetScreenshotFinished, info);
+    hub()->post(Notifications::GetScreenshotFinished,
+                {{u"isSuccess"_s, true}, {u"object"_s, QVariant::fromValue(record)}});
+}
+
+void HttpRequestCenter::getQuickTransfer()
+{
+    newRequest(&HttpRequestCenter::getQuickTransferFinished)->getQuickTransfer();
+}
+
+void HttpRequestCenter::getQuickTransferFailed(bool isUnknown)
+{
+    hub()->post(Notifications::GetQuickTransferFailed, {{u"isUnknown"_s, isUnknown}});
+}
+
+void HttpRequestCenter::getQuickTransferFinished(HttpRequestMethod *, const QVariant &responseObj)
+{
+    const auto data = successData(responseObj);
+    if (!data) {
+        getQuickTransferFailed(false);
+        return;
+    }
+    const QVariant typeValue = data->value(u"type"_s);
+    const QString type = typeValue.typeId() == QMetaType::QString ? typeValue.toString() : QString();
+    const bool isUnknown = type == u"unknown";
+    QVariant dt = data->value(u"dt"_s);
+    if (JsonUtils::isArray(dt) && dt.toList().size() <= 1)
+        dt = dt.toList().value(0);
+    if (JsonUtils::isObject(dt) || dt.typeId() == QMetaType::QString) {
+        const auto record = QuickTransferObject::createWithDictionary(dt, type);
+        if (record)
+            dealWithFirstQuickTransfer(record);
+        else
+            getQuickTransferFailed(isUnknown);
+        return;
+    }
+    if (!JsonUtils::isArray(dt)) {
+        getQuickTransferFailed(isUnknown);
+        return;
+    }
+
+    // Several files: every image after the first points to the first image of the transfer, so
+    // the list shows them as one group. The transfer screen decides what to download.
+    const QVariantList items = dt.toList();
+    QList<QuickTransferObjectPtr> records;
+    bool haveFirst = false;
+    quint64 firstImageId = 0;
+    for (const QVariant &item : items) {
+        const auto record = QuickTransferObject::createWithDictionary(item, u"file"_s);
+        if (!record)
+            continue; // not an entry object: rejected, the others still arrive
+        if (haveFirst && record->type == QuickTransferTypeImage)
+            record->first_id = firstImageId;
+        if (record->type != QuickTransferTypeFolder)
+            hub()->post(Notifications::SaveQuickTransfer, {{u"object"_s, QVariant::fromValue(record)}});
+        if (record->type == QuickTransferTypeImage && firstImageId == 0)
+            firstImageId = record->identifier;
+        records << record;
+        haveFirst = true;
+    }
+    if (records.isEmpty()) {
+        getQuickTransferFailed(isUnknown);
+        return;
+    }
+    QVariantList array;
+    for (const auto &record : std::as_const(records))
+        array << QVariant::fromValue(record);
+    hub()->post(Notifications::GetNewQuickTransfer, {{u"array"_s, array}});
+}
+
+void HttpRequestCenter::dealWithFirstQuickTransfer(const QuickTransferObjectPtr &record)
+{
+    if (!record)
+        return;
+    const QVariantMap object{{u"object"_s, QVariant::fromValue(record)}};
+    if (record->type != QuickTransferTypeFolder)
+        hub()->post(Notifications::SaveQuickTransfer, object);
+    hub()->post(Notifications::GetNewQuickTransfer, object);
+    if ((record->isFile() && record->size < kHoldBackSize) ||
+        record->type == QuickTransferTypeImage)
+        hub()->post(Notifications::DoDownloadFile, object);
 }
 
 void HttpRequestCenter::getClientList()

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "HttpRequestMethod.h"
+#include "QuickTransferObject.h"
 
 #include <QDateTime>
 #include <QNetworkAccessManager>
@@ -34,6 +35,9 @@ public:
     void renameFile(const QString &path, const QString &newName, const QString &directoryPath);
     void moveFile(const QStringList &paths, const QString &dest, const QString &directoryPath);
     void getScreenshot();
+    /// Fetches what the PC user has selected; the answer is saved, announced and, for a small
+    /// file or an image, downloaded.
+    void getQuickTransfer();
     void getClientList();
     void updateRateLimit(const QVariantMap &params);
     void operateClient(const QVariantMap &params);
@@ -72,6 +76,9 @@ private:
     void renameFileFinished(HttpRequestMethod *request, const QVariant &responseObj);
     void moveFileFinished(HttpRequestMethod *request, const QVariant &responseObj);
     void getScreenshotFinished(HttpRequestMethod *request, const QVariant &responseObj);
+    void getQuickTransferFinished(HttpRequestMethod *request, const QVariant &responseObj);
+    void dealWithFirstQuickTransfer(const QuickTransferObjectPtr &record);
+    void getQuickTransferFailed(bool isUnknown);
     void getClientListFinished(HttpRequestMethod *request, const QVariant &responseObj);
     void updateRateLimitFinished(HttpRequestMethod *request, const QVariant &responseObj);
     void operateClientFinished(HttpRequestMethod *request, const QVariant &responseObj);

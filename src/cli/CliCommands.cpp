@@ -6,5 +6,6 @@ QList<CliCommand> allCliCommands()
     commands << infoCommands();
     commands << apiCommands();
     commands << downloadCommands();
+    commands << shakeCommands();
     return commands;
 }

@@ -53,3 +53,4 @@ struct CliCommand
 QList<CliCommand> infoCommands();
 QList<CliCommand> apiCommands();
 QList<CliCommand> downloadCommands();
+QList<CliCommand> shakeCommands();

@@ -1,4 +1,5 @@
 #include "CliContext.h"
+#include "CliDownloads.h"
 #include "CliSession.h"
 #include "DataBaseCenter.h"
 #include "HttpFileDownloadCenter.h"
@@ -6,16 +7,12 @@
 #include "NotificationCenter.h"
 #include "NotificationNames.h"
 
-#include <QEventLoop>
 #include <QRegularExpression>
-#include <QTimer>
 
 using namespace Qt::StringLiterals;
 
 namespace {
 constexpr int kListMs = 20000;
-// A download may take long; each one must make progress at least this often.
-constexpr int kStallMs = 60000;
 
 std::optional<QList<FileObjectPtr>> listing(CliContext &ctx, const QString &path)
 {
@@ -72,59 +69,10 @@ int download(CliContext &ctx, const QStringList &paths)
                              [&f](const FileObjectPtr &g) { return g->path == f->path; }))
                 files << f;
     }
-    auto *hub = NotificationCenter::defaultCenter();
-    QObject watcher;
-    QEventLoop loop;
-    QTimer stall;
-    stall.setSingleShot(true);
-    stall.setInterval(kStallMs);
-    QObject::connect(&stall, &QTimer::timeout, &loop, &QEventLoop::quit);
-    QList<QuickTransferObjectPtr> pending;
-    int failures = 0;
-    const auto ended = [&](const QVariantMap &info, bool ok) {
-        const auto r = info.value(u"object"_s).value<QuickTransferObjectPtr>();
-        if (!r || !pending.removeOne(r))
-            return;
-        if (ok)
-            ctx.print(r->toVariantMap());
-        else {
-            ++failures;
-            ctx.fail(u"download failed: "_s + r->path);
-        }
-        if (pending.isEmpty())
-            loop.quit();
-    };
-    hub->addObserver(&watcher, Notifications::SaveQuickTransfer, [&](const QVariantMap &info) {
-        if (const auto r = info.value(u"object"_s).value<QuickTransferObjectPtr>())
-            pending << r;
-    });
-    hub->addObserver(&watcher, Notifications::DownloadFileFinished,
-                     [&](const QVariantMap &info) { ended(info, true); });
-    hub->addObserver(&watcher, Notifications::DownloadFileFailed,
-                     [&](const QVariantMap &info) { ended(info, false); });
-    hub->addObserver(&watcher, Notifications::DownloadFileReceivedData,
-                     [&](const QVariantMap &) { stall.start(); });
-    const int before = int(files.size());
+    CliDownloads downloads(ctx);
     for (const auto &f : files)
         HttpFileDownloadCenter::sharedInstance()->downloadFileObject(*f);
-    // Records that were not taken (no room on the phone) never end: count them as failed.
-    const QList<QuickTransferObjectPtr> started = pending;
-    for (const auto &r : started) {
-        if (!HttpFileDownloadCenter::sharedInstance()->isInDownloadingFileQueue(*r)
-            && r->finishedSize != r->size) {
-            pending.removeOne(r);
-            ++failures;
-            ctx.fail(u"not enough space for "_s + r->path);
-        }
-    }
-    if (!pending.isEmpty()) {
-        stall.start();
-        loop.exec();
-    }
-    if (!pending.isEmpty())
-        return ctx.fail(u"downloads stalled: %1 of %2 unfinished"_s.arg(pending.size())
-                            .arg(before));
-    return failures ? 1 : 0;
+    return downloads.waitForAll() ? 1 : 0;
 }
 
 int history(CliContext &ctx, const QStringList &args)
