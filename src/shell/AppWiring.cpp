@@ -1,6 +1,7 @@
 #include "AppWiring.h"
 
 #include "DeviceInfoCenter.h"
+#include "UDPCenter.h"
 
 namespace AppWiring {
 
@@ -9,6 +10,7 @@ AppCore::Hooks startupHooks()
     AppCore::Hooks hooks;
     hooks.createServices = {
         [] { (void)DeviceInfoCenter::sharedInstance(); },
+        [] { (void)UDPCenter::sharedInstance(); },
     };
     return hooks;
 }
