@@ -1,0 +1,226 @@
+#include "TCPFileUploadCenter.h"
+
+#include "AppCore.h"
+#include "DeviceInfoCenter.h"
+#include "NotificationCenter.h"
+#include "NotificationNames.h"
+#include "UploadWire.h"
+
+#include <QHostAddress>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+// After the end marker the PC only has to close the connection.
+constexpr int kCloseWaitMs = 10000;
+constexpr int kToastMs = 2000;
+} // namespace
+
+TCPFileUploadCenter::TCPFileUploadCenter(QObject *parent) : QObject(parent)
+{
+    m_connectTimer.setSingleShot(true);
+    m_connectTimer.setInterval(ConnectTimeoutMs);
+    connect(&m_connectTimer, &QTimer::timeout, this, &TCPFileUploadCenter::abortUpload);
+    m_stallTimer.setSingleShot(true);
+    connect(&m_stallTimer, &QTimer::timeout, this, &TCPFileUploadCenter::abortUpload);
+    NotificationCenter::defaultCenter()->addObserver(
+        this, Notifications::AppStatusChanged, [this](const QVariantMap &) { abortUpload(); });
+}
+
+TCPFileUploadCenter::~TCPFileUploadCenter()
+{
+    if (m_asyncSocket) {
+        m_asyncSocket->disconnect(this);
+        m_asyncSocket->abort();
+        delete m_asyncSocket;
+    }
+}
+
+TCPFileUploadCenter *TCPFileUploadCenter::sharedInstance()
+{
+    return AppCore::current()->service<TCPFileUploadCenter>();
+}
+
+QStringList TCPFileUploadCenter::uploadAssets(const QList<Item> &items)
+{
+    QStringList refused;
+    for (const Item &item : items) {
+        if (item.asset && item.asset->size >= UploadWire::SizeLimit) {
+            const QString text = u"“%1”大于4GB，无法上传"_s.arg(item.asset->fileName);
+            refused << text;
+            Q_EMIT toastRequested(text, kToastMs);
+            continue;
+        }
+        m_assetsArray << item;
+    }
+    if (!m_assetsArray.isEmpty())
+        start();
+    return refused;
+}
+
+void TCPFileUploadCenter::start()
+{
+    if (m_asyncSocket)
+        return;
+    m_asyncSocket = new QTcpSocket(this);
+    m_stage = Stage::Connecting;
+    connect(m_asyncSocket, &QTcpSocket::connected, this, &TCPFileUploadCenter::connected);
+    connect(m_asyncSocket, &QTcpSocket::readyRead, this, &TCPFileUploadCenter::replyReceived);
+    connect(m_asyncSocket, &QTcpSocket::bytesWritten, this, [this] {
+        madeProgress();
+        sendFragments();
+    });
+    connect(m_asyncSocket, &QTcpSocket::disconnected, this,
+            &TCPFileUploadCenter::connectionEnded);
+    connect(m_asyncSocket, &QTcpSocket::errorOccurred, this,
+            &TCPFileUploadCenter::connectionEnded);
+
+    const QHostAddress address(DeviceInfoCenter::getServerWiFiIPAddress().value_or(QString()));
+    if (address.isNull()) {
+        // Reported from the event loop, as a failed connection would be.
+        QMetaObject::invokeMethod(this, &TCPFileUploadCenter::connectionEnded,
+                                  Qt::QueuedConnection);
+        return;
+    }
+    m_connectTimer.start();
+    m_asyncSocket->connectToHost(address, AppCore::current()->config().pcPort);
+}
+
+void TCPFileUploadCenter::connected()
+{
+    m_connectTimer.stop();
+    madeProgress();
+    m_asyncSocket->write(UploadWire::identity(DeviceInfoCenter::getHttpRequestUA()));
+    sendFile();
+}
+
+void TCPFileUploadCenter::madeProgress()
+{
+    m_stallTimer.start(m_stage == Stage::Ending ? std::min(m_stallTimeoutMs, kCloseWaitMs)
+                                                : m_stallTimeoutMs);
+}
+
+bool TCPFileUploadCenter::isUsable(const Item &item)
+{
+    return item.asset && !item.path.isEmpty();
+}
+
+void TCPFileUploadCenter::sendFile()
+{
+    if (m_assetsArray.isEmpty())
+        return;
+    const Item &item = m_assetsArray.first();
+    // The asset may have changed since it was queued: take its size now.
+    const auto asset = isUsable(item) ? PhotoAsset::fromFile(item.asset->filePath)
+                                      : std::nullopt;
+    auto file = asset ? std::make_unique<QFile>(asset->filePath) : nullptr;
+    if (!asset || asset->size >= UploadWire::SizeLimit || !file->open(QIODevice::ReadOnly)) {
+        // Nothing that can be described to the PC: waiting would never end.
+        abortUpload();
+        return;
+    }
+    ++m_sendsOfItem;
+    m_file = std::move(file);
+    m_currentFileSize = asset->size;
+    m_currentFragmentIndex = 0;
+    m_stage = Stage::Sending;
+    m_asyncSocket->write(UploadWire::fileHeader(
+        UploadWire::targetPath(item.path, item.asset->fileName),
+        item.asset->creationDate.toSecsSinceEpoch(), m_currentFileSize));
+    sendFragments();
+}
+
+void TCPFileUploadCenter::sendFragments()
+{
+    // The next fragment is read only once the socket has handed the previous one on, so one
+    // fragment at most waits in memory; while the system takes data at once, keep going.
+    if (m_pumping)
+        return;
+    m_pumping = true;
+    while (m_asyncSocket && m_stage == Stage::Sending) {
+        if (m_asyncSocket->bytesToWrite() > 0) {
+            m_asyncSocket->flush();
+            if (!m_asyncSocket || m_asyncSocket->bytesToWrite() > 0)
+                break;
+            continue;
+        }
+        const qint64 n = UploadWire::fragmentLength(m_currentFileSize, m_currentFragmentIndex);
+        if (n < 1) {
+            m_file.reset();
+            m_stage = Stage::AwaitingReply;
+            m_asyncSocket->write(UploadWire::trailer(m_currentFileSize));
+            m_asyncSocket->flush();
+            break;
+        }
+        QByteArray fragment(n, Qt::Uninitialized);
+        if (!m_file->seek(m_currentFragmentIndex * UploadWire::FragmentSize) ||
+            m_file->read(fragment.data(), n) != n) {
+            // The file shrank or became unreadable during the upload.
+            m_pumping = false;
+            abortUpload();
+            return;
+        }
+        ++m_currentFragmentIndex;
+        m_asyncSocket->write(fragment);
+    }
+    m_pumping = false;
+}
+
+void TCPFileUploadCenter::replyReceived()
+{
+    if (!m_asyncSocket)
+        return;
+    const QByteArray reply = m_asyncSocket->readAll();
+    madeProgress();
+    if (m_stage != Stage::AwaitingReply || m_assetsArray.isEmpty())
+        return;
+    if (UploadWire::replySize(reply) != quint64(m_currentFileSize)) {
+        if (m_sendsOfItem >= MaxSendsPerItem) {
+            abortUpload();
+            return;
+        }
+        sendFile();
+        return;
+    }
+    m_assetsArray.removeFirst();
+    m_sendsOfItem = 0;
+    if (!m_assetsArray.isEmpty()) {
+        sendFile();
+        return;
+    }
+    m_stage = Stage::Ending;
+    madeProgress();
+    m_asyncSocket->write(UploadWire::endMarker());
+}
+
+void TCPFileUploadCenter::abortUpload()
+{
+    if (!m_asyncSocket)
+        return;
+    if (m_stage == Stage::Ending)
+        m_assetsArray.clear(); // every item was confirmed; the PC only failed to close
+    m_asyncSocket->abort();
+    connectionEnded();
+}
+
+void TCPFileUploadCenter::connectionEnded()
+{
+    if (!m_asyncSocket)
+        return;
+    QTcpSocket *socket = m_asyncSocket;
+    m_asyncSocket = nullptr;
+    socket->disconnect(this);
+    socket->abort();
+    socket->deleteLater();
+    m_connectTimer.stop();
+    m_stallTimer.stop();
+    m_file.reset();
+    m_stage = Stage::Idle;
+    m_sendsOfItem = 0;
+    m_currentFileSize = 0;
+    m_currentFragmentIndex = 0;
+    const bool complete = m_assetsArray.isEmpty();
+    m_assetsArray.clear();
+    NotificationCenter::defaultCenter()->post(complete ? Notifications::UploadFileSuccessed
+                                                       : Notifications::UploadFileAborted);
+}
