@@ -1,0 +1,150 @@
+#include "LocalFiles.h"
+
+#include "AppCore.h"
+#include "DeviceInfoCenter.h"
+#include "RuntimeState.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QRegularExpression>
+#include <QSaveFile>
+
+#include <sys/xattr.h>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+constexpr char kCreatedAttribute[] = "user.zephyr.created";
+
+// Characters that stay as they are in an address (the rest is percent-escaped).
+const QByteArray kUrlLegal = "!$&'()*+,-./:;=?@_~#[]";
+// Inside the PC path a "?" or "#" would end the path and a "%" would be read as an escape.
+const QByteArray kPathLegal = "!$&'()*+,-./:;=@_~";
+
+QString sideIndexPath(const QString &filePath)
+{
+    return QFileInfo(filePath).dir().filePath(QString::fromLatin1(LocalFiles::kSideIndexName));
+}
+
+QJsonObject readSideIndex(const QString &indexPath)
+{
+    QFile f(indexPath);
+    if (!f.open(QIODevice::ReadOnly))
+        return {};
+    return QJsonDocument::fromJson(f.readAll()).object();
+}
+} // namespace
+
+QString LocalFiles::safeLocalPath(const QString &folder, const QString &pcPath)
+{
+    QStringList parts;
+    for (const QString &part : pcPath.split(QRegularExpression(u"[/\\\\]"_s))) {
+        if (part.isEmpty() || part == u"."_s)
+            continue;
+        if (part == u".."_s || part.contains(QChar(0)))
+            return {};
+        parts << part;
+    }
+    if (parts.isEmpty() || folder.isEmpty())
+        return {};
+    return QDir::cleanPath(folder + u'/' + parts.join(u'/'));
+}
+
+QUrl LocalFiles::fileUrl(const QString &api, const QString &prefix, const QString &pcPath,
+                         const QString &ua)
+{
+    if (api.isEmpty())
+        return {};
+    QByteArray text = QUrl::toPercentEncoding(api + prefix, kUrlLegal);
+    text += QUrl::toPercentEncoding(pcPath, kPathLegal);
+    text += QUrl::toPercentEncoding(u"?UA="_s + ua, kUrlLegal);
+    QUrl url = QUrl::fromEncoded(text, QUrl::StrictMode);
+    if (!url.isValid() || url.scheme().isEmpty() || url.host().isEmpty())
+        return {};
+    return url;
+}
+
+QUrl LocalFiles::getDownloadFileUrlByPcPath(const QString &pcPath)
+{
+    return fileUrl(RuntimeState::sharedInstance()->api(), u"pc/"_s, pcPath,
+                   DeviceInfoCenter::getHttpRequestUA());
+}
+
+QUrl LocalFiles::getCSMFileUrlByPcPath(const QString &pcPath)
+{
+    return fileUrl(RuntimeState::sharedInstance()->api(), u"csm/"_s, pcPath,
+                   DeviceInfoCenter::getHttpRequestUA());
+}
+
+bool LocalFiles::isFileExist(const FileObject &file, const QString &folder)
+{
+    const QString base = folder.isEmpty() ? AppCore::current()->libraryPath(u"file"_s) : folder;
+    const QString local = safeLocalPath(base, file.path);
+    if (local.isEmpty())
+        return false;
+    const QFileInfo info(local);
+    if (!info.exists() || !info.isFile())
+        return false;
+    const auto created = creationDate(local);
+    if (quint64(info.size()) == file.size && created
+        && created->toMSecsSinceEpoch() == qint64(file.last_modify) * 1000)
+        return true;
+    QFile::remove(local);
+    return false;
+}
+
+std::optional<QDateTime> LocalFiles::creationDate(const QString &path)
+{
+    const QByteArray native = QFile::encodeName(path);
+    char buf[64];
+    const ssize_t n = ::getxattr(native.constData(), kCreatedAttribute, buf, sizeof(buf) - 1);
+    if (n > 0) {
+        bool ok = false;
+        const qint64 ms = QByteArray(buf, n).toLongLong(&ok);
+        if (ok)
+            return QDateTime::fromMSecsSinceEpoch(ms, Qt::UTC);
+    }
+    const QJsonValue indexed = readSideIndex(sideIndexPath(path)).value(QFileInfo(path).fileName());
+    if (indexed.isDouble())
+        return QDateTime::fromMSecsSinceEpoch(qint64(indexed.toDouble()), Qt::UTC);
+    const QDateTime birth = QFileInfo(path).birthTime();
+    if (birth.isValid())
+        return birth;
+    return std::nullopt;
+}
+
+bool LocalFiles::setCreationDate(const QString &path, const QDateTime &date)
+{
+    if (!QFileInfo::exists(path) || !date.isValid())
+        return false;
+    const QByteArray value = QByteArray::number(date.toMSecsSinceEpoch());
+    const QByteArray native = QFile::encodeName(path);
+    if (::setxattr(native.constData(), kCreatedAttribute, value.constData(), size_t(value.size()),
+                   0)
+        == 0)
+        return true;
+    // The file system refuses user attributes (tmpfs of old kernels, some network mounts).
+    const QString indexPath = sideIndexPath(path);
+    QJsonObject index = readSideIndex(indexPath);
+    index.insert(QFileInfo(path).fileName(), double(date.toMSecsSinceEpoch()));
+    QSaveFile out(indexPath);
+    if (!out.open(QIODevice::WriteOnly))
+        return false;
+    out.write(QJsonDocument(index).toJson(QJsonDocument::Compact));
+    return out.commit();
+}
+
+bool LocalFiles::saveImage(const QImage &image, const QString &path, const QDateTime &date)
+{
+    if (image.isNull() || path.isEmpty())
+        return false;
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    bool ok = image.save(path, "JPG", 100);
+    if (!ok)
+        ok = image.save(path, "PNG");
+    if (ok && date.isValid())
+        setCreationDate(path, date);
+    return ok;
+}

@@ -1,0 +1,170 @@
+#include "TestCore.h"
+
+#include "JsonUtils.h"
+#include "NotificationNames.h"
+#include "QuickTransferObject.h"
+#include "QuickTransferRegistry.h"
+
+#include <QTest>
+
+using namespace Qt::StringLiterals;
+
+class TestQuickTransferObject : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void init() { m_core = std::make_unique<TestCore>(); }
+    void cleanup() { m_core.reset(); }
+
+    void kindsByExtension_data()
+    {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<quint64>("type");
+        QTest::newRow("upper pdf") << u"C:/a/Report.PDF"_s << quint64(QuickTransferTypeDocument);
+        QTest::newRow("m4a is video") << u"/x/song.M4A"_s << quint64(QuickTransferTypeVideo);
+        QTest::newRow("no dot") << u"/x/README"_s << quint64(QuickTransferTypeDocument);
+        QTest::newRow("dot in folder only") << u"D:\\v1.2\\notes"_s
+                                            << quint64(QuickTransferTypeDocument);
+        QTest::newRow("jpeg") << u"D:\\pics\\a.b.JPEG"_s << quint64(QuickTransferTypeImage);
+        QTest::newRow("mp3") << u"x.mp3"_s << quint64(QuickTransferTypeMusic);
+        QTest::newRow("rm") << u"x.rm"_s << quint64(QuickTransferTypeVideo);
+        QTest::newRow("unknown ext") << u"x.zip"_s << quint64(QuickTransferTypeDocument);
+    }
+    void kindsByExtension()
+    {
+        QFETCH(QString, path);
+        QFETCH(quint64, type);
+        QCOMPARE(QuickTransferObject::fileTypeOfPath(path), type);
+        QCOMPARE(QuickTransferObject::createWithPath(path)->type, type);
+    }
+
+    void fromAnswerItems()
+    {
+        const QVariant file = JsonUtils::stringToDictionary(
+            uR"({"path":"C:\\pics\\cat.JPG","size":1234,"thumb":"t","md5":"abc"})"_s);
+        auto r = QuickTransferObject::createWithDictionary(file, u"file"_s);
+        QVERIFY(r);
+        QCOMPARE(r->type, quint64(QuickTransferTypeImage));
+        QCOMPARE(r->size, 1234u);
+        QCOMPARE(r->localPath, u"abc.jpg"_s);
+        QCOMPARE(r->thumb, u"t"_s);
+        QVERIFY(!r->dt.isNull() && !r->url.isNull() && !r->summary.isNull());
+
+        QVariantMap noDigest = file.toMap();
+        noDigest.remove(u"md5"_s);
+        r = QuickTransferObject::createWithDictionary(noDigest, u"file"_s);
+        QCOMPARE(r->localPath, u"C:\\pics\\cat.JPG"_s);
+
+        QVariantMap folder = noDigest;
+        folder.insert(u"folder"_s, true);
+        r = QuickTransferObject::createWithDictionary(folder, u"file"_s);
+        QCOMPARE(r->type, quint64(QuickTransferTypeFolder));
+        QVERIFY(r->dt.isEmpty());
+
+        r = QuickTransferObject::createWithDictionary(
+            QVariantMap{{u"url"_s, u"http://e.x/"_s}, {u"title"_s, u"T"_s}, {u"summary"_s, 5}},
+            u"url"_s);
+        QCOMPARE(r->type, quint64(QuickTransferTypeLink));
+        QCOMPARE(r->url, u"http://e.x/"_s);
+        QCOMPARE(r->summary, u""_s); // a mistyped value becomes ""
+
+        r = QuickTransferObject::createWithDictionary(u"你好"_s, u"text"_s);
+        QCOMPARE(r->type, quint64(QuickTransferTypeText));
+        QCOMPARE(r->dt, u"你好"_s);
+        QVERIFY(r->localPath.isEmpty());
+        r = QuickTransferObject::createWithDictionary(u"C:\\Users\\Desktop"_s, u"desktop"_s);
+        QCOMPARE(r->type, quint64(QuickTransferTypeFolder));
+        QCOMPARE(r->dt, u"C:\\Users\\Desktop"_s);
+
+        // Mistyped numbers: negative, text, fraction.
+        r = QuickTransferObject::createWithDictionary(
+            QVariantMap{{u"path"_s, u"a.txt"_s}, {u"size"_s, -5}}, u"file"_s);
+        QCOMPARE(r->size, 0u);
+        r = QuickTransferObject::createWithDictionary(
+            QVariantMap{{u"path"_s, u"a.txt"_s}, {u"size"_s, 12.7}}, u"file"_s);
+        QCOMPARE(r->size, 12u);
+    }
+
+    void wrongKindsRejected_data()
+    {
+        QTest::addColumn<QVariant>("entry");
+        QTest::addColumn<QString>("typeString");
+        QTest::newRow("file as text") << QVariant(u"a.txt"_s) << u"file"_s;
+        QTest::newRow("file as array") << QVariant(QVariantList{1}) << u"file"_s;
+        QTest::newRow("url as text") << QVariant(u"http://x"_s) << u"url"_s;
+        QTest::newRow("text as object") << QVariant(QVariantMap{}) << u"text"_s;
+        QTest::newRow("text as number") << QVariant(qint64(4)) << u"text"_s;
+        QTest::newRow("folder as null") << QVariant() << u"folder"_s;
+        QTest::newRow("desktop as list") << QVariant(QVariantList{}) << u"desktop"_s;
+        QTest::newRow("unknown") << QVariant(u"x"_s) << u"unknown"_s;
+        QTest::newRow("empty type") << QVariant(QVariantMap{}) << QString();
+    }
+    void wrongKindsRejected()
+    {
+        QFETCH(QVariant, entry);
+        QFETCH(QString, typeString);
+        QVERIFY(!QuickTransferObject::createWithDictionary(entry, typeString));
+    }
+
+    void fromBrowserAndPush()
+    {
+        FileObject f;
+        f.path = u"D:\\docs\\a.mkv"_s;
+        f.size = 77;
+        f.thumb = u"th"_s;
+        auto r = QuickTransferObject::createWithFileObject(f);
+        QCOMPARE(r->type, quint64(QuickTransferTypeVideo));
+        QCOMPARE(r->localPath, f.path);
+        QCOMPARE(r->size, 77u);
+        f.type = FileObject::Folder;
+        QCOMPARE(QuickTransferObject::createWithFileObject(f)->type,
+                 quint64(QuickTransferTypeFolder));
+
+        r = QuickTransferObject::createWithPath(u"/x/y.png"_s);
+        QCOMPARE(r->localPath, u"/x/y.png"_s);
+        QCOMPARE(r->from, 0u);
+        QVERIFY(r->downloadPath().startsWith(m_core->core->libraryPath(u"qt"_s) + u'/'));
+    }
+
+    void progressMirroring()
+    {
+        auto a = QuickTransferObject::createWithPath(u"/x/a.txt"_s);
+        auto b = QuickTransferObject::createWithPath(u"/x/a.txt"_s); // same localPath
+        auto c = QuickTransferObject::create();
+        auto d = QuickTransferObject::create();
+        a->identifier = 5;
+        c->identifier = 5;
+        a->finishedSize = 40;
+        a->size = 90;
+        m_core->hub()->post(Notifications::ToObjectDownloadFileReceivedData,
+                            {{u"object"_s, QVariant::fromValue(a)}});
+        QCOMPARE(b->finishedSize, 40u);
+        QCOMPARE(c->finishedSize, 40u);
+        QCOMPARE(d->finishedSize, 0u); // unsaved, no file: not the same row
+        m_core->hub()->post(Notifications::QuickTransferSizeChanged,
+                            {{u"object"_s, QVariant::fromValue(a)}});
+        QCOMPARE(c->size, 90u);
+        QCOMPARE(b->size, 0u); // size follows the row id only
+        const int live = QuickTransferRegistry::sharedInstance()->liveCount();
+        d.reset();
+        QCOMPARE(QuickTransferRegistry::sharedInstance()->liveCount(), live - 1);
+    }
+
+    void convertsToMap()
+    {
+        auto r = QuickTransferObject::createWithPath(u"a.gif"_s);
+        r->identifier = 9;
+        const QVariant v = QVariant::fromValue(r);
+        QVERIFY(v.canConvert<QVariantMap>());
+        const QVariantMap m = v.toMap();
+        QCOMPARE(m.value(u"identifier"_s).toULongLong(), 9u);
+        QCOMPARE(m.value(u"localPath"_s).toString(), u"a.gif"_s);
+        QVERIFY(r->description().contains(u"type:80004"_s));
+    }
+
+private:
+    std::unique_ptr<TestCore> m_core;
+};
+
+QTEST_GUILESS_MAIN(TestQuickTransferObject)
+#include "tst_quicktransferobject.moc"
