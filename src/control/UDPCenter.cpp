@@ -4,10 +4,15 @@
 #include "ControlDatagram.h"
 #include "DeviceInfoCenter.h"
 #include "JsonUtils.h"
+#include "NotificationCenter.h"
+#include "NotificationNames.h"
+#include "QuickTransferObject.h"
 #include "RuntimeState.h"
 
 #include <QHostAddress>
 #include <QNetworkDatagram>
+
+#include <algorithm>
 
 using namespace Qt::StringLiterals;
 
@@ -155,6 +160,12 @@ void UDPCenter::receivedText(const QVariantMap &dt)
     const QString text = dt.value(u"text"_s).toString();
     if (text.isEmpty())
         return;
+    const QuickTransferObjectPtr record = QuickTransferObject::create();
+    record->type = QuickTransferTypeText;
+    record->dt = text;
+    auto *hub = NotificationCenter::defaultCenter();
+    hub->post(Notifications::SaveQuickTransfer, {{u"object"_s, QVariant::fromValue(record)}});
+    hub->post(Notifications::RefreshQuickTransferList);
     Q_EMIT pushReceived(ControlDatagram::Text, dt);
     Q_EMIT toastRequested(u"收到来自电脑的文字"_s, ReceiptToastMs);
 }
@@ -164,6 +175,15 @@ void UDPCenter::receivedFile(const QVariantMap &dt)
     const QString path = dt.value(u"path"_s).toString();
     if (path.isEmpty())
         return;
+    const QuickTransferObjectPtr record = QuickTransferObject::createWithPath(path);
+    record->from = 1;
+    // A negative size is no size; the download corrects it from the file itself.
+    record->size = quint64(std::max<qint64>(0, JsonUtils::integerValue(dt.value(u"size"_s))));
+    auto *hub = NotificationCenter::defaultCenter();
+    const QVariantMap payload{{u"object"_s, QVariant::fromValue(record)}};
+    hub->post(Notifications::SaveQuickTransfer, payload);
+    hub->post(Notifications::RefreshQuickTransferList);
+    hub->post(Notifications::DoDownloadFile, payload);
     Q_EMIT pushReceived(ControlDatagram::FilePushed, dt);
     Q_EMIT toastRequested(u"收到来自电脑的文件"_s, ReceiptToastMs);
 }

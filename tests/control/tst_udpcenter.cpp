@@ -4,6 +4,7 @@
 #include "DeviceInfoCenter.h"
 #include "JsonUtils.h"
 #include "NotificationNames.h"
+#include "QuickTransferObject.h"
 #include "RuntimeState.h"
 #include "TestCore.h"
 #include "UDPCenter.h"
@@ -47,6 +48,7 @@ private Q_SLOTS:
     void standingChanges_data();
     void standingChanges();
     void pushesFromOtherMachinesAreDropped();
+    void pushedTextsAndFilesBecomeRecords();
     void brokenDatagramsAreDropped();
     void boundPortTakenIsRetried();
 
@@ -233,6 +235,42 @@ void TestUDPCenter::pushesFromOtherMachinesAreDropped()
     RuntimeState::sharedInstance()->setServerMid(QString());
     pushToPhone(pushOf(1014, u"{\"action\":1}"_s, u"short"_s));
     QTRY_COMPARE(RuntimeState::sharedInstance()->status(), quint64(AppStatusLoggedIn));
+}
+
+void TestUDPCenter::pushedTextsAndFilesBecomeRecords()
+{
+    const QStringList names = {Notifications::SaveQuickTransfer,
+                               Notifications::RefreshQuickTransferList,
+                               Notifications::DoDownloadFile};
+    NotificationRecorder recorder(m_core->hub(), names);
+    QSignalSpy toasts(m_center, &UDPCenter::toastRequested);
+    const auto recordAt = [&recorder](int i) {
+        return recorder.payloads.at(i).value(u"object"_s).value<QuickTransferObjectPtr>();
+    };
+
+    pushToPhone(pushOf(1016, uR"({"text":"会议改到三点"})"_s));
+    QTRY_COMPARE(recorder.posted, names.mid(0, 2));
+    QCOMPARE(recordAt(0)->type, quint64(QuickTransferTypeText));
+    QCOMPARE(recordAt(0)->dt, u"会议改到三点"_s);
+    QCOMPARE(toasts.first(), (QList<QVariant>{u"收到来自电脑的文字"_s, 1000}));
+
+    recorder.clear();
+    toasts.clear();
+    pushToPhone(pushOf(1015, uR"({"path":"C:/docs/report.PDF","size":5368709120})"_s));
+    QTRY_COMPARE(recorder.posted, names);
+    const QuickTransferObjectPtr file = recordAt(0);
+    QCOMPARE(recordAt(2), file);
+    QCOMPARE(file->path, u"C:/docs/report.PDF"_s);
+    QCOMPARE(file->type, quint64(QuickTransferTypeDocument));
+    QCOMPARE(file->from, 1u);
+    QCOMPARE(file->size, 5368709120u);
+    QCOMPARE(toasts.first(), (QList<QVariant>{u"收到来自电脑的文件"_s, 1000}));
+
+    recorder.clear();
+    pushToPhone(pushOf(1015, uR"({"path":"C:/v.mp4","size":-5})"_s));
+    QTRY_COMPARE(recorder.posted, names);
+    QCOMPARE(recordAt(0)->size, 0u);
+    QCOMPARE(recordAt(0)->type, quint64(QuickTransferTypeVideo));
 }
 
 void TestUDPCenter::brokenDatagramsAreDropped()
