@@ -22,7 +22,7 @@ TCPFileUploadCenter::TCPFileUploadCenter(QObject *parent) : QObject(parent)
     m_connectTimer.setInterval(ConnectTimeoutMs);
     connect(&m_connectTimer, &QTimer::timeout, this, &TCPFileUploadCenter::abortUpload);
     m_stallTimer.setSingleShot(true);
-    connect(&m_stallTimer, &QTimer::timeout, this, &TCPFileUploadCenter::abortUpload);
+    connect(&m_stallTimer, &QTimer::timeout, this, &TCPFileUploadCenter::checkStall);
     NotificationCenter::defaultCenter()->addObserver(
         this, Notifications::AppStatusChanged, [this](const QVariantMap &) { abortUpload(); });
 }
@@ -94,10 +94,26 @@ void TCPFileUploadCenter::connected()
     sendFile();
 }
 
+int TCPFileUploadCenter::stallLimitMs() const
+{
+    return m_stage == Stage::Ending ? std::min(m_stallTimeoutMs, kCloseWaitMs) : m_stallTimeoutMs;
+}
+
 void TCPFileUploadCenter::madeProgress()
 {
-    m_stallTimer.start(m_stage == Stage::Ending ? std::min(m_stallTimeoutMs, kCloseWaitMs)
-                                                : m_stallTimeoutMs);
+    // Called for every fragment: note the time, and leave the timer alone while it runs.
+    m_lastProgress.start();
+    if (!m_stallTimer.isActive() || m_stage == Stage::Ending)
+        m_stallTimer.start(stallLimitMs());
+}
+
+void TCPFileUploadCenter::checkStall()
+{
+    const qint64 left = stallLimitMs() - m_lastProgress.elapsed();
+    if (left > 0)
+        m_stallTimer.start(int(left));
+    else
+        abortUpload();
 }
 
 bool TCPFileUploadCenter::isUsable(const Item &item)
@@ -153,7 +169,8 @@ void TCPFileUploadCenter::sendFragments()
             break;
         }
         QByteArray fragment(n, Qt::Uninitialized);
-        if (!m_file->seek(m_currentFragmentIndex * UploadWire::FragmentSize) ||
+        const qint64 offset = m_currentFragmentIndex * UploadWire::FragmentSize;
+        if ((m_file->pos() != offset && !m_file->seek(offset)) ||
             m_file->read(fragment.data(), n) != n) {
             // The file shrank or became unreadable during the upload.
             m_pumping = false;

@@ -2,6 +2,7 @@
 
 #include "PhotoAsset.h"
 
+#include <QElapsedTimer>
 #include <QFile>
 #include <QList>
 #include <QObject>
@@ -61,6 +62,8 @@ private:
 
     void connected();
     void madeProgress();
+    void checkStall();
+    [[nodiscard]] int stallLimitMs() const;
     void sendFile();
     void sendFragments();
     void replyReceived();
@@ -79,4 +82,5 @@ private:
     int m_stallTimeoutMs = StallTimeoutMs;
     QTimer m_connectTimer;
     QTimer m_stallTimer;
+    QElapsedTimer m_lastProgress;
 };
