@@ -156,10 +156,11 @@ void UploadService::process(Session &s)
             }
             if (s.received < s.size)
                 return;
-            s.file->close();
+            s.file->flush();
             if (s.time)
                 s.file->setFileTime(QDateTime::fromSecsSinceEpoch(s.time),
                                     QFileDevice::FileModificationTime);
+            s.file->close();
             s.file.reset();
             s.stage = Stage::Trailer;
             break;

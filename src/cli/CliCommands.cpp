@@ -4,5 +4,6 @@ QList<CliCommand> allCliCommands()
 {
     QList<CliCommand> commands;
     commands << infoCommands();
+    commands << apiCommands();
     return commands;
 }

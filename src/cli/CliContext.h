@@ -51,3 +51,4 @@ struct CliCommand
 /// The command table; each group of commands adds itself in CliCommands.cpp.
 [[nodiscard]] QList<CliCommand> allCliCommands();
 QList<CliCommand> infoCommands();
+QList<CliCommand> apiCommands();

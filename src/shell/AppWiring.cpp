@@ -1,6 +1,8 @@
 #include "AppWiring.h"
 
 #include "DeviceInfoCenter.h"
+#include "HttpRequestCenter.h"
+#include "LoginAndAuthCenter.h"
 #include "UDPCenter.h"
 
 namespace AppWiring {
@@ -9,9 +11,12 @@ AppCore::Hooks startupHooks()
 {
     AppCore::Hooks hooks;
     hooks.createServices = {
+        [] { (void)LoginAndAuthCenter::sharedInstance(); },
+        [] { (void)HttpRequestCenter::sharedInstance(); },
         [] { (void)DeviceInfoCenter::sharedInstance(); },
         [] { (void)UDPCenter::sharedInstance(); },
     };
+    hooks.commitStatistics = [] { HttpRequestCenter::commitStatisticsIfDue(); };
     return hooks;
 }
 

@@ -1,0 +1,195 @@
+#include "HttpRequestBase.h"
+
+#include "DeviceInfoCenter.h"
+#include "HttpAnswer.h"
+#include "NotificationCenter.h"
+#include "NotificationNames.h"
+#include "RuntimeState.h"
+
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
+#include <QNetworkRequest>
+#include <QUrl>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+QByteArray percentEscape(const QString &text, const QByteArray &alsoEscaped)
+{
+    static const char hex[] = "0123456789ABCDEF";
+    QByteArray out;
+    for (const char c : text.toUtf8()) {
+        const auto b = uchar(c);
+        if (b <= 0x20 || b >= 0x7f || alsoEscaped.contains(char(b))) {
+            out += '%';
+            out += hex[b >> 4];
+            out += hex[b & 0xf];
+        } else {
+            out += char(b);
+        }
+    }
+    return out;
+}
+
+// Characters that may not stand in a URL. "#" is among them: left as it is, it would cut the
+// rest of the query off as a fragment.
+const QByteArray kUrlIllegal = QByteArrayLiteral("\"#%<>[\\]^`{|}");
+const QByteArray kFormEscaped = QByteArrayLiteral(":/?#[]@!$ &'()*+,;=\"<>%{}|\\^~`");
+
+void setIdentity(QNetworkRequest &request)
+{
+    const QString ua = DeviceInfoCenter::getHttpRequestUA();
+    if (!ua.isEmpty())
+        request.setRawHeader("UA", ua.toUtf8());
+}
+} // namespace
+
+HttpRequestBase::HttpRequestBase(QNetworkAccessManager *manager, Callback callback,
+                                 QObject *parent)
+    : QObject(parent), m_manager(manager), m_callback(std::move(callback))
+{
+    NotificationCenter::defaultCenter()->addObserver(
+        this, Notifications::CancelHttpRequest,
+        [this](const QVariantMap &userInfo) { cancelHttpRequest(userInfo); });
+}
+
+HttpRequestBase::~HttpRequestBase()
+{
+    m_delivered = true;
+    if (m_reply) {
+        m_reply->disconnect(this);
+        m_reply->abort();
+        delete m_reply.data();
+    }
+}
+
+QString HttpRequestBase::parameterText(const QVariant &value)
+{
+    if (value.typeId() == QMetaType::Bool)
+        return value.toBool() ? u"1"_s : u"0"_s;
+    return value.toString();
+}
+
+QByteArray HttpRequestBase::escapeQueryValue(const QString &value)
+{
+    return percentEscape(value, kUrlIllegal).replace('&', "%26");
+}
+
+QByteArray HttpRequestBase::buildGetUrl(const QString &url, const QVariantMap &params)
+{
+    QByteArray out = url.toUtf8();
+    bool first = true;
+    for (auto it = params.cbegin(); it != params.cend(); ++it) {
+        out += first ? '?' : '&';
+        out += it.key().toUtf8() + '=' + escapeQueryValue(parameterText(it.value()));
+        first = false;
+    }
+    return out;
+}
+
+QByteArray HttpRequestBase::escapeFormComponent(const QString &text)
+{
+    return percentEscape(text, kFormEscaped);
+}
+
+QByteArray HttpRequestBase::buildFormBody(const QVariantMap &params)
+{
+    QByteArrayList pairs;
+    for (auto it = params.cbegin(); it != params.cend(); ++it)
+        pairs << escapeFormComponent(it.key()) + '=' +
+                     escapeFormComponent(parameterText(it.value()));
+    return pairs.join('&');
+}
+
+void HttpRequestBase::setHttpRequestGetWithUrl(const QString &url, const QVariantMap &params)
+{
+    QNetworkRequest request(QUrl::fromEncoded(buildGetUrl(url, params)));
+    setIdentity(request);
+    request.setTransferTimeout(m_timeoutMs);
+    send(m_manager->get(request));
+}
+
+void HttpRequestBase::setHttpRequestPostWithUrl(const QString &url, const QVariantMap &params)
+{
+    QNetworkRequest request(QUrl::fromEncoded(url.toUtf8()));
+    request.setHeader(QNetworkRequest::ContentTypeHeader,
+                      QByteArrayLiteral("application/x-www-form-urlencoded; charset=utf-8"));
+    setIdentity(request);
+    request.setTransferTimeout(m_timeoutMs);
+    send(m_manager->post(request, buildFormBody(params)));
+}
+
+void HttpRequestBase::send(QNetworkReply *reply)
+{
+    if (m_reply || m_delivered) {
+        // One exchange per object: a second builder call is refused.
+        reply->abort();
+        reply->deleteLater();
+        return;
+    }
+    m_reply = reply;
+    connect(reply, &QNetworkReply::finished, this, &HttpRequestBase::replyFinished);
+}
+
+void HttpRequestBase::replyFinished()
+{
+    QNetworkReply *reply = m_reply;
+    if (!reply)
+        return;
+    m_reply.clear();
+    reply->deleteLater();
+    reply->disconnect(this);
+    const QVariant status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
+    const int error = reply->error();
+    // An HTTP answer, whatever its status; transport failures, cut-off bodies, time-outs and
+    // cancellations have no answer.
+    const bool answered = status.isValid() && (error == QNetworkReply::NoError ||
+                                               (error > 200 && error < 300) ||
+                                               (error > 400 && error < 500));
+    if (!answered) {
+        deliver({});
+        return;
+    }
+    const HttpAnswer answer = HttpAnswer::decode(m_tagStr, status.toInt(), reply->readAll());
+    if (answer.dropsLogin)
+        RuntimeState::sharedInstance()->setStatus(AppStatusNotLoggedIn);
+    deliver(answer.value);
+}
+
+void HttpRequestBase::stopHttpRequest()
+{
+    QNetworkReply *reply = m_reply;
+    if (!reply)
+        return;
+    m_reply.clear();
+    reply->disconnect(this);
+    reply->abort();
+    reply->deleteLater();
+    deliver({});
+}
+
+void HttpRequestBase::requestFailed()
+{
+    deliver({});
+}
+
+void HttpRequestBase::cancelHttpRequest(const QVariantMap &userInfo)
+{
+    if (userInfo.contains(u"tagStr"_s)) {
+        const QString tagStr = userInfo.value(u"tagStr"_s).toString();
+        if (!tagStr.isEmpty() && tagStr == m_tagStr)
+            stopHttpRequest();
+        return;
+    }
+    if (m_tagStr != HttpTags::PlainJson)
+        stopHttpRequest();
+}
+
+void HttpRequestBase::deliver(const QVariant &answer)
+{
+    if (m_delivered)
+        return;
+    m_delivered = true;
+    if (m_callback)
+        m_callback(this, answer);
+}

@@ -1,0 +1,457 @@
+#include "HttpRequestCenter.h"
+
+#include "AppCore.h"
+#include "DefaultsKeys.h"
+#include "DeviceInfoCenter.h"
+#include "FileObject.h"
+#include "HttpAnswer.h"
+#include "JsonUtils.h"
+#include "NotificationCenter.h"
+#include "NotificationNames.h"
+#include "RuntimeState.h"
+#include "Utils.h"
+
+#include <QFileInfo>
+
+#include <algorithm>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+constexpr qint64 kScreenshotSize = 102400;
+constexpr quint64 kQuickTransferTypeImage = 0x80004;
+
+NotificationCenter *hub()
+{
+    return NotificationCenter::defaultCenter();
+}
+
+// A dictionary whose "err" is 0 (or absent).
+bool isSuccess(const QVariant &answer)
+{
+    return JsonUtils::isObject(answer) &&
+           JsonUtils::integerValue(answer.toMap().value(u"err"_s)) == 0;
+}
+
+// "data" of a successful answer, when it is a dictionary.
+std::optional<QVariantMap> successData(const QVariant &answer)
+{
+    if (!isSuccess(answer))
+        return std::nullopt;
+    const QVariant data = answer.toMap().value(u"data"_s);
+    if (!JsonUtils::isObject(data))
+        return std::nullopt;
+    return data.toMap();
+}
+
+QVariantList fileRecords(const QVariant &files, bool foldersOnly)
+{
+    QVariantList records;
+    for (const QVariant &entry : files.toList()) {
+        auto file = FileObjectPtr::create(entry);
+        if (foldersOnly && (file->type == FileObject::File || file->type == FileObject::DriveOther))
+            continue;
+        records << QVariant::fromValue(file);
+    }
+    return records;
+}
+
+// s/shot.png taken at T ms gives s/shotT.png; a path without extension ends in a dot.
+QString screenshotLocalPath(const QString &path)
+{
+    const QString suffix = QFileInfo(path).suffix();
+    const QString stem = suffix.isEmpty() ? path : path.left(path.size() - suffix.size() - 1);
+    return stem + QString::number(QDateTime::currentMSecsSinceEpoch()) + u'.' + suffix;
+}
+
+QVariantMap fileOperationPayload(bool success, const QString &directoryPath)
+{
+    QVariantMap info{{u"result"_s, success}};
+    if (!directoryPath.isEmpty())
+        info.insert(u"path"_s, directoryPath);
+    return info;
+}
+} // namespace
+
+HttpRequestCenter::HttpRequestCenter(QObject *parent) : QObject(parent)
+{
+    hub()->addObserver(this, Notifications::AppStatusChanged,
+                       [this](const QVariantMap &) { statusChanged(); });
+}
+
+HttpRequestCenter::~HttpRequestCenter()
+{
+    // Requests still in flight go without a callback.
+    const QSet<HttpRequestMethod *> requests = m_requests;
+    m_requests.clear();
+    qDeleteAll(requests);
+}
+
+HttpRequestCenter *HttpRequestCenter::sharedInstance()
+{
+    return AppCore::current()->service<HttpRequestCenter>();
+}
+
+HttpRequestMethod *HttpRequestCenter::newRequest(Handler handler)
+{
+    auto *request = new HttpRequestMethod(
+        &m_manager, [this, handler](HttpRequestBase *base, const QVariant &answer) {
+            auto *request = static_cast<HttpRequestMethod *>(base);
+            (this->*handler)(request, answer);
+            // Released after its handler, whatever the outcome.
+            m_requests.remove(request);
+            request->deleteLater();
+        });
+    request->setTimeout(m_timeoutMs);
+    m_requests.insert(request);
+    return request;
+}
+
+void HttpRequestCenter::statusChanged()
+{
+    hub()->post(Notifications::CancelHttpRequest);
+    if (RuntimeState::sharedInstance()->status() == AppStatusAuthorized) {
+        getWifiInfo();
+        getDiskInfo();
+    }
+}
+
+void HttpRequestCenter::getWifiInfo()
+{
+    newRequest(&HttpRequestCenter::getWifiInfoFinished)->getWiFiInfoFromServer();
+}
+
+void HttpRequestCenter::getWifiInfoFinished(HttpRequestMethod *, const QVariant &responseObj)
+{
+    const auto data = successData(responseObj);
+    if (data) {
+        RuntimeState *state = RuntimeState::sharedInstance();
+        const QVariant pc = data->value(u"pc"_s);
+        if (JsonUtils::isObject(pc)) {
+            state->setPcName(pc.toMap().value(u"name"_s).toString());
+            state->setShareDir(pc.toMap().value(u"share_dir"_s).toString());
+        }
+        const QVariant wifi = data->value(u"wifi"_s);
+        if (JsonUtils::isObject(wifi))
+            state->setClientCount(int(JsonUtils::integerValue(wifi.toMap().value(u"client"_s))));
+    }
+    Q_EMIT wifiInfoFinished(data.has_value());
+}
+
+void HttpRequestCenter::getDiskInfo()
+{
+    newRequest(&HttpRequestCenter::getDiskInfoFinished)->getDirList(u"/"_s);
+}
+
+void HttpRequestCenter::getDiskInfoFinished(HttpRequestMethod *, const QVariant &responseObj)
+{
+    const auto data = successData(responseObj);
+    const QVariant files = data ? data->value(u"files"_s) : QVariant();
+    const bool usable = JsonUtils::isArray(files);
+    if (usable) {
+        RuntimeState *state = RuntimeState::sharedInstance();
+        QList<FileObjectPtr> disks;
+        for (const QVariant &entry : files.toList()) {
+            auto file = FileObjectPtr::create(entry);
+            if (file->type == FileObject::Folder)
+                state->setDesktopFile(file);
+            else
+                disks << file;
+        }
+        std::stable_sort(disks.begin(), disks.end(),
+                         [](const FileObjectPtr &a, const FileObjectPtr &b) {
+                             return a->name.left(1) < b->name.left(1);
+                         });
+        state->setDiskArray(disks);
+    }
+    Q_EMIT diskInfoFinished(usable);
+}
+
+void HttpRequestCenter::getVolume()
+{
+    newRequest(&HttpRequestCenter::getVolumeFinished)->getVolume();
+}
+
+void HttpRequestCenter::getVolumeFinished(HttpRequestMethod *, const QVariant &responseObj)
+{
+    QVariantMap info;
+    if (const auto data = successData(responseObj)) {
+        bool isNumber = false;
+        const double volume = data->value(u"volum"_s).toDouble(&isNumber);
+        const bool numeric = data->value(u"volum"_s).typeId() != QMetaType::QString;
+        if (isNumber && numeric && volume >= 0 && volume <= 100)
+            info.insert(u"volume"_s, volume / 100.0);
+    }
+    hub()->post(Notifications::GetVolumeFinished, info);
+}
+
+void HttpRequestCenter::getIsPptOpen()
+{
+    newRequest(&HttpRequestCenter::getIsPptOpenFinished)->getIsPptOpen();
+}
+
+void HttpRequestCenter::getIsPptOpenFinished(HttpRequestMethod *, const QVariant &responseObj)
+{
+    if (const auto data = successData(responseObj))
+        hub()->post(Notifications::GetIsPptExistFinished,
+                    {{u"ppt"_s, data->value(u"exist"_s).toBool()}});
+}
+
+void HttpRequestCenter::lockScreen()
+{
+    newRequest(&HttpRequestCenter::lockScreenFinished)->lockScreen();
+}
+
+void HttpRequestCenter::lockScreenFinished(HttpRequestMethod *, const QVariant &responseObj)
+{
+    hub()->post(Notifications::LockScreenFinished,
+                {{u"isScreenLocked"_s, isSuccess(responseObj)}});
+}
+
+void HttpRequestCenter::shutdownPCAfter(qint64 seconds)
+{
+    DeviceInfoCenter::increaseStatisticsByKey(DeviceInfoCenter::StatShutdown);
+    HttpRequestMethod *request = newRequest(&HttpRequestCenter::shutdownPCFinished);
+    request->setTagStr(HttpTags::ShutdownPC);
+    request->shutdownPC(seconds);
+}
+
+void HttpRequestCenter::stopShutdownPC()
+{
+    hub()->post(Notifications::CancelHttpRequest, {{u"tagStr"_s, HttpTags::ShutdownPC}});
+}
+
+void HttpRequestCenter::shutdownPCFinished(HttpRequestMethod *, const QVariant &responseObj)
+{
+    hub()->post(Notifications::ShutdownPcFinished, {{u"isSuccessed"_s, isSuccess(responseObj)}});
+}
+
+void HttpRequestCenter::getDirectoryList(const QString &path)
+{
+    HttpRequestMethod *request = newRequest(&HttpRequestCenter::getDirectoryListFinished);
+    request->setTagStr(path);
+    request->getDirList(path);
+}
+
+void HttpRequestCenter::stopGetDirectoryList(const QString &path)
+{
+    if (!path.isEmpty())
+        hub()->post(Notifications::CancelHttpRequest, {{u"tagStr"_s, path}});
+}
+
+void HttpRequestCenter::getDirectoryListFinished(HttpRequestMethod *request,
+                                                 const QVariant &responseObj)
+{
+    const auto data = successData(responseObj);
+    // "result" tells an empty folder from a failure.
+    hub()->post(Notifications::GetDirectoryListFinished,
+                {{u"array"_s, data ? fileRecords(data->value(u"files"_s), false) : QVariantList()},
+                 {u"path"_s, request->tagStr()},
+                 {u"result"_s, data.has_value()}});
+}
+
+void HttpRequestCenter::getDirectoryFolderList(const QString &path)
+{
+    HttpRequestMethod *request = newRequest(&HttpRequestCenter::getDirectoryFolderListFinished);
+    request->setTagStr(path);
+    request->getDirList(path);
+}
+
+void HttpRequestCenter::getDirectoryFolderListFinished(HttpRequestMethod *request,
+                                                       const QVariant &responseObj)
+{
+    const auto data = successData(responseObj);
+    hub()->post(Notifications::GetDirectoryFolderListFinished,
+                {{u"array"_s, data ? fileRecords(data->value(u"files"_s), true) : QVariantList()},
+                 {u"path"_s, request->tagStr()},
+                 {u"result"_s, data.has_value()}});
+}
+
+void HttpRequestCenter::deleteFile(const QStringList &paths, const QString &directoryPath)
+{
+    HttpRequestMethod *request = newRequest(&HttpRequestCenter::deleteFileFinished);
+    request->setTagStr(directoryPath);
+    request->deleteFile(paths);
+}
+
+void HttpRequestCenter::deleteFileFinished(HttpRequestMethod *request,
+                                           const QVariant &responseObj)
+{
+    hub()->post(Notifications::DeleteFileFinished,
+                fileOperationPayload(isSuccess(responseObj), request->tagStr()));
+}
+
+void HttpRequestCenter::renameFile(const QString &path, const QString &newName,
+                                   const QString &directoryPath)
+{
+    HttpRequestMethod *request = newRequest(&HttpRequestCenter::renameFileFinished);
+    request->setTagStr(directoryPath);
+    request->renameFile(path, newName);
+}
+
+void HttpRequestCenter::renameFileFinished(HttpRequestMethod *request,
+                                           const QVariant &responseObj)
+{
+    hub()->post(Notifications::RenameFileFinished,
+                fileOperationPayload(isSuccess(responseObj), request->tagStr()));
+}
+
+void HttpRequestCenter::moveFile(const QStringList &paths, const QString &dest,
+                                 const QString &directoryPath)
+{
+    HttpRequestMethod *request = newRequest(&HttpRequestCenter::moveFileFinished);
+    request->setTagStr(directoryPath);
+    request->moveFile(paths, dest);
+}
+
+void HttpRequestCenter::moveFileFinished(HttpRequestMethod *request, const QVariant &responseObj)
+{
+    hub()->post(Notifications::MoveFileFinished,
+                fileOperationPayload(isSuccess(responseObj), request->tagStr()));
+}
+
+void HttpRequestCenter::getScreenshot()
+{
+    DeviceInfoCenter::increaseStatisticsByKey(DeviceInfoCenter::StatUploadVideosOrScreenshot);
+    newRequest(&HttpRequestCenter::getScreenshotFinished)->getScreenshot();
+}
+
+void HttpRequestCenter::getScreenshotFinished(HttpRequestMethod *, const QVariant &responseObj)
+{
+    const auto data = successData(responseObj);
+    const QString path = data ? data->value(u"image"_s).toString() : QString();
+    if (path.isEmpty()) {
+        hub()->post(Notifications::GetScreenshotFinished, {{u"isSuccess"_s, false}});
+        return;
+    }
+    // The quick-transfer record is not available to this layer yet: the payloads carry the
+    // fields it is made of, under the record's own field names.
+    const QVariantMap record{{u"path"_s, path},
+                             {u"size"_s, kScreenshotSize},
+                             {u"type"_s, kQuickTransferTypeImage},
+                             {u"localPath"_s, screenshotLocalPath(path)}};
+    hub()->post(Notifications::SaveQuickTransfer, record);
+    hub()->post(Notifications::DoDownloadFile, record);
+    hub()->post(Notifications::RefreshQuickTransferList);
+    QVariantMap info = record;
+    info.insert(u"isSuccess"_s, true);
+    hub()->post(Notifications::GetScreenshotFinished, info);
+}
+
+void HttpRequestCenter::getClientList()
+{
+    newRequest(&HttpRequestCenter::getClientListFinished)->getClientList();
+}
+
+void HttpRequestCenter::getClientListFinished(HttpRequestMethod *, const QVariant &responseObj)
+{
+    QVariantList clients;
+    QVariantList blocks;
+    const auto data = successData(responseObj);
+    if (data) {
+        if (JsonUtils::isArray(data->value(u"clients"_s)))
+            clients = data->value(u"clients"_s).toList();
+        if (JsonUtils::isArray(data->value(u"blocks"_s)))
+            blocks = data->value(u"blocks"_s).toList();
+    }
+    const auto isAdmin = [](const QVariant &entry) {
+        return JsonUtils::integerValue(entry.toMap().value(u"isadmin"_s)) != 0;
+    };
+    std::stable_partition(clients.begin(), clients.end(), isAdmin);
+    if (clients.size() >= 2) {
+        const QString own = DeviceInfoCenter::getLocalWiFiIPAddress().value_or(QString());
+        for (qsizetype i = 1; i < clients.size(); ++i) {
+            if (clients.at(i).toMap().value(u"ip"_s).toString() == own) {
+                clients.swapItemsAt(0, i);
+                break;
+            }
+        }
+    }
+    hub()->post(Notifications::GetClientListFinished, {{u"client"_s, clients},
+                                                       {u"block"_s, blocks},
+                                                       {u"result"_s, data.has_value()}});
+}
+
+void HttpRequestCenter::updateRateLimit(const QVariantMap &params)
+{
+    newRequest(&HttpRequestCenter::updateRateLimitFinished)->updateRateLimit(params);
+}
+
+void HttpRequestCenter::updateRateLimitFinished(HttpRequestMethod *, const QVariant &responseObj)
+{
+    hub()->post(Notifications::UpdateLimitRateFinished, {{u"result"_s, isSuccess(responseObj)}});
+}
+
+void HttpRequestCenter::operateClient(const QVariantMap &params)
+{
+    HttpRequestMethod *request = newRequest(&HttpRequestCenter::operateClientFinished);
+    request->setTag(int(JsonUtils::integerValue(params.value(u"type"_s))));
+    request->operateClient(params);
+}
+
+void HttpRequestCenter::operateClientFinished(HttpRequestMethod *request,
+                                              const QVariant &responseObj)
+{
+    hub()->post(Notifications::OperateClientFinished,
+                {{u"result"_s, isSuccess(responseObj)}, {u"type"_s, request->tag()}});
+}
+
+bool HttpRequestCenter::isSameDay(const QDateTime &a, const QDateTime &b)
+{
+    return Utils::isSameDay(a, b);
+}
+
+void HttpRequestCenter::commitStatisticsIfDue()
+{
+    UserDefaults &defaults = AppCore::current()->userDefaults();
+    const QDateTime last = defaults.value(DefaultsKeys::LastCommitStatisticsDate).toDateTime();
+    if (last.isValid() && isSameDay(last, QDateTime::currentDateTime()))
+        return;
+    if (defaults.boolForKey(DefaultsKeys::IsNotFirstV2))
+        sharedInstance()->commitStatistics();
+}
+
+void HttpRequestCenter::commitStatistics()
+{
+    HttpRequestMethod *request = newRequest(&HttpRequestCenter::commitStatisticsFinished);
+    request->setTagStr(HttpTags::PlainJson);
+    request->commitStatistics();
+}
+
+void HttpRequestCenter::commitStatisticsFinished(HttpRequestMethod *,
+                                                 const QVariant &responseObj)
+{
+    if (!JsonUtils::isObject(responseObj))
+        return;
+    UserDefaults &defaults = AppCore::current()->userDefaults();
+    defaults.setValue(DefaultsKeys::LastCommitStatisticsDate, QDateTime::currentDateTime());
+    defaults.removeObject(DefaultsKeys::StatisticsDictionary);
+    defaults.synchronize();
+}
+
+void HttpRequestCenter::submitFeedbackText(const QString &text, const QString &contact)
+{
+    HttpRequestMethod *request = newRequest(&HttpRequestCenter::submitFeedbackFinished);
+    request->setTagStr(HttpTags::PlainJson);
+    request->uploadFeedbackWithContent(text, contact);
+}
+
+void HttpRequestCenter::submitFeedbackFinished(HttpRequestMethod *, const QVariant &responseObj)
+{
+    const qint64 err = JsonUtils::isObject(responseObj)
+                           ? JsonUtils::integerValue(responseObj.toMap().value(u"errno"_s), 0)
+                           : -1;
+    if (err == 0) {
+        UserDefaults &defaults = AppCore::current()->userDefaults();
+        defaults.setValue(DefaultsKeys::FeedbackContent, QString());
+        defaults.setValue(DefaultsKeys::FeedbackContact, QString());
+        hub()->post(Notifications::SubmitFeedbackFinished,
+                    {{u"isSuccess"_s, true}, {u"message"_s, u"提交成功"_s}});
+    } else if (err == 3) {
+        hub()->post(Notifications::SubmitFeedbackFinished,
+                    {{u"isSuccess"_s, false}, {u"message"_s, u"您提交太频繁了，请稍后再试"_s}});
+    } else {
+        hub()->post(Notifications::SubmitFeedbackFinished,
+                    {{u"isSuccess"_s, false}, {u"message"_s, u"提交失败"_s}});
+    }
+}

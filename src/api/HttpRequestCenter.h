@@ -1,0 +1,84 @@
+#pragma once
+
+#include "HttpRequestMethod.h"
+
+#include <QDateTime>
+#include <QNetworkAccessManager>
+#include <QObject>
+#include <QSet>
+
+/// The coordinator of the HTTP API. Each operation sends one request and, when its answer
+/// arrives, stores what it yields in the runtime state and posts one notification with the
+/// result. Every change of the connection status cancels the requests to the PC; reaching the
+/// authorised state fetches the PC's information and disks.
+class HttpRequestCenter : public QObject
+{
+    Q_OBJECT
+public:
+    explicit HttpRequestCenter(QObject *parent = nullptr);
+    ~HttpRequestCenter() override;
+
+    [[nodiscard]] static HttpRequestCenter *sharedInstance();
+
+    void getWifiInfo();
+    void getDiskInfo();
+    void getVolume();
+    void getIsPptOpen();
+    void lockScreen();
+    void shutdownPCAfter(qint64 seconds);
+    void stopShutdownPC();
+    void getDirectoryList(const QString &path);
+    void stopGetDirectoryList(const QString &path);
+    void getDirectoryFolderList(const QString &path);
+    void deleteFile(const QStringList &paths, const QString &directoryPath);
+    void renameFile(const QString &path, const QString &newName, const QString &directoryPath);
+    void moveFile(const QStringList &paths, const QString &dest, const QString &directoryPath);
+    void getScreenshot();
+    void getClientList();
+    void updateRateLimit(const QVariantMap &params);
+    void operateClient(const QVariantMap &params);
+    void commitStatistics();
+    void submitFeedbackText(const QString &text, const QString &contact);
+
+    /// The daily statistics report of the start-up: sent unless one succeeded today, and only
+    /// once the first-launch guide has been completed.
+    static void commitStatisticsIfDue();
+    [[nodiscard]] static bool isSameDay(const QDateTime &a, const QDateTime &b);
+
+    /// Requests created and not yet released.
+    [[nodiscard]] int pendingRequestCount() const { return int(m_requests.size()); }
+    /// Time-out of every new request (30 s unless a test shortens it).
+    void setRequestTimeout(int ms) { m_timeoutMs = ms; }
+
+Q_SIGNALS:
+    /// The PC information and disk answers post nothing on the hub; these tell waiting callers.
+    void wifiInfoFinished(bool success);
+    void diskInfoFinished(bool success);
+
+private:
+    using Handler = void (HttpRequestCenter::*)(HttpRequestMethod *, const QVariant &);
+    HttpRequestMethod *newRequest(Handler handler);
+    void statusChanged();
+
+    void getWifiInfoFinished(HttpRequestMethod *request, const QVariant &responseObj);
+    void getDiskInfoFinished(HttpRequestMethod *request, const QVariant &responseObj);
+    void getVolumeFinished(HttpRequestMethod *request, const QVariant &responseObj);
+    void getIsPptOpenFinished(HttpRequestMethod *request, const QVariant &responseObj);
+    void lockScreenFinished(HttpRequestMethod *request, const QVariant &responseObj);
+    void shutdownPCFinished(HttpRequestMethod *request, const QVariant &responseObj);
+    void getDirectoryListFinished(HttpRequestMethod *request, const QVariant &responseObj);
+    void getDirectoryFolderListFinished(HttpRequestMethod *request, const QVariant &responseObj);
+    void deleteFileFinished(HttpRequestMethod *request, const QVariant &responseObj);
+    void renameFileFinished(HttpRequestMethod *request, const QVariant &responseObj);
+    void moveFileFinished(HttpRequestMethod *request, const QVariant &responseObj);
+    void getScreenshotFinished(HttpRequestMethod *request, const QVariant &responseObj);
+    void getClientListFinished(HttpRequestMethod *request, const QVariant &responseObj);
+    void updateRateLimitFinished(HttpRequestMethod *request, const QVariant &responseObj);
+    void operateClientFinished(HttpRequestMethod *request, const QVariant &responseObj);
+    void commitStatisticsFinished(HttpRequestMethod *request, const QVariant &responseObj);
+    void submitFeedbackFinished(HttpRequestMethod *request, const QVariant &responseObj);
+
+    QNetworkAccessManager m_manager;
+    QSet<HttpRequestMethod *> m_requests;
+    int m_timeoutMs = HttpRequestBase::DefaultTimeoutMs;
+};

@@ -1,0 +1,12 @@
+#pragma once
+
+#include "CliContext.h"
+
+/// What commands that talk to the PC share: logging in and authorising before they act.
+class CliSession
+{
+public:
+    /// Logs in and authorises, then waits for the PC information and disks fetched on
+    /// authorisation. Returns 0, or prints why on stderr and returns 1.
+    static int loginAndAuthorise(CliContext &ctx, int timeoutMs = 20000);
+};

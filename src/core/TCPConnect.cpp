@@ -1,0 +1,104 @@
+#include "TCPConnect.h"
+
+#include "AppCore.h"
+#include "DeviceInfoCenter.h"
+#include "DefaultsKeys.h"
+#include "LoginWire.h"
+#include "RuntimeState.h"
+#include "UserDefaults.h"
+
+#include <QHostAddress>
+#include <QTcpSocket>
+
+TCPConnect::TCPConnect(Type type, QObject *parent) : QObject(parent), m_type(type)
+{
+    m_timer.setSingleShot(true);
+    connect(&m_timer, &QTimer::timeout, this, &TCPConnect::stop);
+}
+
+TCPConnect::~TCPConnect()
+{
+    // Dropped without a result: no signal may come out of a half-destroyed exchange.
+    m_finished = true;
+    if (m_socket) {
+        m_socket->disconnect(this);
+        m_socket->abort();
+    }
+}
+
+void TCPConnect::start()
+{
+    if (m_socket || m_finished)
+        return;
+    const auto address = DeviceInfoCenter::getServerWiFiIPAddress();
+    const QHostAddress host(address.value_or(QString()));
+    if (host.isNull()) {
+        finish();
+        return;
+    }
+    m_socket = new QTcpSocket(this);
+    connect(m_socket, &QTcpSocket::connected, this, &TCPConnect::connected);
+    connect(m_socket, &QTcpSocket::readyRead, this,
+            [this] { m_readData += m_socket->readAll(); });
+    connect(m_socket, &QTcpSocket::disconnected, this, &TCPConnect::finish);
+    // Every socket error ends the exchange, the PC closing after its reply included.
+    connect(m_socket, &QTcpSocket::errorOccurred, this, &TCPConnect::finish);
+    m_timer.start(ConnectTimeoutMs);
+    m_socket->connectToHost(host, AppCore::current()->config().pcPort);
+}
+
+void TCPConnect::connected()
+{
+    const int cm = m_type == Login ? LoginWire::CmLogin : LoginWire::CmAuth;
+    const QString ua =
+        m_type == Login ? DeviceInfoCenter::getLoginUA() : DeviceInfoCenter::getAuthUA();
+    m_socket->write(LoginWire::encodeRequest(cm, ua));
+    m_timer.start(m_readTimeoutMs);
+}
+
+void TCPConnect::stop()
+{
+    finish();
+}
+
+void TCPConnect::finish()
+{
+    if (m_finished)
+        return;
+    m_finished = true;
+    m_timer.stop();
+    if (m_socket) {
+        m_readData += m_socket->readAll();
+        m_socket->disconnect(this);
+        m_socket->abort();
+    }
+    const std::optional<QVariant> reply = LoginWire::decodeReply(m_readData);
+    if (m_type == Login) {
+        const auto facts = reply ? LoginWire::readLoginReply(*reply) : std::nullopt;
+        if (!facts) {
+            Q_EMIT loginFinished(-1, -1);
+            return;
+        }
+        RuntimeState *state = RuntimeState::sharedInstance();
+        if (facts->api)
+            state->setApi(*facts->api);
+        state->setTcpPort(facts->tcpPort);
+        if (facts->lumoVersion)
+            state->setLumoVersion(*facts->lumoVersion);
+        if (facts->expenses)
+            state->setExpenses(*facts->expenses);
+        state->setTraffic(facts->traffic);
+        state->setClientCount(facts->clientCount);
+        Q_EMIT loginFinished(facts->type, facts->enable);
+        return;
+    }
+    const LoginWire::AuthFacts facts = LoginWire::readAuthReply(reply);
+    if (facts.serverMid)
+        RuntimeState::sharedInstance()->setServerMid(*facts.serverMid);
+    if (facts.token) {
+        UserDefaults &defaults = AppCore::current()->userDefaults();
+        defaults.setValue(DefaultsKeys::Token, *facts.token);
+        defaults.synchronize();
+    }
+    Q_EMIT authFinished(facts.cm, facts.ret);
+}

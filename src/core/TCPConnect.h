@@ -1,0 +1,49 @@
+#pragma once
+
+#include <QByteArray>
+#include <QObject>
+#include <QTimer>
+
+class QTcpSocket;
+
+/// One login or authorisation exchange with the PC: connect, write one request frame, read the
+/// reply until the PC closes the connection, then report the result exactly once.
+class TCPConnect : public QObject
+{
+    Q_OBJECT
+public:
+    enum Type : quint64 { Login = 1, Auth = 2 };
+
+    static constexpr int ConnectTimeoutMs = 10000;
+    /// A PC that keeps the connection open without closing it after the request is given up.
+    static constexpr int DefaultReadTimeoutMs = 15000;
+
+    explicit TCPConnect(Type type, QObject *parent = nullptr);
+    ~TCPConnect() override;
+
+    [[nodiscard]] Type type() const { return m_type; }
+    void setReadTimeout(int ms) { m_readTimeoutMs = ms; }
+
+    /// Connects to the PC's address and port. A connect that cannot even be tried reports the
+    /// failure before returning.
+    void start();
+    /// Closes the connection; the result of what was read so far is still reported.
+    void stop();
+
+Q_SIGNALS:
+    /// Result of a login exchange: (-1, -1) when the reply is missing or unusable.
+    void loginFinished(int type, int enable);
+    /// Result of an authorisation exchange: (0, 0) when the reply is missing.
+    void authFinished(int cm, int ret);
+
+private:
+    void connected();
+    void finish();
+
+    Type m_type;
+    QTcpSocket *m_socket = nullptr;
+    QByteArray m_readData;
+    QTimer m_timer;
+    int m_readTimeoutMs = DefaultReadTimeoutMs;
+    bool m_finished = false;
+};

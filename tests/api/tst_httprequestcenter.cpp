@@ -1,0 +1,493 @@
+// The API coordinator against the stand-in PC on loopback: every operation, cancellation,
+// refusal, and the faults of the PC and the network.
+#include "AppCore.h"
+#include "DefaultsKeys.h"
+#include "DeviceInfoCenter.h"
+#include "HttpRequestCenter.h"
+#include "KeyedArchive.h"
+#include "LoginAndAuthCenter.h"
+#include "NotificationNames.h"
+#include "PcSim.h"
+#include "RuntimeState.h"
+#include "TestCore.h"
+
+#include <QDir>
+#include <QFile>
+#include <QJsonArray>
+#include <QRegularExpression>
+#include <QSignalSpy>
+#include <QTcpServer>
+#include <QTest>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+const QStringList kAnswers = {
+    Notifications::CancelHttpRequest,      Notifications::GetVolumeFinished,
+    Notifications::GetIsPptExistFinished,  Notifications::LockScreenFinished,
+    Notifications::ShutdownPcFinished,     Notifications::GetDirectoryListFinished,
+    Notifications::GetDirectoryFolderListFinished, Notifications::DeleteFileFinished,
+    Notifications::RenameFileFinished,     Notifications::MoveFileFinished,
+    Notifications::GetScreenshotFinished,  Notifications::SaveQuickTransfer,
+    Notifications::DoDownloadFile,         Notifications::RefreshQuickTransferList,
+    Notifications::GetClientListFinished,  Notifications::UpdateLimitRateFinished,
+    Notifications::OperateClientFinished,  Notifications::SubmitFeedbackFinished,
+    Notifications::AppStatusChanged};
+
+QJsonObject client(const QString &mac, const QString &ip, int admin)
+{
+    return {{u"mac"_s, mac}, {u"ip"_s, ip}, {u"name"_s, mac}, {u"isadmin"_s, admin}};
+}
+
+QStringList names(const QVariant &records)
+{
+    QStringList out;
+    for (const QVariant &v : records.toList())
+        out << v.value<FileObjectPtr>()->name;
+    return out;
+}
+} // namespace
+
+class TestHttpRequestCenter : public QObject
+{
+    Q_OBJECT
+private:
+    PcSim m_pc;
+    std::unique_ptr<TestCore> m_t;
+    std::unique_ptr<NotificationRecorder> m_rec;
+
+    HttpRequestCenter *center() const { return HttpRequestCenter::sharedInstance(); }
+    RuntimeState *state() const { return m_t->core->runtimeState(); }
+
+    void newCore()
+    {
+        m_rec.reset();
+        m_t = std::make_unique<TestCore>(m_pc.config());
+        m_rec = std::make_unique<NotificationRecorder>(m_t->hub(), kAnswers);
+        center()->setRequestTimeout(1500);
+        LoginAndAuthCenter::sharedInstance()->setReadTimeout(1500);
+    }
+
+    // Logs in and authorises; the information fetched on authorisation has arrived.
+    void authorise()
+    {
+        QSignalSpy wifi(center(), &HttpRequestCenter::wifiInfoFinished);
+        QSignalSpy disks(center(), &HttpRequestCenter::diskInfoFinished);
+        LoginAndAuthCenter::sharedInstance()->startLogin();
+        QTRY_COMPARE_WITH_TIMEOUT(state()->status(), quint64(AppStatusAuthorized), 10000);
+        QTRY_COMPARE(wifi.count() + disks.count(), 2);
+        QCOMPARE(center()->pendingRequestCount(), 0);
+        m_rec->clear();
+    }
+
+    // Waits for one @p name, checks no second one follows, and that no request is left over.
+    QVariantMap answerOf(const QString &name)
+    {
+        [&] { QTRY_COMPARE_WITH_TIMEOUT(m_rec->count(name), 1, 8000); }();
+        QTest::qWait(30);
+        [&] { QCOMPARE(m_rec->count(name), 1); }();
+        [&] { QTRY_COMPARE(center()->pendingRequestCount(), 0); }();
+        return m_rec->last(name);
+    }
+
+    QJsonObject lastOperation() { return m_pc.state()[u"operations"_s].toArray().last().toObject(); }
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        if (!m_pc.start())
+            QSKIP("zephyr-pc is not available (ZEPHYR_PC_BIN)");
+        QDir root(m_pc.rootPath());
+        QVERIFY(root.mkpath(u"E:"_s) && root.mkpath(u"C:/Docs # 1 & more"_s));
+        QVERIFY(root.mkpath(u"D:"_s) && root.mkpath(u"Desktop"_s));
+        QFile(root.filePath(u"D:/.removable"_s)).open(QIODevice::WriteOnly);
+    }
+
+    void init()
+    {
+        m_pc.control(u"reset"_s);
+        newCore();
+    }
+
+    void cleanup()
+    {
+        m_rec.reset();
+        m_t.reset();
+    }
+
+    void authorisationFetchesPcInformationAndDisks()
+    {
+        authorise();
+        QCOMPARE(state()->pcName(), u"ZEPHYR-PC"_s);
+        QCOMPARE(state()->shareDir(), u"C:/Share"_s);
+        QCOMPARE(state()->clientCount(), 2);
+        QStringList disks;
+        for (const FileObjectPtr &f : state()->diskArray())
+            disks << f->name;
+        QCOMPARE(disks, (QStringList{u"C:"_s, u"D:"_s, u"E:"_s}));
+        QVERIFY(state()->desktopFile());
+        QCOMPARE(state()->desktopFile()->path, u"Desktop"_s);
+    }
+
+    void statusChangesCancelAndRefetch()
+    {
+        authorise();
+        const auto listings = [this] {
+            return m_pc.state()[u"requests"_s][u"cgi/dir_list.mo"_s].toInt();
+        };
+        const int listed = listings();
+        m_pc.fault(u"cgi/dir_list.mo"_s, u"hang"_s);
+        center()->getDirectoryList(u"C:/"_s);
+        QTRY_COMPARE(listings(), listed + 1);
+        const int infoBefore = m_pc.state()[u"requests"_s][u"cgi/wifi_info.mo"_s].toInt();
+        state()->setStatus(AppStatusLoggedIn);
+        // The cancelled listing answered at once, as a failure, and nothing was fetched.
+        QCOMPARE(m_rec->count(Notifications::GetDirectoryListFinished), 1);
+        QCOMPARE(m_rec->last(Notifications::GetDirectoryListFinished)[u"array"_s].toList().size(),
+                 0);
+        QCOMPARE(center()->pendingRequestCount(), 0);
+        state()->setStatus(AppStatusAuthorized);
+        QCOMPARE(center()->pendingRequestCount(), 2);
+        QTRY_COMPARE(center()->pendingRequestCount(), 0);
+        QCOMPARE(m_pc.state()[u"requests"_s][u"cgi/wifi_info.mo"_s].toInt(), infoBefore + 1);
+    }
+
+    void volumeAndPresentation()
+    {
+        authorise();
+        m_pc.control(u"volume"_s, {{u"volume"_s, 37}});
+        center()->getVolume();
+        QCOMPARE(answerOf(Notifications::GetVolumeFinished).value(u"volume"_s).toDouble(), 0.37);
+        m_rec->clear();
+        m_pc.control(u"volume"_s, {{u"volume"_s, 120}});
+        center()->getVolume();
+        QVERIFY(answerOf(Notifications::GetVolumeFinished).isEmpty());
+
+        m_rec->clear();
+        m_pc.control(u"ppt"_s, {{u"ppt"_s, true}});
+        center()->getIsPptOpen();
+        QCOMPARE(answerOf(Notifications::GetIsPptExistFinished), (QVariantMap{{u"ppt"_s, true}}));
+        // A failed presentation query posts nothing.
+        m_rec->clear();
+        m_pc.fault(u"cgi/pc_procinfo.mo"_s, u"notjson"_s);
+        center()->getIsPptOpen();
+        QTRY_COMPARE(center()->pendingRequestCount(), 0);
+        QCOMPARE(m_rec->count(Notifications::GetIsPptExistFinished), 0);
+    }
+
+    void lockAndShutdown()
+    {
+        authorise();
+        center()->lockScreen();
+        QCOMPARE(answerOf(Notifications::LockScreenFinished)[u"isScreenLocked"_s], QVariant(true));
+        QVERIFY(m_pc.state()[u"locked"_s].toBool());
+
+        center()->shutdownPCAfter(7200);
+        QCOMPARE(answerOf(Notifications::ShutdownPcFinished)[u"isSuccessed"_s], QVariant(true));
+        QCOMPARE(lastOperation()[u"sec"_s].toString(), u"7200"_s);
+        QVERIFY(DeviceInfoCenter::getStatisticsString().contains(u"#gj_1#"_s));
+
+        // Cancelling the shutdown stops only the shutdown request.
+        m_rec->clear();
+        m_pc.fault(u"http"_s, u"delay"_s, 300, 2);
+        center()->shutdownPCAfter(60);
+        center()->getVolume();
+        center()->stopShutdownPC();
+        QCOMPARE(m_rec->last(Notifications::ShutdownPcFinished)[u"isSuccessed"_s], QVariant(false));
+        QVERIFY(answerOf(Notifications::GetVolumeFinished).contains(u"volume"_s));
+        QCOMPARE(m_rec->count(Notifications::ShutdownPcFinished), 1);
+    }
+
+    void listingsAndFileOperations()
+    {
+        authorise();
+        QDir root(m_pc.rootPath());
+        QVERIFY(root.mkpath(u"C:/work/sub"_s));
+        for (const QString &name : {u"C:/work/a.txt"_s, u"C:/work/b.txt"_s, u"C:/work/c.txt"_s}) {
+            QFile f(root.filePath(name));
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write("x");
+        }
+        center()->getDirectoryList(u"C:/work"_s);
+        QVariantMap listing = answerOf(Notifications::GetDirectoryListFinished);
+        QCOMPARE(listing[u"path"_s].toString(), u"C:/work"_s);
+        QStringList listed = names(listing[u"array"_s]);
+        listed.sort();
+        QCOMPARE(listed, (QStringList{u"a.txt"_s, u"b.txt"_s, u"c.txt"_s, u"sub"_s}));
+
+        center()->getDirectoryFolderList(u"C:/work"_s);
+        QCOMPARE(names(answerOf(Notifications::GetDirectoryFolderListFinished)[u"array"_s]),
+                 QStringList{u"sub"_s});
+        // The disk list through the folder listing keeps drives of type 2 and the desktop.
+        m_rec->clear();
+        center()->getDirectoryFolderList(u"/"_s);
+        QCOMPARE(names(answerOf(Notifications::GetDirectoryFolderListFinished)[u"array"_s]),
+                 (QStringList{u"C:"_s, u"E:"_s, u"桌面"_s}));
+
+        // A name with "#", "&" and spaces reaches the PC whole.
+        m_rec->clear();
+        center()->getDirectoryList(u"C:/Docs # 1 & more"_s);
+        QCOMPARE(answerOf(Notifications::GetDirectoryListFinished)[u"result"_s], QVariant(true));
+
+        center()->deleteFile({u"C:/work/a.txt"_s, u"C:/work/b.txt"_s}, u"C:/work"_s);
+        QCOMPARE(answerOf(Notifications::DeleteFileFinished),
+                 (QVariantMap{{u"result"_s, true}, {u"path"_s, u"C:/work"_s}}));
+        QVERIFY(!root.exists(u"C:/work/a.txt"_s) && !root.exists(u"C:/work/b.txt"_s));
+        QCOMPARE(lastOperation()[u"files"_s].toString(),
+                 u"[\"C:/work/a.txt\",\"C:/work/b.txt\"]"_s);
+
+        center()->renameFile(u"C:/work/c.txt"_s, u"d e.txt"_s, u"C:/work"_s);
+        QCOMPARE(answerOf(Notifications::RenameFileFinished)[u"result"_s], QVariant(true));
+        QVERIFY(root.exists(u"C:/work/d e.txt"_s));
+
+        center()->moveFile({u"C:/work/d e.txt"_s}, u"C:/work/sub"_s, {});
+        QCOMPARE(answerOf(Notifications::MoveFileFinished), (QVariantMap{{u"result"_s, true}}));
+        QVERIFY(root.exists(u"C:/work/sub/d e.txt"_s));
+        QCOMPARE(lastOperation()[u"data"_s].toString(),
+                 u"{\"files\": [\"C:/work/d e.txt\"], \"dest\" : \"C:/work/sub\"}"_s);
+
+        m_rec->clear();
+        center()->deleteFile({u"C:/nowhere.txt"_s}, u"C:/"_s);
+        QCOMPARE(answerOf(Notifications::DeleteFileFinished)[u"result"_s], QVariant(false));
+    }
+
+    void cancellationByTag()
+    {
+        authorise();
+        const auto listings = [this] {
+            return m_pc.state()[u"requests"_s][u"cgi/dir_list.mo"_s].toInt();
+        };
+        const int listed = listings();
+        m_pc.fault(u"http"_s, u"hang"_s, 0, 0);
+        center()->getDirectoryList(u"C:/a"_s);
+        center()->getDirectoryList(u"C:/b"_s);
+        center()->submitFeedbackText(u"hello"_s, {});
+        QTRY_COMPARE(listings(), listed + 2);
+        center()->stopGetDirectoryList({});
+        center()->stopGetDirectoryList(u"C:/a"_s);
+        QCOMPARE(m_rec->count(Notifications::GetDirectoryListFinished), 1);
+        QCOMPARE(m_rec->last(Notifications::GetDirectoryListFinished)[u"path"_s],
+                 QVariant(u"C:/a"_s));
+        QCOMPARE(center()->pendingRequestCount(), 2);
+        // A general cancellation stops the PC request, not the outside service.
+        m_t->hub()->post(Notifications::CancelHttpRequest);
+        QCOMPARE(m_rec->count(Notifications::GetDirectoryListFinished), 2);
+        QCOMPARE(center()->pendingRequestCount(), 1);
+        QCOMPARE(m_rec->count(Notifications::SubmitFeedbackFinished), 0);
+        QCOMPARE(answerOf(Notifications::SubmitFeedbackFinished)[u"isSuccess"_s], QVariant(false));
+    }
+
+    void faultsEndInFailureOnce_data()
+    {
+        QTest::addColumn<QString>("kind");
+        for (const char *kind : {"close", "short", "notjson", "wrongkind", "garbage", "hang", "403"})
+            QTest::newRow(kind) << QString::fromLatin1(kind);
+    }
+    void faultsEndInFailureOnce()
+    {
+        QFETCH(QString, kind);
+        authorise();
+        // Without a limit: the HTTP client may try again on a fresh connection.
+        m_pc.fault(u"cgi/pc_lock.mo"_s, kind, 0, 0);
+        center()->lockScreen();
+        QCOMPARE(answerOf(Notifications::LockScreenFinished)[u"isScreenLocked"_s], QVariant(false));
+        QCOMPARE(state()->status(),
+                 quint64(kind == u"403"_s ? AppStatusNotLoggedIn : AppStatusAuthorized));
+    }
+
+    void refusalDuringListing()
+    {
+        authorise();
+        m_pc.fault(u"cgi/dir_list.mo"_s, u"403"_s);
+        m_pc.fault(u"cgi/pc_volum.mo"_s, u"hang"_s);
+        center()->getVolume();
+        center()->getDirectoryList(u"C:/"_s);
+        // The refusal drops the login, which cancels the other pending request.
+        QVERIFY(answerOf(Notifications::GetVolumeFinished).isEmpty());
+        QCOMPARE(answerOf(Notifications::GetDirectoryListFinished)[u"result"_s], QVariant(false));
+        QCOMPARE(state()->status(), quint64(AppStatusNotLoggedIn));
+    }
+
+    void identityHeaderOnlyWithToken()
+    {
+        m_pc.control(u"strict"_s, {{u"strict"_s, true}});
+        // Not logged in: nothing reaches the network, the answer comes before returning.
+        center()->getVolume();
+        QCOMPARE(m_rec->count(Notifications::GetVolumeFinished), 1);
+        QVERIFY(m_rec->last(Notifications::GetVolumeFinished).isEmpty());
+        QCOMPARE(center()->pendingRequestCount(), 0);
+        QCOMPARE(m_pc.state()[u"requests"_s][u"cgi/pc_volum.mo"_s].toInt(), 0);
+
+        // A base address but no token: no identity, and the strict PC refuses.
+        state()->setApi(m_pc.api);
+        state()->setStatus(AppStatusLoggedIn);
+        m_rec->clear();
+        center()->getVolume();
+        QVERIFY(answerOf(Notifications::GetVolumeFinished).isEmpty());
+        QCOMPARE(state()->status(), quint64(AppStatusNotLoggedIn));
+
+        // After the authorisation the identity carries a token the PC accepts.
+        authorise();
+        center()->getVolume();
+        QVERIFY(answerOf(Notifications::GetVolumeFinished).contains(u"volume"_s));
+    }
+
+    void screenshot()
+    {
+        authorise();
+        center()->getScreenshot();
+        const QVariantMap info = answerOf(Notifications::GetScreenshotFinished);
+        QCOMPARE(info[u"isSuccess"_s], QVariant(true));
+        QCOMPARE(m_rec->posted,
+                 (QStringList{Notifications::SaveQuickTransfer, Notifications::DoDownloadFile,
+                              Notifications::RefreshQuickTransferList,
+                              Notifications::GetScreenshotFinished}));
+        const QString path = info[u"path"_s].toString();
+        QVERIFY(path.endsWith(u".png"_s));
+        const QString local = info[u"localPath"_s].toString();
+        QVERIFY2(QRegularExpression(QRegularExpression::escape(path.chopped(4)) + u"\\d{13}\\.png$"_s)
+                     .match(local).hasMatch(), qPrintable(local));
+        QCOMPARE(info[u"size"_s].toLongLong(), 102400);
+        QCOMPARE(info[u"type"_s].toULongLong(), quint64(0x80004));
+        QVERIFY(DeviceInfoCenter::getStatisticsString().contains(u"#sw_1#"_s));
+
+        m_rec->clear();
+        m_pc.fault(u"cgi/pc_screencut.mo"_s, u"wrongkind"_s);
+        center()->getScreenshot();
+        QCOMPARE(answerOf(Notifications::GetScreenshotFinished),
+                 (QVariantMap{{u"isSuccess"_s, false}}));
+        QCOMPARE(m_rec->posted, QStringList{Notifications::GetScreenshotFinished});
+    }
+
+    void clientListOrderAndOperations()
+    {
+        m_pc.control(u"clients"_s,
+                     {{u"clients"_s, QJsonArray{client(u"m1"_s, u"10.0.0.5"_s, 0),
+                                                client(u"m2"_s, u"10.0.0.6"_s, 1),
+                                                client(u"m3"_s, u"127.0.0.1"_s, 0)}},
+                      {u"blocks"_s, QJsonArray{client(u"b1"_s, u"10.0.0.9"_s, 0)}}});
+        authorise();
+        center()->getClientList();
+        const QVariantMap list = answerOf(Notifications::GetClientListFinished);
+        QStringList macs;
+        for (const QVariant &c : list[u"client"_s].toList())
+            macs << c.toMap()[u"mac"_s].toString();
+        // Administrator first, then the phone's own entry swapped to the front.
+        QCOMPARE(macs, (QStringList{u"m3"_s, u"m1"_s, u"m2"_s}));
+        QCOMPARE(list[u"block"_s].toList().size(), 1);
+
+        m_pc.control(u"clients"_s, {{u"clients"_s, QJsonArray{client(u"m9"_s, u"1.1.1.1"_s, 0)}},
+                                    {u"blocks"_s, QJsonArray()}});
+        m_rec->clear();
+        center()->getClientList();
+        QCOMPARE(answerOf(Notifications::GetClientListFinished)[u"client"_s].toList().size(), 1);
+
+        center()->updateRateLimit({{u"mac"_s, u"m9"_s}, {u"up_limit"_s, 20}, {u"down_limit"_s, 50}});
+        QCOMPARE(answerOf(Notifications::UpdateLimitRateFinished)[u"result"_s], QVariant(true));
+        QCOMPARE(m_pc.state()[u"clients"_s][0][u"down_limit"_s].toInt(), 50);
+
+        center()->operateClient({{u"type"_s, 2}, {u"mac"_s, u"m9"_s}, {u"ip"_s, u"1.1.1.1"_s},
+                                 {u"name"_s, u"m9"_s}});
+        QCOMPARE(answerOf(Notifications::OperateClientFinished),
+                 (QVariantMap{{u"result"_s, true}, {u"type"_s, 2}}));
+        m_rec->clear();
+        center()->operateClient({{u"type"_s, 3}, {u"mac"_s, u"zz"_s}, {u"ip"_s, u" "_s}});
+        QCOMPARE(answerOf(Notifications::OperateClientFinished),
+                 (QVariantMap{{u"result"_s, false}, {u"type"_s, 3}}));
+    }
+
+    void feedback()
+    {
+        UserDefaults &defaults = m_t->core->userDefaults();
+        defaults.setValue(DefaultsKeys::FeedbackContent, u"draft"_s);
+        m_pc.control(u"feedback"_s, {{u"errno"_s, 3}});
+        center()->submitFeedbackText(u"太慢 & #1"_s, u"me@x"_s);
+        QVariantMap answer = answerOf(Notifications::SubmitFeedbackFinished);
+        QCOMPARE(answer[u"message"_s].toString(), u"您提交太频繁了，请稍后再试"_s);
+        QCOMPARE(defaults.stringForKey(DefaultsKeys::FeedbackContent), u"draft"_s);
+        const QJsonObject sent = m_pc.state()[u"feedback"_s].toArray().last().toObject();
+        QCOMPARE(sent[u"method"_s].toString(), u"POST"_s);
+        QCOMPARE(sent[u"query"_s][u"pid"_s].toString(), u"Zephyrwifiandroid"_s);
+        QCOMPARE(sent[u"fields"_s][u"txt_1"_s].toString(), u"太慢 & #1"_s);
+        QCOMPARE(sent[u"fields"_s][u"contact_text"_s].toString(), u"me@x"_s);
+        QCOMPARE(sent[u"fields"_s][u"app"_s].toString(), u"Zephyrwifiapp"_s);
+
+        m_rec->clear();
+        m_pc.control(u"feedback"_s, {{u"errno"_s, 0}});
+        center()->submitFeedbackText(u"ok"_s, {});
+        QCOMPARE(answerOf(Notifications::SubmitFeedbackFinished)[u"message"_s].toString(),
+                 u"提交成功"_s);
+        QCOMPARE(defaults.stringForKey(DefaultsKeys::FeedbackContent), QString());
+
+        m_rec->clear();
+        m_pc.fault(u"wifiapp/feedback"_s, u"notjson"_s);
+        center()->submitFeedbackText(u"ok"_s, {});
+        QCOMPARE(answerOf(Notifications::SubmitFeedbackFinished)[u"message"_s].toString(),
+                 u"提交失败"_s);
+    }
+
+    void dailyStatistics()
+    {
+        UserDefaults &defaults = m_t->core->userDefaults();
+        const auto sent = [this] {
+            return m_pc.state()[u"requests"_s][u"AppStore/getIsUpdate"_s].toInt();
+        };
+        DeviceInfoCenter::increaseStatisticsByKey(DeviceInfoCenter::StatAppStart);
+        DeviceInfoCenter::increaseStatisticsByKey(DeviceInfoCenter::StatScreenshotScreen);
+        // The first-launch guide is not completed: nothing is sent.
+        HttpRequestCenter::commitStatisticsIfDue();
+        QCOMPARE(center()->pendingRequestCount(), 0);
+
+        m_t->core->completeFirstLaunchGuide();
+        m_pc.fault(u"AppStore/getIsUpdate"_s, u"wrongkind"_s);
+        HttpRequestCenter::commitStatisticsIfDue();
+        QTRY_COMPARE(center()->pendingRequestCount(), 0);
+        QVERIFY(!defaults.contains(DefaultsKeys::LastCommitStatisticsDate));
+        QVERIFY(defaults.contains(DefaultsKeys::StatisticsDictionary));
+
+        HttpRequestCenter::commitStatisticsIfDue();
+        QTRY_VERIFY(defaults.contains(DefaultsKeys::LastCommitStatisticsDate));
+        QVERIFY(!defaults.contains(DefaultsKeys::StatisticsDictionary));
+        const QJsonObject params = m_pc.state()[u"stats"_s].toArray().last().toObject();
+        QCOMPARE(params[u"s"_s].toString(),
+                 u"kp_1#xp_0#yp_0#yy_0#sz_0#sw_0#jj_0#fj_0#jr_0#jc_0#gj_0#xm_0#aj_0#wp_0#cs_0#"
+                 "lw_0#ty_0#jk_0#jp_0#js_1"_s);
+        QCOMPARE(params[u"m"_s].toString(), DeviceInfoCenter::getDeviceId());
+        QCOMPARE(params[u"t"_s].toString(), u"auto_release"_s);
+
+        // Same day: nothing; a report of yesterday: sent again.
+        const int before = sent();
+        HttpRequestCenter::commitStatisticsIfDue();
+        QCOMPARE(center()->pendingRequestCount(), 0);
+        defaults.setValue(DefaultsKeys::LastCommitStatisticsDate,
+                          QDateTime::currentDateTime().addDays(-1));
+        HttpRequestCenter::commitStatisticsIfDue();
+        QTRY_COMPARE(sent(), before + 1);
+        QVERIFY(HttpRequestCenter::isSameDay(QDateTime(QDate(2024, 5, 1), QTime(0, 0, 1)),
+                                             QDateTime(QDate(2024, 5, 1), QTime(23, 59))));
+        QVERIFY(!HttpRequestCenter::isSameDay(QDateTime(QDate(2024, 5, 1), QTime(23, 59, 59)),
+                                              QDateTime(QDate(2024, 5, 2), QTime(0, 0, 1))));
+    }
+
+    void timeoutAndClosedPort()
+    {
+        authorise();
+        center()->setRequestTimeout(300);
+        m_pc.fault(u"cgi/pc_volum.mo"_s, u"hang"_s);
+        center()->getVolume();
+        QVERIFY(answerOf(Notifications::GetVolumeFinished).isEmpty());
+
+        // A PC whose HTTP service is gone.
+        QTcpServer probe;
+        QVERIFY(probe.listen(QHostAddress::LocalHost, 0));
+        const quint16 port = probe.serverPort();
+        probe.close();
+        state()->setApi(u"http://127.0.0.1:%1/"_s.arg(port));
+        m_rec->clear();
+        center()->getVolume();
+        QVERIFY(answerOf(Notifications::GetVolumeFinished).isEmpty());
+    }
+};
+
+QTEST_GUILESS_MAIN(TestHttpRequestCenter)
+#include "tst_httprequestcenter.moc"

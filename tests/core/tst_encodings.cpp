@@ -1,0 +1,114 @@
+#include "Base64.h"
+#include "JsonUtils.h"
+#include "StringExtension.h"
+#include "Utils.h"
+
+#include <QTest>
+
+using namespace Qt::StringLiterals;
+
+class TestEncodings : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void complementIsItsOwnInverse()
+    {
+        QByteArray data = "{}";
+        Utils::getBitwiseNegation(data);
+        QCOMPARE(data, QByteArray("\x84\x82"));
+        Utils::getBitwiseNegation(data);
+        QCOMPARE(data, QByteArray("{}"));
+        Utils::getBitwiseNegation(nullptr, 4);
+        QByteArray empty;
+        Utils::getBitwiseNegation(empty);
+        QVERIFY(empty.isEmpty());
+    }
+
+    void xorNeedsTwoTextsOfOneLength()
+    {
+        QCOMPARE(*Utils::XORStr1(u"abc"_s, u"abc"_s), QByteArray(4, '\0'));
+        QCOMPARE(*Utils::XORStr1(u"a"_s, u"b"_s), QByteArray("\x03\x00", 2));
+        QVERIFY(!Utils::XORStr1(u"abc"_s, u"ab"_s));
+        QVERIFY(!Utils::XORStr1(QString(), QString()));
+    }
+
+    void formEncoding_data()
+    {
+        QTest::addColumn<QString>("in");
+        QTest::addColumn<QString>("out");
+        QTest::newRow("space and slash") << u"a b/c"_s << u"a+b%2Fc"_s;
+        QTest::newRow("unreserved") << u"~._-"_s << u"~._-"_s;
+        QTest::newRow("chinese") << u"中"_s << u"%E4%B8%AD"_s;
+        QTest::newRow("reserved") << u"a&b=c;d+"_s << u"a%26b%3Dc%3Bd%2B"_s;
+        QTest::newRow("empty") << QString() << QString();
+    }
+    void formEncoding()
+    {
+        QFETCH(QString, in);
+        QFETCH(QString, out);
+        QCOMPARE(StringExtension::urlencode(in), out);
+    }
+
+    void md5StopsAtTheFirstZero()
+    {
+        QCOMPARE(StringExtension::md5(u"abc"_s), u"900150983cd24fb0d6963f7d28e17f72"_s);
+        QCOMPARE(StringExtension::md5(QString()), u"d41d8cd98f00b204e9800998ecf8427e"_s);
+        QCOMPARE(StringExtension::md5(u"abc\0def"_s), u"900150983cd24fb0d6963f7d28e17f72"_s);
+    }
+
+    void base64RoundTripAndRejection()
+    {
+        QCOMPARE(Base64::encodeBase64Data("\xff\x00\x10"_ba), u"/wAQ"_s);
+        QCOMPARE(*Base64::decodeBase64DataReturnData("/wAQ"), QByteArray("\xff\x00\x10", 3));
+        QCOMPARE(*Base64::decodeBase64DataReturnData(" aGk=\n"), QByteArray("hi"));
+        QVERIFY(!Base64::decodeBase64DataReturnData("not base64!"));
+    }
+
+    void jsonValuesOfEveryKind()
+    {
+        const QVariant obj = JsonUtils::stringToDictionary(u"{\"a\":1,\"b\":[true,\"x\"],\"c\":1.5}"_s);
+        QVERIFY(JsonUtils::isObject(obj));
+        QCOMPARE(JsonUtils::integerValue(obj.toMap()[u"a"_s]), 1);
+        QVERIFY(JsonUtils::isArray(obj.toMap()[u"b"_s]));
+        QCOMPARE(obj.toMap()[u"c"_s].toDouble(), 1.5);
+        QCOMPARE(JsonUtils::objectToString(QVariantMap{{u"k"_s, u"v"_s}}), u"{\"k\":\"v\"}"_s);
+        QVERIFY(JsonUtils::isArray(JsonUtils::stringToDictionary(u"[1,2]"_s)));
+        QCOMPARE(JsonUtils::stringToDictionary(u"42"_s).toLongLong(), 42);
+        QVERIFY(!JsonUtils::stringToDictionary(QString()).isValid());
+        QVERIFY(!JsonUtils::stringToDictionary(u"{\"a\":"_s).isValid());
+        QVERIFY(!JsonUtils::stringToDictionary(u"1,2"_s).isValid());
+        QVERIFY(!JsonUtils::dataToDictionary("\xff\xfe").isValid());
+        QCOMPARE(JsonUtils::objectToString(QVariant()), QString());
+        QCOMPARE(JsonUtils::integerValue(u"x"_s, -1), -1);
+        QCOMPARE(JsonUtils::integerValue(QVariant(), 7), 7);
+    }
+
+    void sizeTexts_data()
+    {
+        QTest::addColumn<quint64>("bytes");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("0") << quint64(0) << u"0B"_s;
+        QTest::newRow("999") << quint64(999) << u"999B"_s;
+        QTest::newRow("1000") << quint64(1000) << u"1.0KB"_s;
+        QTest::newRow("1.5M") << quint64(1500000) << u"1.5MB"_s;
+        QTest::newRow("G") << quint64(2500000000ULL) << u"2.5GB"_s;
+        QTest::newRow("huge") << quint64(18000000000000ULL) << u"18000.0GB"_s;
+    }
+    void sizeTexts()
+    {
+        QFETCH(quint64, bytes);
+        QFETCH(QString, text);
+        QCOMPARE(Utils::getSizeString(bytes), text);
+    }
+
+    void sameDayFollowsTheLocalCalendar()
+    {
+        const QDateTime late(QDate(2026, 3, 1), QTime(23, 59, 59));
+        QVERIFY(Utils::isSameDay(late, QDateTime(QDate(2026, 3, 1), QTime(0, 0))));
+        QVERIFY(!Utils::isSameDay(late, late.addSecs(1)));
+        QVERIFY(!Utils::isSameDay(late, late.addYears(1)));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestEncodings)
+#include "tst_encodings.moc"

@@ -1,0 +1,223 @@
+// Login and authorisation against the stand-in PC on loopback, faults included.
+#include "DefaultsKeys.h"
+#include "LoginAndAuthCenter.h"
+#include "NotificationNames.h"
+#include "PcSim.h"
+#include "RuntimeState.h"
+#include "TestCore.h"
+
+#include <QJsonArray>
+#include <QTcpServer>
+#include <QTest>
+
+using namespace Qt::StringLiterals;
+
+class TestLoginAndAuth : public QObject
+{
+    Q_OBJECT
+private:
+    PcSim m_pc;
+    std::unique_ptr<TestCore> m_t;
+    std::unique_ptr<NotificationRecorder> m_rec;
+
+    RuntimeState *state() const { return m_t->core->runtimeState(); }
+    LoginAndAuthCenter *center() const { return LoginAndAuthCenter::sharedInstance(); }
+
+    void newCore(AppConfig config)
+    {
+        m_rec.reset();
+        m_t.reset();
+        m_t = std::make_unique<TestCore>(config);
+        m_rec = std::make_unique<NotificationRecorder>(
+            m_t->hub(), QStringList{Notifications::AppStatusChanged, Notifications::StartLogin,
+                                    Notifications::StartAuth, Notifications::LoginFinished,
+                                    Notifications::AuthFinished});
+        center()->setReadTimeout(400);
+    }
+
+    void loginAndWait()
+    {
+        center()->startLogin();
+        QTRY_COMPARE_WITH_TIMEOUT(m_rec->count(Notifications::LoginFinished), 1, 12000);
+    }
+
+    void expectFailedLogin()
+    {
+        QCOMPARE(state()->status(), quint64(AppStatusNotLoggedIn));
+        QCOMPARE(m_rec->count(Notifications::StartAuth), 0);
+        // Exactly one result, also after the event loop has had its chance to deliver another.
+        QTest::qWait(50);
+        QCOMPARE(m_rec->count(Notifications::LoginFinished), 1);
+    }
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        if (!m_pc.start())
+            QSKIP("zephyr-pc is not available (ZEPHYR_PC_BIN)");
+    }
+
+    void init()
+    {
+        m_pc.control(u"reset"_s);
+        newCore(m_pc.config());
+    }
+
+    void cleanup()
+    {
+        m_rec.reset();
+        m_t.reset();
+    }
+
+    void acceptedLoginThenAuthorisation()
+    {
+        QList<quint64> statuses;
+        m_t->hub()->addObserver(m_rec.get(), Notifications::AppStatusChanged,
+                                [&](const QVariantMap &) { statuses << state()->status(); });
+        loginAndWait();
+        QCOMPARE(state()->api(), m_pc.api);
+        QCOMPARE(state()->clientCount(), 2);
+        QCOMPARE(state()->tcpPort(), m_pc.port);
+        QCOMPARE(state()->lumoVersion(), u"3.0"_s);
+        QCOMPARE(state()->traffic(), qint64(1048576));
+        QTRY_COMPARE_WITH_TIMEOUT(m_rec->count(Notifications::AuthFinished), 1, 12000);
+        QCOMPARE(statuses, (QList<quint64>{AppStatusLoggedIn, AppStatusAuthorized}));
+        QCOMPARE(m_rec->posted,
+                 (QStringList{Notifications::StartLogin, Notifications::AppStatusChanged,
+                              Notifications::StartAuth, Notifications::LoginFinished,
+                              Notifications::AppStatusChanged, Notifications::AuthFinished}));
+        const QJsonObject pc = m_pc.state();
+        const QString token = pc.value(u"tokens"_s).toArray().last().toString();
+        QCOMPARE(m_t->core->userDefaults().stringForKey(DefaultsKeys::Token), token);
+        QCOMPARE(state()->serverMid(), pc.value(u"machine_id"_s).toString());
+        // The PC saw a login with an empty field 8, then an authorisation.
+        const QJsonArray logins = pc.value(u"logins"_s).toArray();
+        QCOMPARE(logins.size(), 2);
+        QCOMPARE(logins[0][u"cm"_s].toInt(), 1010);
+        QVERIFY(logins[0][u"ua"_s].toString().endsWith(u";;"_s));
+        QCOMPARE(logins[1][u"cm"_s].toInt(), 1013);
+    }
+
+    void loginVerdicts_data()
+    {
+        QTest::addColumn<QJsonObject>("verdict");
+        QTest::addColumn<quint64>("status");
+        QTest::newRow("blacklisted") << QJsonObject{{u"login"_s, u"blacklisted"_s}}
+                                     << quint64(AppStatusBlacklisted);
+        QTest::newRow("remote disabled") << QJsonObject{{u"login"_s, u"remote_disabled"_s}}
+                                         << quint64(AppStatusRemoteDisabled);
+        QTest::newRow("unknown type") << QJsonObject{{u"login"_s, u"refuse"_s}}
+                                      << quint64(AppStatusNotLoggedIn);
+        QTest::newRow("no enable")
+            << QJsonObject{{u"login"_s, u"raw"_s}, {u"type"_s, 1}, {u"enable"_s, QJsonValue()}}
+            << quint64(AppStatusRemoteDisabled);
+    }
+    void loginVerdicts()
+    {
+        QFETCH(QJsonObject, verdict);
+        QFETCH(quint64, status);
+        QVERIFY(m_pc.control(u"verdict"_s, verdict).value(u"ok"_s).toBool());
+        state()->setStatus(AppStatusAuthorized);
+        loginAndWait();
+        QCOMPARE(state()->status(), status);
+        QCOMPARE(m_rec->count(Notifications::StartAuth), 0);
+    }
+
+    void refusedAuthorisationKeepsLoggedIn_data()
+    {
+        QTest::addColumn<QString>("auth");
+        QTest::newRow("refused") << u"refuse"_s;
+        QTest::newRow("action answer") << u"action"_s;
+    }
+    void refusedAuthorisationKeepsLoggedIn()
+    {
+        QFETCH(QString, auth);
+        m_pc.control(u"verdict"_s, {{u"auth"_s, auth}});
+        loginAndWait();
+        QTRY_COMPARE_WITH_TIMEOUT(m_rec->count(Notifications::AuthFinished), 1, 12000);
+        QCOMPARE(state()->status(), quint64(AppStatusLoggedIn));
+        QVERIFY(!m_t->core->userDefaults().contains(DefaultsKeys::Token));
+    }
+
+    void loginFaults_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::newRow("closes without reply") << u"close"_s;
+        QTest::newRow("short reply") << u"short"_s;
+        QTest::newRow("not json") << u"notjson"_s;
+        QTest::newRow("json of the wrong kind") << u"wrongkind"_s;
+        QTest::newRow("random bytes") << u"garbage"_s;
+        QTest::newRow("never answers") << u"hang"_s;
+    }
+    void loginFaults()
+    {
+        QFETCH(QString, kind);
+        m_pc.fault(u"login"_s, kind);
+        loginAndWait();
+        expectFailedLogin();
+        QVERIFY(state()->api().isEmpty());
+    }
+
+    void authorisationFaults_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::newRow("closes without reply") << u"close"_s;
+        QTest::newRow("short reply") << u"short"_s;
+        QTest::newRow("never answers") << u"hang"_s;
+    }
+    void authorisationFaults()
+    {
+        QFETCH(QString, kind);
+        m_pc.fault(u"auth"_s, kind);
+        loginAndWait();
+        QTRY_COMPARE_WITH_TIMEOUT(m_rec->count(Notifications::AuthFinished), 1, 12000);
+        QTest::qWait(50);
+        QCOMPARE(m_rec->count(Notifications::AuthFinished), 1);
+        QCOMPARE(state()->status(), quint64(AppStatusLoggedIn));
+    }
+
+    void closedPortAndNoAddress()
+    {
+        QTcpServer probe;
+        QVERIFY(probe.listen(QHostAddress::LocalHost, 0));
+        AppConfig config = m_pc.config();
+        config.pcPort = probe.serverPort();
+        probe.close();
+        newCore(config);
+        loginAndWait();
+        expectFailedLogin();
+
+        config.pcAddressOverride = std::optional<QString>();
+        newCore(config);
+        center()->startLogin();
+        // Nothing to connect to: the failure is reported before startLogin returns.
+        QCOMPARE(m_rec->count(Notifications::LoginFinished), 1);
+        expectFailedLogin();
+    }
+
+    void stopAndWifiChangeEndExchanges()
+    {
+        m_pc.fault(u"login"_s, u"hang"_s, 0, 0);
+        center()->setReadTimeout(60000);
+        center()->startLogin();
+        QTRY_VERIFY(m_pc.state().value(u"logins"_s).toArray().size() == 1);
+        center()->stopLogin();
+        QCOMPARE(m_rec->count(Notifications::LoginFinished), 1);
+        expectFailedLogin();
+
+        // A replaced login is dropped without a result of its own.
+        m_rec->clear();
+        center()->startLogin();
+        center()->startLogin();
+        QTRY_VERIFY(m_pc.state().value(u"logins"_s).toArray().size() == 2);
+        QCOMPARE(m_rec->count(Notifications::LoginFinished), 0);
+        state()->setLastSsid(u"another network"_s);
+        QCOMPARE(m_rec->count(Notifications::LoginFinished), 1);
+        QCOMPARE(state()->status(), quint64(AppStatusNotLoggedIn));
+        QTest::qWait(100);
+        QCOMPARE(m_rec->count(Notifications::LoginFinished), 1);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestLoginAndAuth)
+#include "tst_loginandauth.moc"

@@ -1,0 +1,157 @@
+#include "DefaultsKeys.h"
+#include "DeviceInfoCenter.h"
+#include "GuideController.h"
+#include "NotificationNames.h"
+#include "RuntimeState.h"
+#include "SerialQueue.h"
+#include "TestCore.h"
+
+#include <QDir>
+#include <QSignalSpy>
+#include <QTest>
+#include <QThread>
+
+using namespace Qt::StringLiterals;
+
+class TestStartup : public QObject
+{
+    Q_OBJECT
+
+    AppCore::Hooks recordingHooks(TestCore &t, QStringList &steps, QString &storeThread,
+                                  bool &foldersExistedForStore)
+    {
+        AppCore::Hooks hooks;
+        hooks.createServices = {[&] { steps << u"service1"_s; }, [&] { steps << u"service2"_s; }};
+        hooks.openStore = [&, lib = t.core->libraryPath()] {
+            storeThread = QThread::currentThread()->objectName();
+            foldersExistedForStore = true;
+            for (const char *f : {"file", "preview", "qt", "image", "thumb"})
+                foldersExistedForStore &= QDir(lib + u'/' + QString::fromLatin1(f)).exists();
+        };
+        hooks.showGuide = [&] { steps << u"guide"_s; };
+        hooks.commitStatistics = [&] { steps << u"statistics"_s; };
+        t.hub()->addObserver(t.core.get(), Notifications::SsidChanged, [&](const QVariantMap &) {
+            steps << u"ssid:"_s + t.core->runtimeState()->lastSsidText();
+        });
+        return hooks;
+    }
+
+private Q_SLOTS:
+    void sequenceRunsInItsFixedOrder()
+    {
+        TestCore t;
+        t.network().ssid = u"Hotspot"_s;
+        QStringList steps;
+        QString storeThread;
+        bool folders = false;
+        t.core->start(recordingHooks(t, steps, storeThread, folders));
+        QCOMPARE(steps, QStringList({u"service1"_s, u"service2"_s, u"ssid:Hotspot"_s, u"guide"_s,
+                                     u"statistics"_s}));
+        QVERIFY(DeviceInfoCenter::getStatisticsString().startsWith(u"kp_1#"_s));
+        t.core->queue(u"initQueue"_s)->waitUntilIdle();
+        QCOMPARE(storeThread, u"initQueue"_s);
+        QVERIFY(folders);
+        QVERIFY(t.reachability().started);
+    }
+
+    void missingWifiStillStartsNotLoggedIn()
+    {
+        TestCore t;
+        NotificationRecorder rec(t.hub(), {Notifications::SsidChanged});
+        t.core->start({});
+        QCOMPARE(rec.count(Notifications::SsidChanged), 1);
+        QVERIFY(!t.core->runtimeState()->lastSsid());
+        QCOMPARE(t.core->runtimeState()->status(), quint64(AppStatusNotLoggedIn));
+    }
+
+    void guideIsSkippedOnceCompleted()
+    {
+        TestCore t;
+        t.core->completeFirstLaunchGuide();
+        QStringList steps;
+        QString thread;
+        bool folders = false;
+        t.core->start(recordingHooks(t, steps, thread, folders));
+        QVERIFY(!steps.contains(u"guide"_s));
+    }
+
+    void reachabilityChangeDropsTheLogin()
+    {
+        TestCore t;
+        t.network().ssid = u"Hotspot"_s;
+        t.core->start({});
+        t.core->runtimeState()->setStatus(AppStatusAuthorized);
+        NotificationRecorder rec(t.hub(), {Notifications::AppStatusChanged, Notifications::SsidChanged});
+        t.reachability().simulateChange();
+        QCOMPARE(t.core->runtimeState()->status(), quint64(AppStatusNotLoggedIn));
+        QCOMPARE(rec.posted, QStringList({Notifications::AppStatusChanged}));
+
+        t.network().ssid = u"Elsewhere"_s;
+        rec.clear();
+        t.reachability().simulateChange();
+        QCOMPARE(rec.posted, QStringList({Notifications::SsidChanged}));
+    }
+
+    void foregroundOnTheSameNetworkChangesNothing()
+    {
+        TestCore t;
+        t.network().ssid = u"Hotspot"_s;
+        t.core->start({});
+        t.core->runtimeState()->setStatus(AppStatusAuthorized);
+        NotificationRecorder rec(t.hub(), {Notifications::AppStatusChanged, Notifications::SsidChanged});
+        t.core->willEnterForeground();
+        QVERIFY(rec.posted.isEmpty());
+        QCOMPARE(t.core->runtimeState()->status(), quint64(AppStatusAuthorized));
+        QVERIFY(DeviceInfoCenter::getStatisticsString().startsWith(u"kp_2#"_s));
+    }
+
+    void remoteControlEventsNeedAnEvent()
+    {
+        TestCore t;
+        NotificationRecorder rec(t.hub(), {Notifications::RemoteControlReceived});
+        t.core->remoteControlReceived(QVariant());
+        QCOMPARE(rec.count(Notifications::RemoteControlReceived), 0);
+        t.core->remoteControlReceived(u"play"_s);
+        QCOMPARE(rec.last(Notifications::RemoteControlReceived).value(u"event"_s), QVariant(u"play"_s));
+    }
+
+    void guideNeedsTheAgreementToLeave()
+    {
+        TestCore t;
+        GuideController guide;
+        guide.show();
+        QVERIFY(guide.isVisible());
+        QCOMPARE(guide.checkImage(), u"guide_check_selected.png"_s);
+        guide.tappedCheckButton();
+        QVERIFY(!guide.isChecked());
+        QCOMPARE(guide.checkImage(), u"guide_check.png"_s);
+        QVERIFY(!guide.tappedStartButton());
+        guide.tappedCheckButton();
+        QSignalSpy dismiss(&guide, &GuideController::dismissRequested);
+        QVERIFY(guide.tappedStartButton());
+        QCOMPARE(dismiss.count(), 1);
+        QVERIFY(!t.core->isFirstLaunchGuideCompleted());
+        guide.finishDismiss();
+        QVERIFY(!guide.isVisible());
+        QVERIFY(t.core->isFirstLaunchGuideCompleted());
+        QVERIFY(t.core->userDefaults().boolForKey(DefaultsKeys::IsNotFirstV2));
+    }
+
+    void serialQueueRunsTasksInOrder()
+    {
+        SerialQueue queue(u"writeDataQueue"_s);
+        QList<int> seen;
+        QMutex lock;
+        for (int i = 0; i < 50; ++i)
+            queue.dispatch([&, i] {
+                QMutexLocker l(&lock);
+                seen << i;
+            });
+        queue.waitUntilIdle();
+        QCOMPARE(seen.size(), 50);
+        QVERIFY(std::is_sorted(seen.cbegin(), seen.cend()));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestStartup)
+#include "tst_startup.moc"
