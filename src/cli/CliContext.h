@@ -52,3 +52,5 @@ struct CliCommand
 [[nodiscard]] QList<CliCommand> allCliCommands();
 QList<CliCommand> infoCommands();
 QList<CliCommand> apiCommands();
+/// Control channel and upload commands; "volume" joins the one of @p others of that name.
+QList<CliCommand> controlCommands(const QList<CliCommand> &others);

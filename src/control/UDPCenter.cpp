@@ -166,8 +166,8 @@ void UDPCenter::receivedText(const QVariantMap &dt)
     auto *hub = NotificationCenter::defaultCenter();
     hub->post(Notifications::SaveQuickTransfer, {{u"object"_s, QVariant::fromValue(record)}});
     hub->post(Notifications::RefreshQuickTransferList);
-    Q_EMIT pushReceived(ControlDatagram::Text, dt);
     Q_EMIT toastRequested(u"收到来自电脑的文字"_s, ReceiptToastMs);
+    Q_EMIT pushReceived(ControlDatagram::Text, dt);
 }
 
 void UDPCenter::receivedFile(const QVariantMap &dt)
@@ -184,8 +184,8 @@ void UDPCenter::receivedFile(const QVariantMap &dt)
     hub->post(Notifications::SaveQuickTransfer, payload);
     hub->post(Notifications::RefreshQuickTransferList);
     hub->post(Notifications::DoDownloadFile, payload);
-    Q_EMIT pushReceived(ControlDatagram::FilePushed, dt);
     Q_EMIT toastRequested(u"收到来自电脑的文件"_s, ReceiptToastMs);
+    Q_EMIT pushReceived(ControlDatagram::FilePushed, dt);
 }
 
 void UDPCenter::standingChanged(const QVariantMap &dt)
@@ -213,7 +213,7 @@ void UDPCenter::standingChanged(const QVariantMap &dt)
         return;
     }
     RuntimeState::sharedInstance()->setStatus(standing.status);
-    Q_EMIT pushReceived(ControlDatagram::StandingChanged, dt);
     if (!standing.toast.isEmpty())
         Q_EMIT toastRequested(standing.toast, StandingToastMs);
+    Q_EMIT pushReceived(ControlDatagram::StandingChanged, dt);
 }

@@ -46,7 +46,7 @@ public:
 Q_SIGNALS:
     /// A short message for the user, shown for @p durationMs.
     void toastRequested(const QString &text, int durationMs);
-    /// A push from the attached PC was accepted and acted on.
+    /// A push from the attached PC was accepted and acted on (after its toast, if any).
     void pushReceived(int cm, const QVariantMap &dt);
 
 private:

@@ -34,7 +34,8 @@ void TestControlDatagram::outgoingMessages_data()
                           << R"({"cm":1016,"dt":{"text":"你好 \"x\""},"ua":""})"_ba;
     QTest::newRow("motion") << ControlDatagram::mouse(u""_s, ControlDatagram::MouseMove,
                                                       ControlDatagram::motionData(1.5, -2))
-                            << R"({"cm":2010,"dt":{"action":1,"data":"1.500000 -2.000000"},"ua":""})"_ba;
+                            << R"({"cm":2010,"dt":{"action":1,)"
+                               R"("data":"1.500000 -2.000000"},"ua":""})"_ba;
     QTest::newRow("double click")
         << ControlDatagram::mouse(u""_s, ControlDatagram::DoubleClick, {})
         << R"({"cm":2010,"dt":{"action":4102,"data":""},"ua":""})"_ba;
@@ -88,7 +89,8 @@ void TestControlDatagram::messagesTooLargeAreRefused()
 void TestControlDatagram::decodesHandWrittenDatagrams()
 {
     const auto push = ControlDatagram::decode(datagramOf(
-        R"({"cm":1015,"ua":"PC;3;W;n;1.2.3.4;8360;ABC;;","dt":{"path":"C:/a b.txt","size":20000}})"));
+        R"({"cm":1015,"ua":"PC;3;W;n;1.2.3.4;8360;ABC;;",)"
+        R"("dt":{"path":"C:/a b.txt","size":20000}})"));
     QVERIFY(push);
     QCOMPARE(push->value(u"cm"_s).toInt(), 1015);
     QCOMPARE(push->value(u"dt"_s).toMap().value(u"path"_s).toString(), u"C:/a b.txt"_s);
