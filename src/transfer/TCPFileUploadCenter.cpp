@@ -83,14 +83,17 @@ void TCPFileUploadCenter::start()
         return;
     }
     m_connectTimer.start();
-    m_asyncSocket->connectToHost(address, AppCore::current()->config().pcPort);
+    // Unbuffered: a write goes to the system at once when nothing waits before it, instead of
+    // being copied and sent from the event loop; only what the system refuses is kept.
+    m_asyncSocket->connectToHost(address, AppCore::current()->config().pcPort,
+                                 QIODevice::ReadWrite | QIODevice::Unbuffered);
 }
 
 void TCPFileUploadCenter::connected()
 {
     m_connectTimer.stop();
     madeProgress();
-    m_asyncSocket->write(UploadWire::identity(DeviceInfoCenter::getHttpRequestUA()));
+    send(UploadWire::identity(DeviceInfoCenter::getHttpRequestUA()));
     sendFile();
 }
 
@@ -121,16 +124,24 @@ bool TCPFileUploadCenter::isUsable(const Item &item)
     return item.asset && !item.path.isEmpty();
 }
 
+void TCPFileUploadCenter::send(const char *data, qint64 size)
+{
+    // The unbuffered socket reports a refused write only through the return value.
+    if (m_asyncSocket && m_asyncSocket->write(data, size) < 0)
+        connectionEnded();
+}
+
 void TCPFileUploadCenter::sendFile()
 {
-    if (m_assetsArray.isEmpty())
+    if (!m_asyncSocket || m_assetsArray.isEmpty())
         return;
     const Item &item = m_assetsArray.first();
     // The asset may have changed since it was queued: take its size now.
     const auto asset = isUsable(item) ? PhotoAsset::fromFile(item.asset->filePath)
                                       : std::nullopt;
     auto file = asset ? std::make_unique<QFile>(asset->filePath) : nullptr;
-    if (!asset || asset->size >= UploadWire::SizeLimit || !file->open(QIODevice::ReadOnly)) {
+    if (!asset || asset->size >= UploadWire::SizeLimit ||
+        !file->open(QIODevice::ReadOnly | QIODevice::Unbuffered)) {
         // Nothing that can be described to the PC: waiting would never end.
         abortUpload();
         return;
@@ -139,8 +150,10 @@ void TCPFileUploadCenter::sendFile()
     m_file = std::move(file);
     m_currentFileSize = asset->size;
     m_currentFragmentIndex = 0;
+    m_blockOffset = 0;
+    m_blockLength = 0;
     m_stage = Stage::Sending;
-    m_asyncSocket->write(UploadWire::fileHeader(
+    send(UploadWire::fileHeader(
         UploadWire::targetPath(item.path, item.asset->fileName),
         item.asset->creationDate.toSecsSinceEpoch(), m_currentFileSize));
     sendFragments();
@@ -148,39 +161,50 @@ void TCPFileUploadCenter::sendFile()
 
 void TCPFileUploadCenter::sendFragments()
 {
-    // The next fragment is read only once the socket has handed the previous one on, so one
-    // fragment at most waits in memory; while the system takes data at once, keep going.
+    // One fragment at a time is handed to the socket, the next once the socket has passed the
+    // previous one on to the system, which it mostly does at once; when it cannot, bytesWritten
+    // resumes here. The bytes come from a block read ahead, so a fragment costs no allocation
+    // and no file read of its own.
     if (m_pumping)
         return;
     m_pumping = true;
-    while (m_asyncSocket && m_stage == Stage::Sending) {
-        if (m_asyncSocket->bytesToWrite() > 0) {
-            m_asyncSocket->flush();
-            if (!m_asyncSocket || m_asyncSocket->bytesToWrite() > 0)
-                break;
-            continue;
-        }
+    while (m_asyncSocket && m_stage == Stage::Sending && m_asyncSocket->bytesToWrite() == 0) {
         const qint64 n = UploadWire::fragmentLength(m_currentFileSize, m_currentFragmentIndex);
         if (n < 1) {
             m_file.reset();
             m_stage = Stage::AwaitingReply;
-            m_asyncSocket->write(UploadWire::trailer(m_currentFileSize));
-            m_asyncSocket->flush();
+            send(UploadWire::trailer(m_currentFileSize));
             break;
         }
-        QByteArray fragment(n, Qt::Uninitialized);
         const qint64 offset = m_currentFragmentIndex * UploadWire::FragmentSize;
-        if ((m_file->pos() != offset && !m_file->seek(offset)) ||
-            m_file->read(fragment.data(), n) != n) {
+        if ((offset < m_blockOffset || offset + n > m_blockOffset + m_blockLength) &&
+            !loadBlockAt(offset)) {
             // The file shrank or became unreadable during the upload.
             m_pumping = false;
             abortUpload();
             return;
         }
         ++m_currentFragmentIndex;
-        m_asyncSocket->write(fragment);
+        send(m_block.constData() + (offset - m_blockOffset), n);
     }
     m_pumping = false;
+}
+
+bool TCPFileUploadCenter::loadBlockAt(qint64 offset)
+{
+    constexpr qint64 blockSize = FragmentsPerBlock * UploadWire::FragmentSize;
+    if (m_block.size() < blockSize)
+        m_block.resize(blockSize);
+    const qint64 length = std::min(blockSize, m_currentFileSize - offset);
+    if ((m_file->pos() != offset && !m_file->seek(offset)) ||
+        m_file->read(m_block.data(), length) != length) {
+        m_blockLength = 0;
+        return false;
+    }
+    m_blockOffset = offset;
+    m_blockLength = length;
+    madeProgress();
+    return true;
 }
 
 void TCPFileUploadCenter::replyReceived()
@@ -188,9 +212,19 @@ void TCPFileUploadCenter::replyReceived()
     if (!m_asyncSocket)
         return;
     const QByteArray reply = m_asyncSocket->readAll();
-    madeProgress();
-    if (m_stage != Stage::AwaitingReply || m_assetsArray.isEmpty())
-        return;
+    // Unbuffered, a close by the PC shows only as a read that leaves the socket unconnected;
+    // a reply read with it still counts, and writes it causes fail and end the connection.
+    const bool closed = m_asyncSocket->state() != QAbstractSocket::ConnectedState;
+    if (!closed)
+        madeProgress();
+    if (m_stage == Stage::AwaitingReply && !m_assetsArray.isEmpty())
+        handleReply(reply);
+    if (closed)
+        connectionEnded();
+}
+
+void TCPFileUploadCenter::handleReply(const QByteArray &reply)
+{
     if (UploadWire::replySize(reply) != quint64(m_currentFileSize)) {
         if (m_sendsOfItem >= MaxSendsPerItem) {
             abortUpload();
@@ -207,7 +241,7 @@ void TCPFileUploadCenter::replyReceived()
     }
     m_stage = Stage::Ending;
     madeProgress();
-    m_asyncSocket->write(UploadWire::endMarker());
+    send(UploadWire::endMarker());
 }
 
 void TCPFileUploadCenter::abortUpload()
@@ -232,6 +266,9 @@ void TCPFileUploadCenter::connectionEnded()
     m_connectTimer.stop();
     m_stallTimer.stop();
     m_file.reset();
+    m_block = QByteArray();
+    m_blockOffset = 0;
+    m_blockLength = 0;
     m_stage = Stage::Idle;
     m_sendsOfItem = 0;
     m_currentFileSize = 0;

@@ -34,6 +34,9 @@ public:
     static constexpr int MaxSendsPerItem = 3;
     static constexpr int ConnectTimeoutMs = 10000;
     static constexpr int StallTimeoutMs = 60000;
+    /// File bytes are read in blocks of this many fragments and handed to the socket fragment
+    /// by fragment from there.
+    static constexpr qint64 FragmentsPerBlock = 32;
 
     explicit TCPFileUploadCenter(QObject *parent = nullptr);
     ~TCPFileUploadCenter() override;
@@ -64,9 +67,13 @@ private:
     void madeProgress();
     void checkStall();
     [[nodiscard]] int stallLimitMs() const;
+    void send(const char *data, qint64 size);
+    void send(const QByteArray &data) { send(data.constData(), data.size()); }
     void sendFile();
     void sendFragments();
+    [[nodiscard]] bool loadBlockAt(qint64 offset);
     void replyReceived();
+    void handleReply(const QByteArray &reply);
     void abortUpload();
     void connectionEnded();
     [[nodiscard]] static bool isUsable(const Item &item);
@@ -74,6 +81,9 @@ private:
     QList<Item> m_assetsArray;
     QTcpSocket *m_asyncSocket = nullptr;
     std::unique_ptr<QFile> m_file;
+    QByteArray m_block;
+    qint64 m_blockOffset = 0;
+    qint64 m_blockLength = 0;
     qint64 m_currentFileSize = 0;
     qint64 m_currentFragmentIndex = 0;
     int m_sendsOfItem = 0;
