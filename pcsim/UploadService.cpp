@@ -7,6 +7,9 @@
 #include <QJsonDocument>
 #include <QPointer>
 
+#include <sys/socket.h>
+#include <cerrno>
+
 using namespace Qt::Literals::StringLiterals;
 
 namespace {
@@ -14,6 +17,9 @@ constexpr quint32 MaxIdentity = 64 * 1024;
 constexpr quint32 MaxPath = 4096;
 constexpr int IdleMs = 60000;
 constexpr qsizetype MaxBuffered = 16 * 1024 * 1024;
+constexpr qint64 BlockSize = 1024 * 1024;
+// Blocks taken per pass before other connections and the control interface get their turn.
+constexpr int BlocksPerPass = 16;
 }
 
 UploadService::UploadService(PcState &state, QObject *parent)
@@ -41,6 +47,8 @@ void UploadService::take(QTcpSocket *socket, const QByteArray &data)
         if (it == m_sessions.end())
             return;
         Session &s = *it->second;
+        if (s.stage == Stage::Content && s.buf.isEmpty() && !drainContent(s))
+            return;
         s.buf += socket->readAll();
         if (s.buf.size() > MaxBuffered)
             return fail(s, u"too much data while no reply is due"_s);
@@ -73,6 +81,40 @@ void UploadService::fail(Session &s, const QString &why)
     s.idle.stop();
     s.buf.clear();
     s.socket->abort();
+}
+
+bool UploadService::drainContent(Session &s)
+{
+    // Qt's socket hands over only what it read when the socket became readable, often a few
+    // KiB; reading on until the system has nothing more keeps the passes per item few.
+    if (m_block.size() < BlockSize)
+        m_block.resize(BlockSize);
+    const int fd = int(s.socket->socketDescriptor());
+    bool more = true;
+    for (int blocks = 0; more && blocks < BlocksPerPass && s.received < s.size; ++blocks) {
+        const qint64 want = qMin<qint64>(BlockSize, qint64(s.size - s.received));
+        qint64 len = qMax<qint64>(0, s.socket->read(m_block.data(), want));
+        while (len < want) {
+            const ssize_t r = ::recv(fd, m_block.data() + len, size_t(want - len), MSG_DONTWAIT);
+            if (r > 0) {
+                len += r;
+                continue;
+            }
+            // Would block, closed or failed: Qt's socket sees the close or error itself.
+            if (r < 0 && errno == EINTR)
+                continue;
+            more = false;
+            break;
+        }
+        if (len == 0)
+            break;
+        if (s.file->write(m_block.constData(), len) != len) {
+            fail(s, u"write error on %1"_s.arg(s.pcPath));
+            return false;
+        }
+        s.received += quint32(len);
+    }
+    return true;
 }
 
 void UploadService::process(Session &s)
@@ -138,7 +180,8 @@ void UploadService::process(Session &s)
                 return fail(s, u"refused target path %1"_s.arg(s.pcPath));
             QDir().mkpath(QFileInfo(*local).absolutePath());
             s.file = std::make_unique<QFile>(*local);
-            if (!s.file->open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+            if (!s.file->open(QIODevice::WriteOnly | QIODevice::Truncate
+                              | QIODevice::Unbuffered)) {
                 s.file.reset();
                 return fail(s, u"cannot write %1"_s.arg(*local));
             }

@@ -35,9 +35,12 @@ private:
     };
 
     void process(Session &s);
+    // Content straight from the socket to the file, in large blocks, until nothing is waiting.
+    bool drainContent(Session &s);
     void fail(Session &s, const QString &why);
     void reply(Session &s, quint32 trailer);
 
     PcState &m_state;
     std::map<QTcpSocket *, std::unique_ptr<Session>> m_sessions;
+    QByteArray m_block;
 };

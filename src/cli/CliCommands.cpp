@@ -4,6 +4,7 @@ QList<CliCommand> allCliCommands()
 {
     QList<CliCommand> commands;
     commands << infoCommands();
+    commands << controlCommands(apiCommands());
     commands << apiCommands();
     commands << downloadCommands();
     commands << shakeCommands();

@@ -54,3 +54,5 @@ QList<CliCommand> infoCommands();
 QList<CliCommand> apiCommands();
 QList<CliCommand> downloadCommands();
 QList<CliCommand> shakeCommands();
+/// Control channel and upload commands; "volume" joins the one of @p others of that name.
+QList<CliCommand> controlCommands(const QList<CliCommand> &others);

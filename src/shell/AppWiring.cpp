@@ -5,6 +5,7 @@
 #include "HttpFileDownloadCenter.h"
 #include "HttpRequestCenter.h"
 #include "LoginAndAuthCenter.h"
+#include "UDPCenter.h"
 
 namespace AppWiring {
 
@@ -15,6 +16,7 @@ AppCore::Hooks startupHooks()
         [] { (void)LoginAndAuthCenter::sharedInstance(); },
         [] { (void)HttpRequestCenter::sharedInstance(); },
         [] { (void)DeviceInfoCenter::sharedInstance(); },
+        [] { (void)UDPCenter::sharedInstance(); },
         [] { (void)HttpFileDownloadCenter::sharedInstance(); },
     };
     hooks.openStore = [] { DataBaseCenter::sharedInstance()->open(); };

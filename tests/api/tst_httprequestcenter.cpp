@@ -7,6 +7,7 @@
 #include "KeyedArchive.h"
 #include "LoginAndAuthCenter.h"
 #include "NotificationNames.h"
+#include "QuickTransferObject.h"
 #include "PcSim.h"
 #include "RuntimeState.h"
 #include "TestCore.h"
@@ -354,16 +355,21 @@ private Q_SLOTS:
                  (QStringList{Notifications::SaveQuickTransfer, Notifications::DoDownloadFile,
                               Notifications::RefreshQuickTransferList,
                               Notifications::GetScreenshotFinished}));
-        const QString path = info[u"path"_s].toString();
+        const auto record = info[u"object"_s].value<QuickTransferObjectPtr>();
+        QVERIFY(record);
+        QCOMPARE(m_rec->last(Notifications::SaveQuickTransfer)[u"object"_s]
+                     .value<QuickTransferObjectPtr>(),
+                 record);
+        const QString path = record->path;
         QVERIFY(path.endsWith(u".png"_s));
-        const QString local = info[u"localPath"_s].toString();
+        const QString local = record->localPath;
         QVERIFY2(
             QRegularExpression(QRegularExpression::escape(path.chopped(4)) + u"\\d{13}\\.png$"_s)
                 .match(local)
                 .hasMatch(),
             qPrintable(local));
-        QCOMPARE(info[u"size"_s].toLongLong(), 102400);
-        QCOMPARE(info[u"type"_s].toULongLong(), quint64(0x80004));
+        QCOMPARE(record->size, quint64(102400));
+        QCOMPARE(record->type, quint64(QuickTransferTypeImage));
         QVERIFY(DeviceInfoCenter::getStatisticsString().contains(u"#sw_1#"_s));
 
         m_rec->clear();

@@ -1,0 +1,219 @@
+#include "UDPCenter.h"
+
+#include "AppCore.h"
+#include "ControlDatagram.h"
+#include "DeviceInfoCenter.h"
+#include "JsonUtils.h"
+#include "NotificationCenter.h"
+#include "NotificationNames.h"
+#include "QuickTransferObject.h"
+#include "RuntimeState.h"
+
+#include <QHostAddress>
+#include <QNetworkDatagram>
+
+#include <algorithm>
+
+using namespace Qt::StringLiterals;
+
+UDPCenter::UDPCenter(QObject *parent) : QObject(parent)
+{
+    m_echoTimer.setInterval(EchoIntervalMs);
+    connect(&m_echoTimer, &QTimer::timeout, this, [this] { sendEcho(); });
+    setupSocket();
+}
+
+UDPCenter::~UDPCenter() = default;
+
+UDPCenter *UDPCenter::sharedInstance()
+{
+    auto *center = AppCore::current()->service<UDPCenter>();
+    if (!center->isBound())
+        center->setupSocket();
+    return center;
+}
+
+bool UDPCenter::setupSocket()
+{
+    m_echoTimer.stop();
+    auto socket = std::make_unique<QUdpSocket>();
+    // With the PC on this host (the demo, the tests) nothing outside it needs to reach us.
+    const auto pc = DeviceInfoCenter::getServerWiFiIPAddress();
+    const bool local = pc && QHostAddress(*pc).isLoopback();
+    const QHostAddress address = local ? QHostAddress(QHostAddress::LocalHost)
+                                       : QHostAddress(QHostAddress::AnyIPv4);
+    if (!socket->bind(address, AppCore::current()->config().udpPort)) {
+        m_udpSocket.reset();
+        return false;
+    }
+    connect(socket.get(), &QUdpSocket::readyRead, this, &UDPCenter::readPending);
+    m_udpSocket = std::move(socket);
+    m_echoTimer.start();
+    return true;
+}
+
+bool UDPCenter::isBound() const
+{
+    return m_udpSocket && m_udpSocket->state() == QAbstractSocket::BoundState;
+}
+
+quint16 UDPCenter::localPort() const
+{
+    return m_udpSocket ? m_udpSocket->localPort() : 0;
+}
+
+bool UDPCenter::sendEcho()
+{
+    return sendDictionary(ControlDatagram::echo(DeviceInfoCenter::getHttpRequestUA()));
+}
+
+bool UDPCenter::sendText(const QString &text)
+{
+    if (text.isEmpty())
+        return false;
+    return sendDictionary(ControlDatagram::text(DeviceInfoCenter::getHttpRequestUA(), text));
+}
+
+bool UDPCenter::sendMouseAction(int action, const QString &data)
+{
+    return sendDictionary(
+        ControlDatagram::mouse(DeviceInfoCenter::getHttpRequestUA(), action, data));
+}
+
+bool UDPCenter::sendKeyboardAction(int action, int key, int ext)
+{
+    return sendDictionary(
+        ControlDatagram::keyboard(DeviceInfoCenter::getHttpRequestUA(), action, key, ext));
+}
+
+bool UDPCenter::sendVolume(double volume)
+{
+    const auto message = ControlDatagram::volume(DeviceInfoCenter::getHttpRequestUA(), volume);
+    return message && sendDictionary(*message);
+}
+
+bool UDPCenter::sendDictionary(const QVariantMap &message)
+{
+    const auto datagram = ControlDatagram::encode(message);
+    return datagram && send(*datagram);
+}
+
+bool UDPCenter::send(const QByteArray &payload)
+{
+    if (!isBound())
+        return false;
+    const auto pc = DeviceInfoCenter::getServerWiFiIPAddress();
+    const QHostAddress address(pc.value_or(QString()));
+    if (address.isNull())
+        return false;
+    return m_udpSocket->writeDatagram(payload, address, AppCore::current()->config().pcPort) ==
+           payload.size();
+}
+
+void UDPCenter::readPending()
+{
+    // The socket may be replaced by a handler (a status change leads to a new set-up).
+    QUdpSocket *socket = m_udpSocket.get();
+    while (socket && socket == m_udpSocket.get() && socket->hasPendingDatagrams()) {
+        const QNetworkDatagram datagram = socket->receiveDatagram();
+        if (datagram.isValid())
+            handleDatagram(datagram.data());
+    }
+}
+
+void UDPCenter::handleDatagram(const QByteArray &datagram)
+{
+    const auto message = ControlDatagram::decode(datagram);
+    if (!message)
+        return;
+    const QString serverMid = RuntimeState::sharedInstance()->serverMid();
+    if (!serverMid.isEmpty()) {
+        const QVariant ua = message->value(u"ua"_s);
+        const auto mid = ua.typeId() == QMetaType::QString
+                             ? ControlDatagram::machineIdOf(ua.toString())
+                             : std::nullopt;
+        if (mid != serverMid)
+            return;
+    }
+    const QVariant dtValue = message->value(u"dt"_s);
+    if (!JsonUtils::isObject(dtValue))
+        return;
+    const QVariantMap dt = dtValue.toMap();
+    const int cm = int(JsonUtils::integerValue(message->value(u"cm"_s)));
+    switch (cm) {
+    case ControlDatagram::Text:
+        receivedText(dt);
+        break;
+    case ControlDatagram::FilePushed:
+        receivedFile(dt);
+        break;
+    case ControlDatagram::StandingChanged:
+        standingChanged(dt);
+        break;
+    default:
+        break;
+    }
+}
+
+void UDPCenter::receivedText(const QVariantMap &dt)
+{
+    const QString text = dt.value(u"text"_s).toString();
+    if (text.isEmpty())
+        return;
+    const QuickTransferObjectPtr record = QuickTransferObject::create();
+    record->type = QuickTransferTypeText;
+    record->dt = text;
+    auto *hub = NotificationCenter::defaultCenter();
+    hub->post(Notifications::SaveQuickTransfer, {{u"object"_s, QVariant::fromValue(record)}});
+    hub->post(Notifications::RefreshQuickTransferList);
+    Q_EMIT toastRequested(u"收到来自电脑的文字"_s, ReceiptToastMs);
+    Q_EMIT pushReceived(ControlDatagram::Text, dt);
+}
+
+void UDPCenter::receivedFile(const QVariantMap &dt)
+{
+    const QString path = dt.value(u"path"_s).toString();
+    if (path.isEmpty())
+        return;
+    const QuickTransferObjectPtr record = QuickTransferObject::createWithPath(path);
+    record->from = 1;
+    // A negative size is no size; the download corrects it from the file itself.
+    record->size = quint64(std::max<qint64>(0, JsonUtils::integerValue(dt.value(u"size"_s))));
+    auto *hub = NotificationCenter::defaultCenter();
+    const QVariantMap payload{{u"object"_s, QVariant::fromValue(record)}};
+    hub->post(Notifications::SaveQuickTransfer, payload);
+    hub->post(Notifications::RefreshQuickTransferList);
+    hub->post(Notifications::DoDownloadFile, payload);
+    Q_EMIT toastRequested(u"收到来自电脑的文件"_s, ReceiptToastMs);
+    Q_EMIT pushReceived(ControlDatagram::FilePushed, dt);
+}
+
+void UDPCenter::standingChanged(const QVariantMap &dt)
+{
+    struct Standing
+    {
+        quint64 status;
+        QString toast;
+    };
+    Standing standing;
+    switch (JsonUtils::integerValue(dt.value(u"action"_s))) {
+    case 1:
+        standing = {AppStatusLoggedIn, u"您已被取消管理员权限"_s};
+        break;
+    case 2:
+        standing = {AppStatusBlacklisted, u"您已被管理员加入黑名单"_s};
+        break;
+    case 3:
+        standing = {AppStatusRemoteDisabled, u"电脑已禁用手机遥控服务"_s};
+        break;
+    case 4:
+        standing = {AppStatusFullScreen, {}};
+        break;
+    default:
+        return;
+    }
+    RuntimeState::sharedInstance()->setStatus(standing.status);
+    if (!standing.toast.isEmpty())
+        Q_EMIT toastRequested(standing.toast, StandingToastMs);
+    Q_EMIT pushReceived(ControlDatagram::StandingChanged, dt);
+}

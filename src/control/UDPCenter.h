@@ -1,0 +1,62 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+#include <QTimer>
+#include <QUdpSocket>
+#include <QVariantMap>
+
+#include <memory>
+
+/// The datagram channel with the PC: pointer, key, text and volume messages and an echo every
+/// 30 seconds go out; the PC's pushes (texts, files, changes of the phone's standing) come in.
+/// Nothing is acknowledged. Only the PC the phone is attached to may push once its machine id is
+/// known.
+class UDPCenter : public QObject
+{
+    Q_OBJECT
+public:
+    static constexpr int EchoIntervalMs = 30000;
+    /// How long the toasts of received texts and files and of changes of standing stay.
+    static constexpr int ReceiptToastMs = 1000;
+    static constexpr int StandingToastMs = 2000;
+
+    explicit UDPCenter(QObject *parent = nullptr);
+    ~UDPCenter() override;
+
+    /// The channel; while its port is not bound, each call tries to bind it again.
+    [[nodiscard]] static UDPCenter *sharedInstance();
+
+    /// Binds the phone's port and starts the echo timer; false when the port cannot be bound.
+    bool setupSocket();
+    [[nodiscard]] bool isBound() const;
+    [[nodiscard]] quint16 localPort() const;
+
+    /// Each returns whether a datagram left the phone (not whether the PC got it).
+    bool sendEcho();
+    /// An empty text sends nothing.
+    bool sendText(const QString &text);
+    bool sendMouseAction(int action, const QString &data = {});
+    bool sendKeyboardAction(int action, int key, int ext = 0);
+    /// @p volume is truncated toward zero and kept within 0 to 100.
+    bool sendVolume(double volume);
+    /// Sends one message object; one too large for a datagram is refused.
+    bool sendDictionary(const QVariantMap &message);
+
+Q_SIGNALS:
+    /// A short message for the user, shown for @p durationMs.
+    void toastRequested(const QString &text, int durationMs);
+    /// A push from the attached PC was accepted and acted on (after its toast, if any).
+    void pushReceived(int cm, const QVariantMap &dt);
+
+private:
+    bool send(const QByteArray &payload);
+    void readPending();
+    void handleDatagram(const QByteArray &datagram);
+    void receivedText(const QVariantMap &dt);
+    void receivedFile(const QVariantMap &dt);
+    void standingChanged(const QVariantMap &dt);
+
+    std::unique_ptr<QUdpSocket> m_udpSocket;
+    QTimer m_echoTimer;
+};

@@ -1,0 +1,274 @@
+#include "NotificationNames.h"
+#include "PcSimProcess.h"
+#include "RuntimeState.h"
+#include "TCPFileUploadCenter.h"
+#include "TestCore.h"
+
+#include <QDeadlineTimer>
+#include <QFile>
+#include <QJsonArray>
+#include <QRandomGenerator>
+#include <QSignalSpy>
+#include <QTcpServer>
+#include <QTest>
+
+using namespace Qt::StringLiterals;
+
+/// Uploads against the stand-in PC over loopback.
+class TestTCPFileUpload : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void init();
+    void cleanup();
+    void uploadsSeveralItemsOnOneConnection();
+    void itemsAddedDuringAnUploadFollowOnTheSameConnection();
+    void mismatchedRepliesResendTheItem();
+    void resendIsBounded();
+    void statusChangeEndsTheUpload();
+    void refusesFilesOf4GiB();
+    void failuresEndAsAborted();
+    void silentPcEndsAsAborted();
+
+private:
+    TCPFileUploadCenter::Item item(const QString &name, qint64 size,
+                                   const QString &folder = u"C:/up"_s);
+    QByteArray pcFile(const QString &pcPath) const;
+    QJsonArray uploadsAtPc();
+    /// Waits for the outcome notification; its name.
+    QString outcome(int timeoutMs = 20000);
+
+    std::unique_ptr<PcSimProcess> m_pc;
+    std::unique_ptr<TestCore> m_core;
+    std::unique_ptr<NotificationRecorder> m_recorder;
+    QTemporaryDir m_files;
+    QMap<QString, QByteArray> m_contents;
+};
+
+void TestTCPFileUpload::init()
+{
+    m_pc = std::make_unique<PcSimProcess>();
+    QVERIFY2(m_pc->start(), qPrintable(m_pc->error));
+    AppConfig config;
+    config.pcPort = m_pc->port;
+    config.pcAddressOverride = std::optional<QString>(u"127.0.0.1"_s);
+    m_core = std::make_unique<TestCore>(config);
+    m_recorder = std::make_unique<NotificationRecorder>(
+        m_core->hub(),
+        QStringList{Notifications::UploadFileSuccessed, Notifications::UploadFileAborted});
+}
+
+void TestTCPFileUpload::cleanup()
+{
+    m_recorder.reset();
+    m_core.reset();
+    m_pc.reset();
+}
+
+TCPFileUploadCenter::Item TestTCPFileUpload::item(const QString &name, qint64 size,
+                                                  const QString &folder)
+{
+    QByteArray bytes(size, Qt::Uninitialized);
+    QRandomGenerator rng(quint32(size) ^ quint32(qHash(name)));
+    for (char &c : bytes)
+        c = char(rng.bounded(256));
+    const QString path = m_files.filePath(name);
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != size)
+        qFatal("cannot write the test file");
+    file.close();
+    m_contents[name] = bytes;
+    return {PhotoAsset::fromFile(path), folder};
+}
+
+QByteArray TestTCPFileUpload::pcFile(const QString &pcPath) const
+{
+    QFile file(m_pc->localPath(pcPath));
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : "<missing>"_ba;
+}
+
+QJsonArray TestTCPFileUpload::uploadsAtPc()
+{
+    return m_pc->state().value(u"uploads"_s).toArray();
+}
+
+QString TestTCPFileUpload::outcome(int timeoutMs)
+{
+    QDeadlineTimer deadline(timeoutMs);
+    while (m_recorder->posted.isEmpty() && !deadline.hasExpired())
+        QTest::qWait(10);
+    return m_recorder->posted.value(0, u"(no outcome)"_s);
+}
+
+void TestTCPFileUpload::uploadsSeveralItemsOnOneConnection()
+{
+    auto *center = TCPFileUploadCenter::sharedInstance();
+    const QDateTime taken = QDateTime::currentDateTimeUtc();
+    QVERIFY(center->uploadAssets({item(u"a.jpg"_s, 20000), item(u"b.png"_s, 16384),
+                                  item(u"empty.jpg"_s, 0), item(u"照片.mov"_s, 8193)})
+                .isEmpty());
+    QVERIFY(center->isRunning());
+    QCOMPARE(outcome(), Notifications::UploadFileSuccessed);
+    QCOMPARE(m_recorder->posted.size(), 1);
+    QVERIFY(!center->isRunning());
+    QCOMPARE(center->pendingCount(), 0);
+
+    for (const QString &name : {u"a.jpg"_s, u"b.png"_s, u"empty.jpg"_s, u"照片.mov"_s})
+        QCOMPARE(pcFile(u"C:/up/"_s + name), m_contents[name]);
+    const QJsonArray uploads = uploadsAtPc();
+    QCOMPARE(uploads.size(), 4);
+    QCOMPARE(uploads[0][u"path"_s].toString(), u"C:/up/a.jpg"_s);
+    QCOMPARE(uploads[0][u"announced"_s].toInt(), 20000);
+    QCOMPARE(uploads[0][u"trailer"_s].toInt(), 20000);
+    QCOMPARE(uploads[2][u"trailer"_s].toInt(), 0);
+    QVERIFY(std::abs(uploads[0][u"time"_s].toInteger() - taken.toSecsSinceEpoch()) < 120);
+    QCOMPARE(m_pc->state()[u"requests"_s][u"upload"_s].toInt(), 1);
+}
+
+void TestTCPFileUpload::itemsAddedDuringAnUploadFollowOnTheSameConnection()
+{
+    auto *center = TCPFileUploadCenter::sharedInstance();
+    (void)center->uploadAssets({item(u"first.jpg"_s, 300000)});
+    (void)center->uploadAssets({item(u"second.jpg"_s, 5000, u"Desktop"_s)});
+    QCOMPARE(outcome(), Notifications::UploadFileSuccessed);
+    QCOMPARE(pcFile(u"C:/up/first.jpg"_s), m_contents[u"first.jpg"_s]);
+    QCOMPARE(pcFile(u"Desktop/second.jpg"_s), m_contents[u"second.jpg"_s]);
+    QCOMPARE(m_pc->state()[u"requests"_s][u"upload"_s].toInt(), 1);
+}
+
+void TestTCPFileUpload::mismatchedRepliesResendTheItem()
+{
+    // Two wrong size replies: the item goes a second and a third time, then is confirmed.
+    QVERIFY(m_pc->control(u"fault"_s, {{u"target"_s, u"upload"_s}, {u"kind"_s, u"garbage"_s},
+                                       {u"count"_s, 1}})[u"ok"_s].toBool());
+    QVERIFY(m_pc->control(u"fault"_s, {{u"target"_s, u"upload"_s}, {u"kind"_s, u"short"_s},
+                                       {u"count"_s, 1}})[u"ok"_s].toBool());
+    auto *center = TCPFileUploadCenter::sharedInstance();
+    (void)center->uploadAssets({item(u"a.jpg"_s, 20000), item(u"b.jpg"_s, 100)});
+    QCOMPARE(outcome(), Notifications::UploadFileSuccessed);
+    const QJsonArray uploads = uploadsAtPc();
+    QCOMPARE(uploads.size(), 4);
+    for (int i = 0; i < 3; ++i)
+        QCOMPARE(uploads[i][u"path"_s].toString(), u"C:/up/a.jpg"_s);
+    QCOMPARE(uploads[3][u"path"_s].toString(), u"C:/up/b.jpg"_s);
+    QCOMPARE(pcFile(u"C:/up/a.jpg"_s), m_contents[u"a.jpg"_s]);
+}
+
+void TestTCPFileUpload::resendIsBounded()
+{
+    // A PC that never confirms: three sends of the item, then the upload ends as aborted.
+    QVERIFY(m_pc->control(u"fault"_s, {{u"target"_s, u"upload"_s}, {u"kind"_s, u"garbage"_s},
+                                       {u"count"_s, 0}})[u"ok"_s].toBool());
+    auto *center = TCPFileUploadCenter::sharedInstance();
+    (void)center->uploadAssets({item(u"a.jpg"_s, 20000), item(u"b.jpg"_s, 10)});
+    QCOMPARE(outcome(), Notifications::UploadFileAborted);
+    QCOMPARE(m_recorder->posted.size(), 1);
+    QCOMPARE(center->pendingCount(), 0);
+    QVERIFY(!center->isRunning());
+    const QJsonArray uploads = uploadsAtPc();
+    QCOMPARE(uploads.size(), TCPFileUploadCenter::MaxSendsPerItem);
+    for (const auto &u : uploads)
+        QCOMPARE(u[u"path"_s].toString(), u"C:/up/a.jpg"_s);
+
+    // The service is free for the next upload.
+    QVERIFY(m_pc->control(u"fault"_s, {{u"target"_s, u"*"_s}, {u"kind"_s, u"clear"_s}})[u"ok"_s]
+                .toBool());
+    m_recorder->clear();
+    (void)center->uploadAssets({item(u"c.jpg"_s, 10)});
+    QCOMPARE(outcome(), Notifications::UploadFileSuccessed);
+}
+
+void TestTCPFileUpload::statusChangeEndsTheUpload()
+{
+    // The PC holds its first reply back; meanwhile the phone's standing changes.
+    QVERIFY(m_pc->control(u"fault"_s, {{u"target"_s, u"upload"_s}, {u"kind"_s, u"delay"_s},
+                                       {u"ms"_s, 20000}})[u"ok"_s].toBool());
+    auto *center = TCPFileUploadCenter::sharedInstance();
+    (void)center->uploadAssets({item(u"a.jpg"_s, 20000), item(u"b.jpg"_s, 10)});
+    QTRY_COMPARE_WITH_TIMEOUT(uploadsAtPc().size(), 1, 10000);
+    QVERIFY(m_recorder->posted.isEmpty());
+    RuntimeState::sharedInstance()->setStatus(AppStatusLoggedIn);
+    QCOMPARE(m_recorder->posted, QStringList{Notifications::UploadFileAborted});
+    QVERIFY(!center->isRunning());
+    QCOMPARE(center->pendingCount(), 0);
+}
+
+void TestTCPFileUpload::refusesFilesOf4GiB()
+{
+    const QString huge = m_files.filePath(u"huge.mov"_s);
+    {
+        QFile file(huge);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        QVERIFY(file.resize(qint64(4) << 30)); // sparse: takes no room on the disk
+    }
+    auto *center = TCPFileUploadCenter::sharedInstance();
+    QSignalSpy toasts(center, &TCPFileUploadCenter::toastRequested);
+    const QStringList refused = center->uploadAssets({{PhotoAsset::fromFile(huge), u"C:/up"_s}});
+    QCOMPARE(refused.size(), 1);
+    QVERIFY(refused.first().contains(u"huge.mov"_s));
+    QVERIFY(refused.first().contains(u"4GB"_s));
+    QCOMPARE(toasts.size(), 1);
+    QVERIFY(!center->isRunning());
+
+    // Beside a small file, only the small one goes.
+    (void)center->uploadAssets({{PhotoAsset::fromFile(huge), u"C:/up"_s}, item(u"s.jpg"_s, 10)});
+    QCOMPARE(outcome(), Notifications::UploadFileSuccessed);
+    QCOMPARE(uploadsAtPc().size(), 1);
+
+    // A file that grew past the limit after it was chosen is not sent either.
+    m_recorder->clear();
+    auto grown = item(u"grows.mov"_s, 10);
+    {
+        QFile file(grown.asset->filePath);
+        QVERIFY(file.open(QIODevice::ReadWrite));
+        QVERIFY(file.resize(qint64(5) << 30));
+    }
+    (void)center->uploadAssets({grown});
+    QCOMPARE(outcome(), Notifications::UploadFileAborted);
+    QCOMPARE(uploadsAtPc().size(), 1);
+}
+
+void TestTCPFileUpload::failuresEndAsAborted()
+{
+    auto *center = TCPFileUploadCenter::sharedInstance();
+    // An item without a destination folder cannot be described: the upload ends at once.
+    (void)center->uploadAssets({{item(u"a.jpg"_s, 10).asset, QString()}});
+    QCOMPARE(outcome(5000), Notifications::UploadFileAborted);
+    // So does an item whose file is gone.
+    m_recorder->clear();
+    auto gone = item(u"gone.jpg"_s, 10);
+    QFile::remove(gone.asset->filePath);
+    (void)center->uploadAssets({gone});
+    QCOMPARE(outcome(5000), Notifications::UploadFileAborted);
+    QCOMPARE(uploadsAtPc().size(), 0);
+
+    // Nobody listening on the PC port.
+    m_recorder->clear();
+    QTcpServer closed;
+    QVERIFY(closed.listen(QHostAddress::LocalHost, 0));
+    const quint16 port = closed.serverPort();
+    closed.close();
+    AppConfig config;
+    config.pcPort = port;
+    config.pcAddressOverride = std::optional<QString>(u"127.0.0.1"_s);
+    m_recorder.reset();
+    m_core = std::make_unique<TestCore>(config);
+    m_recorder = std::make_unique<NotificationRecorder>(
+        m_core->hub(),
+        QStringList{Notifications::UploadFileSuccessed, Notifications::UploadFileAborted});
+    (void)TCPFileUploadCenter::sharedInstance()->uploadAssets({item(u"b.jpg"_s, 10)});
+    QCOMPARE(outcome(5000), Notifications::UploadFileAborted);
+}
+
+void TestTCPFileUpload::silentPcEndsAsAborted()
+{
+    QVERIFY(m_pc->control(u"fault"_s, {{u"target"_s, u"upload"_s}, {u"kind"_s, u"hang"_s}})
+                [u"ok"_s].toBool());
+    auto *center = TCPFileUploadCenter::sharedInstance();
+    center->setStallTimeout(500);
+    (void)center->uploadAssets({item(u"a.jpg"_s, 20000)});
+    QCOMPARE(outcome(5000), Notifications::UploadFileAborted);
+}
+
+QTEST_GUILESS_MAIN(TestTCPFileUpload)
+#include "tst_tcpfileupload.moc"

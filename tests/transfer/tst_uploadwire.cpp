@@ -1,0 +1,77 @@
+#include "UploadWire.h"
+
+#include <QTest>
+
+using namespace Qt::StringLiterals;
+
+class TestUploadWire : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void identityMessage();
+    void fileHeader();
+    void fragments_data();
+    void fragments();
+    void replies();
+};
+
+void TestUploadWire::identityMessage()
+{
+    // {"ua":"a;b;"} is 13 bytes, complemented.
+    QByteArray expected = "\x00\x00\x00\x00\x0d"_ba;
+    for (char c : R"({"ua":"a;b;"})"_ba)
+        expected += char(~c);
+    expected += '\x01';
+    QCOMPARE(UploadWire::identity(u"a;b;"_s), expected);
+}
+
+void TestUploadWire::fileHeader()
+{
+    QCOMPARE(UploadWire::targetPath(u"C:/Users/Pictures"_s, u"照片.jpg"_s),
+             u"C:/Users/Pictures/照片.jpg"_s);
+    QCOMPARE(UploadWire::targetPath(u"D:/"_s, u"a.mov"_s), u"D:/a.mov"_s);
+
+    const QByteArray header = UploadWire::fileHeader(u"C:/é"_s, 0x1'2345'6789LL, 20000);
+    QByteArray expected = "\x02\x00\x00\x00\x05"_ba;
+    for (char c : "C:/\xc3\xa9"_ba)
+        expected += char(~c);
+    expected += "\x23\x45\x67\x89"_ba; // low 32 bits of the time
+    expected += "\x00\x00\x4e\x20"_ba;
+    QCOMPARE(header, expected);
+    QCOMPARE(UploadWire::trailer(20000), "\x00\x00\x4e\x20"_ba);
+    QCOMPARE(UploadWire::trailer(0), "\x00\x00\x00\x00"_ba);
+    QCOMPARE(UploadWire::endMarker(), "\x04"_ba);
+}
+
+void TestUploadWire::fragments_data()
+{
+    QTest::addColumn<qint64>("size");
+    QTest::addColumn<QList<qint64>>("lengths");
+    QTest::newRow("20000") << qint64(20000) << QList<qint64>{8192, 8192, 3616};
+    QTest::newRow("16384") << qint64(16384) << QList<qint64>{8192, 8192};
+    QTest::newRow("1") << qint64(1) << QList<qint64>{1};
+    QTest::newRow("empty") << qint64(0) << QList<qint64>{};
+    QTest::newRow("3 GiB") << (qint64(3) << 30) << QList<qint64>(393216, 8192);
+}
+
+void TestUploadWire::fragments()
+{
+    QFETCH(qint64, size);
+    QFETCH(QList<qint64>, lengths);
+    QList<qint64> got;
+    for (qint64 i = 0; qint64 n = UploadWire::fragmentLength(size, i); ++i)
+        got << n;
+    QCOMPARE(got, lengths);
+}
+
+void TestUploadWire::replies()
+{
+    QCOMPARE(UploadWire::replySize("\x00\x00\x4e\x20"_ba), 20000u);
+    QCOMPARE(UploadWire::replySize("\xff\xff\xff\xff"_ba), 0xffffffffu);
+    QCOMPARE(UploadWire::replySize("\x00\x00\x4e\x20\x00"_ba), 0u);
+    QCOMPARE(UploadWire::replySize("\x4e\x20"_ba), 0u);
+    QCOMPARE(UploadWire::replySize({}), 0u);
+}
+
+QTEST_GUILESS_MAIN(TestUploadWire)
+#include "tst_uploadwire.moc"
