@@ -1,5 +1,5 @@
 #include "NotificationNames.h"
-#include "PcSimProcess.h"
+#include "PcSim.h"
 #include "RuntimeState.h"
 #include "TCPFileUploadCenter.h"
 #include "TestCore.h"
@@ -38,7 +38,7 @@ private:
     /// Waits for the outcome notification; its name.
     QString outcome(int timeoutMs = 20000);
 
-    std::unique_ptr<PcSimProcess> m_pc;
+    std::unique_ptr<PcSim> m_pc;
     std::unique_ptr<TestCore> m_core;
     std::unique_ptr<NotificationRecorder> m_recorder;
     QTemporaryDir m_files;
@@ -47,8 +47,8 @@ private:
 
 void TestTCPFileUpload::init()
 {
-    m_pc = std::make_unique<PcSimProcess>();
-    QVERIFY2(m_pc->start(), qPrintable(m_pc->error));
+    m_pc = std::make_unique<PcSim>();
+    QVERIFY2(m_pc->start(), "zephyr-pc did not start (ZEPHYR_PC_BIN)");
     AppConfig config;
     config.pcPort = m_pc->port;
     config.pcAddressOverride = std::optional<QString>(u"127.0.0.1"_s);
@@ -83,7 +83,7 @@ TCPFileUploadCenter::Item TestTCPFileUpload::item(const QString &name, qint64 si
 
 QByteArray TestTCPFileUpload::pcFile(const QString &pcPath) const
 {
-    QFile file(m_pc->localPath(pcPath));
+    QFile file(m_pc->rootPath() + u'/' + pcPath);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : "<missing>"_ba;
 }
 
