@@ -6,8 +6,35 @@
 
 #include <QImage>
 #include <QStringDecoder>
+#include <QUtf8StringView>
 
 using namespace Qt::StringLiterals;
+
+namespace {
+// The PC's text layer as UTF-8 bytes. Both rewrites touch ASCII only, which UTF-8 never uses
+// inside a multi-byte sequence, so they give the same text on the bytes as on the decoded
+// string, and the JSON parser reads the bytes without a round trip through UTF-16. A leading
+// byte order mark, which the decoder drops, takes the string path instead.
+std::optional<QByteArray> decodePcBytes(const QByteArray &body)
+{
+    auto raw = Base64::decodeBase64DataReturnData(body);
+    if (!raw)
+        return std::nullopt;
+    QByteArray bytes = std::move(*raw);
+    Utils::getBitwiseNegation(bytes);
+    if (bytes.startsWith("\xEF\xBB\xBF")) {
+        const auto text = HttpAnswer::decodePcText(body);
+        return text ? std::optional<QByteArray>(text->toUtf8()) : std::nullopt;
+    }
+    if (!QUtf8StringView(bytes).isValidUtf8())
+        return std::nullopt;
+    if (bytes.contains('\r'))
+        bytes.replace("\r\\n", "\\n");
+    if (bytes.contains("\\'"))
+        bytes.replace("\\'", "'");
+    return bytes;
+}
+} // namespace
 
 std::optional<QString> HttpAnswer::decodePcText(const QByteArray &body)
 {
@@ -36,8 +63,8 @@ HttpAnswer HttpAnswer::decode(const QString &tagStr, int status, const QByteArra
         answer.value = JsonUtils::dataToDictionary(body);
         return answer;
     }
-    if (const auto text = decodePcText(body))
-        answer.value = JsonUtils::stringToDictionary(*text);
+    if (const auto bytes = decodePcBytes(body))
+        answer.value = JsonUtils::dataToDictionary(*bytes);
     answer.dropsLogin = status == 403;
     return answer;
 }

@@ -4,6 +4,218 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QJsonValue>
+#include <QUtf8StringView>
+
+#include <cstring>
+
+namespace {
+// A direct reader from JSON text to QVariant for the common shapes of the PC's answers, without
+// building a QJsonDocument first. It gives up (nothing) on anything whose conversion it does not
+// mirror exactly (null, fractions and exponents, long integers, \u escapes, duplicate keys, deep
+// nesting, anything malformed); the caller then takes the QJsonDocument path.
+class FastJsonReader
+{
+public:
+    explicit FastJsonReader(const QByteArray &text)
+        : m_p(text.constData()), m_end(text.constData() + text.size())
+    {
+    }
+
+    std::optional<QVariant> document()
+    {
+        skipSpace();
+        if (m_p == m_end || (*m_p != '{' && *m_p != '['))
+            return std::nullopt;
+        QVariant v;
+        if (!value(v, 0))
+            return std::nullopt;
+        skipSpace();
+        if (m_p != m_end)
+            return std::nullopt;
+        return v;
+    }
+
+private:
+    static constexpr int MaxDepth = 64;
+
+    void skipSpace()
+    {
+        while (m_p != m_end && (*m_p == ' ' || *m_p == '\n' || *m_p == '\r' || *m_p == '\t'))
+            ++m_p;
+    }
+
+    bool literal(const char *word, qsizetype n)
+    {
+        if (m_end - m_p < n || std::memcmp(m_p, word, size_t(n)) != 0)
+            return false;
+        m_p += n;
+        return true;
+    }
+
+    bool string(QString &out)
+    {
+        ++m_p; // the opening quote
+        const char *start = m_p;
+        while (m_p != m_end && *m_p != '"' && *m_p != '\\' && uchar(*m_p) >= 0x20)
+            ++m_p;
+        if (m_p == m_end || uchar(*m_p) < 0x20)
+            return false;
+        if (*m_p == '"') {
+            out = QString::fromUtf8(start, m_p - start);
+            ++m_p;
+            return true;
+        }
+        QByteArray bytes;
+        bytes.reserve(64);
+        bytes.append(start, m_p - start);
+        while (m_p != m_end && *m_p != '"') {
+            const char *run = m_p;
+            while (m_p != m_end && *m_p != '"' && *m_p != '\\' && uchar(*m_p) >= 0x20)
+                ++m_p;
+            bytes.append(run, m_p - run);
+            if (m_p == m_end || uchar(*m_p) < 0x20)
+                return false;
+            if (*m_p == '"')
+                break;
+            if (++m_p == m_end)
+                return false;
+            switch (*m_p++) {
+            case '"': bytes += '"'; break;
+            case '\\': bytes += '\\'; break;
+            case '/': bytes += '/'; break;
+            case 'b': bytes += '\b'; break;
+            case 'f': bytes += '\f'; break;
+            case 'n': bytes += '\n'; break;
+            case 'r': bytes += '\r'; break;
+            case 't': bytes += '\t'; break;
+            default: return false;
+            }
+        }
+        if (m_p == m_end)
+            return false;
+        ++m_p;
+        out = QString::fromUtf8(bytes);
+        return true;
+    }
+
+    bool number(QVariant &out)
+    {
+        const char *start = m_p;
+        if (*m_p == '-')
+            ++m_p;
+        const char *digits = m_p;
+        while (m_p != m_end && *m_p >= '0' && *m_p <= '9')
+            ++m_p;
+        const qsizetype n = m_p - digits;
+        if (n == 0 || n > 18 || (*digits == '0' && (n > 1 || digits != start)))
+            return false;
+        if (m_p != m_end && (*m_p == '.' || *m_p == 'e' || *m_p == 'E'))
+            return false;
+        qint64 v = 0;
+        for (const char *d = digits; d != m_p; ++d)
+            v = v * 10 + (*d - '0');
+        out = QVariant(qlonglong(digits != start ? -v : v));
+        return true;
+    }
+
+    bool value(QVariant &out, int depth)
+    {
+        skipSpace();
+        if (m_p == m_end)
+            return false;
+        switch (*m_p) {
+        case '{': {
+            if (depth >= MaxDepth)
+                return false;
+            ++m_p;
+            QVariantMap map;
+            skipSpace();
+            if (m_p != m_end && *m_p == '}') {
+                ++m_p;
+                out = map;
+                return true;
+            }
+            for (;;) {
+                skipSpace();
+                if (m_p == m_end || *m_p != '"')
+                    return false;
+                QString key;
+                if (!string(key))
+                    return false;
+                skipSpace();
+                if (m_p == m_end || *m_p++ != ':')
+                    return false;
+                QVariant item;
+                if (!value(item, depth + 1))
+                    return false;
+                const qsizetype before = map.size();
+                map.insert(key, item);
+                if (map.size() == before)
+                    return false;
+                skipSpace();
+                if (m_p == m_end)
+                    return false;
+                if (*m_p == ',') {
+                    ++m_p;
+                    continue;
+                }
+                if (*m_p++ != '}')
+                    return false;
+                out = map;
+                return true;
+            }
+        }
+        case '[': {
+            if (depth >= MaxDepth)
+                return false;
+            ++m_p;
+            QVariantList list;
+            skipSpace();
+            if (m_p != m_end && *m_p == ']') {
+                ++m_p;
+                out = list;
+                return true;
+            }
+            for (;;) {
+                QVariant item;
+                if (!value(item, depth + 1))
+                    return false;
+                list.append(std::move(item));
+                skipSpace();
+                if (m_p == m_end)
+                    return false;
+                if (*m_p == ',') {
+                    ++m_p;
+                    continue;
+                }
+                if (*m_p++ != ']')
+                    return false;
+                out = list;
+                return true;
+            }
+        }
+        case '"': {
+            QString s;
+            if (!string(s))
+                return false;
+            out = s;
+            return true;
+        }
+        case 't':
+            out = QVariant(true);
+            return literal("true", 4);
+        case 'f':
+            out = QVariant(false);
+            return literal("false", 5);
+        default:
+            return (*m_p == '-' || (*m_p >= '0' && *m_p <= '9')) && number(out);
+        }
+    }
+
+    const char *m_p;
+    const char *m_end;
+};
+} // namespace
 
 QString JsonUtils::objectToString(const QVariant &object)
 {
@@ -28,6 +240,9 @@ QVariant JsonUtils::dataToDictionary(const QByteArray &utf8)
 {
     if (utf8.isEmpty())
         return {};
+    if (QUtf8StringView(utf8).isValidUtf8())
+        if (auto fast = FastJsonReader(utf8).document())
+            return *fast;
     QJsonParseError error{};
     const QJsonDocument doc = QJsonDocument::fromJson(utf8, &error);
     if (error.error == QJsonParseError::NoError) {

@@ -152,7 +152,13 @@ void HttpFileDownloadCenter::postRecord(const QString &name, const QuickTransfer
 
 void HttpFileDownloadCenter::checkAndStartDownloadingRequest()
 {
-    while (m_requestPool.size() < 2 && !m_downloadFileQueue.isEmpty()) {
+    // Two transfers at a time; one whose bytes have all arrived (closing its file on the write
+    // queue) no longer holds a place.
+    const auto receiving = [this] {
+        return std::count_if(m_requestPool.cbegin(), m_requestPool.cend(),
+                             [](const Download *d) { return !d->ended; });
+    };
+    while (receiving() < 2 && !m_downloadFileQueue.isEmpty()) {
         const QuickTransferObjectPtr r = m_downloadFileQueue.takeFirst();
         m_downloadingArray.append(r);
         auto *d = new Download;
@@ -282,6 +288,7 @@ void HttpFileDownloadCenter::requestFinished(Download *d)
             endDownload(d);
         }, Qt::QueuedConnection);
     });
+    checkAndStartDownloadingRequest();
 }
 
 void HttpFileDownloadCenter::requestFailed(Download *d)

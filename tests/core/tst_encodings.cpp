@@ -3,9 +3,39 @@
 #include "StringExtension.h"
 #include "Utils.h"
 
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QTest>
 
 using namespace Qt::StringLiterals;
+
+namespace {
+bool sameVariant(const QVariant &a, const QVariant &b)
+{
+    if (a.typeId() != b.typeId())
+        return false;
+    if (a.typeId() == QMetaType::QVariantMap) {
+        const QVariantMap x = a.toMap(), y = b.toMap();
+        if (x.keys() != y.keys())
+            return false;
+        for (auto it = x.cbegin(); it != x.cend(); ++it)
+            if (!sameVariant(it.value(), y.value(it.key())))
+                return false;
+        return true;
+    }
+    if (a.typeId() == QMetaType::QVariantList) {
+        const QVariantList x = a.toList(), y = b.toList();
+        if (x.size() != y.size())
+            return false;
+        for (qsizetype i = 0; i < x.size(); ++i)
+            if (!sameVariant(x[i], y[i]))
+                return false;
+        return true;
+    }
+    return a == b;
+}
+} // namespace
 
 class TestEncodings : public QObject
 {
@@ -81,6 +111,32 @@ private Q_SLOTS:
         QCOMPARE(JsonUtils::objectToString(QVariant()), QString());
         QCOMPARE(JsonUtils::integerValue(u"x"_s, -1), -1);
         QCOMPARE(JsonUtils::integerValue(QVariant(), 7), 7);
+    }
+
+    void jsonReadersAgree_data()
+    {
+        QTest::addColumn<QByteArray>("json");
+        QTest::newRow("kinds") << QByteArray("{\"a\":1,\"b\":-2,\"c\":\"x\\\"y\\\\z\\/\\n\\t\","
+                                             "\"d\":true,\"e\":false,\"f\":[],\"g\":{},"
+                                             "\"h\":[[{\"k\":\"\xc3\xa9\"}]]}");
+        QTest::newRow("paths")
+            << QByteArray(" [ \"D:\\\\Docs\\\\a b.txt\" , 0 , 123456789012345678 ] ");
+        QTest::newRow("large") << QByteArray("{\"size\":4294967296,\"time\":-1700000000}");
+        QTest::newRow("null") << QByteArray("{\"n\":null}");
+        QTest::newRow("fractions") << QByteArray("{\"x\":1.5,\"y\":1e3,\"z\":-0}");
+        QTest::newRow("unicode escape") << QByteArray("{\"u\":\"\\u00e9\\ud83d\\ude00\"}");
+        QTest::newRow("twice the same key") << QByteArray("{\"a\":1,\"a\":2}");
+    }
+
+    // The direct reader and the QJsonDocument conversion give the same kinds and values.
+    void jsonReadersAgree()
+    {
+        QFETCH(QByteArray, json);
+        const QJsonDocument doc = QJsonDocument::fromJson(json);
+        QVERIFY(!doc.isNull());
+        const QVariant expected =
+            doc.isObject() ? QVariant(doc.object().toVariantMap()) : doc.array().toVariantList();
+        QVERIFY(sameVariant(JsonUtils::dataToDictionary(json), expected));
     }
 
     void sizeTexts_data()
