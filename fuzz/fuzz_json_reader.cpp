@@ -1,0 +1,68 @@
+// Fuzz target: the fast JSON reader against Qt's own parser. Whatever the input, both must give
+// the same value of the same kinds, or both refuse it.
+#include "JsonUtils.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+
+namespace {
+bool same(const QVariant &a, const QVariant &b)
+{
+    if (a.typeId() != b.typeId())
+        return false;
+    if (a.typeId() == QMetaType::QVariantMap) {
+        const QVariantMap x = a.toMap(), y = b.toMap();
+        if (x.keys() != y.keys())
+            return false;
+        for (auto it = x.cbegin(); it != x.cend(); ++it)
+            if (!same(it.value(), y.value(it.key())))
+                return false;
+        return true;
+    }
+    if (a.typeId() == QMetaType::QVariantList) {
+        const QVariantList x = a.toList(), y = b.toList();
+        if (x.size() != y.size())
+            return false;
+        for (qsizetype i = 0; i < x.size(); ++i)
+            if (!same(x[i], y[i]))
+                return false;
+        return true;
+    }
+    return a == b;
+}
+
+// What Qt's parser makes of the text: a document, else a single top-level value.
+QVariant reference(const QByteArray &text)
+{
+    QJsonParseError error{};
+    const QJsonDocument doc = QJsonDocument::fromJson(text, &error);
+    if (error.error == QJsonParseError::NoError) {
+        if (doc.isObject())
+            return doc.object().toVariantMap();
+        if (doc.isArray())
+            return doc.array().toVariantList();
+    }
+    const QJsonDocument wrapped = QJsonDocument::fromJson('[' + text + ']', &error);
+    if (error.error != QJsonParseError::NoError || wrapped.array().size() != 1)
+        return {};
+    const QJsonValue v = wrapped.array().first();
+    return v.isNull() ? QVariant::fromValue(nullptr) : v.toVariant();
+}
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
+{
+    const QByteArray text(reinterpret_cast<const char *>(data), qsizetype(size));
+    if (text.isEmpty())
+        return 0;
+    const QVariant fast = JsonUtils::dataToDictionary(text);
+    const QVariant slow = reference(text);
+    if (fast.isValid() != slow.isValid() || (fast.isValid() && !same(fast, slow)))
+        std::abort();
+    return 0;
+}
