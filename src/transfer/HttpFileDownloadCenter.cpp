@@ -9,11 +9,17 @@
 #include "SerialQueue.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QNetworkAccessManager>
+#include <QNetworkProxy>
 #include <QNetworkReply>
 #include <QStorageInfo>
+
+#ifdef Q_OS_UNIX
+#include <sys/statvfs.h>
+#endif
 
 using namespace Qt::StringLiterals;
 
@@ -21,6 +27,26 @@ namespace {
 constexpr quint64 kReserve = 0xA00000; // 10 MiB kept free
 constexpr qint64 kMaxPendingWrite = 4 << 20;
 constexpr qint64 kReadBuffer = 1 << 20;
+// Bytes are gathered into blocks of this size before they go to the write queue, so a block
+// costs one hand-off, one write and one progress announcement.
+constexpr qint64 kWriteBlock = 512 << 10;
+// A partly filled block still goes out after this long, so progress keeps moving on slow links.
+constexpr qint64 kFlushAfterMs = 50;
+constexpr int kMaxSpareBuffers = int(kMaxPendingWrite / kWriteBlock) + 4;
+
+quint64 freeBytesOf(const QString &path)
+{
+#ifdef Q_OS_UNIX
+    // statvfs alone: QStorageInfo would also read the mount table on every call.
+    struct statvfs fs{};
+    if (::statvfs(QFile::encodeName(path).constData(), &fs) == 0)
+        return quint64(fs.f_bavail) * quint64(fs.f_frsize);
+#endif
+    const QStorageInfo storage(path);
+    const qint64 free = storage.isValid() ? storage.bytesAvailable()
+                                          : qint64(DeviceInfoCenter::getFreeDiskSpace());
+    return free > 0 ? quint64(free) : quint64(0);
+}
 
 // The partial file as the write queue sees it; touched only on that queue.
 struct PartFile
@@ -61,8 +87,11 @@ struct HttpFileDownloadCenter::Download
     QString finalPath;
     std::shared_ptr<PartFile> part;
     std::shared_ptr<std::atomic<qint64>> pending = std::make_shared<std::atomic<qint64>>(0);
+    QByteArray block; // read but not yet handed to the write queue
+    QElapsedTimer sinceFlush;
     bool ended = false;
     bool failed = false;
+    bool answerChecked = false;
 };
 
 HttpFileDownloadCenter::HttpFileDownloadCenter()
@@ -70,12 +99,9 @@ HttpFileDownloadCenter::HttpFileDownloadCenter()
       m_writeDataQueue(AppCore::current()->queue(u"writeDataQueue"_s))
 {
     QuickTransferObject::registerMetaTypes();
-    m_freeSpace = [] {
-        const QStorageInfo storage(AppCore::current()->libraryPath());
-        const qint64 free = storage.isValid() ? storage.bytesAvailable()
-                                              : qint64(DeviceInfoCenter::getFreeDiskSpace());
-        return free > 0 ? quint64(free) : quint64(0);
-    };
+    // The PC sits on the local link: no proxy lookup per request.
+    m_nam->setProxy(QNetworkProxy::NoProxy);
+    m_freeSpace = [] { return freeBytesOf(AppCore::current()->libraryPath()); };
     auto *hub = NotificationCenter::defaultCenter();
     hub->addObserver(this, Notifications::DoDownloadFile, [this](const QVariantMap &info) {
         const auto record = info.value(u"object"_s).value<QuickTransferObjectPtr>();
@@ -184,6 +210,7 @@ void HttpFileDownloadCenter::checkAndStartDownloadingRequest()
         d->part = std::make_shared<PartFile>();
         d->part->path = r->partialPath();
         QNetworkRequest request(url);
+        request.setAttribute(QNetworkRequest::Http2AllowedAttribute, false);
         const QString ua = DeviceInfoCenter::getHttpRequestUA();
         if (!ua.isEmpty())
             request.setRawHeader("UA", ua.toUtf8());
@@ -207,36 +234,80 @@ void HttpFileDownloadCenter::readChunks(Download *d)
     if (d->ended)
         return;
     QNetworkReply *reply = d->reply;
-    const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
-    if (status < 200 || status > 299) {
-        // An error page is not the file: drop it; the end of the reply fails the download.
-        d->failed = true;
+    const QuickTransferObjectPtr &r = d->record;
+    if (!d->answerChecked) {
+        // Status and length are those of the answer's head: looked at once.
+        d->answerChecked = true;
+        const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+        // An error page is not the file: dropped; the end of the reply fails the download.
+        d->failed = status < 200 || status > 299;
+        if (!d->failed) {
+            const QVariant announced = reply->header(QNetworkRequest::ContentLengthHeader);
+            const quint64 length = announced.isValid() ? announced.toULongLong() : 0;
+            if (r->size != length) {
+                r->size = length;
+                postRecord(Notifications::QuickTransferSizeChanged, r);
+            }
+        }
+    }
+    if (d->failed) {
         reply->readAll();
         return;
     }
-    const QuickTransferObjectPtr &r = d->record;
-    const QVariant announced = reply->header(QNetworkRequest::ContentLengthHeader);
-    const quint64 length = announced.isValid() ? announced.toULongLong() : 0;
-    if (r->size != length) {
-        r->size = length;
-        postRecord(Notifications::QuickTransferSizeChanged, r);
-    }
     // Reading stops while the write queue is behind; the socket then waits too.
-    while (*d->pending < kMaxPendingWrite && reply->bytesAvailable() > 0) {
-        const QByteArray chunk = reply->read(qMin<qint64>(reply->bytesAvailable(), 1 << 20));
-        if (chunk.isEmpty())
+    while (*d->pending < kMaxPendingWrite) {
+        const qint64 available = reply->bytesAvailable();
+        if (available <= 0)
             break;
-        r->finishedSize += quint64(chunk.size());
-        *d->pending += chunk.size();
-        auto part = d->part;
-        auto pending = d->pending;
-        m_writeDataQueue->dispatch([this, part, pending, chunk, d] {
-            part->append(chunk);
-            *pending -= chunk.size();
-            QMetaObject::invokeMethod(this, [this, d, n = chunk.size()] { afterWrite(d, n); },
-                                      Qt::QueuedConnection);
-        });
+        if (d->block.isEmpty() && d->block.capacity() < kWriteBlock)
+            d->block = takeBuffer();
+        const qint64 had = d->block.size();
+        const qint64 want = qMin(available, kWriteBlock - had);
+        d->block.resize(had + want);
+        const qint64 got = reply->read(d->block.data() + had, want);
+        d->block.resize(had + qMax<qint64>(got, 0));
+        if (got <= 0)
+            break;
+        r->finishedSize += quint64(got);
+        if (d->block.size() >= kWriteBlock)
+            flushToWriteQueue(d);
     }
+    if (!d->block.isEmpty() && d->sinceFlush.isValid() && d->sinceFlush.elapsed() >= kFlushAfterMs)
+        flushToWriteQueue(d);
+    if (!d->sinceFlush.isValid())
+        d->sinceFlush.start();
+}
+
+QByteArray HttpFileDownloadCenter::takeBuffer()
+{
+    if (!m_spareBuffers.isEmpty())
+        return m_spareBuffers.takeLast();
+    QByteArray buffer;
+    buffer.reserve(kWriteBlock);
+    return buffer;
+}
+
+void HttpFileDownloadCenter::flushToWriteQueue(Download *d)
+{
+    d->sinceFlush.start();
+    if (d->block.isEmpty())
+        return;
+    *d->pending += d->block.size();
+    auto part = d->part;
+    auto pending = d->pending;
+    // The block travels to the write queue and back without being copied, then is used again.
+    m_writeDataQueue->dispatch([this, part, pending, d, block = std::move(d->block)]() mutable {
+        const qint64 n = block.size();
+        part->append(block);
+        *pending -= n;
+        block.resize(0);
+        QMetaObject::invokeMethod(this, [this, d, n, spare = std::move(block)]() mutable {
+            if (m_spareBuffers.size() < kMaxSpareBuffers)
+                m_spareBuffers.append(std::move(spare));
+            afterWrite(d, n);
+        }, Qt::QueuedConnection);
+    });
+    d->block = QByteArray();
 }
 
 void HttpFileDownloadCenter::afterWrite(Download *d, qint64)
@@ -262,6 +333,7 @@ void HttpFileDownloadCenter::requestFinished(Download *d)
         }, Qt::QueuedConnection);
         return;
     }
+    flushToWriteQueue(d);
     d->ended = true;
     auto part = d->part;
     m_writeDataQueue->dispatch([this, part, d] {

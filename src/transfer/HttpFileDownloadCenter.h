@@ -3,6 +3,7 @@
 #include "FileObject.h"
 #include "QuickTransferObject.h"
 
+#include <QByteArray>
 #include <QHash>
 #include <QList>
 #include <QObject>
@@ -56,6 +57,8 @@ private:
 
     void checkAndStartDownloadingRequest();
     void readChunks(Download *d);
+    void flushToWriteQueue(Download *d);
+    [[nodiscard]] QByteArray takeBuffer();
     void requestFinished(Download *d);
     void requestFailed(Download *d);
     void endDownload(Download *d);
@@ -67,5 +70,6 @@ private:
     QList<Download *> m_requestPool;
     QList<QuickTransferObjectPtr> m_downloadFileQueue;
     QList<QuickTransferObjectPtr> m_downloadingArray;
+    QList<QByteArray> m_spareBuffers;
     std::function<quint64()> m_freeSpace;
 };
