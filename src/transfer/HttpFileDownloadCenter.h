@@ -64,6 +64,7 @@ private:
     void endDownload(Download *d);
     void postRecord(const QString &name, const QuickTransferObjectPtr &record);
     void afterWrite(Download *d, qint64 written);
+    void announceProgress(Download *d);
 
     QNetworkAccessManager *m_nam;
     SerialQueue *m_writeDataQueue;
