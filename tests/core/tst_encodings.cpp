@@ -126,6 +126,10 @@ private Q_SLOTS:
         QTest::newRow("fractions") << QByteArray("{\"x\":1.5,\"y\":1e3,\"z\":-0}");
         QTest::newRow("unicode escape") << QByteArray("{\"u\":\"\\u00e9\\ud83d\\ude00\"}");
         QTest::newRow("twice the same key") << QByteArray("{\"a\":1,\"a\":2}");
+        QTest::newRow("repeated strings") << QByteArray(
+            "[{\"name\":\"abcde\",\"type\":1},{\"type\":2,\"name\":\"aXcde\"},"
+            "{\"abcde\":\"name\",\"aXcde\":\"type\",\"name\":\"abcde\"},\"aXcde\",\"\"]");
+        QTest::newRow("twice the same key later") << QByteArray("[{\"a\":1},{\"b\":1,\"b\":2}]");
     }
 
     // The direct reader and the QJsonDocument conversion give the same kinds and values.
