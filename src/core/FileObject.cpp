@@ -3,9 +3,26 @@
 using namespace Qt::StringLiterals;
 
 namespace {
+// The field under @p key, read in place; a missing field reads as an invalid QVariant.
+const QVariant &field(const QVariantMap &m, const QString &key)
+{
+    static const QVariant missing;
+    const auto it = m.constFind(key);
+    return it == m.cend() ? missing : *it;
+}
+
+QString text(const QVariantMap &m, const QString &key)
+{
+    const QVariant &v = field(m, key);
+    return v.typeId() == QMetaType::QString ? *static_cast<const QString *>(v.constData())
+                                            : v.toString();
+}
+
 qint64 readInteger(const QVariantMap &m, const QString &key)
 {
-    const QVariant v = m.value(key);
+    const QVariant &v = field(m, key);
+    if (v.typeId() == QMetaType::LongLong)
+        return *static_cast<const qlonglong *>(v.constData());
     bool ok = false;
     const qint64 n = v.toLongLong(&ok);
     if (ok)
@@ -18,9 +35,9 @@ FileObject::FileObject(const QVariant &entry)
 {
     if (entry.typeId() != QMetaType::QVariantMap)
         return;
-    const QVariantMap m = entry.toMap();
-    name = m.value(u"name"_s).toString();
-    path = m.value(u"path"_s).toString();
+    const auto &m = *static_cast<const QVariantMap *>(entry.constData());
+    name = text(m, u"name"_s);
+    path = text(m, u"path"_s);
     // Types are 32-bit on the wire; sizes are read as 64-bit so files of 2 GiB and more keep their
     // size, and a negative size (a PC that overflowed its own 32-bit field) reads as 0.
     type = quint64(qint64(qint32(readInteger(m, u"type"_s))));
@@ -29,8 +46,8 @@ FileObject::FileObject(const QVariant &entry)
     last_modify = t;
     const qint64 s = readInteger(m, u"size"_s);
     size = s > 0 ? quint64(s) : 0;
-    desc = m.value(u"desc"_s).toString();
-    thumb = m.value(u"thumb"_s).toString();
+    desc = text(m, u"desc"_s);
+    thumb = text(m, u"thumb"_s);
 }
 
 QVariantMap FileObject::toVariantMap() const
