@@ -6,6 +6,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QRandomGenerator>
 #include <QTest>
 
 using namespace Qt::StringLiterals;
@@ -92,6 +93,47 @@ private Q_SLOTS:
         QCOMPARE(*Base64::decodeBase64DataReturnData("/wAQ"), QByteArray("\xff\x00\x10", 3));
         QCOMPARE(*Base64::decodeBase64DataReturnData(" aGk=\n"), QByteArray("hi"));
         QVERIFY(!Base64::decodeBase64DataReturnData("not base64!"));
+    }
+
+    // The one-pass decoder gives what the general decoder and a complement give, whatever the
+    // text: padded or not, with surrounding white space, bad characters or misplaced padding.
+    void base64ComplementedAgreesWithTheGeneralDecoder()
+    {
+        QRandomGenerator random(20261206);
+        const QByteArray noise(" \t\n=*-_.\x80");
+        for (int round = 0; round < 4000; ++round) {
+            QByteArray bytes(int(random.bounded(0, 40)), Qt::Uninitialized);
+            for (char &c : bytes)
+                c = char(random.bounded(256));
+            QByteArray text = bytes.toBase64();
+            switch (round % 5) {
+            case 1:
+                text = bytes.toBase64(QByteArray::OmitTrailingEquals);
+                break;
+            case 2:
+                text = " \r\n" + text + "\n\t ";
+                break;
+            case 3:
+                if (!text.isEmpty()) {
+                    const char c = noise[random.bounded(int(noise.size()))];
+                    text[random.bounded(int(text.size()))] = c;
+                }
+                break;
+            case 4:
+                text.insert(random.bounded(int(text.size()) + 1), noise[random.bounded(3)]);
+                break;
+            default:
+                break;
+            }
+            const auto general = Base64::decodeBase64DataReturnData(text);
+            const auto direct = Base64::decodeComplemented(text);
+            QCOMPARE(direct.has_value(), general.has_value());
+            if (general)
+                QCOMPARE(*direct, Utils::negated(*general));
+        }
+        for (const QByteArray text : {"QQ==", "QR==", "QUI=", "Q===", "====", "QQ=A", "", " "})
+            QCOMPARE(Base64::decodeComplemented(text).has_value(),
+                     Base64::decodeBase64DataReturnData(text).has_value());
     }
 
     void jsonValuesOfEveryKind()
