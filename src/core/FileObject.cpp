@@ -3,24 +3,14 @@
 using namespace Qt::StringLiterals;
 
 namespace {
-// The field under @p key, read in place; a missing field reads as an invalid QVariant.
-const QVariant &field(const QVariantMap &m, const QString &key)
+QString text(const QVariant &v)
 {
-    static const QVariant missing;
-    const auto it = m.constFind(key);
-    return it == m.cend() ? missing : *it;
-}
-
-QString text(const QVariantMap &m, const QString &key)
-{
-    const QVariant &v = field(m, key);
     return v.typeId() == QMetaType::QString ? *static_cast<const QString *>(v.constData())
                                             : v.toString();
 }
 
-qint64 readInteger(const QVariantMap &m, const QString &key)
+qint64 readInteger(const QVariant &v)
 {
-    const QVariant &v = field(m, key);
     if (v.typeId() == QMetaType::LongLong)
         return *static_cast<const qlonglong *>(v.constData());
     bool ok = false;
@@ -35,19 +25,31 @@ FileObject::FileObject(const QVariant &entry)
 {
     if (entry.typeId() != QMetaType::QVariantMap)
         return;
+    // One walk over the entry's own fields; a missing field leaves the member's default, which
+    // is what reading it as an invalid value gives.
     const auto &m = *static_cast<const QVariantMap *>(entry.constData());
-    name = text(m, u"name"_s);
-    path = text(m, u"path"_s);
-    // Types are 32-bit on the wire; sizes are read as 64-bit so files of 2 GiB and more keep their
-    // size, and a negative size (a PC that overflowed its own 32-bit field) reads as 0.
-    type = quint64(qint64(qint32(readInteger(m, u"type"_s))));
-    const quint64 t = quint64(readInteger(m, u"time"_s));
-    time = t;
-    last_modify = t;
-    const qint64 s = readInteger(m, u"size"_s);
-    size = s > 0 ? quint64(s) : 0;
-    desc = text(m, u"desc"_s);
-    thumb = text(m, u"thumb"_s);
+    for (auto it = m.cbegin(); it != m.cend(); ++it) {
+        const QString &key = it.key();
+        const QVariant &v = it.value();
+        if (key == u"name"_s)
+            name = text(v);
+        else if (key == u"path"_s)
+            path = text(v);
+        else if (key == u"type"_s)
+            // Types are 32-bit on the wire.
+            type = quint64(qint64(qint32(readInteger(v))));
+        else if (key == u"time"_s)
+            time = last_modify = quint64(readInteger(v));
+        else if (key == u"size"_s) {
+            // Sizes are read as 64-bit so files of 2 GiB and more keep their size, and a negative
+            // size (a PC that overflowed its own 32-bit field) reads as 0.
+            const qint64 s = readInteger(v);
+            size = s > 0 ? quint64(s) : 0;
+        } else if (key == u"desc"_s)
+            desc = text(v);
+        else if (key == u"thumb"_s)
+            thumb = text(v);
+    }
 }
 
 QVariantMap FileObject::toVariantMap() const
