@@ -17,11 +17,10 @@ namespace {
 // byte order mark, which the decoder drops, takes the string path instead.
 std::optional<QByteArray> decodePcBytes(const QByteArray &body)
 {
-    auto raw = Base64::decodeBase64DataReturnData(body);
+    auto raw = Base64::decodeComplemented(body);
     if (!raw)
         return std::nullopt;
     QByteArray bytes = std::move(*raw);
-    Utils::getBitwiseNegation(bytes);
     if (bytes.startsWith("\xEF\xBB\xBF")) {
         const auto text = HttpAnswer::decodePcText(body);
         return text ? std::optional<QByteArray>(text->toUtf8()) : std::nullopt;

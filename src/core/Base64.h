@@ -14,4 +14,7 @@ public:
     /// ignored.
     [[nodiscard]] static std::optional<QByteArray> decodeBase64DataReturnData(
         const QByteArray &text);
+    /// decodeBase64DataReturnData() with every decoded byte complemented, in one pass over the
+    /// text for the usual padded form.
+    [[nodiscard]] static std::optional<QByteArray> decodeComplemented(const QByteArray &text);
 };

@@ -3,9 +3,16 @@
 using namespace Qt::StringLiterals;
 
 namespace {
-qint64 readInteger(const QVariantMap &m, const QString &key)
+QString text(const QVariant &v)
 {
-    const QVariant v = m.value(key);
+    return v.typeId() == QMetaType::QString ? *static_cast<const QString *>(v.constData())
+                                            : v.toString();
+}
+
+qint64 readInteger(const QVariant &v)
+{
+    if (v.typeId() == QMetaType::LongLong)
+        return *static_cast<const qlonglong *>(v.constData());
     bool ok = false;
     const qint64 n = v.toLongLong(&ok);
     if (ok)
@@ -18,19 +25,31 @@ FileObject::FileObject(const QVariant &entry)
 {
     if (entry.typeId() != QMetaType::QVariantMap)
         return;
-    const QVariantMap m = entry.toMap();
-    name = m.value(u"name"_s).toString();
-    path = m.value(u"path"_s).toString();
-    // Types are 32-bit on the wire; sizes are read as 64-bit so files of 2 GiB and more keep their
-    // size, and a negative size (a PC that overflowed its own 32-bit field) reads as 0.
-    type = quint64(qint64(qint32(readInteger(m, u"type"_s))));
-    const quint64 t = quint64(readInteger(m, u"time"_s));
-    time = t;
-    last_modify = t;
-    const qint64 s = readInteger(m, u"size"_s);
-    size = s > 0 ? quint64(s) : 0;
-    desc = m.value(u"desc"_s).toString();
-    thumb = m.value(u"thumb"_s).toString();
+    // One walk over the entry's own fields; a missing field leaves the member's default, which
+    // is what reading it as an invalid value gives.
+    const auto &m = *static_cast<const QVariantMap *>(entry.constData());
+    for (auto it = m.cbegin(); it != m.cend(); ++it) {
+        const QString &key = it.key();
+        const QVariant &v = it.value();
+        if (key == u"name"_s)
+            name = text(v);
+        else if (key == u"path"_s)
+            path = text(v);
+        else if (key == u"type"_s)
+            // Types are 32-bit on the wire.
+            type = quint64(qint64(qint32(readInteger(v))));
+        else if (key == u"time"_s)
+            time = last_modify = quint64(readInteger(v));
+        else if (key == u"size"_s) {
+            // Sizes are read as 64-bit so files of 2 GiB and more keep their size, and a negative
+            // size (a PC that overflowed its own 32-bit field) reads as 0.
+            const qint64 s = readInteger(v);
+            size = s > 0 ? quint64(s) : 0;
+        } else if (key == u"desc"_s)
+            desc = text(v);
+        else if (key == u"thumb"_s)
+            thumb = text(v);
+    }
 }
 
 QVariantMap FileObject::toVariantMap() const

@@ -6,7 +6,9 @@
 #include <QJsonValue>
 #include <QUtf8StringView>
 
+#include <array>
 #include <cstring>
+#include <map>
 
 namespace {
 // A direct reader from JSON text to QVariant for the common shapes of the PC's answers, without
@@ -52,7 +54,32 @@ private:
         return true;
     }
 
-    bool string(QString &out)
+    // Listings repeat the same keys and many of the same short values in every entry: those
+    // strings are made once and shared.
+    template <int Slots>
+    struct StringCache
+    {
+        std::array<QString, Slots> strings;
+        std::array<QByteArrayView, Slots> bytes;
+    };
+    static constexpr qsizetype CachedLength = 24;
+
+    template <int Slots>
+    static QString plainString(const char *start, qsizetype n, StringCache<Slots> &cache)
+    {
+        if (n == 0 || n > CachedLength)
+            return QString::fromUtf8(start, n);
+        const auto *u = reinterpret_cast<const uchar *>(start);
+        const size_t h = (size_t(n) * 131 + u[0] * 31 + u[n - 1] * 7 + u[n / 2]) % Slots;
+        const QByteArrayView seen = cache.bytes[h];
+        if (seen.size() == n && std::memcmp(seen.data(), start, size_t(n)) == 0)
+            return cache.strings[h];
+        cache.bytes[h] = QByteArrayView(start, n);
+        return cache.strings[h] = QString::fromUtf8(start, n);
+    }
+
+    template <int Slots>
+    bool string(QString &out, StringCache<Slots> &cache)
     {
         ++m_p; // the opening quote
         const char *start = m_p;
@@ -61,7 +88,7 @@ private:
         if (m_p == m_end || uchar(*m_p) < 0x20)
             return false;
         if (*m_p == '"') {
-            out = QString::fromUtf8(start, m_p - start);
+            out = plainString(start, m_p - start, cache);
             ++m_p;
             return true;
         }
@@ -128,11 +155,11 @@ private:
             if (depth >= MaxDepth)
                 return false;
             ++m_p;
-            QVariantMap map;
+            std::map<QString, QVariant> map;
             skipSpace();
             if (m_p != m_end && *m_p == '}') {
                 ++m_p;
-                out = map;
+                out = QVariantMap();
                 return true;
             }
             for (;;) {
@@ -140,7 +167,7 @@ private:
                 if (m_p == m_end || *m_p != '"')
                     return false;
                 QString key;
-                if (!string(key))
+                if (!string(key, m_keys))
                     return false;
                 skipSpace();
                 if (m_p == m_end || *m_p++ != ':')
@@ -148,8 +175,9 @@ private:
                 QVariant item;
                 if (!value(item, depth + 1))
                     return false;
-                const qsizetype before = map.size();
-                map.insert(key, item);
+                // Keys usually come in order, so the end is the place to try first.
+                const auto before = map.size();
+                map.emplace_hint(map.end(), std::move(key), std::move(item));
                 if (map.size() == before)
                     return false;
                 skipSpace();
@@ -161,7 +189,7 @@ private:
                 }
                 if (*m_p++ != '}')
                     return false;
-                out = map;
+                out = QVariantMap(std::move(map));
                 return true;
             }
         }
@@ -190,15 +218,15 @@ private:
                 }
                 if (*m_p++ != ']')
                     return false;
-                out = list;
+                out = std::move(list);
                 return true;
             }
         }
         case '"': {
             QString s;
-            if (!string(s))
+            if (!string(s, m_values))
                 return false;
-            out = s;
+            out = std::move(s);
             return true;
         }
         case 't':
@@ -214,6 +242,8 @@ private:
 
     const char *m_p;
     const char *m_end;
+    StringCache<64> m_keys;
+    StringCache<128> m_values;
 };
 } // namespace
 

@@ -6,6 +6,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QRandomGenerator>
 #include <QTest>
 
 using namespace Qt::StringLiterals;
@@ -94,6 +95,47 @@ private Q_SLOTS:
         QVERIFY(!Base64::decodeBase64DataReturnData("not base64!"));
     }
 
+    // The one-pass decoder gives what the general decoder and a complement give, whatever the
+    // text: padded or not, with surrounding white space, bad characters or misplaced padding.
+    void base64ComplementedAgreesWithTheGeneralDecoder()
+    {
+        QRandomGenerator random(20261206);
+        const QByteArray noise(" \t\n=*-_.\x80");
+        for (int round = 0; round < 4000; ++round) {
+            QByteArray bytes(int(random.bounded(0, 40)), Qt::Uninitialized);
+            for (char &c : bytes)
+                c = char(random.bounded(256));
+            QByteArray text = bytes.toBase64();
+            switch (round % 5) {
+            case 1:
+                text = bytes.toBase64(QByteArray::OmitTrailingEquals);
+                break;
+            case 2:
+                text = " \r\n" + text + "\n\t ";
+                break;
+            case 3:
+                if (!text.isEmpty()) {
+                    const char c = noise[random.bounded(int(noise.size()))];
+                    text[random.bounded(int(text.size()))] = c;
+                }
+                break;
+            case 4:
+                text.insert(random.bounded(int(text.size()) + 1), noise[random.bounded(3)]);
+                break;
+            default:
+                break;
+            }
+            const auto general = Base64::decodeBase64DataReturnData(text);
+            const auto direct = Base64::decodeComplemented(text);
+            QCOMPARE(direct.has_value(), general.has_value());
+            if (general)
+                QCOMPARE(*direct, Utils::negated(*general));
+        }
+        for (const QByteArray text : {"QQ==", "QR==", "QUI=", "Q===", "====", "QQ=A", "", " "})
+            QCOMPARE(Base64::decodeComplemented(text).has_value(),
+                     Base64::decodeBase64DataReturnData(text).has_value());
+    }
+
     void jsonValuesOfEveryKind()
     {
         const QVariant obj = JsonUtils::stringToDictionary(u"{\"a\":1,\"b\":[true,\"x\"],\"c\":1.5}"_s);
@@ -126,6 +168,10 @@ private Q_SLOTS:
         QTest::newRow("fractions") << QByteArray("{\"x\":1.5,\"y\":1e3,\"z\":-0}");
         QTest::newRow("unicode escape") << QByteArray("{\"u\":\"\\u00e9\\ud83d\\ude00\"}");
         QTest::newRow("twice the same key") << QByteArray("{\"a\":1,\"a\":2}");
+        QTest::newRow("repeated strings") << QByteArray(
+            "[{\"name\":\"abcde\",\"type\":1},{\"type\":2,\"name\":\"aXcde\"},"
+            "{\"abcde\":\"name\",\"aXcde\":\"type\",\"name\":\"abcde\"},\"aXcde\",\"\"]");
+        QTest::newRow("twice the same key later") << QByteArray("[{\"a\":1},{\"b\":1,\"b\":2}]");
     }
 
     // The direct reader and the QJsonDocument conversion give the same kinds and values.

@@ -1,0 +1,70 @@
+#include "FileObject.h"
+
+#include <QTest>
+
+using namespace Qt::StringLiterals;
+
+class TestFileObject : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void entryOfTheUsualKinds()
+    {
+        const FileObject f(QVariantMap{{u"name"_s, u"a.txt"_s},
+                                       {u"path"_s, u"D:\\a.txt"_s},
+                                       {u"type"_s, qlonglong(1)},
+                                       {u"time"_s, qlonglong(1700000000)},
+                                       {u"size"_s, qlonglong(4294967296)},
+                                       {u"desc"_s, u"Text"_s},
+                                       {u"thumb"_s, u"/t.jpg"_s},
+                                       {u"remotePath"_s, u"ignored"_s}});
+        QCOMPARE(f.name, u"a.txt"_s);
+        QCOMPARE(f.path, u"D:\\a.txt"_s);
+        QCOMPARE(f.type, quint64(FileObject::Folder));
+        QCOMPARE(f.time, quint64(1700000000));
+        QCOMPARE(f.last_modify, quint64(1700000000));
+        QCOMPARE(f.size, quint64(4294967296));
+        QCOMPARE(f.desc, u"Text"_s);
+        QCOMPARE(f.thumb, u"/t.jpg"_s);
+        QVERIFY(f.remotePath.isEmpty());
+    }
+
+    void otherKindsConvertAndMissingFieldsStayEmpty()
+    {
+        const FileObject f(QVariantMap{{u"name"_s, qlonglong(12)},
+                                       {u"type"_s, u"3"_s},
+                                       {u"time"_s, 1.7e9},
+                                       {u"size"_s, u"lots"_s}});
+        QCOMPARE(f.name, u"12"_s);
+        QVERIFY(f.path.isEmpty());
+        QCOMPARE(f.type, quint64(FileObject::DriveOther));
+        QCOMPARE(f.time, quint64(1700000000));
+        QCOMPARE(f.last_modify, quint64(1700000000));
+        QCOMPARE(f.size, quint64(0));
+        QVERIFY(f.desc.isEmpty());
+        QVERIFY(f.thumb.isEmpty());
+    }
+
+    void typesAreThirtyTwoBitAndNegativeSizesAreNone()
+    {
+        const FileObject wrapped(
+            QVariantMap{{u"type"_s, qlonglong(4294967298)}, {u"size"_s, qlonglong(-5)}});
+        QCOMPARE(wrapped.type, quint64(FileObject::Drive));
+        QCOMPARE(wrapped.size, quint64(0));
+        const FileObject negative(QVariantMap{{u"type"_s, qlonglong(-1)}});
+        QCOMPARE(negative.type, ~quint64(0));
+    }
+
+    void anythingButAnObjectIsAnEmptyFile()
+    {
+        for (const QVariant &v : {QVariant(), QVariant(u"x"_s), QVariant(QVariantList{1})}) {
+            const FileObject f(v);
+            QVERIFY(f.name.isEmpty());
+            QCOMPARE(f.type, quint64(FileObject::File));
+            QCOMPARE(f.size, quint64(0));
+        }
+    }
+};
+
+QTEST_GUILESS_MAIN(TestFileObject)
+#include "tst_fileobject.moc"
