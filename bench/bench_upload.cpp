@@ -1,5 +1,5 @@
 // Upload of one large file to zephyr-pc, against a plain loopback TCP copy of the same file
-// (read, send, receive, write) measured in the same run. 64 MiB by default; ZEPHYR_BENCH_LARGE=1
+// (read, send, receive, write) measured in the same run. 64 MiB by default; ZEPHYR_BENCH_FULL=1
 // uses 1 GiB. Exits 1 when the upload reaches less than half the plain copy's throughput.
 #include "NotificationCenter.h"
 #include "NotificationNames.h"
@@ -97,8 +97,9 @@ double plainCopy(const QString &source, const QString &target)
 int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
-    const qint64 size = qEnvironmentVariableIntValue("ZEPHYR_BENCH_LARGE") ? (qint64(1) << 30)
-                                                                             : (qint64(64) << 20);
+    const bool full = qEnvironmentVariableIntValue("ZEPHYR_BENCH_FULL") ||
+                      qEnvironmentVariableIntValue("ZEPHYR_BENCH_LARGE");
+    const qint64 size = full ? (qint64(1) << 30) : (qint64(64) << 20);
     QString pcBin = qEnvironmentVariable("ZEPHYR_PC_BIN");
 #ifdef ZEPHYR_PC_BIN_DEFAULT
     if (pcBin.isEmpty())
