@@ -12,8 +12,9 @@ namespace {
 const QString kKeychainService = u"ZephyrWiFi"_s;
 constexpr int kAnswerLimitMs = 3000;
 
-// Runs a job to completion; false when it failed or the service did not answer in time.
-bool runJob(QKeychain::Job &job)
+// Runs a job to completion; false when it failed (a missing entry counts as an answer when
+// @p missingIsAnAnswer) or the service did not answer in time.
+bool runJob(QKeychain::Job &job, bool missingIsAnAnswer = false)
 {
     QEventLoop loop;
     bool finished = false;
@@ -26,7 +27,8 @@ bool runJob(QKeychain::Job &job)
     job.start();
     if (!finished)
         loop.exec();
-    return finished && job.error() == QKeychain::NoError;
+    return finished && (job.error() == QKeychain::NoError ||
+                        (missingIsAnAnswer && job.error() == QKeychain::EntryNotFound));
 }
 } // namespace
 
@@ -36,19 +38,7 @@ bool SecretServiceKeychain::probe()
 {
     QKeychain::ReadPasswordJob job(kKeychainService);
     job.setKey(u"probe"_s);
-    QEventLoop loop;
-    bool finished = false;
-    QObject::connect(&job, &QKeychain::Job::finished, &loop, [&] {
-        finished = true;
-        loop.quit();
-    });
-    QTimer::singleShot(kAnswerLimitMs, &loop, &QEventLoop::quit);
-    job.setAutoDelete(false);
-    job.start();
-    if (!finished)
-        loop.exec();
-    return finished &&
-           (job.error() == QKeychain::NoError || job.error() == QKeychain::EntryNotFound);
+    return runJob(job, true);
 }
 
 bool SecretServiceKeychain::save(const QString &service, const QByteArray &data)
@@ -72,7 +62,7 @@ bool SecretServiceKeychain::remove(const QString &service)
 {
     QKeychain::DeletePasswordJob job(kKeychainService);
     job.setKey(service);
-    return runJob(job) || job.error() == QKeychain::EntryNotFound;
+    return runJob(job, true);
 }
 #else
 bool SecretServiceKeychain::isSupported() { return false; }
