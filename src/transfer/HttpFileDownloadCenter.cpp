@@ -64,8 +64,10 @@ struct PartFile
         if (!file) {
             QDir().mkpath(QFileInfo(path).absolutePath());
             file = std::make_unique<QFile>(path);
-            // A part left by an earlier, interrupted run is started over.
-            if (!file->open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+            // A part left by an earlier, interrupted run is started over. Blocks are already
+            // gathered, so they go straight to the file without QFile's own buffer.
+            const auto mode = QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered;
+            if (!file->open(mode)) {
                 failed = true;
                 return;
             }
