@@ -9,34 +9,10 @@
 #include <QRandomGenerator>
 #include <QTest>
 
+#include "VariantCompare.h"
+
 using namespace Qt::StringLiterals;
 
-namespace {
-bool sameVariant(const QVariant &a, const QVariant &b)
-{
-    if (a.typeId() != b.typeId())
-        return false;
-    if (a.typeId() == QMetaType::QVariantMap) {
-        const QVariantMap x = a.toMap(), y = b.toMap();
-        if (x.keys() != y.keys())
-            return false;
-        for (auto it = x.cbegin(); it != x.cend(); ++it)
-            if (!sameVariant(it.value(), y.value(it.key())))
-                return false;
-        return true;
-    }
-    if (a.typeId() == QMetaType::QVariantList) {
-        const QVariantList x = a.toList(), y = b.toList();
-        if (x.size() != y.size())
-            return false;
-        for (qsizetype i = 0; i < x.size(); ++i)
-            if (!sameVariant(x[i], y[i]))
-                return false;
-        return true;
-    }
-    return a == b;
-}
-} // namespace
 
 class TestEncodings : public QObject
 {
