@@ -19,6 +19,7 @@
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
 
@@ -76,8 +77,8 @@ int storeFigures()
                              "url, title, summary, md5, first_id) values(?, ?, ?, ?, ?, ?, ?, ?, "
                              "?, ?, ?)"_s,
                              {0x80001, u""_s, u"C:/docs/file%1.txt"_s.arg(i),
-                              u"C:/docs/file%1.txt"_s.arg(i % 5000), 1000 + i, u""_s, u""_s,
-                              u""_s, u""_s, u""_s, 0});
+                              u"C:/docs/file%1.txt"_s.arg(i % 5000), 1000 + i, u""_s, u""_s, u""_s,
+                              u""_s, u""_s, 0});
         db.executeUpdateOnce(u"COMMIT"_s);
     }
     auto *store = DataBaseCenter::sharedInstance();
@@ -92,8 +93,8 @@ int storeFigures()
     t.restart();
     store->deleteRecordsAndUnreferencedFiles(ids);
     const double deleteMs = double(t.nsecsElapsed()) / 1e6;
-    std::printf("history refresh, %lld records: %8.2f ms (budget 50 ms)\n",
-                qint64(all.size()), refreshMs);
+    std::printf("history refresh, %lld records: %8.2f ms (budget 50 ms)\n", qint64(all.size()),
+                refreshMs);
     std::printf("delete 1000 with reference checks: %8.2f ms (budget 200 ms)\n", deleteMs);
     return refreshMs < 50 && deleteMs < 200 ? 0 : 1;
 }
@@ -120,6 +121,7 @@ struct Figure
     double wall;
     double cpu;
     long rssGrowthKb;
+    bool whole = true;
 };
 
 Figure ours(PcSim &pc, const QStringList &pcPaths, const QString &dataDir)
@@ -132,6 +134,7 @@ Figure ours(PcSim &pc, const QStringList &pcPaths, const QString &dataDir)
     for (const QString &p : pcPaths)
         records << QuickTransferObject::createWithPath(p);
     int left = int(records.size());
+    int failed = 0;
     QEventLoop loop;
     QObject watcher;
     const auto done = [&](const QVariantMap &) {
@@ -140,7 +143,10 @@ Figure ours(PcSim &pc, const QStringList &pcPaths, const QString &dataDir)
     };
     auto *hub = NotificationCenter::defaultCenter();
     hub->addObserver(&watcher, Notifications::DownloadFileFinished, done);
-    hub->addObserver(&watcher, Notifications::DownloadFileFailed, done);
+    hub->addObserver(&watcher, Notifications::DownloadFileFailed, [&](const QVariantMap &info) {
+        ++failed;
+        done(info);
+    });
     settleDisk();
     const Usage before = usage();
     QElapsedTimer t;
@@ -151,7 +157,12 @@ Figure ours(PcSim &pc, const QStringList &pcPaths, const QString &dataDir)
         loop.exec();
     const double wall = double(t.nsecsElapsed()) / 1e9;
     const Usage after = usage();
-    return {wall, after.cpuSelf - before.cpuSelf, after.maxRssKb - before.maxRssKb};
+    // A figure only counts when every file arrived whole.
+    bool whole = failed == 0;
+    for (const auto &r : records)
+        whole = whole && QFileInfo(r->downloadPath()).size() ==
+                             QFileInfo(pc.rootPath() + u'/' + r->path).size();
+    return {wall, after.cpuSelf - before.cpuSelf, after.maxRssKb - before.maxRssKb, whole};
 }
 
 Figure curl(PcSim &pc, const QStringList &pcPaths, const QString &outDir)
@@ -166,10 +177,14 @@ Figure curl(PcSim &pc, const QStringList &pcPaths, const QString &outDir)
     QProcess::execute(u"curl"_s, args);
     const double wall = double(t.nsecsElapsed()) / 1e9;
     const Usage after = usage();
-    return {wall, after.cpuChildren - before.cpuChildren, 0};
+    bool whole = true;
+    for (int i = 0; i < pcPaths.size(); ++i)
+        whole = whole && QFileInfo(outDir + u"/f%1"_s.arg(i)).size() ==
+                             QFileInfo(pc.rootPath() + u'/' + pcPaths[i]).size();
+    return {wall, after.cpuChildren - before.cpuChildren, 0, whole};
 }
 
-void print(const char *what, qint64 bytes, const Figure &o, const Figure &c)
+bool print(const char *what, qint64 bytes, const Figure &o, const Figure &c)
 {
     const double gib = double(bytes) / double(1LL << 30);
     std::printf("%s (%.3f GiB):\n", what, gib);
@@ -177,14 +192,18 @@ void print(const char *what, qint64 bytes, const Figure &o, const Figure &c)
                 o.cpu / gib, o.rssGrowthKb);
     std::printf("  curl:   %7.3f s wall/GiB, %7.3f s CPU/GiB\n", c.wall / gib, c.cpu / gib);
     std::printf("  ratio:  wall %.2f, CPU %.2f\n", o.wall / c.wall, c.cpu > 0 ? o.cpu / c.cpu : 0);
+    if (!o.whole || !c.whole)
+        std::printf("  NOT VALID: %s did not fetch every file whole\n",
+                    o.whole ? "curl" : "zephyr");
+    return o.whole && c.whole;
 }
 } // namespace
 
 int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
-    const bool full = app.arguments().contains(u"--full"_s)
-        || qEnvironmentVariableIntValue("ZEPHYR_BENCH_FULL") == 1;
+    const bool full = app.arguments().contains(u"--full"_s) ||
+                      qEnvironmentVariableIntValue("ZEPHYR_BENCH_FULL") == 1;
     int rc = storeFigures();
 
 #ifdef ZEPHYR_PC_DEFAULT_BIN
@@ -204,8 +223,10 @@ int main(int argc, char **argv)
         makeFile(pc.rootPath() + u'/' + small.last(), 1 << 20);
     }
     QTemporaryDir a, b, c, d;
-    print("one large file", large, ours(pc, {u"C:/large.bin"_s}, a.path()),
-          curl(pc, {u"C:/large.bin"_s}, b.path()));
-    print("200 x 1 MiB", 200LL << 20, ours(pc, small, c.path()), curl(pc, small, d.path()));
+    if (!print("one large file", large, ours(pc, {u"C:/large.bin"_s}, a.path()),
+               curl(pc, {u"C:/large.bin"_s}, b.path())))
+        rc = 1;
+    if (!print("200 x 1 MiB", 200LL << 20, ours(pc, small, c.path()), curl(pc, small, d.path())))
+        rc = 1;
     return rc;
 }

@@ -21,6 +21,9 @@ public:
     /// Blocks until every task submitted before this call has run.
     void waitUntilIdle();
     [[nodiscard]] bool isCurrent() const { return QThread::currentThread() == &m_thread; }
+    /// The queue's thread, for objects that are to live on it (moveToThread) and take events
+    /// there between tasks.
+    [[nodiscard]] QThread *thread() { return &m_thread; }
 
 private:
     QString m_name;

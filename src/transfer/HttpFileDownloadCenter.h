@@ -11,15 +11,14 @@
 #include <functional>
 #include <memory>
 
-class QNetworkAccessManager;
-class QNetworkReply;
+class HttpConnectionPool;
 class SerialQueue;
 
 /// Downloads the files of quick-transfer records into the "qt" folder, two at a time, in the
-/// order they were asked for. Bytes are streamed to "<file>.zephyr-part" on the "writeDataQueue"
-/// and the file takes its name only once every byte has arrived, so a cut-off download never
-/// looks complete. Progress, completion and failure are announced on the hub; a failed or
-/// cancelled download also removes its history row.
+/// order they were asked for. Each transfer runs on the "writeDataQueue", streaming the bytes
+/// from the socket to "<file>.zephyr-part"; the file takes its name only once every byte has
+/// arrived, so a cut-off download never looks complete. Progress, completion and failure are
+/// announced on the hub; a failed or cancelled download also removes its history row.
 class HttpFileDownloadCenter : public QObject
 {
     Q_OBJECT
@@ -56,21 +55,21 @@ private:
     struct Download;
 
     void checkAndStartDownloadingRequest();
-    void readChunks(Download *d);
-    void flushToWriteQueue(Download *d);
-    [[nodiscard]] QByteArray takeBuffer();
-    void requestFinished(Download *d);
+    [[nodiscard]] Download *running(quint64 serial) const;
+    void answered(Download *d, qint64 length);
+    void announceProgress(Download *d);
+    void fetchEnded(Download *d, bool ok, qint64 bytes);
+    /// Stops the transfer on the write queue (and removes its part file when asked).
+    void stopFetch(Download *d, bool removePart);
     void requestFailed(Download *d);
     void endDownload(Download *d);
     void postRecord(const QString &name, const QuickTransferObjectPtr &record);
-    void afterWrite(Download *d, qint64 written);
-    void announceProgress(Download *d);
 
-    QNetworkAccessManager *m_nam;
     SerialQueue *m_writeDataQueue;
+    HttpConnectionPool *m_pool; // lives on the write queue
+    quint64 m_serial = 0;
     QList<Download *> m_requestPool;
     QList<QuickTransferObjectPtr> m_downloadFileQueue;
     QList<QuickTransferObjectPtr> m_downloadingArray;
-    QList<QByteArray> m_spareBuffers;
     std::function<quint64()> m_freeSpace;
 };

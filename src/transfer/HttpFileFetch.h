@@ -1,0 +1,120 @@
+#pragma once
+
+#include "HttpResponseHead.h"
+
+#include <QByteArray>
+#include <QElapsedTimer>
+#include <QList>
+#include <QObject>
+#include <QString>
+#include <QTimer>
+#include <QUrl>
+
+#include <memory>
+
+class QFile;
+class QTcpSocket;
+
+/// Connections to the PC left open by earlier answers, kept for the next download. It belongs
+/// to one thread, with the fetches that use it.
+class HttpConnectionPool : public QObject
+{
+    Q_OBJECT
+public:
+    static constexpr int kMaxIdle = 4;
+    static constexpr qint64 kIdleMs = 15000;
+
+    using QObject::QObject;
+    ~HttpConnectionPool() override;
+
+    /// An open connection to host:port, or nullptr. The caller owns it from now on.
+    [[nodiscard]] QTcpSocket *take(const QString &host, quint16 port);
+    /// Keeps @p socket (the pool takes it over). One the peer closes, or that waits longer
+    /// than kIdleMs, is dropped; the oldest goes when more than kMaxIdle wait.
+    void put(const QString &host, quint16 port, QTcpSocket *socket);
+    [[nodiscard]] int idleCount() const { return int(m_idle.size()); }
+
+private:
+    struct Idle
+    {
+        QString host;
+        quint16 port;
+        QTcpSocket *socket;
+        QElapsedTimer since;
+    };
+    void drop(qsizetype index);
+    void dropStale();
+
+    QList<Idle> m_idle;
+};
+
+/// One HTTP/1.1 GET whose body is streamed into a file. It runs on the thread it lives on
+/// (the write queue's): the socket is read straight into a block that is then written to the
+/// file, so a byte is copied once on its way from the network to the disk. Only answers that
+/// announce their length are taken, so a body cut short is always noticed.
+class HttpFileFetch : public QObject
+{
+    Q_OBJECT
+public:
+    static constexpr qint64 kBlock = 64 << 10;
+    static constexpr int kDefaultStallMs = 60000;
+    /// Progress is reported at most this often, and a partly filled block is written out after
+    /// this long, so progress keeps moving on a slow link.
+    static constexpr qint64 kReportMs = 50;
+
+    /// @p ua goes in the "UA" header field when not empty.
+    HttpFileFetch(HttpConnectionPool *pool, const QUrl &url, const QByteArray &ua,
+                  const QString &filePath);
+    ~HttpFileFetch() override;
+
+    /// A peer silent for this long ends the fetch as failed.
+    void setStallTimeout(int ms) { m_stallMs = ms; }
+    void start();
+    /// Stops without any further signal; the file is closed and left as it is.
+    void abort();
+
+Q_SIGNALS:
+    /// A 2xx answer announcing @p length bytes; the file has been created.
+    void answered(qint64 length);
+    /// @p bytes are now in the file.
+    void written(qint64 bytes);
+    /// The fetch is over and the file closed; @p ok when every announced byte is in it.
+    void ended(bool ok, qint64 bytes, const QString &error);
+
+private:
+    void connectFresh();
+    void adopt(QTcpSocket *socket);
+    void sendRequest();
+    void onReadable();
+    void onSocketError();
+    void closedEarly(const QString &why);
+    bool takeHead();
+    void writeBlock();
+    void finish(bool ok, const QString &error);
+    void releaseSocket(bool reusable);
+
+    HttpConnectionPool *m_pool;
+    QUrl m_url;
+    QString m_host;
+    quint16 m_port = 80;
+    QByteArray m_ua;
+    QString m_filePath;
+    std::unique_ptr<QFile> m_file;
+    QTcpSocket *m_socket = nullptr;
+    bool m_reused = false;
+    bool m_headDone = false;
+    bool m_done = false;
+    bool m_reusable = true;
+    bool m_keepAlive = false;
+    QByteArray m_block;
+    qint64 m_fill = 0;
+    qint64 m_length = -1;
+    qint64 m_received = 0;
+    qint64 m_written = 0;
+    QElapsedTimer m_sinceWrite;
+    QElapsedTimer m_sinceReport;
+    QTimer *m_stall;
+    bool m_reading = false;
+    bool m_retried = false;
+    int m_stallMs = kDefaultStallMs;
+};
