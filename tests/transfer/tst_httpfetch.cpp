@@ -1,0 +1,453 @@
+// The download fetch against a scripted HTTP peer on its own thread, and the answer-head decoder
+// on byte fixtures.
+#include "HttpFileFetch.h"
+#include "HttpResponseHead.h"
+
+#include <QFile>
+#include <QMutex>
+#include <QSignalSpy>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <atomic>
+#include <chrono>
+#include <thread>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+// What the peer does for one request.
+struct Reply
+{
+    enum After { Keep, Close, Hang };
+    QByteArray bytes;
+    After after = Keep;
+    int pieces = 1;    // written in this many parts...
+    int pieceMs = 0;   // ...with this pause between them
+};
+
+QByteArray answer(const QByteArray &body, const QByteArray &extraHead = {})
+{
+    return "HTTP/1.1 200 OK\r\nContent-Length: " + QByteArray::number(body.size()) + "\r\n"
+        + extraHead + "\r\n" + body;
+}
+
+// A blocking HTTP peer on a thread of its own: it answers the requests of each connection from
+// a script, in order, and counts connections and requests.
+class ScriptedPeer
+{
+public:
+    ScriptedPeer()
+    {
+        m_thread = std::thread([this] { run(); });
+        while (m_port == 0)
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    ~ScriptedPeer()
+    {
+        m_stop = true;
+        m_thread.join();
+    }
+    void script(QList<Reply> replies)
+    {
+        QMutexLocker lock(&m_mutex);
+        m_script = std::move(replies);
+    }
+    [[nodiscard]] QUrl url(const QString &path) const
+    {
+        return QUrl(u"http://127.0.0.1:%1%2"_s.arg(m_port).arg(path));
+    }
+    [[nodiscard]] QList<QByteArray> requests() const
+    {
+        QMutexLocker lock(&m_mutex);
+        return m_requests;
+    }
+    std::atomic<int> connections{0};
+    std::atomic<int> closed{0};
+
+private:
+    void run()
+    {
+        QTcpServer server;
+        server.listen(QHostAddress::LocalHost);
+        m_port = server.serverPort();
+        while (!m_stop) {
+            if (!server.waitForNewConnection(20))
+                continue;
+            std::unique_ptr<QTcpSocket> socket(server.nextPendingConnection());
+            ++connections;
+            serve(socket.get());
+        }
+    }
+    void serve(QTcpSocket *socket)
+    {
+        QByteArray in;
+        while (!m_stop) {
+            const qsizetype end = in.indexOf("\r\n\r\n");
+            if (end < 0) {
+                if (socket->state() != QAbstractSocket::ConnectedState)
+                    return;
+                socket->waitForReadyRead(20);
+                in += socket->readAll();
+                continue;
+            }
+            Reply reply{"HTTP/1.1 404 Not Found\r\nContent-Length: 0\r\n\r\n"};
+            {
+                QMutexLocker lock(&m_mutex);
+                m_requests << in.left(end + 4);
+                if (!m_script.isEmpty())
+                    reply = m_script.takeFirst();
+            }
+            in.remove(0, end + 4);
+            const qsizetype step = reply.bytes.size() / reply.pieces + 1;
+            for (qsizetype at = 0; at < reply.bytes.size(); at += step) {
+                if (at > 0 && reply.pieceMs > 0)
+                    std::this_thread::sleep_for(std::chrono::milliseconds(reply.pieceMs));
+                socket->write(reply.bytes.mid(at, step));
+                while (socket->bytesToWrite() > 0 && socket->waitForBytesWritten(100)) {
+                }
+            }
+            if (reply.after == Reply::Close) {
+                socket->disconnectFromHost();
+                if (socket->state() != QAbstractSocket::UnconnectedState)
+                    socket->waitForDisconnected(1000);
+                ++closed;
+                return;
+            }
+            if (reply.after == Reply::Hang) {
+                while (!m_stop && socket->state() == QAbstractSocket::ConnectedState)
+                    socket->waitForReadyRead(20);
+                return;
+            }
+        }
+    }
+
+    std::thread m_thread;
+    std::atomic<bool> m_stop{false};
+    std::atomic<quint16> m_port{0};
+    mutable QMutex m_mutex;
+    QList<Reply> m_script;
+    QList<QByteArray> m_requests;
+};
+
+QByteArray content(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+}
+} // namespace
+
+Q_DECLARE_METATYPE(Reply)
+
+class TestHttpFetch : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void headDecoding_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<int>("parse");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<qint64>("length");
+        QTest::addColumn<bool>("keepAlive");
+        QTest::addColumn<bool>("coded");
+        QTest::addColumn<int>("headLength");
+        using P = HttpResponseHead::Parse;
+        const int ok = int(P::Complete), more = int(P::Incomplete), bad = int(P::Invalid);
+        const QByteArray plain = "HTTP/1.1 200 OK\r\nContent-Length: 5\r\n\r\n";
+        QTest::newRow("plain, body follows")
+            << (plain + "hello") << ok << 200 << 5LL << true << false << int(plain.size());
+        QTest::newRow("bare line feeds") << QByteArray("HTTP/1.1 206 Partial\nContent-length:7\n\nx")
+                                         << ok << 206 << 7LL << true << false << 39;
+        QTest::newRow("no reason phrase")
+            << QByteArray("HTTP/1.1 200\r\nContent-Length: 0\r\n\r\n") << ok << 200 << 0LL << true
+            << false << 35;
+        QTest::newRow("1.0 closes") << QByteArray("HTTP/1.0 200 OK\r\nContent-Length: 1\r\n\r\n")
+                                    << ok << 200 << 1LL << false << false << 38;
+        QTest::newRow("1.0 asking to stay")
+            << QByteArray("HTTP/1.0 200 OK\r\nConnection: Keep-Alive\r\nContent-Length: 1\r\n\r\n")
+            << ok << 200 << 1LL << true << false << 62;
+        QTest::newRow("1.1 closing")
+            << QByteArray("HTTP/1.1 200 OK\r\nConnection: foo, close\r\nContent-Length: 1\r\n\r\n")
+            << ok << 200 << 1LL << false << false << 62;
+        QTest::newRow("no length") << QByteArray("HTTP/1.1 200 OK\r\nServer: x\r\n\r\n") << ok
+                                   << 200 << -1LL << true << false << 30;
+        QTest::newRow("chunked")
+            << QByteArray("HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n5\r\n") << ok << 200
+            << -1LL << true << true << 47;
+        QTest::newRow("same length twice")
+            << QByteArray("HTTP/1.1 200 OK\r\nContent-Length: 3\r\ncontent-length:  3 \r\n\r\n")
+            << ok << 200 << 3LL << true << false << 59;
+        QTest::newRow("error status") << QByteArray("HTTP/1.1 404 Not Found\r\n\r\n") << ok << 404
+                                      << -1LL << true << false << 26;
+
+        QTest::newRow("cut in a field") << QByteArray("HTTP/1.1 200 OK\r\nContent-Len") << more
+                                        << 0 << -1LL << false << false << 0;
+        QTest::newRow("nothing yet") << QByteArray() << more << 0 << -1LL << false << false << 0;
+        QTest::newRow("long but unfinished")
+            << (QByteArray("HTTP/1.1 200 OK\r\nX: ") + QByteArray(16000, 'a')) << more << 0 << -1LL
+            << false << false << 0;
+
+        QTest::newRow("two lengths")
+            << QByteArray("HTTP/1.1 200 OK\r\nContent-Length: 3\r\nContent-Length: 4\r\n\r\n")
+            << bad << 0 << -1LL << false << false << 0;
+        QTest::newRow("negative length")
+            << QByteArray("HTTP/1.1 200 OK\r\nContent-Length: -1\r\n\r\n") << bad << 0 << -1LL
+            << false << false << 0;
+        QTest::newRow("length with letters")
+            << QByteArray("HTTP/1.1 200 OK\r\nContent-Length: 12a\r\n\r\n") << bad << 0 << -1LL
+            << false << false << 0;
+        QTest::newRow("absurd length")
+            << QByteArray("HTTP/1.1 200 OK\r\nContent-Length: 99999999999999999999\r\n\r\n")
+            << bad << 0 << -1LL << false << false << 0;
+        QTest::newRow("other protocol") << QByteArray("ICY 200 OK\r\n\r\n") << bad << 0 << -1LL
+                                        << false << false << 0;
+        QTest::newRow("version 2") << QByteArray("HTTP/2 200\r\n\r\n") << bad << 0 << -1LL << false
+                                   << false << 0;
+        QTest::newRow("two-digit status") << QByteArray("HTTP/1.1 20 OK\r\n\r\n") << bad << 0
+                                          << -1LL << false << false << 0;
+        QTest::newRow("field without colon")
+            << QByteArray("HTTP/1.1 200 OK\r\nContent-Length 3\r\n\r\n") << bad << 0 << -1LL
+            << false << false << 0;
+        QTest::newRow("space in a name")
+            << QByteArray("HTTP/1.1 200 OK\r\nContent Length: 3\r\n\r\n") << bad << 0 << -1LL
+            << false << false << 0;
+        QTest::newRow("endless head")
+            << (QByteArray("HTTP/1.1 200 OK\r\nX: ") + QByteArray(HttpResponseHead::kMaxBytes, 'a'))
+            << bad << 0 << -1LL << false << false << 0;
+    }
+    void headDecoding()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(int, parse);
+        HttpResponseHead head;
+        qsizetype headLength = 0;
+        QCOMPARE(int(HttpResponseHead::parse(bytes, &head, &headLength)), parse);
+        if (parse != int(HttpResponseHead::Parse::Complete))
+            return;
+        QTEST(head.status, "status");
+        QTEST(head.contentLength, "length");
+        QTEST(head.keepAlive, "keepAlive");
+        QTEST(head.transferCoded, "coded");
+        QTEST(int(headLength), "headLength");
+    }
+
+    void keptConnectionsCarryTheNextFile()
+    {
+        ScriptedPeer peer;
+        const QByteArray first(300000, 'a'), second = "second file";
+        peer.script({{answer(first)}, {answer(second)}});
+        HttpConnectionPool pool;
+        QVERIFY(fetch(&pool, peer.url(u"/pc/C:/a%20b.bin?UA=x%3By"_s), "ua;1", u"a"_s));
+        QCOMPARE(content(path(u"a"_s)), first);
+        QCOMPARE(pool.idleCount(), 1);
+        QVERIFY(fetch(&pool, peer.url(u"/pc/C:/b.txt"_s), {}, u"b"_s));
+        QCOMPARE(content(path(u"b"_s)), second);
+        QCOMPARE(peer.connections.load(), 1);
+
+        const QList<QByteArray> requests = peer.requests();
+        QCOMPARE(requests.size(), 2);
+        QVERIFY(requests[0].startsWith("GET /pc/C:/a%20b.bin?UA=x%3By HTTP/1.1\r\n"));
+        QVERIFY(requests[0].contains("\r\nHost: 127.0.0.1:"));
+        QVERIFY(requests[0].contains("\r\nUA: ua;1\r\n"));
+        QVERIFY(!requests[1].contains("\r\nUA:"));
+    }
+
+    void connectionsThatCannotBeKept_data()
+    {
+        QTest::addColumn<QByteArray>("firstAnswer");
+        QTest::newRow("the PC says close") << answer("abc", "Connection: close\r\n");
+        QTest::newRow("HTTP/1.0") << QByteArray("HTTP/1.0 200 OK\r\nContent-Length: 3\r\n\r\nabc");
+        QTest::newRow("bytes after the body") << (answer("abc") + "junk");
+    }
+    void connectionsThatCannotBeKept()
+    {
+        QFETCH(QByteArray, firstAnswer);
+        ScriptedPeer peer;
+        peer.script({{firstAnswer}, {answer("next")}});
+        HttpConnectionPool pool;
+        QVERIFY(fetch(&pool, peer.url(u"/1"_s), {}, u"one"_s));
+        QCOMPARE(content(path(u"one"_s)), QByteArray("abc"));
+        QVERIFY(fetch(&pool, peer.url(u"/2"_s), {}, u"two"_s));
+        QCOMPARE(content(path(u"two"_s)), QByteArray("next"));
+        QCOMPARE(peer.connections.load(), 2);
+    }
+
+    void aKeptConnectionThePcClosedIsAskedAgain()
+    {
+        // The PC drops the kept connection before the next request goes out, and the closing has
+        // not been seen yet: the request is sent again on a new connection.
+        ScriptedPeer peer;
+        peer.script({{answer("first"), Reply::Close}, {answer("second")}});
+        HttpConnectionPool pool;
+        HttpFileFetch first(&pool, peer.url(u"/1"_s), {}, path(u"one"_s));
+        HttpFileFetch second(&pool, peer.url(u"/2"_s), {}, path(u"two"_s));
+        connect(&first, &HttpFileFetch::ended, this, [&] {
+            // No event is handled between the end of the first and the start of the second.
+            for (int i = 0; i < 200 && peer.closed.load() == 0; ++i)
+                std::this_thread::sleep_for(std::chrono::milliseconds(10));
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+            second.start();
+        });
+        QSignalSpy ended(&second, &HttpFileFetch::ended);
+        first.start();
+        QVERIFY(ended.wait(5000));
+        QCOMPARE(ended.first().at(0).toBool(), true);
+        QCOMPARE(content(path(u"two"_s)), QByteArray("second"));
+        QCOMPARE(peer.connections.load(), 2);
+    }
+
+    void answersThatAreNotTheFile_data()
+    {
+        QTest::addColumn<Reply>("reply");
+        QTest::addColumn<bool>("fileCreated");
+        QTest::newRow("cut short")
+            << Reply{"HTTP/1.1 200 OK\r\nContent-Length: 100000\r\n\r\n" + QByteArray(40000, 'x'),
+                     Reply::Close}
+            << true;
+        QTest::newRow("no length") << Reply{"HTTP/1.1 200 OK\r\n\r\nwhole file?", Reply::Close}
+                                   << false;
+        QTest::newRow("chunked")
+            << Reply{"HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n3\r\nabc\r\n0\r\n\r\n"}
+            << false;
+        QTest::newRow("error page")
+            << Reply{"HTTP/1.1 404 Not Found\r\nContent-Length: 9\r\n\r\nnot found"} << false;
+        QTest::newRow("redirect")
+            << Reply{"HTTP/1.1 302 Found\r\nLocation: /x\r\nContent-Length: 0\r\n\r\n"} << false;
+        QTest::newRow("not HTTP") << Reply{QByteArray(100, '\x7f') + "\r\n\r\n"} << false;
+        QTest::newRow("closed without a word") << Reply{QByteArray(), Reply::Close} << false;
+    }
+    void answersThatAreNotTheFile()
+    {
+        QFETCH(Reply, reply);
+        QFETCH(bool, fileCreated);
+        QFile::remove(path(u"f"_s));
+        ScriptedPeer peer;
+        peer.script({reply});
+        HttpConnectionPool pool;
+        HttpFileFetch f(&pool, peer.url(u"/f"_s), {}, path(u"f"_s));
+        QSignalSpy answered(&f, &HttpFileFetch::answered);
+        QSignalSpy ended(&f, &HttpFileFetch::ended);
+        f.start();
+        QVERIFY(ended.wait(5000));
+        QCOMPARE(ended.first().at(0).toBool(), false);
+        QVERIFY(!ended.first().at(2).toString().isEmpty());
+        QCOMPARE(answered.size(), fileCreated ? 1 : 0);
+        QCOMPARE(QFile::exists(path(u"f"_s)), fileCreated);
+        // The count handed back is what the file holds.
+        QCOMPARE(ended.first().at(1).toLongLong(), QFileInfo(path(u"f"_s)).size());
+        QCOMPARE(pool.idleCount(), 0);
+    }
+
+    void piecesAndProgress()
+    {
+        // The head is cut in the middle of a line and the body arrives slowly: progress is
+        // reported on the way, every byte lands in order.
+        ScriptedPeer peer;
+        QByteArray body(200000, Qt::Uninitialized);
+        for (qsizetype i = 0; i < body.size(); ++i)
+            body[i] = char(i * 7 % 251);
+        peer.script({{answer(body), Reply::Keep, 12, 70}});
+        HttpConnectionPool pool;
+        HttpFileFetch f(&pool, peer.url(u"/slow"_s), {}, path(u"slow"_s));
+        QSignalSpy answered(&f, &HttpFileFetch::answered);
+        QSignalSpy written(&f, &HttpFileFetch::written);
+        QSignalSpy ended(&f, &HttpFileFetch::ended);
+        f.start();
+        QVERIFY(ended.wait(10000));
+        QCOMPARE(answered.size(), 1);
+        QCOMPARE(answered.first().at(0).toLongLong(), body.size());
+        QVERIFY(written.size() >= 3);
+        qint64 last = 0;
+        for (const auto &args : written) {
+            QVERIFY(args.at(0).toLongLong() > last);
+            last = args.at(0).toLongLong();
+        }
+        QCOMPARE(ended.first().at(0).toBool(), true);
+        QCOMPARE(ended.first().at(1).toLongLong(), body.size());
+        QCOMPARE(content(path(u"slow"_s)), body);
+    }
+
+    void emptyFileAndLeftoverPart()
+    {
+        ScriptedPeer peer;
+        peer.script({{answer({})}});
+        QFile stale(path(u"empty"_s));
+        QVERIFY(stale.open(QIODevice::WriteOnly));
+        stale.write("left by an earlier run");
+        stale.close();
+        HttpConnectionPool pool;
+        QVERIFY(fetch(&pool, peer.url(u"/empty"_s), {}, u"empty"_s));
+        QCOMPARE(QFileInfo(path(u"empty"_s)).size(), 0);
+    }
+
+    void silenceAndAbort()
+    {
+        ScriptedPeer peer;
+        peer.script({{QByteArray(), Reply::Hang},
+                     {"HTTP/1.1 200 OK\r\nContent-Length: 10\r\n\r\nabc", Reply::Hang}});
+        HttpConnectionPool pool;
+        {
+            HttpFileFetch f(&pool, peer.url(u"/silent"_s), {}, path(u"s"_s));
+            f.setStallTimeout(300);
+            QSignalSpy ended(&f, &HttpFileFetch::ended);
+            f.start();
+            QVERIFY(ended.wait(5000));
+            QCOMPARE(ended.first().at(0).toBool(), false);
+        }
+        {
+            HttpFileFetch f(&pool, peer.url(u"/stops"_s), {}, path(u"t"_s));
+            f.setStallTimeout(300);
+            QSignalSpy ended(&f, &HttpFileFetch::ended);
+            f.start();
+            QVERIFY(ended.wait(5000));
+            QCOMPARE(ended.first().at(0).toBool(), false);
+            QVERIFY(QFile::exists(path(u"t"_s)));
+            QCOMPARE(ended.first().at(1).toLongLong(), QFileInfo(path(u"t"_s)).size());
+        }
+        peer.script({{QByteArray(), Reply::Hang}});
+        HttpFileFetch f(&pool, peer.url(u"/aborted"_s), {}, path(u"u"_s));
+        QSignalSpy ended(&f, &HttpFileFetch::ended);
+        f.start();
+        QTRY_COMPARE(peer.requests().size(), 3);
+        f.abort();
+        QVERIFY(!ended.wait(300));
+        QCOMPARE(pool.idleCount(), 0);
+    }
+
+    void refusedConnectionAndForeignAddresses()
+    {
+        HttpConnectionPool pool;
+        QTcpServer closed;
+        QVERIFY(closed.listen(QHostAddress::LocalHost));
+        const quint16 port = closed.serverPort();
+        closed.close();
+        for (const QUrl &url : {QUrl(u"http://127.0.0.1:%1/x"_s.arg(port)),
+                                QUrl(u"https://127.0.0.1/x"_s), QUrl(u"file:///etc/passwd"_s)}) {
+            HttpFileFetch f(&pool, url, {}, path(u"r"_s));
+            QSignalSpy ended(&f, &HttpFileFetch::ended);
+            f.start();
+            QTRY_COMPARE_WITH_TIMEOUT(ended.size(), 1, 5000);
+            QCOMPARE(ended.first().at(0).toBool(), false);
+            QVERIFY(!QFile::exists(path(u"r"_s)));
+        }
+    }
+
+private:
+    QString path(const QString &name) const { return m_dir.filePath(name); }
+    bool fetch(HttpConnectionPool *pool, const QUrl &url, const QByteArray &ua,
+               const QString &name)
+    {
+        HttpFileFetch f(pool, url, ua, path(name));
+        QSignalSpy ended(&f, &HttpFileFetch::ended);
+        f.start();
+        return ended.wait(5000) && ended.first().at(0).toBool();
+    }
+
+    QTemporaryDir m_dir;
+};
+
+QTEST_GUILESS_MAIN(TestHttpFetch)
+#include "tst_httpfetch.moc"
