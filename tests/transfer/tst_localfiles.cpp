@@ -87,6 +87,31 @@ private Q_SLOTS:
         QVERIFY(!LocalFiles::isFileExist(hostile));
     }
 
+    void datesKeptBesideTheFiles()
+    {
+        // Where the file system kept no attribute, the dates are in the folder's side index.
+        FileObject f;
+        f.path = u"C:/docs/plain.txt"_s;
+        f.size = 5;
+        f.last_modify = 1650000000;
+        const QString local = LocalFiles::safeLocalPath(m_core->core->libraryPath(u"file"_s),
+                                                        f.path);
+        QDir().mkpath(QFileInfo(local).absolutePath());
+        write(local, "hello");
+        const QString index = QFileInfo(local).dir().filePath(
+            QString::fromLatin1(LocalFiles::kSideIndexName));
+        write(index, R"({"other.txt":1,"plain.txt":1650000000000})");
+        QCOMPARE(LocalFiles::creationDate(local)->toSecsSinceEpoch(), 1650000000);
+        QVERIFY(LocalFiles::isFileExist(f));
+
+        // A damaged index is no date, not a failure: the copy is taken for stale.
+        write(index, "{\"plain.txt\":16500");
+        const auto date = LocalFiles::creationDate(local);
+        QVERIFY(!date || date->toSecsSinceEpoch() != 1650000000);
+        QVERIFY(!LocalFiles::isFileExist(f));
+        QVERIFY(!QFile::exists(local));
+    }
+
     void savesImagesWithTheirDate()
     {
         QImage image(8, 6, QImage::Format_RGB32);
