@@ -84,18 +84,28 @@ int storeFigures()
     }
     auto *store = DataBaseCenter::sharedInstance();
     store->open();
+    // The refresh is timed five times: the median is the figure, the first (right after
+    // opening) is printed beside it.
     QElapsedTimer t;
-    t.start();
-    const auto all = store->getQuickTransfer();
-    const double refreshMs = double(t.nsecsElapsed()) / 1e6;
+    QList<QuickTransferObjectPtr> all;
+    QList<double> refreshes;
+    for (int i = 0; i < 5; ++i) {
+        t.start();
+        all = store->getQuickTransfer();
+        refreshes << double(t.nsecsElapsed()) / 1e6;
+    }
+    const double firstMs = refreshes.first();
+    std::sort(refreshes.begin(), refreshes.end());
+    const double refreshMs = refreshes.at(refreshes.size() / 2);
     QList<quint64> ids;
     for (int i = 0; i < 1000; ++i)
         ids << all.at(i)->identifier;
     t.restart();
     store->deleteRecordsAndUnreferencedFiles(ids);
     const double deleteMs = double(t.nsecsElapsed()) / 1e6;
-    std::printf("history refresh, %lld records: %8.2f ms (budget 50 ms)\n", qint64(all.size()),
-                refreshMs);
+    std::printf("history refresh, %lld records: %8.2f ms median of 5, first %.2f ms "
+                "(budget 50 ms)\n",
+                qint64(all.size()), refreshMs, firstMs);
     std::printf("delete 1000 with reference checks: %8.2f ms (budget 200 ms)\n", deleteMs);
     return refreshMs < 50 && deleteMs < 200 ? 0 : 1;
 }

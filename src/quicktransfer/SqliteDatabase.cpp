@@ -36,9 +36,11 @@ bool SqliteQuery::next()
 
 int SqliteQuery::columnIndex(const char *column) const
 {
-    const QByteArray key(column);
-    if (auto it = m_columns.constFind(key); it != m_columns.cend())
-        return *it;
+    // A short list of the names asked so far, compared as text: no allocation per value read,
+    // as a hash keyed by a new byte array per call had.
+    for (const auto &[name, index] : std::as_const(m_columns))
+        if (qstrcmp(name.constData(), column) == 0)
+            return index;
     int index = -1;
     for (int i = 0, n = sqlite3_column_count(m_stmt); i < n; ++i) {
         if (qstricmp(sqlite3_column_name(m_stmt, i), column) == 0) {
@@ -46,7 +48,7 @@ int SqliteQuery::columnIndex(const char *column) const
             break;
         }
     }
-    m_columns.insert(key, index);
+    m_columns.append({QByteArray(column), index});
     return index;
 }
 

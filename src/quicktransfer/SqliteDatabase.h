@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QHash>
+#include <QList>
 #include <QString>
 #include <QVariant>
 #include <QVariantList>
@@ -34,7 +35,7 @@ private:
     int columnIndex(const char *column) const;
 
     sqlite3_stmt *m_stmt = nullptr;
-    mutable QHash<QByteArray, int> m_columns;
+    mutable QList<std::pair<QByteArray, int>> m_columns;
 };
 
 /// A SQLite database opened by path, closed on destruction. Statements are prepared once and
