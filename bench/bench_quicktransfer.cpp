@@ -199,7 +199,7 @@ Figure curl(PcSim &pc, const QStringList &pcPaths, const QString &outDir)
 // afterwards: the pages freed are used again by the next round, so neither side alone pays for
 // memory the system touches for the first time (costly, and erratic, in a virtual machine). The
 // medians are compared.
-constexpr int kRounds = 3;
+constexpr int kRounds = 5;
 
 double median(QList<double> v)
 {

@@ -179,7 +179,10 @@ void HttpFileFetch::onReadable()
     if (m_done || !m_socket)
         return;
     m_stall->start(m_stallMs);
-    while (!(m_headDone && m_received == m_length)) {
+    // A pass reads at most this much, then lets the queue's other work (the other transfer, a
+    // cancellation) run; the socket reports itself readable again while bytes wait.
+    qint64 budget = 8 * kBlock;
+    while (!(m_headDone && m_received == m_length) && budget > 0) {
         qint64 want = kBlock - m_fill;
         if (m_headDone)
             want = qMin(want, m_length - m_received);
@@ -199,6 +202,7 @@ void HttpFileFetch::onReadable()
             return;
         }
         m_fill += n;
+        budget -= n;
         if (m_headDone)
             m_received += n;
         else if (!takeHead())
