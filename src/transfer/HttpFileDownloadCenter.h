@@ -3,8 +3,6 @@
 #include "FileObject.h"
 #include "QuickTransferObject.h"
 
-#include <QByteArray>
-#include <QHash>
 #include <QList>
 #include <QObject>
 

@@ -1,11 +1,14 @@
 #include "HttpFileFetch.h"
 
+#include "HttpResponseHead.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QLoggingCategory>
 #include <QNetworkProxy>
 #include <QTcpSocket>
+#include <QTimer>
 
 #include <cstring>
 

@@ -1,19 +1,17 @@
 #pragma once
 
-#include "HttpResponseHead.h"
-
 #include <QByteArray>
 #include <QElapsedTimer>
 #include <QList>
 #include <QObject>
 #include <QString>
-#include <QTimer>
 #include <QUrl>
 
 #include <memory>
 
 class QFile;
 class QTcpSocket;
+class QTimer;
 
 /// Connections to the PC left open by earlier answers, kept for the next download. It belongs
 /// to one thread, with the fetches that use it.
