@@ -77,16 +77,16 @@ QUrl LocalFiles::fileUrl(const QString &api, const QString &prefix, const QStrin
     return url;
 }
 
-QUrl LocalFiles::getDownloadFileUrlByPcPath(const QString &pcPath)
+QUrl LocalFiles::getDownloadFileUrlByPcPath(const QString &pcPath, const QString &ua)
 {
     return fileUrl(RuntimeState::sharedInstance()->api(), u"pc/"_s, pcPath,
-                   DeviceInfoCenter::getHttpRequestUA());
+                   ua.isEmpty() ? DeviceInfoCenter::getHttpRequestUA() : ua);
 }
 
-QUrl LocalFiles::getCSMFileUrlByPcPath(const QString &pcPath)
+QUrl LocalFiles::getCSMFileUrlByPcPath(const QString &pcPath, const QString &ua)
 {
     return fileUrl(RuntimeState::sharedInstance()->api(), u"csm/"_s, pcPath,
-                   DeviceInfoCenter::getHttpRequestUA());
+                   ua.isEmpty() ? DeviceInfoCenter::getHttpRequestUA() : ua);
 }
 
 bool LocalFiles::isFileExist(const FileObject &file, const QString &folder)

@@ -19,10 +19,12 @@ public:
     [[nodiscard]] static QString safeLocalPath(const QString &folder, const QString &pcPath);
 
     /// Address of a PC file on the service address: "<api>pc/<path>?UA=<identity>". Invalid
-    /// when there is no service address or the text does not make an address.
-    [[nodiscard]] static QUrl getDownloadFileUrlByPcPath(const QString &pcPath);
+    /// when there is no service address or the text does not make an address. A caller that
+    /// already holds the identity string passes it as @p ua; otherwise it is built.
+    [[nodiscard]] static QUrl getDownloadFileUrlByPcPath(const QString &pcPath,
+                                                         const QString &ua = {});
     /// The same on "<api>csm/<path>", for files the PC pushed.
-    [[nodiscard]] static QUrl getCSMFileUrlByPcPath(const QString &pcPath);
+    [[nodiscard]] static QUrl getCSMFileUrlByPcPath(const QString &pcPath, const QString &ua = {});
     /// Escapes the text of an address: characters legal in an address stay, others are UTF-8
     /// percent-escaped. Inside the PC path "?", "#" and "%" are escaped too, so a file name that
     /// holds them still names the whole path.

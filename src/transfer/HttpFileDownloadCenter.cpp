@@ -136,8 +136,10 @@ void HttpFileDownloadCenter::checkAndStartDownloadingRequest()
         d->serial = ++m_serial;
         d->record = r;
         d->finalPath = r->downloadPath();
-        const QUrl url = r->from == 1 ? LocalFiles::getCSMFileUrlByPcPath(r->path)
-                                      : LocalFiles::getDownloadFileUrlByPcPath(r->path);
+        // The identity goes in the address and in the header: built once.
+        const QString ua = DeviceInfoCenter::getHttpRequestUA();
+        const QUrl url = r->from == 1 ? LocalFiles::getCSMFileUrlByPcPath(r->path, ua)
+                                      : LocalFiles::getDownloadFileUrlByPcPath(r->path, ua);
         if (d->finalPath.isEmpty() || !url.isValid()) {
             // No usable local name (a hostile PC path) or no address: a failed download, so
             // the record neither stays in the history without a file nor blocks its name.
@@ -154,8 +156,7 @@ void HttpFileDownloadCenter::checkAndStartDownloadingRequest()
         }
         r->finishedSize = 0;
         d->partPath = r->partialPath();
-        d->fetch = new HttpFileFetch(m_pool, url, DeviceInfoCenter::getHttpRequestUA().toUtf8(),
-                                     d->partPath);
+        d->fetch = new HttpFileFetch(m_pool, url, ua.toUtf8(), d->partPath);
         d->fetch->moveToThread(m_writeDataQueue->thread());
         m_requestPool.append(d);
         // Signals cross from the write queue; each finds its download by serial, so one that
