@@ -145,6 +145,20 @@ private:
         return true;
     }
 
+    enum class Next { Item, End, Bad };
+    // What follows an item of an object or array: a comma and another item, or @p close.
+    Next afterItem(char close)
+    {
+        skipSpace();
+        if (m_p == m_end)
+            return Next::Bad;
+        if (*m_p == ',') {
+            ++m_p;
+            return Next::Item;
+        }
+        return *m_p++ == close ? Next::End : Next::Bad;
+    }
+
     bool value(QVariant &out, int depth)
     {
         skipSpace();
@@ -180,14 +194,10 @@ private:
                 map.emplace_hint(map.end(), std::move(key), std::move(item));
                 if (map.size() == before)
                     return false;
-                skipSpace();
-                if (m_p == m_end)
-                    return false;
-                if (*m_p == ',') {
-                    ++m_p;
+                const Next next = afterItem('}');
+                if (next == Next::Item)
                     continue;
-                }
-                if (*m_p++ != '}')
+                if (next == Next::Bad)
                     return false;
                 out = QVariantMap(std::move(map));
                 return true;
@@ -209,14 +219,10 @@ private:
                 if (!value(item, depth + 1))
                     return false;
                 list.append(std::move(item));
-                skipSpace();
-                if (m_p == m_end)
-                    return false;
-                if (*m_p == ',') {
-                    ++m_p;
+                const Next next = afterItem(']');
+                if (next == Next::Item)
                     continue;
-                }
-                if (*m_p++ != ']')
+                if (next == Next::Bad)
                     return false;
                 out = std::move(list);
                 return true;
