@@ -3,6 +3,7 @@
 // The store figures are checked against their budgets; the downloads are printed beside curl
 // fetching the same files from the same zephyr-pc in the same run.
 
+#include "AppWiring.h"
 #include "PcSim.h"
 
 #include "AppCore.h"
@@ -59,7 +60,9 @@ std::unique_ptr<AppCore> makeCore(const QString &dataDir, const QString &keychai
     config.keychainDir = keychainDir;
     config.deviceName = u"bench"_s;
     config.preferSecretService = false;
-    return std::make_unique<AppCore>(config, makeFakePlatform(dataDir + u"/settings.ini"_s));
+    auto core = std::make_unique<AppCore>(config, makeFakePlatform(dataDir + u"/settings.ini"_s));
+    AppWiring::startupHooks().createServices(*core);
+    return core;
 }
 
 int storeFigures()
@@ -171,7 +174,7 @@ Figure ours(PcSim &pc, const QStringList &pcPaths, const QString &dataDir)
     // A figure only counts when every file arrived whole.
     bool whole = failed == 0;
     for (const auto &r : records)
-        whole = whole && QFileInfo(r->downloadPath()).size() ==
+        whole = whole && QFileInfo(r->downloadPath(dataDir)).size() ==
                              QFileInfo(pc.rootPath() + u'/' + r->path).size();
     return {wall, after.cpuSelf - before.cpuSelf, after.maxRssKb - before.maxRssKb, whole};
 }

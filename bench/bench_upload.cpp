@@ -115,9 +115,11 @@ double uploadOnce(const AppConfig &config, const QString &source, const QString 
                   qint64 size)
 {
     TestCore core(config);
+    core.make<TCPFileUploadCenter>(*core.hub(), config.pcPort);
     QEventLoop loop;
     QString outcome;
-    for (const QString &name : {Notifications::UploadFileSuccessed, Notifications::UploadFileAborted})
+    for (const QString &name :
+         {Notifications::UploadFileSuccessed, Notifications::UploadFileAborted})
         core.hub()->addObserver(&loop, name, [&, name](const QVariantMap &) {
             outcome = name;
             loop.quit();
@@ -178,8 +180,8 @@ int main(int argc, char **argv)
     const double uploadSeconds = median(uploadRuns);
     pc.terminate();
     pc.waitForFinished();
-    if (*std::min_element(plainRuns.cbegin(), plainRuns.cend()) <= 0
-        || *std::min_element(uploadRuns.cbegin(), uploadRuns.cend()) <= 0) {
+    if (*std::min_element(plainRuns.cbegin(), plainRuns.cend()) <= 0 ||
+        *std::min_element(uploadRuns.cbegin(), uploadRuns.cend()) <= 0) {
         std::fprintf(stderr, "bench_upload: a plain copy or an upload failed\n");
         return 2;
     }

@@ -4,7 +4,6 @@
 #include "JsonUtils.h"
 #include "Utils.h"
 
-#include <QImage>
 #include <QStringDecoder>
 #include <QUtf8StringView>
 
@@ -53,9 +52,9 @@ HttpAnswer HttpAnswer::decode(const QString &tagStr, int status, const QByteArra
 {
     HttpAnswer answer;
     if (tagStr == HttpTags::Image) {
-        const QImage image = QImage::fromData(body);
-        if (!image.isNull())
-            answer.value = image;
+        // The picture is decoded where it is shown.
+        if (!body.isEmpty())
+            answer.value = body;
         return answer;
     }
     if (tagStr == HttpTags::PlainJson) {

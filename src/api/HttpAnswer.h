@@ -13,9 +13,9 @@ struct HttpAnswer
     /// The PC refused the phone (status 403): the connection status falls back to not logged in.
     bool dropsLogin = false;
 
-    /// "image": the body as a QImage. "key_donot_decryption": the body as plain JSON. Any other
-    /// tag string (every request to the PC): Base64, then the complement of every byte, then
-    /// UTF-8 text with "\r\n" written as "\n" and "\'" as "'", then JSON.
+    /// "image": the body's bytes, for the screen to decode. "key_donot_decryption": the body as
+    /// plain JSON. Any other tag string (every request to the PC): Base64, then the complement of
+    /// every byte, then UTF-8 text with "\r\n" written as "\n" and "\'" as "'", then JSON.
     [[nodiscard]] static HttpAnswer decode(const QString &tagStr, int status,
                                            const QByteArray &body);
     /// The PC's text layer alone: Base64, complement, UTF-8, the two rewrites. Nothing when the

@@ -44,10 +44,10 @@ void setIdentity(QNetworkRequest &request)
 }
 } // namespace
 
-HttpRequestBase::HttpRequestBase(QNetworkAccessManager *manager, Callback callback, QObject *parent)
-    : QObject(parent), m_manager(manager), m_callback(std::move(callback))
+HttpRequestBase::HttpRequestBase(const Context &context, Callback callback, QObject *parent)
+    : QObject(parent), m_context(context), m_callback(std::move(callback))
 {
-    NotificationCenter::defaultCenter()->addObserver(
+    m_context.hub->addObserver(
         this, Notifications::CancelHttpRequest,
         [this](const QVariantMap &userInfo) { cancelHttpRequest(userInfo); });
 }
@@ -105,7 +105,7 @@ void HttpRequestBase::setHttpRequestGetWithUrl(const QString &url, const QVarian
     QNetworkRequest request(QUrl::fromEncoded(buildGetUrl(url, params)));
     setIdentity(request);
     request.setTransferTimeout(m_timeoutMs);
-    send(m_manager->get(request));
+    send(m_context.manager->get(request));
 }
 
 void HttpRequestBase::setHttpRequestPostWithUrl(const QString &url, const QVariantMap &params)
@@ -115,7 +115,7 @@ void HttpRequestBase::setHttpRequestPostWithUrl(const QString &url, const QVaria
                       QByteArrayLiteral("application/x-www-form-urlencoded; charset=utf-8"));
     setIdentity(request);
     request.setTransferTimeout(m_timeoutMs);
-    send(m_manager->post(request, buildFormBody(params)));
+    send(m_context.manager->post(request, buildFormBody(params)));
 }
 
 void HttpRequestBase::send(QNetworkReply *reply)
@@ -151,7 +151,7 @@ void HttpRequestBase::replyFinished()
     }
     const HttpAnswer answer = HttpAnswer::decode(m_tagStr, status.toInt(), reply->readAll());
     if (answer.dropsLogin)
-        RuntimeState::sharedInstance()->setStatus(AppStatusNotLoggedIn);
+        m_context.state->setStatus(AppStatusNotLoggedIn);
     deliver(answer.value);
 }
 

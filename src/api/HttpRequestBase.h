@@ -7,8 +7,10 @@
 
 #include <functional>
 
+class NotificationCenter;
 class QNetworkAccessManager;
 class QNetworkReply;
+class RuntimeState;
 
 /// One HTTP exchange with the PC's service or an outside service: builds a GET or a form POST,
 /// sends it with the phone's identity header, decodes the answer by its tag string and calls
@@ -23,7 +25,20 @@ public:
 
     static constexpr int DefaultTimeoutMs = 30000;
 
-    HttpRequestBase(QNetworkAccessManager *manager, Callback callback, QObject *parent = nullptr);
+    /// What every exchange is given by the coordinator that makes it.
+    struct Context
+    {
+        QNetworkAccessManager *manager = nullptr;
+        /// Carries the cancellation broadcast.
+        NotificationCenter *hub = nullptr;
+        /// The PC's base address; told when an answer drops the login.
+        RuntimeState *state = nullptr;
+        /// Base addresses of the feedback and statistics services.
+        QString feedbackUrl;
+        QString statsUrl;
+    };
+
+    HttpRequestBase(const Context &context, Callback callback, QObject *parent = nullptr);
     /// Cancels what is in flight without a callback.
     ~HttpRequestBase() override;
 
@@ -59,7 +74,11 @@ private:
     void cancelHttpRequest(const QVariantMap &userInfo);
     void deliver(const QVariant &answer);
 
-    QNetworkAccessManager *m_manager;
+protected:
+    [[nodiscard]] const Context &context() const { return m_context; }
+
+private:
+    Context m_context;
     Callback m_callback;
     QPointer<QNetworkReply> m_reply;
     QString m_tagStr;

@@ -22,11 +22,6 @@ constexpr qint64 kScreenshotSize = 102400;
 // A shaken file below this size is downloaded at once; a larger one waits for the user.
 constexpr quint64 kHoldBackSize = 0x500000;
 
-NotificationCenter *hub()
-{
-    return NotificationCenter::defaultCenter();
-}
-
 // A dictionary whose "err" is 0 (or absent).
 bool isSuccess(const QVariant &answer)
 {
@@ -74,10 +69,15 @@ QVariantMap fileOperationPayload(bool success, const QString &directoryPath)
 }
 } // namespace
 
-HttpRequestCenter::HttpRequestCenter(QObject *parent) : QObject(parent)
+HttpRequestCenter::HttpRequestCenter(NotificationCenter &hub, RuntimeState &state,
+                                     UserDefaults &defaults, QNetworkAccessManager &manager,
+                                     const QString &feedbackUrl, const QString &statsUrl,
+                                     QObject *parent)
+    : QObject(parent), m_state(state),
+      m_defaults(defaults), m_context{&manager, &hub, &state, feedbackUrl, statsUrl}
 {
-    hub()->addObserver(this, Notifications::AppStatusChanged,
-                       [this](const QVariantMap &) { statusChanged(); });
+    hub.addObserver(this, Notifications::AppStatusChanged,
+                    [this](const QVariantMap &) { statusChanged(); });
 }
 
 HttpRequestCenter::~HttpRequestCenter()
@@ -96,7 +96,7 @@ HttpRequestCenter *HttpRequestCenter::sharedInstance()
 HttpRequestMethod *HttpRequestCenter::newRequest(Handler handler)
 {
     auto *request = new HttpRequestMethod(
-        &m_manager, [this, handler](HttpRequestBase *base, const QVariant &answer) {
+        m_context, [this, handler](HttpRequestBase *base, const QVariant &answer) {
             auto *request = static_cast<HttpRequestMethod *>(base);
             (this->*handler)(request, answer);
             // Released after its handler, whatever the outcome.
@@ -111,7 +111,7 @@ HttpRequestMethod *HttpRequestCenter::newRequest(Handler handler)
 void HttpRequestCenter::statusChanged()
 {
     hub()->post(Notifications::CancelHttpRequest);
-    if (RuntimeState::sharedInstance()->status() == AppStatusAuthorized) {
+    if (m_state.status() == AppStatusAuthorized) {
         getWifiInfo();
         getDiskInfo();
     }
@@ -126,7 +126,7 @@ void HttpRequestCenter::getWifiInfoFinished(HttpRequestMethod *, const QVariant 
 {
     const auto data = successData(responseObj);
     if (data) {
-        RuntimeState *state = RuntimeState::sharedInstance();
+        RuntimeState *state = &m_state;
         const QVariant pc = data->value(u"pc"_s);
         if (JsonUtils::isObject(pc)) {
             state->setPcName(pc.toMap().value(u"name"_s).toString());
@@ -150,7 +150,7 @@ void HttpRequestCenter::getDiskInfoFinished(HttpRequestMethod *, const QVariant 
     const QVariant files = data ? data->value(u"files"_s) : QVariant();
     const bool usable = JsonUtils::isArray(files);
     if (usable) {
-        RuntimeState *state = RuntimeState::sharedInstance();
+        RuntimeState *state = &m_state;
         QList<FileObjectPtr> disks;
         for (const QVariant &entry : files.toList()) {
             auto file = FileObjectPtr::create(entry);
@@ -353,7 +353,8 @@ void HttpRequestCenter::getQuickTransferFinished(HttpRequestMethod *, const QVar
         return;
     }
     const QVariant typeValue = data->value(u"type"_s);
-    const QString type = typeValue.typeId() == QMetaType::QString ? typeValue.toString() : QString();
+    const QString type =
+        typeValue.typeId() == QMetaType::QString ? typeValue.toString() : QString();
     const bool isUnknown = type == u"unknown";
     QVariant dt = data->value(u"dt"_s);
     if (JsonUtils::isArray(dt) && dt.toList().size() <= 1)
@@ -384,7 +385,8 @@ void HttpRequestCenter::getQuickTransferFinished(HttpRequestMethod *, const QVar
         if (haveFirst && record->type == QuickTransferTypeImage)
             record->first_id = firstImageId;
         if (record->type != QuickTransferTypeFolder)
-            hub()->post(Notifications::SaveQuickTransfer, {{u"object"_s, QVariant::fromValue(record)}});
+            hub()->post(Notifications::SaveQuickTransfer,
+                        {{u"object"_s, QVariant::fromValue(record)}});
         if (record->type == QuickTransferTypeImage && firstImageId == 0)
             firstImageId = record->identifier;
         records << record;
@@ -477,12 +479,15 @@ bool HttpRequestCenter::isSameDay(const QDateTime &a, const QDateTime &b)
 
 void HttpRequestCenter::commitStatisticsIfDue()
 {
-    UserDefaults &defaults = AppCore::current()->userDefaults();
+    HttpRequestCenter *center = sharedInstance();
+    if (!center)
+        return;
+    UserDefaults &defaults = center->m_defaults;
     const QDateTime last = defaults.value(DefaultsKeys::LastCommitStatisticsDate).toDateTime();
     if (last.isValid() && isSameDay(last, QDateTime::currentDateTime()))
         return;
     if (defaults.boolForKey(DefaultsKeys::IsNotFirstV2))
-        sharedInstance()->commitStatistics();
+        center->commitStatistics();
 }
 
 void HttpRequestCenter::commitStatistics()
@@ -496,7 +501,7 @@ void HttpRequestCenter::commitStatisticsFinished(HttpRequestMethod *, const QVar
 {
     if (!JsonUtils::isObject(responseObj))
         return;
-    UserDefaults &defaults = AppCore::current()->userDefaults();
+    UserDefaults &defaults = m_defaults;
     defaults.setValue(DefaultsKeys::LastCommitStatisticsDate, QDateTime::currentDateTime());
     defaults.removeObject(DefaultsKeys::StatisticsDictionary);
     defaults.synchronize();
@@ -515,7 +520,7 @@ void HttpRequestCenter::submitFeedbackFinished(HttpRequestMethod *, const QVaria
                            ? JsonUtils::integerValue(responseObj.toMap().value(u"errno"_s), 0)
                            : -1;
     if (err == 0) {
-        UserDefaults &defaults = AppCore::current()->userDefaults();
+        UserDefaults &defaults = m_defaults;
         defaults.setValue(DefaultsKeys::FeedbackContent, QString());
         defaults.setValue(DefaultsKeys::FeedbackContact, QString());
         hub()->post(Notifications::SubmitFeedbackFinished,

@@ -8,6 +8,10 @@
 #include <QObject>
 #include <QSet>
 
+class NotificationCenter;
+class RuntimeState;
+class UserDefaults;
+
 /// The coordinator of the HTTP API. Each operation sends one request and, when its answer
 /// arrives, stores what it yields in the runtime state and posts one notification with the
 /// result. Every change of the connection status cancels the requests to the PC; reaching the
@@ -16,7 +20,11 @@ class HttpRequestCenter : public QObject
 {
     Q_OBJECT
 public:
-    explicit HttpRequestCenter(QObject *parent = nullptr);
+    /// Sends through @p manager, observes and posts on @p hub, keeps the PC's answers in
+    /// @p state; @p feedbackUrl and @p statsUrl are the outside services' base addresses.
+    HttpRequestCenter(NotificationCenter &hub, RuntimeState &state, UserDefaults &defaults,
+                      QNetworkAccessManager &manager, const QString &feedbackUrl,
+                      const QString &statsUrl, QObject *parent = nullptr);
     ~HttpRequestCenter() override;
 
     [[nodiscard]] static HttpRequestCenter *sharedInstance();
@@ -63,6 +71,7 @@ private:
     using Handler = void (HttpRequestCenter::*)(HttpRequestMethod *, const QVariant &);
     HttpRequestMethod *newRequest(Handler handler);
     void statusChanged();
+    [[nodiscard]] NotificationCenter *hub() const { return m_context.hub; }
 
     void getWifiInfoFinished(HttpRequestMethod *request, const QVariant &responseObj);
     void getDiskInfoFinished(HttpRequestMethod *request, const QVariant &responseObj);
@@ -85,7 +94,9 @@ private:
     void commitStatisticsFinished(HttpRequestMethod *request, const QVariant &responseObj);
     void submitFeedbackFinished(HttpRequestMethod *request, const QVariant &responseObj);
 
-    QNetworkAccessManager m_manager;
+    RuntimeState &m_state;
+    UserDefaults &m_defaults;
+    HttpRequestBase::Context m_context;
     QSet<HttpRequestMethod *> m_requests;
     int m_timeoutMs = HttpRequestBase::DefaultTimeoutMs;
 };

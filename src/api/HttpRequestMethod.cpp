@@ -1,6 +1,5 @@
 #include "HttpRequestMethod.h"
 
-#include "AppCore.h"
 #include "DeviceInfoCenter.h"
 #include "RuntimeState.h"
 
@@ -8,7 +7,7 @@ using namespace Qt::StringLiterals;
 
 std::optional<QString> HttpRequestMethod::pcUrl(const QString &relative, bool ensureSlash)
 {
-    QString base = RuntimeState::sharedInstance()->api();
+    QString base = context().state->api();
     if (base.isEmpty()) {
         requestFailed();
         return std::nullopt;
@@ -120,7 +119,7 @@ void HttpRequestMethod::getScreenshot()
 
 void HttpRequestMethod::uploadFeedbackWithContent(const QString &text, const QString &contact)
 {
-    const QString url = AppCore::current()->config().feedbackUrl + u"wifiapp/feedback"_s +
+    const QString url = context().feedbackUrl + u"wifiapp/feedback"_s +
                         u"?pid=Zephyrwifiandroid&ver="_s +
                         QString::fromUtf8(escapeQueryValue(DeviceInfoCenter::getAppVersion()));
     setHttpRequestPostWithUrl(url, {
@@ -136,7 +135,7 @@ void HttpRequestMethod::uploadFeedbackWithContent(const QString &text, const QSt
 
 void HttpRequestMethod::commitStatistics()
 {
-    setHttpRequestGetWithUrl(AppCore::current()->config().statsUrl + u"AppStore/getIsUpdate"_s,
+    setHttpRequestGetWithUrl(context().statsUrl + u"AppStore/getIsUpdate"_s,
                              {
                                  {u"pname"_s, u"com.vantor.wifiios"_s},
                                  {u"m"_s, DeviceInfoCenter::getDeviceId()},

@@ -16,21 +16,24 @@
 
 using namespace Qt::StringLiterals;
 
-UDPCenter::UDPCenter(QObject *parent) : QObject(parent)
+UDPCenter::UDPCenter(NotificationCenter &hub, RuntimeState &state, quint16 udpPort, quint16 pcPort,
+                     QObject *parent)
+    : QObject(parent), m_hub(hub), m_state(state), m_udpPort(udpPort), m_pcPort(pcPort)
 {
     m_echoTimer.setInterval(EchoIntervalMs);
     connect(&m_echoTimer, &QTimer::timeout, this, [this] { sendEcho(); });
-    setupSocket();
 }
 
 UDPCenter::~UDPCenter() = default;
 
 UDPCenter *UDPCenter::sharedInstance()
 {
-    auto *center = AppCore::current()->service<UDPCenter>();
-    if (!center->isBound())
-        center->setupSocket();
-    return center;
+    return AppCore::current()->service<UDPCenter>();
+}
+
+bool UDPCenter::start()
+{
+    return isBound() || setupSocket();
 }
 
 bool UDPCenter::setupSocket()
@@ -40,9 +43,9 @@ bool UDPCenter::setupSocket()
     // With the PC on this host (the demo, the tests) nothing outside it needs to reach us.
     const auto pc = DeviceInfoCenter::getServerWiFiIPAddress();
     const bool local = pc && QHostAddress(*pc).isLoopback();
-    const QHostAddress address = local ? QHostAddress(QHostAddress::LocalHost)
-                                       : QHostAddress(QHostAddress::AnyIPv4);
-    if (!socket->bind(address, AppCore::current()->config().udpPort)) {
+    const QHostAddress address =
+        local ? QHostAddress(QHostAddress::LocalHost) : QHostAddress(QHostAddress::AnyIPv4);
+    if (!socket->bind(address, m_udpPort)) {
         m_udpSocket.reset();
         return false;
     }
@@ -106,8 +109,7 @@ bool UDPCenter::send(const QByteArray &payload)
     const QHostAddress address(pc.value_or(QString()));
     if (address.isNull())
         return false;
-    return m_udpSocket->writeDatagram(payload, address, AppCore::current()->config().pcPort) ==
-           payload.size();
+    return m_udpSocket->writeDatagram(payload, address, m_pcPort) == payload.size();
 }
 
 void UDPCenter::readPending()
@@ -126,7 +128,7 @@ void UDPCenter::handleDatagram(const QByteArray &datagram)
     const auto message = ControlDatagram::decode(datagram);
     if (!message)
         return;
-    const QString serverMid = RuntimeState::sharedInstance()->serverMid();
+    const QString serverMid = m_state.serverMid();
     if (!serverMid.isEmpty()) {
         const QVariant ua = message->value(u"ua"_s);
         const auto mid = ua.typeId() == QMetaType::QString
@@ -163,7 +165,7 @@ void UDPCenter::receivedText(const QVariantMap &dt)
     const QuickTransferObjectPtr record = QuickTransferObject::create();
     record->type = QuickTransferTypeText;
     record->dt = text;
-    auto *hub = NotificationCenter::defaultCenter();
+    auto *hub = &m_hub;
     hub->post(Notifications::SaveQuickTransfer, {{u"object"_s, QVariant::fromValue(record)}});
     hub->post(Notifications::RefreshQuickTransferList);
     Q_EMIT toastRequested(u"收到来自电脑的文字"_s, ReceiptToastMs);
@@ -179,7 +181,7 @@ void UDPCenter::receivedFile(const QVariantMap &dt)
     record->from = 1;
     // A negative size is no size; the download corrects it from the file itself.
     record->size = quint64(std::max<qint64>(0, JsonUtils::integerValue(dt.value(u"size"_s))));
-    auto *hub = NotificationCenter::defaultCenter();
+    auto *hub = &m_hub;
     const QVariantMap payload{{u"object"_s, QVariant::fromValue(record)}};
     hub->post(Notifications::SaveQuickTransfer, payload);
     hub->post(Notifications::RefreshQuickTransferList);
@@ -212,7 +214,7 @@ void UDPCenter::standingChanged(const QVariantMap &dt)
     default:
         return;
     }
-    RuntimeState::sharedInstance()->setStatus(standing.status);
+    m_state.setStatus(standing.status);
     if (!standing.toast.isEmpty())
         Q_EMIT toastRequested(standing.toast, StandingToastMs);
     Q_EMIT pushReceived(ControlDatagram::StandingChanged, dt);

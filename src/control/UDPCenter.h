@@ -8,6 +8,9 @@
 
 #include <memory>
 
+class NotificationCenter;
+class RuntimeState;
+
 /// The datagram channel with the PC: pointer, key, text and volume messages and an echo every
 /// 30 seconds go out; the PC's pushes (texts, files, changes of the phone's standing) come in.
 /// Nothing is acknowledged. Only the PC the phone is attached to may push once its machine id is
@@ -21,13 +24,18 @@ public:
     static constexpr int ReceiptToastMs = 1000;
     static constexpr int StandingToastMs = 2000;
 
-    explicit UDPCenter(QObject *parent = nullptr);
+    /// Posts pushes on @p hub and changes of standing into @p state; listens on @p udpPort and
+    /// sends to the PC's @p pcPort once started.
+    UDPCenter(NotificationCenter &hub, RuntimeState &state, quint16 udpPort, quint16 pcPort,
+              QObject *parent = nullptr);
     ~UDPCenter() override;
 
     /// The channel; while its port is not bound, each call tries to bind it again.
     [[nodiscard]] static UDPCenter *sharedInstance();
 
     /// Binds the phone's port and starts the echo timer; false when the port cannot be bound.
+    /// Binds the socket and starts the echo; false when the port cannot be bound.
+    bool start();
     bool setupSocket();
     [[nodiscard]] bool isBound() const;
     [[nodiscard]] quint16 localPort() const;
@@ -57,6 +65,10 @@ private:
     void receivedFile(const QVariantMap &dt);
     void standingChanged(const QVariantMap &dt);
 
+    NotificationCenter &m_hub;
+    RuntimeState &m_state;
+    quint16 m_udpPort;
+    quint16 m_pcPort;
     std::unique_ptr<QUdpSocket> m_udpSocket;
     QTimer m_echoTimer;
 };

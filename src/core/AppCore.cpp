@@ -24,7 +24,9 @@ AppCore::AppCore(AppConfig config, std::unique_ptr<Platform> platform, QObject *
     qRegisterMetaType<FileObjectPtr>();
     m_previous = g_current;
     g_current = this;
-    m_runtimeState = std::make_unique<RuntimeState>();
+    m_runtimeState = std::make_unique<RuntimeState>(*m_hub);
+    // The identity is the core's own: every exchange with the PC carries it.
+    adopt(std::make_unique<DeviceInfoCenter>());
     m_runtimeState->setStatus(AppStatusNotLoggedIn);
 }
 
@@ -54,7 +56,7 @@ QString AppCore::libraryPath(const QString &sub) const
 
 SerialQueue *AppCore::queue(const QString &name)
 {
-    std::lock_guard lock(m_serviceLock);
+    std::lock_guard lock(m_queueLock);
     auto &slot = m_queues[name];
     if (!slot)
         slot = std::make_unique<SerialQueue>(name);
@@ -69,21 +71,20 @@ void AppCore::initDirectory()
 
 void AppCore::start(const Hooks &hooks)
 {
-    for (const auto &create : hooks.createServices)
-        create();
+    if (hooks.createServices)
+        hooks.createServices(*this);
     m_runtimeState->setLastSsid(DeviceInfoCenter::getCurrentSSID());
     DeviceInfoCenter::increaseStatisticsByKey(DeviceInfoCenter::StatAppStart);
     const auto openStore = hooks.openStore;
     queue(u"initQueue"_s)->dispatch([this, openStore] {
         initDirectory();
         if (openStore)
-            openStore();
+            openStore(*this);
     });
 
     Reachability *reach = m_platform->reachability.get();
-    connect(reach, &Reachability::reachabilityChanged, this, [this] {
-        m_hub->post(Notifications::NetworkReachabilityChanged);
-    });
+    connect(reach, &Reachability::reachabilityChanged, this,
+            [this] { m_hub->post(Notifications::NetworkReachabilityChanged); });
     m_hub->addObserver(this, Notifications::NetworkReachabilityChanged,
                        [this](const QVariantMap &) { reachabilityChanged(); });
     reach->startNotifier();

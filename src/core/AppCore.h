@@ -29,10 +29,11 @@ public:
     /// What the layers above the core plug into the start-up sequence.
     struct Hooks
     {
-        /// Creates the long-lived services, in order, before the WiFi name is read.
-        std::vector<std::function<void()>> createServices;
+        /// Creates the long-lived services, in order, before the WiFi name is read, and hands
+        /// each to adopt().
+        std::function<void(AppCore &)> createServices;
         /// Opens the local store; runs on the "initQueue" after the folders are made.
-        std::function<void()> openStore;
+        std::function<void(AppCore &)> openStore;
         /// Shows the first-launch guide (only called while it has not been completed).
         std::function<void()> showGuide;
         /// The daily statistics report.
@@ -56,16 +57,20 @@ public:
     /// The named serial queue ("initQueue", "writeDataQueue", ...), created on first use.
     [[nodiscard]] SerialQueue *queue(const QString &name);
 
-    /// The service of type T, created on first use; destroyed with the core, in reverse order.
-    template <class T> T *service()
+    /// The running service of type T, or null before start() has created it.
+    template <class T> [[nodiscard]] T *service() const
     {
         std::lock_guard lock(m_serviceLock);
-        const std::type_index key(typeid(T));
-        if (auto it = m_serviceIndex.find(key); it != m_serviceIndex.end())
-            return static_cast<T *>(it->second);
-        auto owned = std::make_unique<T>();
+        const auto it = m_serviceIndex.find(std::type_index(typeid(T)));
+        return it == m_serviceIndex.end() ? nullptr : static_cast<T *>(it->second);
+    }
+
+    /// Takes a service the wiring created; services are destroyed in reverse order of adoption.
+    template <class T> T *adopt(std::unique_ptr<T> owned)
+    {
+        std::lock_guard lock(m_serviceLock);
         T *raw = owned.get();
-        m_serviceIndex.emplace(key, raw);
+        m_serviceIndex[std::type_index(typeid(T))] = raw;
         m_services.push_back(std::move(owned));
         return raw;
     }
@@ -93,9 +98,10 @@ private:
     std::unique_ptr<Platform> m_platform;
     std::unique_ptr<NotificationCenter> m_hub;
     std::unique_ptr<RuntimeState> m_runtimeState;
-    std::recursive_mutex m_serviceLock;
+    mutable std::mutex m_serviceLock;
     std::vector<std::unique_ptr<QObject>> m_services;
     std::map<std::type_index, QObject *> m_serviceIndex;
+    std::mutex m_queueLock;
     std::map<QString, std::unique_ptr<SerialQueue>> m_queues;
     AppCore *m_previous = nullptr;
 };

@@ -99,8 +99,8 @@ bool LocalFiles::isFileExist(const FileObject &file, const QString &folder)
     if (!info.exists() || !info.isFile())
         return false;
     const auto created = creationDate(local);
-    if (quint64(info.size()) == file.size && created
-        && created->toMSecsSinceEpoch() == qint64(file.last_modify) * 1000)
+    if (quint64(info.size()) == file.size && created &&
+        created->toMSecsSinceEpoch() == qint64(file.last_modify) * 1000)
         return true;
     QFile::remove(local);
     return false;
@@ -133,8 +133,7 @@ bool LocalFiles::setCreationDate(const QString &path, const QDateTime &date)
     const QByteArray value = QByteArray::number(date.toMSecsSinceEpoch());
     const QByteArray native = QFile::encodeName(path);
     if (::setxattr(native.constData(), kCreatedAttribute, value.constData(), size_t(value.size()),
-                   0)
-        == 0)
+                   0) == 0)
         return true;
     // The file system refuses user attributes (tmpfs of old kernels, some network mounts).
     const QString indexPath = sideIndexPath(path);
@@ -145,17 +144,4 @@ bool LocalFiles::setCreationDate(const QString &path, const QDateTime &date)
         return false;
     out.write(QJsonDocument(index).toJson(QJsonDocument::Compact));
     return out.commit();
-}
-
-bool LocalFiles::saveImage(const QImage &image, const QString &path, const QDateTime &date)
-{
-    if (image.isNull() || path.isEmpty())
-        return false;
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    bool ok = image.save(path, "JPG", 100);
-    if (!ok)
-        ok = image.save(path, "PNG");
-    if (ok && date.isValid())
-        setCreationDate(path, date);
-    return ok;
 }

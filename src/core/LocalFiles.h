@@ -3,7 +3,6 @@
 #include "FileObject.h"
 
 #include <QDateTime>
-#include <QImage>
 #include <QString>
 #include <QUrl>
 
@@ -30,8 +29,7 @@ public:
     /// holds them still names the whole path.
     /// Without @p withUa the address ends after the path (the preview download).
     [[nodiscard]] static QUrl fileUrl(const QString &api, const QString &prefix,
-                                      const QString &pcPath, const QString &ua,
-                                      bool withUa = true);
+                                      const QString &pcPath, const QString &ua, bool withUa = true);
 
     /// Whether a valid local copy of @p file exists in @p folder (default: the "file" folder):
     /// same size and a creation date equal to the file's last modification. A stale copy is
@@ -44,10 +42,6 @@ public:
     /// Records @p date as the creation date of the file at @p path: in the extended attribute
     /// "user.zephyr.created", or in the folder's side index when the file system refuses it.
     static bool setCreationDate(const QString &path, const QDateTime &date);
-
-    /// Writes @p image as JPEG of best quality (PNG when JPEG fails) with @p date as creation
-    /// date, creating missing folders. Nothing happens for a null image or an empty path.
-    static bool saveImage(const QImage &image, const QString &path, const QDateTime &date);
 
     /// Name of the side index of creation dates kept in a folder whose files refuse attributes.
     static inline const char *kSideIndexName = ".zephyr-created";

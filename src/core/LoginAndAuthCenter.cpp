@@ -6,10 +6,12 @@
 #include "NotificationNames.h"
 #include "RuntimeState.h"
 
-LoginAndAuthCenter::LoginAndAuthCenter(QObject *parent) : QObject(parent)
+LoginAndAuthCenter::LoginAndAuthCenter(NotificationCenter &hub, RuntimeState &state,
+                                       UserDefaults &defaults, quint16 pcPort, QObject *parent)
+    : QObject(parent), m_hub(hub), m_state(state), m_defaults(defaults), m_pcPort(pcPort)
 {
-    NotificationCenter::defaultCenter()->addObserver(
-        this, Notifications::SsidChanged, [this](const QVariantMap &) { ssidChanged(); });
+    m_hub.addObserver(this, Notifications::SsidChanged,
+                      [this](const QVariantMap &) { ssidChanged(); });
 }
 
 LoginAndAuthCenter *LoginAndAuthCenter::sharedInstance()
@@ -28,9 +30,9 @@ void LoginAndAuthCenter::drop(QPointer<TCPConnect> &exchange)
 
 void LoginAndAuthCenter::startLogin()
 {
-    NotificationCenter::defaultCenter()->post(Notifications::StartLogin);
+    m_hub.post(Notifications::StartLogin);
     drop(m_loginTcpConnect);
-    auto *exchange = new TCPConnect(TCPConnect::Login, this);
+    auto *exchange = new TCPConnect(TCPConnect::Login, m_state, m_defaults, m_pcPort, this);
     exchange->setReadTimeout(m_readTimeoutMs);
     connect(exchange, &TCPConnect::loginFinished, this,
             [this, exchange](int type, int enable) { loginFinished(exchange, type, enable); });
@@ -40,9 +42,9 @@ void LoginAndAuthCenter::startLogin()
 
 void LoginAndAuthCenter::startAuth()
 {
-    NotificationCenter::defaultCenter()->post(Notifications::StartAuth);
+    m_hub.post(Notifications::StartAuth);
     drop(m_authTcpConnect);
-    auto *exchange = new TCPConnect(TCPConnect::Auth, this);
+    auto *exchange = new TCPConnect(TCPConnect::Auth, m_state, m_defaults, m_pcPort, this);
     exchange->setReadTimeout(m_readTimeoutMs);
     connect(exchange, &TCPConnect::authFinished, this,
             [this, exchange](int cm, int ret) { authFinished(exchange, cm, ret); });
@@ -77,10 +79,10 @@ void LoginAndAuthCenter::loginFinished(TCPConnect *exchange, int type, int enabl
     // Dropped first, so that a new login started by an observer below is not dropped with it.
     drop(m_loginTcpConnect);
     const quint64 status = LoginWire::loginVerdict(type, enable);
-    RuntimeState::sharedInstance()->setStatus(status);
+    m_state.setStatus(status);
     if (status == AppStatusLoggedIn)
         startAuth();
-    NotificationCenter::defaultCenter()->post(Notifications::LoginFinished);
+    m_hub.post(Notifications::LoginFinished);
 }
 
 void LoginAndAuthCenter::authFinished(TCPConnect *exchange, int cm, int ret)
@@ -89,6 +91,6 @@ void LoginAndAuthCenter::authFinished(TCPConnect *exchange, int cm, int ret)
         return;
     drop(m_authTcpConnect);
     if (LoginWire::isAuthorised(cm, ret))
-        RuntimeState::sharedInstance()->setStatus(AppStatusAuthorized);
-    NotificationCenter::defaultCenter()->post(Notifications::AuthFinished);
+        m_state.setStatus(AppStatusAuthorized);
+    m_hub.post(Notifications::AuthFinished);
 }

@@ -5,13 +5,19 @@
 #include <QObject>
 #include <QPointer>
 
+class NotificationCenter;
+class RuntimeState;
+class UserDefaults;
+
 /// Logs the phone in to the PC and authorises it as administrator, one short-lived exchange at
 /// a time each, and turns the results into the connection status.
 class LoginAndAuthCenter : public QObject
 {
     Q_OBJECT
 public:
-    explicit LoginAndAuthCenter(QObject *parent = nullptr);
+    /// Observes @p hub, reports into @p state; logs in at the PC's @p pcPort.
+    LoginAndAuthCenter(NotificationCenter &hub, RuntimeState &state, UserDefaults &defaults,
+                       quint16 pcPort, QObject *parent = nullptr);
 
     [[nodiscard]] static LoginAndAuthCenter *sharedInstance();
 
@@ -32,6 +38,10 @@ private:
     void authFinished(TCPConnect *exchange, int cm, int ret);
     static void drop(QPointer<TCPConnect> &exchange);
 
+    NotificationCenter &m_hub;
+    RuntimeState &m_state;
+    UserDefaults &m_defaults;
+    quint16 m_pcPort;
     QPointer<TCPConnect> m_loginTcpConnect;
     QPointer<TCPConnect> m_authTcpConnect;
     int m_readTimeoutMs = TCPConnect::DefaultReadTimeoutMs;

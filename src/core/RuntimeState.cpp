@@ -4,7 +4,9 @@
 #include "NotificationCenter.h"
 #include "NotificationNames.h"
 
-RuntimeState::RuntimeState(QObject *parent) : QObject(parent) {}
+RuntimeState::RuntimeState(NotificationCenter &hub, QObject *parent) : QObject(parent), m_hub(hub)
+{
+}
 
 RuntimeState *RuntimeState::sharedInstance()
 {
@@ -29,7 +31,7 @@ void RuntimeState::setClientCount(int count)
         return;
     m_clientCount = count;
     Q_EMIT clientCountChanged();
-    NotificationCenter::defaultCenter()->post(Notifications::ClientCountChanged);
+    m_hub.post(Notifications::ClientCountChanged);
 }
 
 void RuntimeState::setPcName(const QString &name)
@@ -47,7 +49,7 @@ void RuntimeState::setLastSsid(const std::optional<QString> &ssid)
     m_lastSsid = ssid;
     Q_EMIT lastSsidChanged();
     setStatus(AppStatusNotLoggedIn);
-    NotificationCenter::defaultCenter()->post(Notifications::SsidChanged);
+    m_hub.post(Notifications::SsidChanged);
 }
 
 void RuntimeState::setStatus(quint64 status)
@@ -56,7 +58,7 @@ void RuntimeState::setStatus(quint64 status)
         return;
     m_status = status;
     Q_EMIT statusChanged();
-    NotificationCenter::defaultCenter()->post(Notifications::AppStatusChanged);
+    m_hub.post(Notifications::AppStatusChanged);
 }
 
 void RuntimeState::setIsMainViewCovered(bool covered)

@@ -11,6 +11,8 @@
 
 /// Connection status bits: 0x100 not logged in (with one reason bit), 0x200 logged in as an
 /// ordinary client, 0x400 authorised as administrator.
+class NotificationCenter;
+
 enum AppStatus : quint64 {
     AppStatusNotLoggedIn = 256,
     AppStatusBlacklisted = 257,
@@ -39,7 +41,8 @@ class RuntimeState : public QObject
     Q_PROPERTY(bool isMainViewCovered READ isMainViewCovered WRITE setIsMainViewCovered NOTIFY
                    isMainViewCoveredChanged)
 public:
-    explicit RuntimeState(QObject *parent = nullptr);
+    /// Posts its changes on @p hub.
+    explicit RuntimeState(NotificationCenter &hub, QObject *parent = nullptr);
 
     [[nodiscard]] static RuntimeState *sharedInstance();
 
@@ -102,6 +105,7 @@ Q_SIGNALS:
     void isMainViewCoveredChanged();
 
 private:
+    NotificationCenter &m_hub;
     QString m_api;
     quint16 m_tcpPort = 0;
     QString m_lumoVersion;

@@ -1,6 +1,5 @@
 #include "TCPConnect.h"
 
-#include "AppCore.h"
 #include "DefaultsKeys.h"
 #include "DeviceInfoCenter.h"
 #include "LoginWire.h"
@@ -10,7 +9,9 @@
 #include <QHostAddress>
 #include <QTcpSocket>
 
-TCPConnect::TCPConnect(Type type, QObject *parent) : QObject(parent), m_type(type)
+TCPConnect::TCPConnect(Type type, RuntimeState &state, UserDefaults &defaults, quint16 pcPort,
+                       QObject *parent)
+    : QObject(parent), m_type(type), m_state(state), m_defaults(defaults), m_pcPort(pcPort)
 {
     m_timer.setSingleShot(true);
     connect(&m_timer, &QTimer::timeout, this, &TCPConnect::stop);
@@ -43,7 +44,7 @@ void TCPConnect::start()
     // Every socket error ends the exchange, the PC closing after its reply included.
     connect(m_socket, &QTcpSocket::errorOccurred, this, &TCPConnect::finish);
     m_timer.start(ConnectTimeoutMs);
-    m_socket->connectToHost(host, AppCore::current()->config().pcPort);
+    m_socket->connectToHost(host, m_pcPort);
 }
 
 void TCPConnect::connected()
@@ -78,7 +79,7 @@ void TCPConnect::finish()
             Q_EMIT loginFinished(-1, -1);
             return;
         }
-        RuntimeState *state = RuntimeState::sharedInstance();
+        RuntimeState *state = &m_state;
         if (facts->api)
             state->setApi(*facts->api);
         state->setTcpPort(facts->tcpPort);
@@ -93,11 +94,10 @@ void TCPConnect::finish()
     }
     const LoginWire::AuthFacts facts = LoginWire::readAuthReply(reply);
     if (facts.serverMid)
-        RuntimeState::sharedInstance()->setServerMid(*facts.serverMid);
+        m_state.setServerMid(*facts.serverMid);
     if (facts.token) {
-        UserDefaults &defaults = AppCore::current()->userDefaults();
-        defaults.setValue(DefaultsKeys::Token, *facts.token);
-        defaults.synchronize();
+        m_defaults.setValue(DefaultsKeys::Token, *facts.token);
+        m_defaults.synchronize();
     }
     Q_EMIT authFinished(facts.cm, facts.ret);
 }

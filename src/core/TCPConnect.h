@@ -5,6 +5,8 @@
 #include <QTimer>
 
 class QTcpSocket;
+class RuntimeState;
+class UserDefaults;
 
 /// One login or authorisation exchange with the PC: connect, write one request frame, read the
 /// reply until the PC closes the connection, then report the result exactly once.
@@ -18,7 +20,10 @@ public:
     /// A PC that keeps the connection open without closing it after the request is given up.
     static constexpr int DefaultReadTimeoutMs = 15000;
 
-    explicit TCPConnect(Type type, QObject *parent = nullptr);
+    /// An exchange of @p type with the PC's @p pcPort; its results go into @p state and, for the
+    /// token, @p defaults.
+    TCPConnect(Type type, RuntimeState &state, UserDefaults &defaults, quint16 pcPort,
+               QObject *parent = nullptr);
     ~TCPConnect() override;
 
     [[nodiscard]] Type type() const { return m_type; }
@@ -41,6 +46,9 @@ private:
     void finish();
 
     Type m_type;
+    RuntimeState &m_state;
+    UserDefaults &m_defaults;
+    quint16 m_pcPort;
     QTcpSocket *m_socket = nullptr;
     QByteArray m_readData;
     QTimer m_timer;

@@ -5,23 +5,19 @@
 #include "LocalFiles.h"
 #include "NotificationCenter.h"
 #include "NotificationNames.h"
+#include "QuickTransferRegistry.h"
 
+#include <QDir>
 #include <QFile>
-#include <QThread>
 
 using namespace Qt::StringLiterals;
 
-DataBaseCenter::DataBaseCenter() : m_libraryPath(AppCore::current()->libraryPath())
+DataBaseCenter::DataBaseCenter(NotificationCenter &hub, const QString &libraryPath,
+                               QuickTransferRegistry *registry)
+    : m_hub(hub), m_libraryPath(libraryPath), m_registry(registry)
 {
     QuickTransferObject::registerMetaTypes();
-    NotificationCenter *hub = NotificationCenter::defaultCenter();
-    if (QThread::currentThread() == hub->thread()) {
-        registerObservers();
-    } else {
-        // Made on the "initQueue": live on the hub's thread and register there.
-        moveToThread(hub->thread());
-        QMetaObject::invokeMethod(this, &DataBaseCenter::registerObservers, Qt::QueuedConnection);
-    }
+    registerObservers();
 }
 
 DataBaseCenter::~DataBaseCenter() = default;
@@ -33,12 +29,11 @@ DataBaseCenter *DataBaseCenter::sharedInstance()
 
 void DataBaseCenter::registerObservers()
 {
-    NotificationCenter *hub = NotificationCenter::defaultCenter();
+    NotificationCenter *hub = &m_hub;
     hub->addObserver(this, Notifications::SaveQuickTransfer, [this](const QVariantMap &info) {
         const auto record = info.value(u"object"_s).value<QuickTransferObjectPtr>();
         if (record && saveQuickTransfer(record.data()))
-            NotificationCenter::defaultCenter()->post(Notifications::QuickTransferSaved,
-                                                      {{u"object"_s, info.value(u"object"_s)}});
+            m_hub.post(Notifications::QuickTransferSaved, {{u"object"_s, info.value(u"object"_s)}});
     });
     hub->addObserver(this, Notifications::DeleteQuickTransfer, [this](const QVariantMap &info) {
         const QVariant ids = info.value(u"arrayId"_s);
@@ -52,15 +47,14 @@ void DataBaseCenter::registerObservers()
             }
             deleteQuickTransferByIdArray(list);
         }
-        NotificationCenter::defaultCenter()->post(Notifications::RefreshQuickTransferList);
+        m_hub.post(Notifications::RefreshQuickTransferList);
     });
-    hub->addObserver(this, Notifications::QuickTransferSizeChanged,
-                     [this](const QVariantMap &info) {
-                         const auto record =
-                             info.value(u"object"_s).value<QuickTransferObjectPtr>();
-                         if (record)
-                             updateQuickTransferSize(*record);
-                     });
+    hub->addObserver(
+        this, Notifications::QuickTransferSizeChanged, [this](const QVariantMap &info) {
+            const auto record = info.value(u"object"_s).value<QuickTransferObjectPtr>();
+            if (record)
+                updateQuickTransferSize(*record);
+        });
 }
 
 void DataBaseCenter::open()
@@ -86,7 +80,11 @@ bool DataBaseCenter::isOpen()
 QList<QuickTransferObjectPtr> DataBaseCenter::getQuickTransfer()
 {
     std::lock_guard lock(m_lock);
-    return method().getQuickTransfer();
+    QList<QuickTransferObjectPtr> records = method().getQuickTransfer();
+    if (m_registry)
+        for (const QuickTransferObjectPtr &r : std::as_const(records))
+            m_registry->track(r.data());
+    return records;
 }
 
 bool DataBaseCenter::deleteQuickTransferByIdArray(const QList<quint64> &ids)
@@ -121,7 +119,7 @@ QStringList DataBaseCenter::deleteRecordsAndUnreferencedFiles(const QList<quint6
     QStringList removed;
     if (!db.deleteQuickTransferByIdArray(ids))
         return removed;
-    const QString folder = AppCore::current()->libraryPath(u"qt"_s);
+    const QString folder = QDir(m_libraryPath).filePath(u"qt"_s);
     for (const QString &name : names) {
         if (db.isLocalPathReferenced(name))
             continue;

@@ -9,6 +9,8 @@
 #include <mutex>
 
 class DataBaseMethod;
+class NotificationCenter;
+class QuickTransferRegistry;
 
 /// The history of received quick-transfer records. Created and opened on the "initQueue" at
 /// start-up and used from the main thread: every call holds one lock around the connection, so
@@ -18,7 +20,10 @@ class DataBaseCenter : public QObject
 {
     Q_OBJECT
 public:
-    DataBaseCenter();
+    /// The store of the Library folder @p libraryPath, observing @p hub; the records it loads are
+    /// tracked by @p registry. Created on the main thread; open() may run on another.
+    DataBaseCenter(NotificationCenter &hub, const QString &libraryPath,
+                   QuickTransferRegistry *registry);
     ~DataBaseCenter() override;
 
     [[nodiscard]] static DataBaseCenter *sharedInstance();
@@ -44,5 +49,7 @@ private:
 
     std::recursive_mutex m_lock;
     std::unique_ptr<DataBaseMethod> m_method;
+    NotificationCenter &m_hub;
     QString m_libraryPath;
+    QuickTransferRegistry *m_registry;
 };

@@ -1,7 +1,7 @@
 #include "DataBaseMethod.h"
 
-#include <QDateTime>
 #include "AppCore.h"
+#include <QDateTime>
 
 #include <QDir>
 #include <QDirIterator>
@@ -38,7 +38,7 @@ QString DataBaseMethod::databasePath(const QString &libraryPath)
     return QDir(libraryPath).filePath(u"db/db.sqlite"_s);
 }
 
-DataBaseMethod::DataBaseMethod(const QString &libraryPath)
+DataBaseMethod::DataBaseMethod(const QString &libraryPath) : m_libraryPath(libraryPath)
 {
     const QString target = databasePath(libraryPath);
     QDir().mkpath(QFileInfo(target).absolutePath());
@@ -82,10 +82,10 @@ QuickTransferObjectPtr DataBaseMethod::recordFromRow(const SqliteQuery &row,
     r->md5 = row.text("md5");
     r->applyLocalFileNameRule();
     if (!r->localPath.isEmpty() && files) {
-        const QString path = r->downloadPath();
+        const QString path = r->downloadPath(m_libraryPath);
         r->finishedSize = quint64(files->value(path, files->value(path + u".zephyr-part"_s)));
     } else if (!r->localPath.isEmpty()) {
-        r->finishedSize = r->bytesOnDisk();
+        r->finishedSize = r->bytesOnDisk(m_libraryPath);
     }
     r->setNilStringPropertyZeroString();
     return r;
@@ -96,13 +96,11 @@ QList<QuickTransferObjectPtr> DataBaseMethod::getQuickTransfer()
     QList<QuickTransferObjectPtr> records;
     // One pass over the download folder instead of two file look-ups per row.
     QHash<QString, qint64> files;
-    if (AppCore *core = AppCore::current()) {
-        QDirIterator it(core->libraryPath(u"qt"_s), QDir::Files | QDir::Hidden,
-                        QDirIterator::Subdirectories);
-        while (it.hasNext()) {
-            it.next();
-            files.insert(it.filePath(), it.fileInfo().size());
-        }
+    QDirIterator it(QDir(m_libraryPath).filePath(u"qt"_s), QDir::Files | QDir::Hidden,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        it.next();
+        files.insert(it.filePath(), it.fileInfo().size());
     }
     SqliteQuery row = m_db.executeQuery(kSelectAll);
     while (row.next())
@@ -114,10 +112,10 @@ bool DataBaseMethod::saveQuickTransfer(QuickTransferObject *record)
 {
     if (!record)
         return false;
-    const bool ok = m_db.executeUpdate(
-        kInsert, {qint64(qint32(record->type)), record->dt, record->path, record->localPath,
-                  record->size, record->thumb, record->url, record->title, record->summary,
-                  record->md5, record->first_id});
+    const bool ok = m_db.executeUpdate(kInsert, {qint64(qint32(record->type)), record->dt,
+                                                 record->path, record->localPath, record->size,
+                                                 record->thumb, record->url, record->title,
+                                                 record->summary, record->md5, record->first_id});
     // Only a row of this record gives it an id: a failed insert must not take another's.
     if (ok)
         record->identifier = getLastQuickTransferId();

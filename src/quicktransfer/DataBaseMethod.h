@@ -38,5 +38,6 @@ private:
     QuickTransferObjectPtr recordFromRow(const SqliteQuery &row,
                                          const QHash<QString, qint64> *files = nullptr) const;
 
+    QString m_libraryPath;
     SqliteDatabase m_db;
 };

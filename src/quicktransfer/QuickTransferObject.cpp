@@ -1,9 +1,9 @@
 #include "QuickTransferObject.h"
 
-#include "AppCore.h"
 #include "LocalFiles.h"
 #include "QuickTransferRegistry.h"
 
+#include <QDir>
 #include <QFileInfo>
 
 #include <mutex>
@@ -70,10 +70,6 @@ QuickTransferObject::QuickTransferObject()
 {
     registerMetaTypes();
     setNilStringPropertyZeroString();
-    if (AppCore::current()) {
-        m_registry = QuickTransferRegistry::sharedInstance();
-        m_registry->add(this);
-    }
 }
 
 QuickTransferObject::~QuickTransferObject()
@@ -111,8 +107,8 @@ QuickTransferObjectPtr QuickTransferObject::createWithDictionary(const QVariant 
         r->thumb = stringValue(m, u"thumb"_s);
         r->md5 = stringValue(m, u"md5"_s);
         const QVariant folder = m.value(u"folder"_s);
-        const bool isFolder = folder.typeId() == QMetaType::Bool ? folder.toBool()
-                                                                 : unsignedValue(m, u"folder"_s);
+        const bool isFolder =
+            folder.typeId() == QMetaType::Bool ? folder.toBool() : unsignedValue(m, u"folder"_s);
         r->type = isFolder ? quint64(QuickTransferTypeFolder) : fileTypeOfPath(r->path);
     } else if (typeString == u"url"_s && isObject) {
         const QVariantMap m = entry.toMap();
@@ -197,64 +193,68 @@ void QuickTransferObject::setNilStringPropertyZeroString()
         normaliseText(*s);
 }
 
-QString QuickTransferObject::downloadPath() const
+QString QuickTransferObject::downloadPath(const QString &library) const
 {
-    AppCore *core = AppCore::current();
-    if (!core)
+    if (library.isEmpty())
         return {};
-    return LocalFiles::safeLocalPath(core->libraryPath(u"qt"_s), localPath);
+    return LocalFiles::safeLocalPath(QDir(library).filePath(u"qt"_s), localPath);
 }
 
-QString QuickTransferObject::partialPath() const
+QString QuickTransferObject::partialPath(const QString &library) const
 {
-    const QString final = downloadPath();
+    const QString final = downloadPath(library);
     return final.isEmpty() ? QString() : final + u".zephyr-part"_s;
 }
 
-quint64 QuickTransferObject::bytesOnDisk() const
+quint64 QuickTransferObject::bytesOnDisk(const QString &library) const
 {
-    const QString final = downloadPath();
+    const QString final = downloadPath(library);
     if (final.isEmpty())
         return 0;
     QFileInfo info(final);
     if (info.isFile())
         return quint64(info.size());
-    info.setFile(partialPath());
+    info.setFile(partialPath(library));
     return info.isFile() ? quint64(info.size()) : 0;
 }
 
-QString QuickTransferObject::thumbnailPath() const
+QString QuickTransferObject::thumbnailPath(const QString &library) const
 {
-    AppCore *core = AppCore::current();
-    if (!core)
+    if (library.isEmpty())
         return {};
-    return LocalFiles::safeLocalPath(core->libraryPath(u"vn_cache/save_memory_image"_s),
+    return LocalFiles::safeLocalPath(QDir(library).filePath(u"vn_cache/save_memory_image"_s),
                                      localPath);
 }
 
 QVariantMap QuickTransferObject::toVariantMap() const
 {
-    return {{u"identifier"_s, identifier}, {u"type"_s, type},
-            {u"dt"_s, dt},                 {u"path"_s, path},
-            {u"size"_s, size},             {u"thumb"_s, thumb},
-            {u"url"_s, url},               {u"title"_s, title},
-            {u"summary"_s, summary},       {u"md5"_s, md5},
-            {u"localPath"_s, localPath},   {u"first_id"_s, first_id},
-            {u"finishedSize"_s, finishedSize}, {u"from"_s, from}};
+    return {{u"identifier"_s, identifier},
+            {u"type"_s, type},
+            {u"dt"_s, dt},
+            {u"path"_s, path},
+            {u"size"_s, size},
+            {u"thumb"_s, thumb},
+            {u"url"_s, url},
+            {u"title"_s, title},
+            {u"summary"_s, summary},
+            {u"md5"_s, md5},
+            {u"localPath"_s, localPath},
+            {u"first_id"_s, first_id},
+            {u"finishedSize"_s, finishedSize},
+            {u"from"_s, from}};
 }
 
 QString QuickTransferObject::description() const
 {
     return u"QuickTransferObject:0x%1 identifier:%2 type:%3, dt:%4 path:%5 size:%6 "
            "finishedSize:%7 thumb:%8 url:%9 title:%10 summary:%11 md5:%12 localPath:%13 "
-           "first_id:%14 from:%15"_s
-        .arg(quintptr(this), 0, 16)
-        .arg(identifier)
-        .arg(type, 0, 16)
-        .arg(dt, path)
-        .arg(size)
-        .arg(finishedSize)
-        .arg(thumb, url, title, summary, md5, localPath)
-        .arg(first_id)
-        .arg(from);
+           "first_id:%14 from:%15"_s.arg(quintptr(this), 0, 16)
+               .arg(identifier)
+               .arg(type, 0, 16)
+               .arg(dt, path)
+               .arg(size)
+               .arg(finishedSize)
+               .arg(thumb, url, title, summary, md5, localPath)
+               .arg(first_id)
+               .arg(from);
 }

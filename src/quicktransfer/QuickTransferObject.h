@@ -32,7 +32,8 @@ using QuickTransferObjectPtr = QSharedPointer<QuickTransferObject>;
 /// One item received from the PC (a text, a web address, a file, a folder reference, a
 /// screenshot): the row of the history, the unit of download and the model of a list row.
 /// Records are shared by QuickTransferObjectPtr; live records of the same row mirror each other's
-/// progress (finishedSize) and corrected size through the running core's registry.
+/// progress (finishedSize) and corrected size through the registry that tracks them (the store
+/// tracks every record it loads).
 class QuickTransferObject
 {
     Q_GADGET
@@ -80,13 +81,13 @@ public:
     void setNilStringPropertyZeroString();
 
     /// The local copy: "qt" folder joined with localPath; empty when localPath is unusable.
-    [[nodiscard]] QString downloadPath() const;
+    [[nodiscard]] QString downloadPath(const QString &library) const;
     /// Where the download is written until it is complete.
-    [[nodiscard]] QString partialPath() const;
+    [[nodiscard]] QString partialPath(const QString &library) const;
     /// Bytes of the local copy: the complete file, else the download in progress, else 0.
-    [[nodiscard]] quint64 bytesOnDisk() const;
+    [[nodiscard]] quint64 bytesOnDisk(const QString &library) const;
     /// The thumbnail of an image record, under "vn_cache/save_memory_image".
-    [[nodiscard]] QString thumbnailPath() const;
+    [[nodiscard]] QString thumbnailPath(const QString &library) const;
 
     /// The record under its field names (for printing and QML).
     [[nodiscard]] QVariantMap toVariantMap() const;
@@ -111,6 +112,7 @@ public:
     quint64 from = 0;
 
 private:
+    friend class QuickTransferRegistry;
     QPointer<QuickTransferRegistry> m_registry;
 };
 

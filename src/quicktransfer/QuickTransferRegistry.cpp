@@ -14,14 +14,13 @@ const QuickTransferObject *recordOf(const QVariantMap &info)
 }
 } // namespace
 
-QuickTransferRegistry::QuickTransferRegistry()
+QuickTransferRegistry::QuickTransferRegistry(NotificationCenter &hub)
 {
     QuickTransferObject::registerMetaTypes();
-    auto *hub = NotificationCenter::defaultCenter();
-    hub->addObserver(this, Notifications::ToObjectDownloadFileReceivedData,
-                     [this](const QVariantMap &info) { receivedData(recordOf(info)); });
-    hub->addObserver(this, Notifications::QuickTransferSizeChanged,
-                     [this](const QVariantMap &info) { sizeChanged(recordOf(info)); });
+    hub.addObserver(this, Notifications::ToObjectDownloadFileReceivedData,
+                    [this](const QVariantMap &info) { receivedData(recordOf(info)); });
+    hub.addObserver(this, Notifications::QuickTransferSizeChanged,
+                    [this](const QVariantMap &info) { sizeChanged(recordOf(info)); });
 }
 
 QuickTransferRegistry *QuickTransferRegistry::sharedInstance()
@@ -29,8 +28,13 @@ QuickTransferRegistry *QuickTransferRegistry::sharedInstance()
     return AppCore::current()->service<QuickTransferRegistry>();
 }
 
-void QuickTransferRegistry::add(QuickTransferObject *record)
+void QuickTransferRegistry::track(QuickTransferObject *record)
 {
+    if (!record || record->m_registry == this)
+        return;
+    if (record->m_registry)
+        record->m_registry->remove(record);
+    record->m_registry = this;
     QMutexLocker lock(&m_lock);
     m_records.insert(record);
 }
@@ -57,8 +61,8 @@ void QuickTransferRegistry::receivedData(const QuickTransferObject *source)
     for (QuickTransferObject *r : std::as_const(m_records)) {
         if (r == source)
             continue;
-        if ((source->identifier && r->identifier == source->identifier)
-            || (!source->localPath.isEmpty() && r->localPath == source->localPath))
+        if ((source->identifier && r->identifier == source->identifier) ||
+            (!source->localPath.isEmpty() && r->localPath == source->localPath))
             r->finishedSize = source->finishedSize;
     }
 }

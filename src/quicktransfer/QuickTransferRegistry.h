@@ -4,6 +4,7 @@
 #include <QObject>
 #include <QSet>
 
+class NotificationCenter;
 class QuickTransferObject;
 
 /// The live records of the running core. Several records can stand for one row (the list's copy,
@@ -14,11 +15,13 @@ class QuickTransferRegistry : public QObject
 {
     Q_OBJECT
 public:
-    QuickTransferRegistry();
+    /// Mirrors what @p hub reports of one record into the other live records of its row.
+    explicit QuickTransferRegistry(NotificationCenter &hub);
 
     [[nodiscard]] static QuickTransferRegistry *sharedInstance();
 
-    void add(QuickTransferObject *record);
+    /// Tracks @p record until it is destroyed.
+    void track(QuickTransferObject *record);
     void remove(QuickTransferObject *record);
     [[nodiscard]] int liveCount() const;
 

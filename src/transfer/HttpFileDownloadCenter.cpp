@@ -28,13 +28,15 @@ quint64 freeBytesOf(const QString &path)
 {
 #ifdef Q_OS_UNIX
     // statvfs alone: QStorageInfo would also read the mount table on every call.
-    struct statvfs fs{};
+    struct statvfs fs
+    {
+    };
     if (::statvfs(QFile::encodeName(path).constData(), &fs) == 0)
         return quint64(fs.f_bavail) * quint64(fs.f_frsize);
 #endif
     const QStorageInfo storage(path);
-    const qint64 free = storage.isValid() ? storage.bytesAvailable()
-                                          : qint64(DeviceInfoCenter::getFreeDiskSpace());
+    const qint64 free =
+        storage.isValid() ? storage.bytesAvailable() : qint64(DeviceInfoCenter::getFreeDiskSpace());
     return free > 0 ? quint64(free) : quint64(0);
 }
 } // namespace
@@ -49,28 +51,28 @@ struct HttpFileDownloadCenter::Download
     qint64 announced = -1;          // finishedSize of the last progress announcement
 };
 
-HttpFileDownloadCenter::HttpFileDownloadCenter()
-    : m_writeDataQueue(AppCore::current()->queue(u"writeDataQueue"_s)),
+HttpFileDownloadCenter::HttpFileDownloadCenter(NotificationCenter &hub, const QString &libraryPath,
+                                               SerialQueue &writeDataQueue)
+    : m_hub(hub), m_libraryPath(libraryPath), m_writeDataQueue(&writeDataQueue),
       m_pool(new HttpConnectionPool)
 {
     QuickTransferObject::registerMetaTypes();
     // The transfers run on the write queue: the bytes go from the socket to the file there.
     m_pool->moveToThread(m_writeDataQueue->thread());
-    m_freeSpace = [] { return freeBytesOf(AppCore::current()->libraryPath()); };
-    auto *hub = NotificationCenter::defaultCenter();
-    hub->addObserver(this, Notifications::DoDownloadFile, [this](const QVariantMap &info) {
+    m_freeSpace = [libraryPath] { return freeBytesOf(libraryPath); };
+    hub.addObserver(this, Notifications::DoDownloadFile, [this](const QVariantMap &info) {
         const auto record = info.value(u"object"_s).value<QuickTransferObjectPtr>();
         if (record)
             downloadFile(record);
     });
-    hub->addObserver(this, Notifications::CancelDownloadFile, [this](const QVariantMap &info) {
+    hub.addObserver(this, Notifications::CancelDownloadFile, [this](const QVariantMap &info) {
         QStringList ids;
         for (const QVariant &v : info.value(u"idArray"_s).toList())
             ids << v.toString();
         cancelDownloadFile(ids);
     });
-    hub->addObserver(this, Notifications::AppStatusChanged,
-                     [this](const QVariantMap &) { statusChanged(); });
+    hub.addObserver(this, Notifications::AppStatusChanged,
+                    [this](const QVariantMap &) { statusChanged(); });
 }
 
 HttpFileDownloadCenter::~HttpFileDownloadCenter()
@@ -99,8 +101,8 @@ bool HttpFileDownloadCenter::isInDownloadingFileQueue(const QuickTransferObject 
     const auto same = [&record](const QuickTransferObjectPtr &r) {
         return r.data() == &record || r->localPath == record.localPath;
     };
-    return std::any_of(m_downloadFileQueue.cbegin(), m_downloadFileQueue.cend(), same)
-        || std::any_of(m_downloadingArray.cbegin(), m_downloadingArray.cend(), same);
+    return std::any_of(m_downloadFileQueue.cbegin(), m_downloadFileQueue.cend(), same) ||
+           std::any_of(m_downloadingArray.cbegin(), m_downloadingArray.cend(), same);
 }
 
 quint64 HttpFileDownloadCenter::downloadingFileSize() const
@@ -123,7 +125,7 @@ void HttpFileDownloadCenter::downloadFile(const QuickTransferObjectPtr &record)
 
 void HttpFileDownloadCenter::postRecord(const QString &name, const QuickTransferObjectPtr &record)
 {
-    NotificationCenter::defaultCenter()->post(name, {{u"object"_s, QVariant::fromValue(record)}});
+    m_hub.post(name, {{u"object"_s, QVariant::fromValue(record)}});
 }
 
 void HttpFileDownloadCenter::checkAndStartDownloadingRequest()
@@ -135,7 +137,7 @@ void HttpFileDownloadCenter::checkAndStartDownloadingRequest()
         auto *d = new Download;
         d->serial = ++m_serial;
         d->record = r;
-        d->finalPath = r->downloadPath();
+        d->finalPath = r->downloadPath(m_libraryPath);
         // The identity goes in the address and in the header: built once.
         const QString ua = DeviceInfoCenter::getHttpRequestUA();
         const QUrl url = r->from == 1 ? LocalFiles::getCSMFileUrlByPcPath(r->path, ua)
@@ -155,7 +157,7 @@ void HttpFileDownloadCenter::checkAndStartDownloadingRequest()
             continue;
         }
         r->finishedSize = 0;
-        d->partPath = r->partialPath();
+        d->partPath = r->partialPath(m_libraryPath);
         d->fetch = new HttpFileFetch(m_pool, url, ua.toUtf8(), d->partPath);
         d->fetch->moveToThread(m_writeDataQueue->thread());
         m_requestPool.append(d);
@@ -250,8 +252,7 @@ void HttpFileDownloadCenter::requestFailed(Download *d)
     const QuickTransferObjectPtr r = d->record;
     stopFetch(d, true);
     postRecord(Notifications::DownloadFileFailed, r);
-    NotificationCenter::defaultCenter()->post(Notifications::DeleteQuickTransfer,
-                                              {{u"arrayId"_s, QVariantList{r->identifier}}});
+    m_hub.post(Notifications::DeleteQuickTransfer, {{u"arrayId"_s, QVariantList{r->identifier}}});
     endDownload(d);
 }
 
@@ -315,6 +316,6 @@ int HttpFileDownloadCenter::downloadDirectoryListing(const QVariant &answer)
             ++taken;
         }
     }
-    NotificationCenter::defaultCenter()->post(Notifications::RefreshQuickTransferList);
+    m_hub.post(Notifications::RefreshQuickTransferList);
     return taken;
 }

@@ -10,6 +10,7 @@
 #include <memory>
 
 class HttpConnectionPool;
+class NotificationCenter;
 class SerialQueue;
 
 /// Downloads the files of quick-transfer records into the "qt" folder, two at a time, in the
@@ -21,7 +22,10 @@ class HttpFileDownloadCenter : public QObject
 {
     Q_OBJECT
 public:
-    HttpFileDownloadCenter();
+    /// Downloads into the Library folder @p libraryPath, writing on @p writeDataQueue; observes
+    /// and posts on @p hub.
+    HttpFileDownloadCenter(NotificationCenter &hub, const QString &libraryPath,
+                           SerialQueue &writeDataQueue);
     ~HttpFileDownloadCenter() override;
 
     [[nodiscard]] static HttpFileDownloadCenter *sharedInstance();
@@ -63,6 +67,8 @@ private:
     void endDownload(Download *d);
     void postRecord(const QString &name, const QuickTransferObjectPtr &record);
 
+    NotificationCenter &m_hub;
+    QString m_libraryPath;
     SerialQueue *m_writeDataQueue;
     HttpConnectionPool *m_pool; // lives on the write queue
     quint64 m_serial = 0;

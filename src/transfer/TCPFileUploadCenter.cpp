@@ -16,15 +16,16 @@ constexpr int kCloseWaitMs = 10000;
 constexpr int kToastMs = 2000;
 } // namespace
 
-TCPFileUploadCenter::TCPFileUploadCenter(QObject *parent) : QObject(parent)
+TCPFileUploadCenter::TCPFileUploadCenter(NotificationCenter &hub, quint16 pcPort, QObject *parent)
+    : QObject(parent), m_hub(hub), m_pcPort(pcPort)
 {
     m_connectTimer.setSingleShot(true);
     m_connectTimer.setInterval(ConnectTimeoutMs);
     connect(&m_connectTimer, &QTimer::timeout, this, &TCPFileUploadCenter::abortUpload);
     m_stallTimer.setSingleShot(true);
     connect(&m_stallTimer, &QTimer::timeout, this, &TCPFileUploadCenter::checkStall);
-    NotificationCenter::defaultCenter()->addObserver(
-        this, Notifications::AppStatusChanged, [this](const QVariantMap &) { abortUpload(); });
+    m_hub.addObserver(this, Notifications::AppStatusChanged,
+                      [this](const QVariantMap &) { abortUpload(); });
 }
 
 TCPFileUploadCenter::~TCPFileUploadCenter()
@@ -70,10 +71,8 @@ void TCPFileUploadCenter::start()
         madeProgress();
         sendFragments();
     });
-    connect(m_asyncSocket, &QTcpSocket::disconnected, this,
-            &TCPFileUploadCenter::connectionEnded);
-    connect(m_asyncSocket, &QTcpSocket::errorOccurred, this,
-            &TCPFileUploadCenter::connectionEnded);
+    connect(m_asyncSocket, &QTcpSocket::disconnected, this, &TCPFileUploadCenter::connectionEnded);
+    connect(m_asyncSocket, &QTcpSocket::errorOccurred, this, &TCPFileUploadCenter::connectionEnded);
 
     const QHostAddress address(DeviceInfoCenter::getServerWiFiIPAddress().value_or(QString()));
     if (address.isNull()) {
@@ -85,8 +84,7 @@ void TCPFileUploadCenter::start()
     m_connectTimer.start();
     // Unbuffered: a write goes to the system at once when nothing waits before it, instead of
     // being copied and sent from the event loop; only what the system refuses is kept.
-    m_asyncSocket->connectToHost(address, AppCore::current()->config().pcPort,
-                                 QIODevice::ReadWrite | QIODevice::Unbuffered);
+    m_asyncSocket->connectToHost(address, m_pcPort, QIODevice::ReadWrite | QIODevice::Unbuffered);
 }
 
 void TCPFileUploadCenter::connected()
@@ -137,8 +135,7 @@ void TCPFileUploadCenter::sendFile()
         return;
     const Item &item = m_assetsArray.first();
     // The asset may have changed since it was queued: take its size now.
-    const auto asset = isUsable(item) ? PhotoAsset::fromFile(item.asset->filePath)
-                                      : std::nullopt;
+    const auto asset = isUsable(item) ? PhotoAsset::fromFile(item.asset->filePath) : std::nullopt;
     auto file = asset ? std::make_unique<QFile>(asset->filePath) : nullptr;
     if (!asset || asset->size >= UploadWire::SizeLimit ||
         !file->open(QIODevice::ReadOnly | QIODevice::Unbuffered)) {
@@ -153,9 +150,8 @@ void TCPFileUploadCenter::sendFile()
     m_blockOffset = 0;
     m_blockLength = 0;
     m_stage = Stage::Sending;
-    send(UploadWire::fileHeader(
-        UploadWire::targetPath(item.path, item.asset->fileName),
-        item.asset->creationDate.toSecsSinceEpoch(), m_currentFileSize));
+    send(UploadWire::fileHeader(UploadWire::targetPath(item.path, item.asset->fileName),
+                                item.asset->creationDate.toSecsSinceEpoch(), m_currentFileSize));
     sendFragments();
 }
 
@@ -275,6 +271,5 @@ void TCPFileUploadCenter::connectionEnded()
     m_currentFragmentIndex = 0;
     const bool complete = m_assetsArray.isEmpty();
     m_assetsArray.clear();
-    NotificationCenter::defaultCenter()->post(complete ? Notifications::UploadFileSuccessed
-                                                       : Notifications::UploadFileAborted);
+    m_hub.post(complete ? Notifications::UploadFileSuccessed : Notifications::UploadFileAborted);
 }

@@ -13,6 +13,8 @@
 #include <memory>
 #include <optional>
 
+class NotificationCenter;
+
 /// Sends photo-library assets to a folder on the PC over one TCP connection to the PC's port:
 /// an identity message, then per item a header, the bytes in 8 KiB fragments (one in flight)
 /// and a size trailer that the PC answers with the size it received, then an end marker. The
@@ -38,7 +40,8 @@ public:
     /// by fragment from there.
     static constexpr qint64 FragmentsPerBlock = 32;
 
-    explicit TCPFileUploadCenter(QObject *parent = nullptr);
+    /// Uploads to the PC's @p pcPort; observes and posts on @p hub.
+    TCPFileUploadCenter(NotificationCenter &hub, quint16 pcPort, QObject *parent = nullptr);
     ~TCPFileUploadCenter() override;
 
     [[nodiscard]] static TCPFileUploadCenter *sharedInstance();
@@ -78,6 +81,8 @@ private:
     void connectionEnded();
     [[nodiscard]] static bool isUsable(const Item &item);
 
+    NotificationCenter &m_hub;
+    quint16 m_pcPort;
     QList<Item> m_assetsArray;
     QTcpSocket *m_asyncSocket = nullptr;
     std::unique_ptr<QFile> m_file;

@@ -4,7 +4,6 @@
 #include "HttpRequestMethod.h"
 
 #include <QBuffer>
-#include <QImage>
 #include <QTest>
 
 using namespace Qt::StringLiterals;
@@ -64,15 +63,9 @@ private Q_SLOTS:
                                     "hN2ajY3dxc/T3Zuei57dxYTdiZCTipLdxczIgoI=")
                      .value.isValid());
 
-        QImage image(3, 2, QImage::Format_RGB32);
-        image.fill(Qt::red);
-        QByteArray png;
-        QBuffer buffer(&png);
-        buffer.open(QIODevice::WriteOnly);
-        image.save(&buffer, "PNG");
-        const QVariant decoded = HttpAnswer::decode(HttpTags::Image, 200, png).value;
-        QCOMPARE(decoded.value<QImage>().size(), QSize(3, 2));
-        QVERIFY(!HttpAnswer::decode(HttpTags::Image, 200, "not an image").value.isValid());
+        const QByteArray png("\x89PNG\r\n\x1a\n....", 12);
+        QCOMPARE(HttpAnswer::decode(HttpTags::Image, 200, png).value.toByteArray(), png);
+        QVERIFY(!HttpAnswer::decode(HttpTags::Image, 200, {}).value.isValid());
     }
 
     void queryEscaping()

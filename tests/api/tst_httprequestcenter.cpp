@@ -7,8 +7,8 @@
 #include "KeyedArchive.h"
 #include "LoginAndAuthCenter.h"
 #include "NotificationNames.h"
-#include "QuickTransferObject.h"
 #include "PcSim.h"
+#include "QuickTransferObject.h"
 #include "RuntimeState.h"
 #include "TestCore.h"
 
@@ -72,6 +72,14 @@ private:
     {
         m_rec.reset();
         m_t = std::make_unique<TestCore>(m_pc.config());
+        // The coordinator and the login, without the download manager: answers are checked as
+        // the coordinator leaves them.
+        const AppConfig &config = m_t->core->config();
+        m_t->make<LoginAndAuthCenter>(*m_t->hub(), *state(), m_t->core->userDefaults(),
+                                      config.pcPort);
+        auto *network = m_t->make<QNetworkAccessManager>();
+        m_t->make<HttpRequestCenter>(*m_t->hub(), *state(), m_t->core->userDefaults(), *network,
+                                     config.feedbackUrl, config.statsUrl);
         m_rec = std::make_unique<NotificationRecorder>(m_t->hub(), kAnswers);
         center()->setRequestTimeout(1500);
         LoginAndAuthCenter::sharedInstance()->setReadTimeout(1500);

@@ -30,13 +30,16 @@ struct TestCore
         if (config.statsUrl.isEmpty())
             config.statsUrl = QStringLiteral("http://127.0.0.1:9/");
         config.preferSecretService = false;
-        auto platform = fakePlatform ? makeFakePlatform(settingsPath())
-                                     : Platform::createDefault(settingsPath(),
-                                                               config.keychainDir, false);
+        auto platform = fakePlatform
+                            ? makeFakePlatform(settingsPath())
+                            : Platform::createDefault(settingsPath(), config.keychainDir, false);
         core = std::make_unique<AppCore>(config, std::move(platform));
     }
 
-    [[nodiscard]] QString settingsPath() const { return dataDir.filePath(QStringLiteral("settings.ini")); }
+    [[nodiscard]] QString settingsPath() const
+    {
+        return dataDir.filePath(QStringLiteral("settings.ini"));
+    }
     [[nodiscard]] FakeNetworkInfo &network() const
     {
         return static_cast<FakeNetworkInfo &>(*core->platform().networkInfo);
@@ -50,6 +53,13 @@ struct TestCore
         return static_cast<FakeReachability &>(*core->platform().reachability);
     }
     [[nodiscard]] NotificationCenter *hub() const { return core->notificationCenter(); }
+    [[nodiscard]] QString library() const { return core->libraryPath(); }
+
+    /// Creates a service of this test's core, as the wiring does at start-up.
+    template <class T, class... Args> T *make(Args &&...args)
+    {
+        return core->adopt(std::make_unique<T>(std::forward<Args>(args)...));
+    }
 
     QTemporaryDir dataDir;
     QTemporaryDir keychainDir;

@@ -33,6 +33,15 @@ QByteArray pushOf(int cm, const QString &dt, const QString &ua = kPcUa)
 {
     return datagramOf(u"{\"cm\":%1,\"ua\":\"%2\",\"dt\":%3}"_s.arg(cm).arg(ua, dt).toUtf8());
 }
+
+// The channel as the start-up makes it: created with the core's state and ports, then started.
+UDPCenter *makeCenter(TestCore &t)
+{
+    auto *center = t.make<UDPCenter>(*t.hub(), *t.core->runtimeState(), t.core->config().udpPort,
+                                     t.core->config().pcPort);
+    center->start();
+    return center;
+}
 } // namespace
 
 /// The channel over loopback sockets; a plain QUdpSocket plays the PC.
@@ -72,7 +81,7 @@ void TestUDPCenter::init()
     config.udpPort = freeUdpPort();
     config.pcAddressOverride = std::optional<QString>(u"127.0.0.1"_s);
     m_core = std::make_unique<TestCore>(config);
-    m_center = UDPCenter::sharedInstance();
+    m_center = makeCenter(*m_core);
     QVERIFY(m_center->isBound());
     QCOMPARE(m_center->localPort(), config.udpPort);
 }
@@ -102,7 +111,7 @@ void TestUDPCenter::pushToPhone(const QByteArray &datagram)
 void TestUDPCenter::settle()
 {
     // A marker push: once its toast shows, every earlier datagram has been handled.
-    const QString mid = RuntimeState::sharedInstance()->serverMid();
+    const QString mid = m_core->core->runtimeState()->serverMid();
     const QString ua = mid.isEmpty() ? kPcUa : u"PC;3;W;n;h;8360;%1;;"_s.arg(mid);
     QSignalSpy toasts(m_center, &UDPCenter::toastRequested);
     pushToPhone(pushOf(1016, uR"({"text":"marker"})"_s, ua));
@@ -168,7 +177,7 @@ void TestUDPCenter::nothingIsSentWithoutPcAddress()
     config.pcAddressOverride = std::optional<QString>();
     m_center = nullptr;
     m_core = std::make_unique<TestCore>(config);
-    auto *center = UDPCenter::sharedInstance();
+    auto *center = makeCenter(*m_core);
     QVERIFY(!center->sendEcho());
     QVERIFY(!center->sendVolume(10));
     QVERIFY(!nextAtPc());
@@ -179,12 +188,11 @@ void TestUDPCenter::standingChanges_data()
     QTest::addColumn<int>("action");
     QTest::addColumn<quint64>("status");
     QTest::addColumn<QString>("toast");
-    QTest::newRow("rights revoked") << 1 << quint64(AppStatusLoggedIn)
-                                    << u"您已被取消管理员权限"_s;
+    QTest::newRow("rights revoked") << 1 << quint64(AppStatusLoggedIn) << u"您已被取消管理员权限"_s;
     QTest::newRow("blacklisted") << 2 << quint64(AppStatusBlacklisted)
                                  << u"您已被管理员加入黑名单"_s;
-    QTest::newRow("remote disabled") << 3 << quint64(AppStatusRemoteDisabled)
-                                     << u"电脑已禁用手机遥控服务"_s;
+    QTest::newRow("remote disabled")
+        << 3 << quint64(AppStatusRemoteDisabled) << u"电脑已禁用手机遥控服务"_s;
     QTest::newRow("full screen") << 4 << quint64(AppStatusFullScreen) << QString();
     QTest::newRow("unknown action") << 9 << quint64(AppStatusAuthorized) << QString();
 }
@@ -194,14 +202,14 @@ void TestUDPCenter::standingChanges()
     QFETCH(int, action);
     QFETCH(quint64, status);
     QFETCH(QString, toast);
-    RuntimeState::sharedInstance()->setStatus(AppStatusAuthorized);
+    m_core->core->runtimeState()->setStatus(AppStatusAuthorized);
     NotificationRecorder recorder(m_core->hub(), {Notifications::AppStatusChanged});
     QSignalSpy toasts(m_center, &UDPCenter::toastRequested);
     QSignalSpy pushes(m_center, &UDPCenter::pushReceived);
 
     pushToPhone(pushOf(1014, u"{\"action\":%1}"_s.arg(action)));
     settle();
-    QCOMPARE(RuntimeState::sharedInstance()->status(), status);
+    QCOMPARE(m_core->core->runtimeState()->status(), status);
     QCOMPARE(recorder.count(Notifications::AppStatusChanged),
              status == AppStatusAuthorized ? 0 : 1);
     const QList<QVariant> first = toasts.first();
@@ -216,25 +224,25 @@ void TestUDPCenter::standingChanges()
 
 void TestUDPCenter::pushesFromOtherMachinesAreDropped()
 {
-    RuntimeState::sharedInstance()->setServerMid(kPcMid);
-    RuntimeState::sharedInstance()->setStatus(AppStatusAuthorized);
+    m_core->core->runtimeState()->setServerMid(kPcMid);
+    m_core->core->runtimeState()->setStatus(AppStatusAuthorized);
     QSignalSpy pushes(m_center, &UDPCenter::pushReceived);
     pushToPhone(pushOf(1014, u"{\"action\":2}"_s, u"PC;3;W;n;1.2.3.4;8360;OTHER;;"_s));
     pushToPhone(pushOf(1014, u"{\"action\":2}"_s, u"PC;3;W;n;1.2.3.4;8360"_s));
     pushToPhone(datagramOf(R"({"cm":1014,"dt":{"action":2}})"));
     pushToPhone(datagramOf(R"({"cm":1014,"ua":7,"dt":{"action":2}})"));
     settle();
-    QCOMPARE(RuntimeState::sharedInstance()->status(), quint64(AppStatusAuthorized));
+    QCOMPARE(m_core->core->runtimeState()->status(), quint64(AppStatusAuthorized));
     QCOMPARE(pushes.size(), 1); // the marker from the attached PC
 
     // The attached PC itself is heard.
     pushToPhone(pushOf(1014, u"{\"action\":2}"_s));
-    QTRY_COMPARE(RuntimeState::sharedInstance()->status(), quint64(AppStatusBlacklisted));
+    QTRY_COMPARE(m_core->core->runtimeState()->status(), quint64(AppStatusBlacklisted));
 
     // Without a known PC, a short identity is accepted.
-    RuntimeState::sharedInstance()->setServerMid(QString());
+    m_core->core->runtimeState()->setServerMid(QString());
     pushToPhone(pushOf(1014, u"{\"action\":1}"_s, u"short"_s));
-    QTRY_COMPARE(RuntimeState::sharedInstance()->status(), quint64(AppStatusLoggedIn));
+    QTRY_COMPARE(m_core->core->runtimeState()->status(), quint64(AppStatusLoggedIn));
 }
 
 void TestUDPCenter::pushedTextsAndFilesBecomeRecords()
@@ -275,7 +283,7 @@ void TestUDPCenter::pushedTextsAndFilesBecomeRecords()
 
 void TestUDPCenter::brokenDatagramsAreDropped()
 {
-    RuntimeState::sharedInstance()->setStatus(AppStatusAuthorized);
+    m_core->core->runtimeState()->setStatus(AppStatusAuthorized);
     QSignalSpy pushes(m_center, &UDPCenter::pushReceived);
     pushToPhone("not a datagram"_ba);
     pushToPhone(QByteArray());
@@ -288,7 +296,7 @@ void TestUDPCenter::brokenDatagramsAreDropped()
     pushToPhone(datagramOf(QByteArray(30000, '{')));
     settle();
     QCOMPARE(pushes.size(), 1); // the marker only
-    QCOMPARE(RuntimeState::sharedInstance()->status(), quint64(AppStatusAuthorized));
+    QCOMPARE(m_core->core->runtimeState()->status(), quint64(AppStatusAuthorized));
 }
 
 void TestUDPCenter::boundPortTakenIsRetried()
@@ -301,11 +309,11 @@ void TestUDPCenter::boundPortTakenIsRetried()
     config.pcAddressOverride = std::optional<QString>(u"127.0.0.1"_s);
     m_center = nullptr;
     m_core = std::make_unique<TestCore>(config);
-    auto *center = UDPCenter::sharedInstance();
+    auto *center = makeCenter(*m_core);
     QVERIFY(!center->isBound());
     QVERIFY(!center->sendEcho());
     squatter.close();
-    center = UDPCenter::sharedInstance();
+    QVERIFY(center->start());
     QVERIFY(center->isBound());
     QVERIFY(center->sendEcho());
     QVERIFY(nextAtPc());

@@ -28,6 +28,8 @@ private:
         m_rec.reset();
         m_t.reset();
         m_t = std::make_unique<TestCore>(config);
+        m_t->make<LoginAndAuthCenter>(*m_t->hub(), *m_t->core->runtimeState(),
+                                      m_t->core->userDefaults(), config.pcPort);
         m_rec = std::make_unique<NotificationRecorder>(
             m_t->hub(), QStringList{Notifications::AppStatusChanged, Notifications::StartLogin,
                                     Notifications::StartAuth, Notifications::LoginFinished,

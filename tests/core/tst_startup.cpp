@@ -21,8 +21,8 @@ class TestStartup : public QObject
                                   bool &foldersExistedForStore)
     {
         AppCore::Hooks hooks;
-        hooks.createServices = {[&] { steps << u"service1"_s; }, [&] { steps << u"service2"_s; }};
-        hooks.openStore = [&, lib = t.core->libraryPath()] {
+        hooks.createServices = [&](AppCore &) { steps << u"services"_s; };
+        hooks.openStore = [&, lib = t.core->libraryPath()](AppCore &) {
             storeThread = QThread::currentThread()->objectName();
             foldersExistedForStore = true;
             for (const char *f : {"file", "preview", "qt", "image", "thumb"})
@@ -45,8 +45,8 @@ private Q_SLOTS:
         QString storeThread;
         bool folders = false;
         t.core->start(recordingHooks(t, steps, storeThread, folders));
-        QCOMPARE(steps, QStringList({u"service1"_s, u"service2"_s, u"ssid:Hotspot"_s, u"guide"_s,
-                                     u"statistics"_s}));
+        QCOMPARE(steps,
+                 QStringList({u"services"_s, u"ssid:Hotspot"_s, u"guide"_s, u"statistics"_s}));
         QVERIFY(DeviceInfoCenter::getStatisticsString().startsWith(u"kp_1#"_s));
         t.core->queue(u"initQueue"_s)->waitUntilIdle();
         QCOMPARE(storeThread, u"initQueue"_s);
@@ -81,7 +81,8 @@ private Q_SLOTS:
         t.network().ssid = u"Hotspot"_s;
         t.core->start({});
         t.core->runtimeState()->setStatus(AppStatusAuthorized);
-        NotificationRecorder rec(t.hub(), {Notifications::AppStatusChanged, Notifications::SsidChanged});
+        NotificationRecorder rec(t.hub(),
+                                 {Notifications::AppStatusChanged, Notifications::SsidChanged});
         t.reachability().simulateChange();
         QCOMPARE(t.core->runtimeState()->status(), quint64(AppStatusNotLoggedIn));
         QCOMPARE(rec.posted, QStringList({Notifications::AppStatusChanged}));
@@ -98,7 +99,8 @@ private Q_SLOTS:
         t.network().ssid = u"Hotspot"_s;
         t.core->start({});
         t.core->runtimeState()->setStatus(AppStatusAuthorized);
-        NotificationRecorder rec(t.hub(), {Notifications::AppStatusChanged, Notifications::SsidChanged});
+        NotificationRecorder rec(t.hub(),
+                                 {Notifications::AppStatusChanged, Notifications::SsidChanged});
         t.core->willEnterForeground();
         QVERIFY(rec.posted.isEmpty());
         QCOMPARE(t.core->runtimeState()->status(), quint64(AppStatusAuthorized));
@@ -112,7 +114,8 @@ private Q_SLOTS:
         t.core->remoteControlReceived(QVariant());
         QCOMPARE(rec.count(Notifications::RemoteControlReceived), 0);
         t.core->remoteControlReceived(u"play"_s);
-        QCOMPARE(rec.last(Notifications::RemoteControlReceived).value(u"event"_s), QVariant(u"play"_s));
+        QCOMPARE(rec.last(Notifications::RemoteControlReceived).value(u"event"_s),
+                 QVariant(u"play"_s));
     }
 
     void guideNeedsTheAgreementToLeave()

@@ -9,7 +9,7 @@
 #include "PcSim.h"
 #include "QuickTransferArrival.h"
 #include "RuntimeState.h"
-#include "TestCore.h"
+#include "TestServices.h"
 
 #include <QFile>
 #include <QJsonArray>
@@ -19,10 +19,10 @@
 using namespace Qt::StringLiterals;
 
 namespace {
-const QStringList kWatched = {Notifications::SaveQuickTransfer, Notifications::GetNewQuickTransfer,
-                              Notifications::GetQuickTransferFailed, Notifications::DoDownloadFile,
-                              Notifications::DownloadFileFinished,
-                              Notifications::DownloadFileFailed};
+const QStringList kWatched = {
+    Notifications::SaveQuickTransfer,      Notifications::GetNewQuickTransfer,
+    Notifications::GetQuickTransferFailed, Notifications::DoDownloadFile,
+    Notifications::DownloadFileFinished,   Notifications::DownloadFileFailed};
 
 QuickTransferObjectPtr recordIn(const QVariantMap &info)
 {
@@ -96,12 +96,11 @@ private Q_SLOTS:
         m_pc.control(u"reset"_s);
         m_t = std::make_unique<TestCore>(m_pc.config());
         m_rec = std::make_unique<NotificationRecorder>(m_t->hub(), kWatched);
-        DataBaseCenter::sharedInstance()->open();
-        (void)HttpFileDownloadCenter::sharedInstance();
+        createServices(*m_t);
         QSignalSpy disks(HttpRequestCenter::sharedInstance(), &HttpRequestCenter::diskInfoFinished);
         LoginAndAuthCenter::sharedInstance()->startLogin();
-        QTRY_COMPARE_WITH_TIMEOUT(m_t->core->runtimeState()->status(),
-                                  quint64(AppStatusAuthorized), 10000);
+        QTRY_COMPARE_WITH_TIMEOUT(m_t->core->runtimeState()->status(), quint64(AppStatusAuthorized),
+                                  10000);
         QTRY_COMPARE(disks.count(), 1);
     }
 
@@ -130,7 +129,7 @@ private Q_SLOTS:
         QVERIFY(doc);
         QCOMPARE(doc->type, quint64(QuickTransferTypeDocument));
         QTRY_COMPARE_WITH_TIMEOUT(m_rec->count(Notifications::DownloadFileFinished), 1, 10000);
-        QCOMPARE(QFileInfo(doc->downloadPath()).size(), 20000);
+        QCOMPARE(QFileInfo(doc->downloadPath(m_t->library())).size(), 20000);
 
         // A big image comes down whatever its size.
         select({{u"type"_s, u"file"_s}, {u"path"_s, u"C:/shake/big.jpg"_s}});
@@ -138,7 +137,7 @@ private Q_SLOTS:
         QCOMPARE(image->type, quint64(QuickTransferTypeImage));
         QCOMPARE(m_rec->count(Notifications::DoDownloadFile), 1);
         QTRY_COMPARE_WITH_TIMEOUT(m_rec->count(Notifications::DownloadFileFinished), 1, 20000);
-        QCOMPARE(QFileInfo(image->downloadPath()).size(), 6000000);
+        QCOMPARE(QFileInfo(image->downloadPath(m_t->library())).size(), 6000000);
     }
 
     void bigFileWaitsForTheUser()
@@ -210,7 +209,8 @@ private Q_SLOTS:
         QTest::addColumn<QJsonObject>("selection");
         QTest::addColumn<bool>("isUnknown");
         QTest::newRow("unknown") << QJsonObject{{u"type"_s, u"unknown"_s}} << true;
-        QTest::newRow("error") << QJsonObject{{u"type"_s, u"raw"_s}, {u"err"_s, 2},
+        QTest::newRow("error") << QJsonObject{{u"type"_s, u"raw"_s},
+                                              {u"err"_s, 2},
                                               {u"data"_s, QJsonObject{}}}
                                << false;
         QTest::newRow("unknown type string")
@@ -223,11 +223,12 @@ private Q_SLOTS:
             << false;
         QTest::newRow("empty array")
             << QJsonObject{{u"type"_s, u"raw"_s},
-                           {u"data"_s, QJsonObject{{u"type"_s, u"file"_s}, {u"dt"_s, QJsonArray{}}}}}
+                           {u"data"_s,
+                            QJsonObject{{u"type"_s, u"file"_s}, {u"dt"_s, QJsonArray{}}}}}
             << false;
         QTest::newRow("number") << QJsonObject{{u"type"_s, u"raw"_s},
-                                               {u"data"_s, QJsonObject{{u"type"_s, u"text"_s},
-                                                                       {u"dt"_s, 5}}}}
+                                               {u"data"_s,
+                                                QJsonObject{{u"type"_s, u"text"_s}, {u"dt"_s, 5}}}}
                                 << false;
     }
     void failuresTellUnknownApart()

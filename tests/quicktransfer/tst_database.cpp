@@ -1,5 +1,7 @@
 #include "TestCore.h"
 
+#include "QuickTransferRegistry.h"
+
 #include "DataBaseCenter.h"
 #include "DataBaseMethod.h"
 #include "NotificationNames.h"
@@ -52,6 +54,8 @@ private Q_SLOTS:
         QVERIFY(m_tmp.isValid());
         qputenv("TMPDIR", m_tmp.path().toUtf8());
         m_core = std::make_unique<TestCore>();
+        auto *registry = m_core->make<QuickTransferRegistry>(*m_core->hub());
+        m_core->make<DataBaseCenter>(*m_core->hub(), m_core->library(), registry);
     }
     void cleanup()
     {
@@ -65,8 +69,7 @@ private Q_SLOTS:
         NotificationRecorder rec(m_core->hub(), {Notifications::QuickTransferSaved});
         auto a = text(u"first"_s);
         auto b = QuickTransferObject::createWithDictionary(
-            QVariantMap{{u"path"_s, u"D:\\x\\pic.PNG"_s}, {u"size"_s, 99},
-                        {u"md5"_s, u"ffee"_s}},
+            QVariantMap{{u"path"_s, u"D:\\x\\pic.PNG"_s}, {u"size"_s, 99}, {u"md5"_s, u"ffee"_s}},
             u"file"_s);
         b->first_id = 7;
         for (const auto &r : {a, b})
@@ -160,8 +163,7 @@ private Q_SLOTS:
 
     void garbageFileIsSilent()
     {
-        writeFile(DataBaseMethod::databasePath(m_core->core->libraryPath()),
-                  QByteArray(4096, 'z'));
+        writeFile(DataBaseMethod::databasePath(m_core->core->libraryPath()), QByteArray(4096, 'z'));
         auto *store = DataBaseCenter::sharedInstance();
         QVERIFY(!store->saveQuickTransfer(text(u"x"_s).data()));
         QVERIFY(store->getQuickTransfer().isEmpty());
@@ -177,8 +179,8 @@ private Q_SLOTS:
             r->size = 100;
             QVERIFY(store->saveQuickTransfer(r.data()));
         }
-        writeFile(whole->downloadPath(), QByteArray(100, 'a'));
-        writeFile(half->partialPath(), QByteArray(37, 'a'));
+        writeFile(whole->downloadPath(m_core->library()), QByteArray(100, 'a'));
+        writeFile(half->partialPath(m_core->library()), QByteArray(37, 'a'));
         const auto all = store->getQuickTransfer();
         QCOMPARE(all.size(), 3);
         QCOMPARE(all[2]->finishedSize, 100u);
@@ -214,23 +216,22 @@ private Q_SLOTS:
         auto c = QuickTransferObject::createWithPath(u"/pc/own.txt"_s);
         for (const auto &r : {a, b, c})
             QVERIFY(store->saveQuickTransfer(r.data()));
-        writeFile(a->downloadPath(), "x");
-        writeFile(c->downloadPath(), "y");
+        writeFile(a->downloadPath(m_core->library()), "x");
+        writeFile(c->downloadPath(m_core->library()), "y");
         QCOMPARE(store->deleteRecordsAndUnreferencedFiles({a->identifier, c->identifier}),
                  QStringList{u"/pc/own.txt"_s});
-        QVERIFY(QFile::exists(a->downloadPath()));
-        QVERIFY(!QFile::exists(c->downloadPath()));
+        QVERIFY(QFile::exists(a->downloadPath(m_core->library())));
+        QVERIFY(!QFile::exists(c->downloadPath(m_core->library())));
     }
 
     void openedOnAnotherThread()
     {
         // The start-up opens the store on the "initQueue"; the main thread then uses it.
-        m_core->core->queue(u"initQueue"_s)->dispatch(
-            [] { DataBaseCenter::sharedInstance()->open(); });
         auto *store = DataBaseCenter::sharedInstance();
+        m_core->core->queue(u"initQueue"_s)->dispatch([store] { store->open(); });
         QVERIFY(store->saveQuickTransfer(text(u"x"_s).data()));
         QCOMPARE(store->thread(), QThread::currentThread());
-        QTRY_COMPARE(m_core->hub()->observerCount(Notifications::SaveQuickTransfer), 1);
+        QCOMPARE(m_core->hub()->observerCount(Notifications::SaveQuickTransfer), 1);
     }
 
 private:

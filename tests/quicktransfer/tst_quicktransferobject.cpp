@@ -23,8 +23,8 @@ private Q_SLOTS:
         QTest::newRow("upper pdf") << u"C:/a/Report.PDF"_s << quint64(QuickTransferTypeDocument);
         QTest::newRow("m4a is video") << u"/x/song.M4A"_s << quint64(QuickTransferTypeVideo);
         QTest::newRow("no dot") << u"/x/README"_s << quint64(QuickTransferTypeDocument);
-        QTest::newRow("dot in folder only") << u"D:\\v1.2\\notes"_s
-                                            << quint64(QuickTransferTypeDocument);
+        QTest::newRow("dot in folder only")
+            << u"D:\\v1.2\\notes"_s << quint64(QuickTransferTypeDocument);
         QTest::newRow("jpeg") << u"D:\\pics\\a.b.JPEG"_s << quint64(QuickTransferTypeImage);
         QTest::newRow("mp3") << u"x.mp3"_s << quint64(QuickTransferTypeMusic);
         QTest::newRow("rm") << u"x.rm"_s << quint64(QuickTransferTypeVideo);
@@ -123,15 +123,19 @@ private Q_SLOTS:
         r = QuickTransferObject::createWithPath(u"/x/y.png"_s);
         QCOMPARE(r->localPath, u"/x/y.png"_s);
         QCOMPARE(r->from, 0u);
-        QVERIFY(r->downloadPath().startsWith(m_core->core->libraryPath(u"qt"_s) + u'/'));
+        QVERIFY(r->downloadPath(m_core->library())
+                    .startsWith(m_core->core->libraryPath(u"qt"_s) + u'/'));
     }
 
     void progressMirroring()
     {
+        QuickTransferRegistry registry(*m_core->hub());
         auto a = QuickTransferObject::createWithPath(u"/x/a.txt"_s);
         auto b = QuickTransferObject::createWithPath(u"/x/a.txt"_s); // same localPath
         auto c = QuickTransferObject::create();
         auto d = QuickTransferObject::create();
+        for (const auto &r : {b, c, d})
+            registry.track(r.data());
         a->identifier = 5;
         c->identifier = 5;
         a->finishedSize = 40;
@@ -145,9 +149,9 @@ private Q_SLOTS:
                             {{u"object"_s, QVariant::fromValue(a)}});
         QCOMPARE(c->size, 90u);
         QCOMPARE(b->size, 0u); // size follows the row id only
-        const int live = QuickTransferRegistry::sharedInstance()->liveCount();
+        QCOMPARE(registry.liveCount(), 3);
         d.reset();
-        QCOMPARE(QuickTransferRegistry::sharedInstance()->liveCount(), live - 1);
+        QCOMPARE(registry.liveCount(), 2);
     }
 
     void convertsToMap()

@@ -1,5 +1,5 @@
 #include "PcSim.h"
-#include "TestCore.h"
+#include "TestServices.h"
 
 #include "DataBaseCenter.h"
 #include "HttpFileDownloadCenter.h"
@@ -23,8 +23,8 @@ private Q_SLOTS:
         if (!m_pc->start())
             QSKIP("zephyr-pc not available");
         m_core = std::make_unique<TestCore>(m_pc->config());
+        createServices(*m_core);
         RuntimeState::sharedInstance()->setApi(m_pc->api);
-        DataBaseCenter::sharedInstance()->open();
         m_center = HttpFileDownloadCenter::sharedInstance();
         m_rec = std::make_unique<NotificationRecorder>(
             m_core->hub(),
@@ -54,8 +54,9 @@ private Q_SLOTS:
         QCOMPARE(m_rec->count(Notifications::DownloadFileFailed), 0);
         for (const auto &r : {a, b, c}) {
             QCOMPARE(r->finishedSize, r->size);
-            QCOMPARE(content(r->downloadPath()), content(m_pc->rootPath() + u'/' + r->path));
-            QVERIFY(!QFile::exists(r->partialPath()));
+            QCOMPARE(content(r->downloadPath(m_core->library())),
+                     content(m_pc->rootPath() + u'/' + r->path));
+            QVERIFY(!QFile::exists(r->partialPath(m_core->library())));
         }
         // Progress reached the copies and the list, each after its chunk.
         QVERIFY(m_rec->count(Notifications::DownloadFileReceivedData) >= 3);
@@ -111,7 +112,7 @@ private Q_SLOTS:
             download(r);
         m_core->hub()->post(Notifications::CancelDownloadFile,
                             {{u"idArray"_s, QVariantList{QString::number(a->identifier),
-                                                          QString::number(c->identifier)}}});
+                                                         QString::number(c->identifier)}}});
         QCOMPARE(m_center->waitingCount(), 0);
         QCOMPARE(m_center->runningCount(), 1);
         QCOMPARE(m_rec->count(Notifications::DownloadFileFailed), 1);
@@ -125,14 +126,13 @@ private Q_SLOTS:
         const auto waiting = saved(pcFile(u"C:/waiting.bin"_s, 10));
         bool changed = false;
         QObject guard;
-        m_core->hub()->addObserver(&guard, Notifications::DownloadFileReceivedData,
-                                   [&](const QVariantMap &) {
-                                       if (!changed && QFile::exists(big->partialPath())) {
-                                           changed = true;
-                                           RuntimeState::sharedInstance()->setStatus(
-                                               AppStatusLoggedIn);
-                                       }
-                                   });
+        m_core->hub()->addObserver(
+            &guard, Notifications::DownloadFileReceivedData, [&](const QVariantMap &) {
+                if (!changed && QFile::exists(big->partialPath(m_core->library()))) {
+                    changed = true;
+                    RuntimeState::sharedInstance()->setStatus(AppStatusLoggedIn);
+                }
+            });
         for (const auto &r : {big, other, waiting})
             download(r);
         QTRY_VERIFY(changed);
@@ -141,9 +141,9 @@ private Q_SLOTS:
         // Running rows go with their partial files; the waiting one keeps its row.
         QCOMPARE(idsOfStore(), QList<quint64>{waiting->identifier});
         m_core->core->queue(u"writeDataQueue"_s)->waitUntilIdle();
-        QVERIFY(!QFile::exists(big->partialPath()));
-        QVERIFY(!QFile::exists(other->partialPath()));
-        QVERIFY(!QFile::exists(big->downloadPath()));
+        QVERIFY(!QFile::exists(big->partialPath(m_core->library())));
+        QVERIFY(!QFile::exists(other->partialPath(m_core->library())));
+        QVERIFY(!QFile::exists(big->downloadPath(m_core->library())));
     }
 
     void sizeCorrectedFromTheAnswer()
@@ -155,8 +155,7 @@ private Q_SLOTS:
         QCOMPARE(m_rec->count(Notifications::QuickTransferSizeChanged), 1);
         QCOMPARE(r->size, 4321u);
         QCOMPARE(DataBaseCenter::sharedInstance()->getQuickTransfer().first()->size, 4321u);
-        QCOMPARE(DataBaseCenter::sharedInstance()->getQuickTransfer().first()->finishedSize,
-                 4321u);
+        QCOMPARE(DataBaseCenter::sharedInstance()->getQuickTransfer().first()->finishedSize, 4321u);
     }
 
     void cutOffDownloadNeverLooksComplete()
@@ -166,13 +165,13 @@ private Q_SLOTS:
         download(r);
         QTRY_COMPARE(m_rec->count(Notifications::DownloadFileFailed), 1);
         m_core->core->queue(u"writeDataQueue"_s)->waitUntilIdle();
-        QVERIFY(!QFile::exists(r->downloadPath()));
-        QVERIFY(!QFile::exists(r->partialPath()));
+        QVERIFY(!QFile::exists(r->downloadPath(m_core->library())));
+        QVERIFY(!QFile::exists(r->partialPath(m_core->library())));
         QVERIFY(idsOfStore().isEmpty());
         // The next try fetches the whole file.
         download(r);
         QTRY_COMPARE(m_rec->count(Notifications::DownloadFileFinished), 1);
-        QCOMPARE(QFileInfo(r->downloadPath()).size(), 200000);
+        QCOMPARE(QFileInfo(r->downloadPath(m_core->library())).size(), 200000);
     }
 
     void errorPagesAndUnbuildableAddresses()
@@ -180,7 +179,7 @@ private Q_SLOTS:
         const auto missing = saved(QuickTransferObject::createWithPath(u"C:/nothere.txt"_s));
         download(missing);
         QTRY_COMPARE(m_rec->count(Notifications::DownloadFileFailed), 1);
-        QVERIFY(!QFile::exists(missing->downloadPath()));
+        QVERIFY(!QFile::exists(missing->downloadPath(m_core->library())));
 
         // No service address: a failed download that does not block the name afterwards.
         RuntimeState::sharedInstance()->setApi(QString());
@@ -205,7 +204,7 @@ private Q_SLOTS:
         const auto abs = saved(pcFile(u"/C:/abs.txt"_s, 10));
         download(abs);
         QTRY_COMPARE(m_rec->count(Notifications::DownloadFileFinished), 1);
-        QVERIFY(abs->downloadPath().startsWith(qt + u'/'));
+        QVERIFY(abs->downloadPath(m_core->library()).startsWith(qt + u'/'));
         QVERIFY(QFile::exists(qt + u"/C:/abs.txt"_s));
         QVERIFY(!QFile::exists(QDir(m_core->core->libraryPath()).filePath(u"../escape.txt"_s)));
     }
@@ -229,13 +228,14 @@ private Q_SLOTS:
         const QVariantMap answer{
             {u"err"_s, 0},
             {u"data"_s,
-             QVariantMap{{u"files"_s,
-                          QVariantList{QVariantMap{{u"path"_s, u"C:/dir/sub"_s}, {u"type"_s, 1}},
-                                       QVariantMap{{u"path"_s, u"C:/dir/one.txt"_s},
-                                                   {u"type"_s, 0}, {u"size"_s, 5}},
-                                       u"not an entry"_s,
-                                       QVariantMap{{u"path"_s, u"C:/dir/two.jpg"_s},
-                                                   {u"type"_s, 0}, {u"size"_s, 6}}}}}}};
+             QVariantMap{
+                 {u"files"_s,
+                  QVariantList{
+                      QVariantMap{{u"path"_s, u"C:/dir/sub"_s}, {u"type"_s, 1}},
+                      QVariantMap{{u"path"_s, u"C:/dir/one.txt"_s}, {u"type"_s, 0}, {u"size"_s, 5}},
+                      u"not an entry"_s,
+                      QVariantMap{
+                          {u"path"_s, u"C:/dir/two.jpg"_s}, {u"type"_s, 0}, {u"size"_s, 6}}}}}}};
         QCOMPARE(m_center->downloadDirectoryListing(answer), 2);
         QTRY_COMPARE(m_rec->count(Notifications::DownloadFileFinished), 2);
         QCOMPARE(idsOfStore().size(), 2);

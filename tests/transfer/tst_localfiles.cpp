@@ -74,8 +74,8 @@ private Q_SLOTS:
         const QString local = LocalFiles::safeLocalPath(folder, f.path);
         QDir().mkpath(QFileInfo(local).absolutePath());
         write(local, "abc");
-        QVERIFY(LocalFiles::setCreationDate(
-            local, QDateTime::fromSecsSinceEpoch(1700000000, Qt::UTC)));
+        QVERIFY(
+            LocalFiles::setCreationDate(local, QDateTime::fromSecsSinceEpoch(1700000000, Qt::UTC)));
         QCOMPARE(LocalFiles::creationDate(local)->toSecsSinceEpoch(), 1700000000);
         QVERIFY(LocalFiles::isFileExist(f));
         QVERIFY(QFile::exists(local));
@@ -94,12 +94,12 @@ private Q_SLOTS:
         f.path = u"C:/docs/plain.txt"_s;
         f.size = 5;
         f.last_modify = 1650000000;
-        const QString local = LocalFiles::safeLocalPath(m_core->core->libraryPath(u"file"_s),
-                                                        f.path);
+        const QString local =
+            LocalFiles::safeLocalPath(m_core->core->libraryPath(u"file"_s), f.path);
         QDir().mkpath(QFileInfo(local).absolutePath());
         write(local, "hello");
-        const QString index = QFileInfo(local).dir().filePath(
-            QString::fromLatin1(LocalFiles::kSideIndexName));
+        const QString index =
+            QFileInfo(local).dir().filePath(QString::fromLatin1(LocalFiles::kSideIndexName));
         write(index, R"({"other.txt":1,"plain.txt":1650000000000})");
         QCOMPARE(LocalFiles::creationDate(local)->toSecsSinceEpoch(), 1650000000);
         QVERIFY(LocalFiles::isFileExist(f));
@@ -110,19 +110,6 @@ private Q_SLOTS:
         QVERIFY(!date || date->toSecsSinceEpoch() != 1650000000);
         QVERIFY(!LocalFiles::isFileExist(f));
         QVERIFY(!QFile::exists(local));
-    }
-
-    void savesImagesWithTheirDate()
-    {
-        QImage image(8, 6, QImage::Format_RGB32);
-        image.fill(Qt::red);
-        const QString path = m_core->core->libraryPath(u"image/deep/p.jpg"_s);
-        const QDateTime date = QDateTime::fromSecsSinceEpoch(1600000000, Qt::UTC);
-        QVERIFY(LocalFiles::saveImage(image, path, date));
-        QCOMPARE(QImage(path).size(), QSize(8, 6));
-        QCOMPARE(*LocalFiles::creationDate(path), date);
-        QVERIFY(!LocalFiles::saveImage(QImage(), path, date));
-        QVERIFY(!LocalFiles::saveImage(image, QString(), date));
     }
 
     void progressTexts()

@@ -7,6 +7,8 @@
 #include <QObject>
 #include <QSize>
 
+class RuntimeState;
+
 /// Loads the picture of an image record for display, capped in pixels: a picture larger than
 /// the screen is scaled to about the screen's pixel area once, and the result is kept as a PNG
 /// under "vn_cache/save_memory_image" for later showings. At most the 11 newest loads stay
@@ -15,8 +17,10 @@ class SaveMemoryImageLoader : public QObject
 {
     Q_OBJECT
 public:
-    /// @p screenPixels: width and height of the screen in device pixels.
-    explicit SaveMemoryImageLoader(QSize screenPixels, QObject *parent = nullptr);
+    /// @p screenPixels: width and height of the screen in device pixels. The live loads are
+    /// counted in @p state; the files are those of the Library folder @p libraryPath.
+    SaveMemoryImageLoader(QSize screenPixels, RuntimeState &state, const QString &libraryPath,
+                          QObject *parent = nullptr);
 
     /// Starts a load; the picture arrives as imageLoaded(token, image) on this object's thread.
     /// Returns the load's token, or "" when nothing is loaded (the file is not complete).
@@ -33,5 +37,7 @@ private:
     QImage loadImage(const QString &token, const QString &thumbPath, const QString &fullPath);
 
     QSize m_screen;
+    RuntimeState &m_state;
+    QString m_libraryPath;
     QMutex m_tokenLock;
 };

@@ -1,6 +1,7 @@
 #include "TestCore.h"
 
-#include "QuickTransferUtils.h"
+#include "ImageFiles.h"
+#include "LocalFiles.h"
 #include "RuntimeState.h"
 #include "SaveMemoryImageLoader.h"
 
@@ -10,7 +11,7 @@
 
 using namespace Qt::StringLiterals;
 
-class TestQuickTransferUtils : public QObject
+class TestImages : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
@@ -21,48 +22,24 @@ private Q_SLOTS:
         m_core.reset();
     }
 
-    void rowHeights()
-    {
-        QCOMPARE(QuickTransferUtils::textRowHeight(40.2), 80);
-        QCOMPARE(QuickTransferUtils::textRowHeight(94.5), 134);
-        QCOMPARE(QuickTransferUtils::textRowHeight(95), 134);
-        QCOMPARE(QuickTransferUtils::textRowHeight(300), 134);
-        auto r = QuickTransferObject::createWithPath(u"a.mp4"_s);
-        QCOMPARE(QuickTransferUtils::getCellHeight(*r), 210);
-        r->type = QuickTransferTypeMusic;
-        QCOMPARE(QuickTransferUtils::getCellHeight(*r), 103);
-        r->type = QuickTransferTypeOldDocument;
-        QCOMPARE(QuickTransferUtils::getCellHeight(*r), 0);
-        auto img = QuickTransferObject::createWithPath(u"a.png"_s);
-        QCOMPARE(QuickTransferUtils::getCellHeight({img}), 176);
-        QCOMPARE(QuickTransferUtils::getCellHeight({img, img}), 149);
-        QCOMPARE(QuickTransferUtils::getCellHeight({img, img, img}), 112);
-        QCOMPARE(QuickTransferUtils::getCellHeight(QList<QuickTransferObjectPtr>{}), 0);
-
-        auto text = QuickTransferObject::createWithDictionary(u"短"_s, u"text"_s);
-        const int one = QuickTransferUtils::getCellHeight(*text);
-        QVERIFY(one > 39 && one < 134);
-        text->dt = QString(2000, u'字');
-        QCOMPARE(QuickTransferUtils::getCellHeight(*text), 134);
-    }
-
     void loaderScalesOnceAndCapsLiveLoads()
     {
+        const QString lib = m_core->core->libraryPath();
         auto r = QuickTransferObject::createWithPath(u"C:/big.png"_s);
         QImage big(400, 300, QImage::Format_RGB32);
         big.fill(Qt::blue);
-        QDir().mkpath(QFileInfo(r->downloadPath()).absolutePath());
-        QVERIFY(big.save(r->downloadPath()));
+        QDir().mkpath(QFileInfo(r->downloadPath(lib)).absolutePath());
+        QVERIFY(big.save(r->downloadPath(lib)));
         r->size = 10;
         r->finishedSize = 9;
-        SaveMemoryImageLoader loader(QSize(100, 75));
+        RuntimeState *state = m_core->core->runtimeState();
+        SaveMemoryImageLoader loader(QSize(100, 75), *state, lib);
         QVERIFY(loader.load(*r).isEmpty()); // not complete yet
         r->finishedSize = 10;
 
         // Eleven loads already live: the oldest is pushed out.
-        auto *state = RuntimeState::sharedInstance();
         for (int i = 0; i < 11; ++i)
-            state->addSavingMemoryBlockUUID(u"t%1"_s.arg(i));
+            state->addSavingMemoryBlockUUID(u"t"_s + QString::number(i));
         QSignalSpy loaded(&loader, &SaveMemoryImageLoader::imageLoaded);
         const QString token = loader.load(*r);
         QVERIFY(!token.isEmpty());
@@ -72,10 +49,10 @@ private Q_SLOTS:
         QVERIFY(!state->containsSavingMemoryBlockUUID(u"t0"_s));
         QVERIFY(state->containsSavingMemoryBlockUUID(u"t1"_s));
         QVERIFY(!state->containsSavingMemoryBlockUUID(token));
-        QVERIFY(QFileInfo::exists(r->thumbnailPath()));
+        QVERIFY(QFileInfo::exists(r->thumbnailPath(lib)));
 
         // Later showings read the thumbnail, even once the full file is gone.
-        QFile::remove(r->downloadPath());
+        QFile::remove(r->downloadPath(lib));
         loader.load(*r);
         QTRY_COMPARE(loaded.size(), 2);
         QCOMPARE(loaded.last().at(1).value<QImage>().size(), QSize(100, 75));
@@ -87,9 +64,22 @@ private Q_SLOTS:
         QTRY_COMPARE(skipped.size(), 1);
     }
 
+    void savesImagesWithTheirDate()
+    {
+        QImage image(8, 6, QImage::Format_RGB32);
+        image.fill(Qt::red);
+        const QString path = m_core->core->libraryPath(u"image/deep/p.jpg"_s);
+        const QDateTime date = QDateTime::fromSecsSinceEpoch(1600000000, Qt::UTC);
+        QVERIFY(ImageFiles::saveImage(image, path, date));
+        QCOMPARE(QImage(path).size(), QSize(8, 6));
+        QCOMPARE(*LocalFiles::creationDate(path), date);
+        QVERIFY(!ImageFiles::saveImage(QImage(), path, date));
+        QVERIFY(!ImageFiles::saveImage(image, QString(), date));
+    }
+
 private:
     std::unique_ptr<TestCore> m_core;
 };
 
-QTEST_MAIN(TestQuickTransferUtils)
-#include "tst_quicktransferutils.moc"
+QTEST_MAIN(TestImages)
+#include "tst_images.moc"

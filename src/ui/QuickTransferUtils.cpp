@@ -20,8 +20,7 @@ double QuickTransferUtils::measureText(const QString &text)
     font.setBold(true);
     const QFontMetricsF metrics(font);
     return metrics
-        .boundingRect(QRectF(0, 0, 220, std::numeric_limits<int>::max()), Qt::TextWordWrap,
-                      text)
+        .boundingRect(QRectF(0, 0, 220, std::numeric_limits<int>::max()), Qt::TextWordWrap, text)
         .height();
 }
 

@@ -4,16 +4,17 @@
 
 #include <QCoreApplication>
 #include <QDir>
-#include <QPointer>
 #include <QFileInfo>
 #include <QImageReader>
+#include <QPointer>
 #include <QThreadPool>
 #include <QUuid>
 
 #include <cmath>
 
-SaveMemoryImageLoader::SaveMemoryImageLoader(QSize screenPixels, QObject *parent)
-    : QObject(parent), m_screen(screenPixels)
+SaveMemoryImageLoader::SaveMemoryImageLoader(QSize screenPixels, RuntimeState &state,
+                                             const QString &libraryPath, QObject *parent)
+    : QObject(parent), m_screen(screenPixels), m_state(state), m_libraryPath(libraryPath)
 {
 }
 
@@ -22,7 +23,7 @@ QString SaveMemoryImageLoader::load(const QuickTransferObject &record)
     if (record.finishedSize < record.size)
         return {};
     const QString token = QUuid::createUuid().toString(QUuid::WithoutBraces);
-    RuntimeState *state = RuntimeState::sharedInstance();
+    RuntimeState *state = &m_state;
     {
         // The cap and the append are one step for every loader.
         QMutexLocker lock(&m_tokenLock);
@@ -31,8 +32,8 @@ QString SaveMemoryImageLoader::load(const QuickTransferObject &record)
             state->removeSavingMemoryBlockUUID(live.first());
         state->addSavingMemoryBlockUUID(token);
     }
-    const QString thumb = record.thumbnailPath();
-    const QString full = record.downloadPath();
+    const QString thumb = record.thumbnailPath(m_libraryPath);
+    const QString full = record.downloadPath(m_libraryPath);
     QThreadPool::globalInstance()->start(
         [this, self = QPointer<SaveMemoryImageLoader>(this), state, token, thumb, full] {
             QImage image;
@@ -40,14 +41,17 @@ QString SaveMemoryImageLoader::load(const QuickTransferObject &record)
                 image = loadImage(token, thumb, full);
             state->removeSavingMemoryBlockUUID(token);
             // The loader may be gone by now: hand over through the application object.
-            QMetaObject::invokeMethod(QCoreApplication::instance(), [self, token, image] {
-                if (!self)
-                    return;
-                if (image.isNull())
-                    Q_EMIT self->loadSkipped(token);
-                else
-                    Q_EMIT self->imageLoaded(token, image);
-            }, Qt::QueuedConnection);
+            QMetaObject::invokeMethod(
+                QCoreApplication::instance(),
+                [self, token, image] {
+                    if (!self)
+                        return;
+                    if (image.isNull())
+                        Q_EMIT self->loadSkipped(token);
+                    else
+                        Q_EMIT self->imageLoaded(token, image);
+                },
+                Qt::QueuedConnection);
         },
         QThread::HighPriority);
     return token;
