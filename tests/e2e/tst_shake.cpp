@@ -19,10 +19,10 @@
 using namespace Qt::StringLiterals;
 
 namespace {
-const QStringList kWatched = {Notifications::SaveQuickTransfer, Notifications::GetNewQuickTransfer,
-                              Notifications::GetQuickTransferFailed, Notifications::DoDownloadFile,
-                              Notifications::DownloadFileFinished,
-                              Notifications::DownloadFileFailed};
+const QStringList kWatched = {
+    Notifications::SaveQuickTransfer,      Notifications::GetNewQuickTransfer,
+    Notifications::GetQuickTransferFailed, Notifications::DoDownloadFile,
+    Notifications::DownloadFileFinished,   Notifications::DownloadFileFailed};
 
 QuickTransferObjectPtr recordIn(const QVariantMap &info)
 {
@@ -78,8 +78,7 @@ class TestShake : public QObject
 private Q_SLOTS:
     void initTestCase()
     {
-        if (!m_pc.start())
-            QSKIP("zephyr-pc is not available (ZEPHYR_PC_BIN)");
+        QVERIFY2(m_pc.start(), qPrintable(m_pc.errorString()));
         QDir root(m_pc.rootPath());
         QVERIFY(root.mkpath(u"C:/shake"_s));
         writeFile(u"C:/shake/small.pdf"_s, 20000);
@@ -100,8 +99,8 @@ private Q_SLOTS:
         (void)HttpFileDownloadCenter::sharedInstance();
         QSignalSpy disks(HttpRequestCenter::sharedInstance(), &HttpRequestCenter::diskInfoFinished);
         LoginAndAuthCenter::sharedInstance()->startLogin();
-        QTRY_COMPARE_WITH_TIMEOUT(m_t->core->runtimeState()->status(),
-                                  quint64(AppStatusAuthorized), 10000);
+        QTRY_COMPARE_WITH_TIMEOUT(m_t->core->runtimeState()->status(), quint64(AppStatusAuthorized),
+                                  10000);
         QTRY_COMPARE(disks.count(), 1);
     }
 
@@ -210,7 +209,8 @@ private Q_SLOTS:
         QTest::addColumn<QJsonObject>("selection");
         QTest::addColumn<bool>("isUnknown");
         QTest::newRow("unknown") << QJsonObject{{u"type"_s, u"unknown"_s}} << true;
-        QTest::newRow("error") << QJsonObject{{u"type"_s, u"raw"_s}, {u"err"_s, 2},
+        QTest::newRow("error") << QJsonObject{{u"type"_s, u"raw"_s},
+                                              {u"err"_s, 2},
                                               {u"data"_s, QJsonObject{}}}
                                << false;
         QTest::newRow("unknown type string")
@@ -223,11 +223,12 @@ private Q_SLOTS:
             << false;
         QTest::newRow("empty array")
             << QJsonObject{{u"type"_s, u"raw"_s},
-                           {u"data"_s, QJsonObject{{u"type"_s, u"file"_s}, {u"dt"_s, QJsonArray{}}}}}
+                           {u"data"_s,
+                            QJsonObject{{u"type"_s, u"file"_s}, {u"dt"_s, QJsonArray{}}}}}
             << false;
         QTest::newRow("number") << QJsonObject{{u"type"_s, u"raw"_s},
-                                               {u"data"_s, QJsonObject{{u"type"_s, u"text"_s},
-                                                                       {u"dt"_s, 5}}}}
+                                               {u"data"_s,
+                                                QJsonObject{{u"type"_s, u"text"_s}, {u"dt"_s, 5}}}}
                                 << false;
     }
     void failuresTellUnknownApart()

@@ -48,7 +48,7 @@ private:
 void TestTCPFileUpload::init()
 {
     m_pc = std::make_unique<PcSim>();
-    QVERIFY2(m_pc->start(), "zephyr-pc did not start (ZEPHYR_PC_BIN)");
+    QVERIFY2(m_pc->start(), qPrintable(m_pc->errorString()));
     AppConfig config;
     config.pcPort = m_pc->port;
     config.pcAddressOverride = std::optional<QString>(u"127.0.0.1"_s);
@@ -104,8 +104,9 @@ void TestTCPFileUpload::uploadsSeveralItemsOnOneConnection()
 {
     auto *center = TCPFileUploadCenter::sharedInstance();
     const QDateTime taken = QDateTime::currentDateTimeUtc();
-    QVERIFY(center->uploadAssets({item(u"a.jpg"_s, 20000), item(u"b.png"_s, 16384),
-                                  item(u"empty.jpg"_s, 0), item(u"照片.mov"_s, 8193)})
+    QVERIFY(center
+                ->uploadAssets({item(u"a.jpg"_s, 20000), item(u"b.png"_s, 16384),
+                                item(u"empty.jpg"_s, 0), item(u"照片.mov"_s, 8193)})
                 .isEmpty());
     QVERIFY(center->isRunning());
     QCOMPARE(outcome(), Notifications::UploadFileSuccessed);
@@ -139,10 +140,14 @@ void TestTCPFileUpload::itemsAddedDuringAnUploadFollowOnTheSameConnection()
 void TestTCPFileUpload::mismatchedRepliesResendTheItem()
 {
     // Two wrong size replies: the item goes a second and a third time, then is confirmed.
-    QVERIFY(m_pc->control(u"fault"_s, {{u"target"_s, u"upload"_s}, {u"kind"_s, u"garbage"_s},
-                                       {u"count"_s, 1}})[u"ok"_s].toBool());
-    QVERIFY(m_pc->control(u"fault"_s, {{u"target"_s, u"upload"_s}, {u"kind"_s, u"short"_s},
-                                       {u"count"_s, 1}})[u"ok"_s].toBool());
+    QVERIFY(m_pc->control(u"fault"_s, {{u"target"_s, u"upload"_s},
+                                       {u"kind"_s, u"garbage"_s},
+                                       {u"count"_s, 1}})[u"ok"_s]
+                .toBool());
+    QVERIFY(m_pc->control(
+                    u"fault"_s,
+                    {{u"target"_s, u"upload"_s}, {u"kind"_s, u"short"_s}, {u"count"_s, 1}})[u"ok"_s]
+                .toBool());
     auto *center = TCPFileUploadCenter::sharedInstance();
     (void)center->uploadAssets({item(u"a.jpg"_s, 20000), item(u"b.jpg"_s, 100)});
     QCOMPARE(outcome(), Notifications::UploadFileSuccessed);
@@ -157,8 +162,10 @@ void TestTCPFileUpload::mismatchedRepliesResendTheItem()
 void TestTCPFileUpload::resendIsBounded()
 {
     // A PC that never confirms: three sends of the item, then the upload ends as aborted.
-    QVERIFY(m_pc->control(u"fault"_s, {{u"target"_s, u"upload"_s}, {u"kind"_s, u"garbage"_s},
-                                       {u"count"_s, 0}})[u"ok"_s].toBool());
+    QVERIFY(m_pc->control(u"fault"_s, {{u"target"_s, u"upload"_s},
+                                       {u"kind"_s, u"garbage"_s},
+                                       {u"count"_s, 0}})[u"ok"_s]
+                .toBool());
     auto *center = TCPFileUploadCenter::sharedInstance();
     (void)center->uploadAssets({item(u"a.jpg"_s, 20000), item(u"b.jpg"_s, 10)});
     QCOMPARE(outcome(), Notifications::UploadFileAborted);
@@ -181,8 +188,10 @@ void TestTCPFileUpload::resendIsBounded()
 void TestTCPFileUpload::statusChangeEndsTheUpload()
 {
     // The PC holds its first reply back; meanwhile the phone's standing changes.
-    QVERIFY(m_pc->control(u"fault"_s, {{u"target"_s, u"upload"_s}, {u"kind"_s, u"delay"_s},
-                                       {u"ms"_s, 20000}})[u"ok"_s].toBool());
+    QVERIFY(m_pc->control(u"fault"_s, {{u"target"_s, u"upload"_s},
+                                       {u"kind"_s, u"delay"_s},
+                                       {u"ms"_s, 20000}})[u"ok"_s]
+                .toBool());
     auto *center = TCPFileUploadCenter::sharedInstance();
     (void)center->uploadAssets({item(u"a.jpg"_s, 20000), item(u"b.jpg"_s, 10)});
     QTRY_COMPARE_WITH_TIMEOUT(uploadsAtPc().size(), 1, 10000);
@@ -262,8 +271,8 @@ void TestTCPFileUpload::failuresEndAsAborted()
 
 void TestTCPFileUpload::silentPcEndsAsAborted()
 {
-    QVERIFY(m_pc->control(u"fault"_s, {{u"target"_s, u"upload"_s}, {u"kind"_s, u"hang"_s}})
-                [u"ok"_s].toBool());
+    QVERIFY(m_pc->control(u"fault"_s, {{u"target"_s, u"upload"_s}, {u"kind"_s, u"hang"_s}})[u"ok"_s]
+                .toBool());
     auto *center = TCPFileUploadCenter::sharedInstance();
     center->setStallTimeout(500);
     (void)center->uploadAssets({item(u"a.jpg"_s, 20000)});
