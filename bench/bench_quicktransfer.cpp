@@ -259,8 +259,8 @@ int main(int argc, char **argv)
 #endif
     PcSim pc;
     if (!pc.start()) {
-        std::fprintf(stderr, "zephyr-pc not available: downloads not measured\n");
-        return rc;
+        std::fprintf(stderr, "downloads not measured: %s\n", qPrintable(pc.errorString()));
+        return 1;
     }
     const qint64 large = full ? (1LL << 30) : (64LL << 20);
     makeFile(pc.rootPath() + u"/C:/large.bin"_s, large);

@@ -17,6 +17,8 @@ int main(int argc, char *argv[])
     QGuiApplication app(argc, argv);
     QGuiApplication::setOrganizationName(u"ZephyrWiFi"_s);
     QGuiApplication::setApplicationName(u"zephyr-wifi"_s);
+    // Ties the window to the installed desktop entry and its icon.
+    QGuiApplication::setDesktopFileName(u"io.zephyrwifi.ZephyrWiFi"_s);
 
     AppConfig config = AppConfig::fromEnvironment();
     QDir().mkpath(config.dataDir);
@@ -40,8 +42,9 @@ int main(int argc, char *argv[])
 
     QQmlApplicationEngine engine;
     engine.addImportPath(u"qrc:/"_s);
-    QObject::connect(&engine, &QQmlApplicationEngine::objectCreationFailed, &app,
-                     [] { QCoreApplication::exit(1); }, Qt::QueuedConnection);
+    QObject::connect(
+        &engine, &QQmlApplicationEngine::objectCreationFailed, &app,
+        [] { QCoreApplication::exit(1); }, Qt::QueuedConnection);
     engine.load(QUrl(u"qrc:/Zephyr/App/Main.qml"_s));
     if (engine.rootObjects().isEmpty())
         return 1;

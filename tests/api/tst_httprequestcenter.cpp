@@ -115,8 +115,7 @@ private:
 private Q_SLOTS:
     void initTestCase()
     {
-        if (!m_pc.start())
-            QSKIP("zephyr-pc is not available (ZEPHYR_PC_BIN)");
+        QVERIFY2(m_pc.start(), qPrintable(m_pc.errorString()));
         QDir root(m_pc.rootPath());
         QVERIFY(root.mkpath(u"E:"_s) && root.mkpath(u"C:/Docs # 1 & more"_s));
         QVERIFY(root.mkpath(u"D:"_s) && root.mkpath(u"Desktop"_s));

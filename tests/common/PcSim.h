@@ -3,7 +3,7 @@
 // Runs the stand-in PC (zephyr-pc, path in ZEPHYR_PC_BIN) on loopback over a temporary root
 // folder, and talks to its control interface. Usage in a test:
 //     PcSim pc;
-//     if (!pc.start()) QSKIP("zephyr-pc not available");
+//     QVERIFY2(pc.start(), qPrintable(pc.errorString()));
 //     TestCore t(pc.config());
 //     pc.control(u"verdict"_s, {{u"login"_s, u"blacklisted"_s}});
 
@@ -12,6 +12,7 @@
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QEventLoop>
+#include <QFileInfo>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QNetworkAccessManager>
@@ -30,12 +31,21 @@ public:
     PcSim &operator=(const PcSim &) = delete;
     ~PcSim() { stop(); }
 
-    /// Starts zephyr-pc and waits for its ready line; false when it is not built or fails.
+    /// Starts zephyr-pc and waits for its ready line; false when it is not built or fails, with
+    /// the reason in errorString(). A test that needs the PC fails then: it never skips.
     bool start()
     {
         const QString bin = qEnvironmentVariable("ZEPHYR_PC_BIN");
-        if (bin.isEmpty() || !m_root.isValid())
-            return false;
+        if (bin.isEmpty())
+            return fail(QStringLiteral("ZEPHYR_PC_BIN is not set: run the test through ctest, or "
+                                       "set it to the built zephyr-pc"));
+        if (!QFileInfo(bin).isExecutable())
+            return fail(QStringLiteral("zephyr-pc is not built at %1 (ZEPHYR_PC_BIN): build the "
+                                       "zephyr-pc target")
+                            .arg(bin));
+        if (!m_root.isValid())
+            return fail(QStringLiteral("no temporary folder for the PC's files: %1")
+                            .arg(m_root.errorString()));
         m_process.setProgram(bin);
         m_process.setArguments({QStringLiteral("--root"), m_root.path()});
         // Its request log is shown only on demand: ZEPHYR_PC_VERBOSE=1.
@@ -45,9 +55,11 @@ public:
             m_process.setStandardErrorFile(QProcess::nullDevice());
         m_process.start();
         if (!m_process.waitForStarted(10000))
-            return false;
+            return fail(QStringLiteral("zephyr-pc (%1) did not start: %2")
+                            .arg(bin, m_process.errorString()));
         QDeadlineTimer deadline(15000);
-        while (!m_process.canReadLine() && !deadline.hasExpired())
+        while (!m_process.canReadLine() && !deadline.hasExpired() &&
+               m_process.state() == QProcess::Running)
             m_process.waitForReadyRead(int(qMax<qint64>(1, deadline.remainingTime())));
         const QJsonObject ready = QJsonDocument::fromJson(m_process.readLine()).object();
         port = quint16(ready.value(QStringLiteral("port")).toInt());
@@ -56,8 +68,15 @@ public:
         api = ready.value(QStringLiteral("api")).toString();
         feedbackUrl = ready.value(QStringLiteral("feedback")).toString();
         statsUrl = ready.value(QStringLiteral("stats")).toString();
-        return port && httpPort && controlPort;
+        if (!port || !httpPort || !controlPort)
+            return fail(QStringLiteral("zephyr-pc (%1) gave no ready line with its ports; run with "
+                                       "ZEPHYR_PC_VERBOSE=1 to see its log")
+                            .arg(bin));
+        return true;
     }
+
+    /// Why the last start() failed.
+    [[nodiscard]] QString errorString() const { return m_error; }
 
     void stop()
     {
@@ -113,6 +132,13 @@ public:
     QString statsUrl;
 
 private:
+    bool fail(const QString &error)
+    {
+        m_error = error;
+        stop();
+        return false;
+    }
+
     QJsonObject call(const QByteArray &verb, const QString &path, const QByteArray &body)
     {
         const QString url = QStringLiteral("http://127.0.0.1:%1/%2").arg(controlPort).arg(path);
@@ -131,5 +157,6 @@ private:
 
     QTemporaryDir m_root;
     QProcess m_process;
+    QString m_error;
     QNetworkAccessManager m_nam;
 };

@@ -34,10 +34,10 @@ private:
 
 void TestControlCli::init()
 {
-    if (qEnvironmentVariableIsEmpty("ZEPHYR_CLI_BIN"))
-        QSKIP("zephyr-cli not built");
+    QVERIFY2(!qEnvironmentVariableIsEmpty("ZEPHYR_CLI_BIN"),
+             "ZEPHYR_CLI_BIN is not set: run the test through ctest");
     m_pc = std::make_unique<PcSim>();
-    QVERIFY(m_pc->start());
+    QVERIFY2(m_pc->start(), qPrintable(m_pc->errorString()));
     m_dirs = std::make_unique<QTemporaryDir>();
 }
 

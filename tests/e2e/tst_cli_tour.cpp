@@ -61,8 +61,9 @@ class TestCliTour : public QObject
 private Q_SLOTS:
     void initTestCase()
     {
-        if (qEnvironmentVariableIsEmpty("ZEPHYR_CLI_BIN") || !m_pc.start())
-            QSKIP("zephyr-cli or zephyr-pc is not available");
+        QVERIFY2(!qEnvironmentVariableIsEmpty("ZEPHYR_CLI_BIN"),
+                 "ZEPHYR_CLI_BIN is not set: run the test through ctest");
+        QVERIFY2(m_pc.start(), qPrintable(m_pc.errorString()));
         QUdpSocket probe;
         QVERIFY(probe.bind(QHostAddress::LocalHost, 0));
         m_udpPort = probe.localPort();
@@ -124,7 +125,8 @@ private Q_SLOTS:
 
     void failuresExitWithOne()
     {
-        m_pc.control(u"selection"_s, {{u"type"_s, u"raw"_s}, {u"err"_s, 1}, {u"data"_s, QJsonObject{}}});
+        m_pc.control(u"selection"_s,
+                     {{u"type"_s, u"raw"_s}, {u"err"_s, 1}, {u"data"_s, QJsonObject{}}});
         Run failed = cli({u"shake"_s});
         QCOMPARE(failed.status, 1);
         QVERIFY(!failed.error.isEmpty());

@@ -20,8 +20,7 @@ private Q_SLOTS:
     void init()
     {
         m_pc = std::make_unique<PcSim>();
-        if (!m_pc->start())
-            QSKIP("zephyr-pc not available");
+        QVERIFY2(m_pc->start(), qPrintable(m_pc->errorString()));
         m_core = std::make_unique<TestCore>(m_pc->config());
         createServices(*m_core);
         RuntimeState::sharedInstance()->setApi(m_pc->api);

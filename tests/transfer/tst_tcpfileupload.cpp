@@ -48,7 +48,7 @@ private:
 void TestTCPFileUpload::init()
 {
     m_pc = std::make_unique<PcSim>();
-    QVERIFY2(m_pc->start(), "zephyr-pc did not start (ZEPHYR_PC_BIN)");
+    QVERIFY2(m_pc->start(), qPrintable(m_pc->errorString()));
     AppConfig config;
     config.pcPort = m_pc->port;
     config.pcAddressOverride = std::optional<QString>(u"127.0.0.1"_s);
