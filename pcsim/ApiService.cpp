@@ -171,10 +171,10 @@ void ApiService::onRequest(HttpReq &&r)
             return;
         }
     }
-    dispatch(r, key, fault && fault->kind == u"short"_s);
+    dispatch(r, key, fault && fault->kind == u"short"_s, fault && fault->kind == u"noerr"_s);
 }
 
-void ApiService::dispatch(const HttpReq &r, const QString &key, bool shortBody)
+void ApiService::dispatch(const HttpReq &r, const QString &key, bool shortBody, bool withoutErr)
 {
     if (key == u"wifiapp/feedback"_s) {
         PcState::record(m_state.feedback,
@@ -201,9 +201,11 @@ void ApiService::dispatch(const HttpReq &r, const QString &key, bool shortBody)
     }
     if (key == u"pc"_s || key == u"csm"_s)
         return serveFile(r, r.path.mid(key.size() + 1), shortBody);
-    const auto answer = cgi(r, key);
+    auto answer = cgi(r, key);
     if (!answer)
         return sendHttp(r, 404, "text/plain", "no such endpoint\n");
+    if (withoutErr)
+        answer->remove(u"err"_s);
     sendMaybeShort(r, 200, "text/plain", Wire::httpAnswer(Wire::compact(*answer)), shortBody);
 }
 

@@ -18,7 +18,7 @@ public:
 
 private:
     void onRequest(HttpReq &&r);
-    void dispatch(const HttpReq &r, const QString &key, bool shortBody);
+    void dispatch(const HttpReq &r, const QString &key, bool shortBody, bool withoutErr = false);
     [[nodiscard]] std::optional<QJsonObject> cgi(const HttpReq &r, const QString &key);
     void serveFile(const HttpReq &r, const QString &pcPath, bool shortBody);
 

@@ -151,9 +151,23 @@ void UploadService::process(Session &s)
             if (s.buf.isEmpty())
                 return;
             if (s.buf[0] == '\x04') {
-                logLine(u"upload end marker; closing"_s);
                 s.stage = Stage::Done;
                 s.idle.stop();
+                const auto fault = m_state.takeFault({u"upload_end"_s});
+                if (fault && fault->kind == u"hang"_s) {
+                    logLine(u"upload end marker; fault hang: staying open"_s);
+                    return;
+                }
+                if (fault && fault->kind == u"delay"_s) {
+                    logLine(u"upload end marker; closing in %1 ms"_s.arg(fault->ms));
+                    QTimer::singleShot(fault->ms, s.socket,
+                                       [sock = QPointer<QTcpSocket>(s.socket)] {
+                                           if (sock)
+                                               sock->disconnectFromHost();
+                                       });
+                    return;
+                }
+                logLine(u"upload end marker; closing"_s);
                 s.socket->disconnectFromHost();
                 return;
             }

@@ -114,8 +114,9 @@ public:
     /// Everything the PC knows and has recorded.
     QJsonObject state() { return call("GET", QStringLiteral("state"), {}); }
 
-    /// Schedules a misbehaviour: target "login", "auth", "http" or a route such as
-    /// "cgi/pc_volum.mo"; kind close, hang, 403, garbage, notjson, wrongkind, short, delay.
+    /// Schedules a misbehaviour: target "login", "auth", "upload", "upload_end", "http" or a
+    /// route such as "cgi/pc_volum.mo"; kind close, hang, 403, garbage, notjson, wrongkind,
+    /// short, delay, noerr.
     QJsonObject fault(const QString &target, const QString &kind, int ms = 0, int count = 1)
     {
         return control(QStringLiteral("fault"), {{QStringLiteral("target"), target},

@@ -339,6 +339,14 @@ void TestPcSim::uploadWritesItemsAndRepliesWithSizes()
     QCOMPARE(uploads[0][u"path"_s].toString(), u"C:/Photos/一张 照片.jpg"_s);
     QCOMPARE(uploads[0][u"size"_s].toInt(), 20000);
 
+    // Scripted to stay open after the end marker.
+    control(u"fault"_s, {{u"target"_s, u"upload_end"_s}, {u"kind"_s, u"hang"_s}});
+    QTcpSocket open;
+    open.connectToHost(u"127.0.0.1"_s, quint16(m_ready[u"port"_s].toInt()));
+    QVERIFY(open.waitForConnected(3000));
+    open.write(QByteArray(1, '\0') + be32(2) + inverted("{}") + "\x01" + "\x04");
+    QVERIFY(!open.waitForDisconnected(300));
+
     // A target outside the root closes the connection and writes nothing.
     QTcpSocket evil;
     evil.connectToHost(u"127.0.0.1"_s, quint16(m_ready[u"port"_s].toInt()));
@@ -467,6 +475,12 @@ void TestPcSim::faultsAndGarbage()
     QVERIFY(cgi(u"pc_volum.mo"_s).isArray());
     QVERIFY(cgi(u"pc_volum.mo"_s).isArray());
     QVERIFY(cgi(u"pc_volum.mo"_s).isObject());
+
+    control(u"fault"_s, {{u"target"_s, u"cgi/pc_volum.mo"_s}, {u"kind"_s, u"noerr"_s}});
+    const QJsonObject withoutErr = cgi(u"pc_volum.mo"_s).toObject();
+    QVERIFY(!withoutErr.contains(u"err"_s));
+    QCOMPARE(withoutErr[u"data"_s][u"volum"_s].toInt(), 50);
+    QVERIFY(cgi(u"pc_volum.mo"_s).toObject().contains(u"err"_s));
 
     control(u"fault"_s, {{u"target"_s, u"http"_s}, {u"kind"_s, u"403"_s}});
     int status = 0;
