@@ -244,8 +244,8 @@ void TCPFileUploadCenter::abortUpload()
 {
     if (!m_asyncSocket)
         return;
-    if (m_stage == Stage::Ending)
-        m_assetsArray.clear(); // every item was confirmed; the PC only failed to close
+    // After the end marker every item sent has been confirmed and left the list: what is still
+    // in it was added since and is never sent, so the upload ends as aborted.
     m_asyncSocket->abort();
     connectionEnded();
 }

@@ -23,6 +23,7 @@ private Q_SLOTS:
     void cleanup();
     void uploadsSeveralItemsOnOneConnection();
     void itemsAddedDuringAnUploadFollowOnTheSameConnection();
+    void pcThatDoesNotCloseAfterTheEndMarker();
     void mismatchedRepliesResendTheItem();
     void resendIsBounded();
     void statusChangeEndsTheUpload();
@@ -136,6 +137,37 @@ void TestTCPFileUpload::itemsAddedDuringAnUploadFollowOnTheSameConnection()
     QCOMPARE(pcFile(u"C:/up/first.jpg"_s), m_contents[u"first.jpg"_s]);
     QCOMPARE(pcFile(u"Desktop/second.jpg"_s), m_contents[u"second.jpg"_s]);
     QCOMPARE(m_pc->state()[u"requests"_s][u"upload"_s].toInt(), 1);
+}
+
+void TestTCPFileUpload::pcThatDoesNotCloseAfterTheEndMarker()
+{
+    // Every item confirmed, only the close missing: the upload counts as done.
+    QVERIFY(m_pc->fault(u"upload_end"_s, u"hang"_s)[u"ok"_s].toBool());
+    auto *center = TCPFileUploadCenter::sharedInstance();
+    center->setStallTimeout(300);
+    (void)center->uploadAssets({item(u"a.jpg"_s, 100)});
+    QCOMPARE(outcome(), Notifications::UploadFileSuccessed);
+
+    // An item added once the end marker is out is never sent: the upload ends as aborted,
+    // whether the standing changes or the wait for the close runs out.
+    for (const bool statusChange : {true, false}) {
+        m_recorder->clear();
+        QVERIFY(m_pc->fault(u"upload_end"_s, u"hang"_s)[u"ok"_s].toBool());
+        center->setStallTimeout(statusChange ? 60000 : 300);
+        (void)center->uploadAssets({item(u"b.jpg"_s, 100)});
+        // No item left while still connected: the end marker has been written.
+        QTRY_VERIFY(center->pendingCount() == 0 && center->isRunning());
+        (void)center->uploadAssets({item(u"late.jpg"_s, 100)});
+        QCOMPARE(center->pendingCount(), 1);
+        if (statusChange)
+            RuntimeState::sharedInstance()->setStatus(AppStatusLoggedIn);
+        QCOMPARE(outcome(), Notifications::UploadFileAborted);
+        QCOMPARE(m_recorder->posted.size(), 1);
+        QCOMPARE(center->pendingCount(), 0);
+        QVERIFY(!center->isRunning());
+    }
+    QCOMPARE(uploadsAtPc().size(), 3);
+    QCOMPARE(pcFile(u"C:/up/late.jpg"_s), "<missing>"_ba);
 }
 
 void TestTCPFileUpload::mismatchedRepliesResendTheItem()
