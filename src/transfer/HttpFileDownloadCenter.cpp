@@ -138,6 +138,14 @@ void HttpFileDownloadCenter::checkAndStartDownloadingRequest()
         d->serial = ++m_serial;
         d->record = r;
         d->finalPath = r->downloadPath(m_libraryPath);
+        // A file already on disk is complete, whether or not an address could be built now.
+        if (!d->finalPath.isEmpty() && QFileInfo::exists(d->finalPath)) {
+            delete d;
+            r->finishedSize = r->size;
+            postRecord(Notifications::DownloadFileFinished, r);
+            m_downloadingArray.removeOne(r);
+            continue;
+        }
         // The identity goes in the address and in the header: built once.
         const QString ua = DeviceInfoCenter::getHttpRequestUA();
         const QUrl url = r->from == 1 ? LocalFiles::getCSMFileUrlByPcPath(r->path, ua)
@@ -147,13 +155,6 @@ void HttpFileDownloadCenter::checkAndStartDownloadingRequest()
             // the record neither stays in the history without a file nor blocks its name.
             m_requestPool.append(d);
             requestFailed(d);
-            continue;
-        }
-        if (QFileInfo::exists(d->finalPath)) {
-            delete d;
-            r->finishedSize = r->size;
-            postRecord(Notifications::DownloadFileFinished, r);
-            m_downloadingArray.removeOne(r);
             continue;
         }
         r->finishedSize = 0;

@@ -82,6 +82,25 @@ private Q_SLOTS:
         QCOMPARE(pcRequests(), asked);
     }
 
+    void completeFileNeedsNoAddress()
+    {
+        // Already on disk: finished without an address, and its history row stays.
+        RuntimeState::sharedInstance()->setApi(QString());
+        const auto r = saved(pcFile(u"C:/kept.txt"_s, 12));
+        QDir().mkpath(QFileInfo(r->downloadPath(m_core->library())).absolutePath());
+        QFile local(r->downloadPath(m_core->library()));
+        QVERIFY(local.open(QIODevice::WriteOnly));
+        local.write("twelve bytes");
+        local.close();
+        download(r);
+        QCOMPARE(m_rec->count(Notifications::DownloadFileFinished), 1);
+        QCOMPARE(m_rec->count(Notifications::DownloadFileFailed), 0);
+        QCOMPARE(m_rec->count(Notifications::DeleteQuickTransfer), 0);
+        QCOMPARE(r->finishedSize, 12u);
+        QCOMPARE(idsOfStore(), QList<quint64>{r->identifier});
+        QCOMPARE(content(r->downloadPath(m_core->library())), QByteArray("twelve bytes"));
+    }
+
     void freeSpaceRule()
     {
         const quint64 mb = 1000 * 1000;
