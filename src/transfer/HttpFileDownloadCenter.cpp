@@ -303,8 +303,8 @@ int HttpFileDownloadCenter::downloadDirectoryListing(const QVariant &answer)
     if (!JsonUtils::isObject(answer))
         return 0;
     const QVariantMap map = answer.toMap();
-    const QVariant err = map.value(u"err"_s);
-    if (!err.isValid() || JsonUtils::integerValue(err, -1) != 0)
+    // An envelope without "err" is a successful one, as for every other PC answer.
+    if (JsonUtils::integerValue(map.value(u"err"_s)) != 0)
         return 0;
     const QVariant files = map.value(u"data"_s).toMap().value(u"files"_s);
     if (!JsonUtils::isArray(files))

@@ -257,6 +257,10 @@ private Q_SLOTS:
         QCOMPARE(m_center->downloadDirectoryListing(answer), 2);
         QTRY_COMPARE(m_rec->count(Notifications::DownloadFileFinished), 2);
         QCOMPARE(idsOfStore().size(), 2);
+        // A listing without "err" is a successful one.
+        QVariantMap withoutErr = answer;
+        withoutErr.remove(u"err"_s);
+        QCOMPARE(m_center->downloadDirectoryListing(withoutErr), 2);
         QCOMPARE(m_center->downloadDirectoryListing(QVariantMap{{u"err"_s, 1}}), 0);
         QCOMPARE(m_center->downloadDirectoryListing(QVariantList{}), 0);
     }
