@@ -415,6 +415,57 @@ void HttpRequestCenter::dealWithFirstQuickTransfer(const QuickTransferObjectPtr 
         hub()->post(Notifications::DoDownloadFile, object);
 }
 
+void HttpRequestCenter::downloadFileOrDirectroy(const FileObject &file)
+{
+    if (file.type == FileObject::File) {
+        downloadFileObject(file);
+        hub()->post(Notifications::RefreshQuickTransferList);
+        return;
+    }
+    getDirectoryFileListToDownload(file.path);
+}
+
+void HttpRequestCenter::downloadFileObject(const FileObject &file)
+{
+    if (file.type != FileObject::File)
+        return;
+    const QVariantMap object{
+        {u"object"_s, QVariant::fromValue(QuickTransferObject::createWithFileObject(file))}};
+    hub()->post(Notifications::SaveQuickTransfer, object);
+    hub()->post(Notifications::DoDownloadFile, object);
+}
+
+void HttpRequestCenter::getDirectoryFileListToDownload(const QString &path)
+{
+    HttpRequestMethod *request =
+        newRequest(&HttpRequestCenter::getDirectoryFileListToDownloadFinished);
+    request->setTagStr(path);
+    request->getDirList(path);
+}
+
+void HttpRequestCenter::getDirectoryFileListToDownloadFinished(HttpRequestMethod *request,
+                                                               const QVariant &responseObj)
+{
+    const auto data = successData(responseObj);
+    const QVariant files = data ? data->value(u"files"_s) : QVariant();
+    if (!JsonUtils::isArray(files)) {
+        Q_EMIT directoryFileListToDownloadFinished(request->tagStr(), false, 0);
+        return;
+    }
+    // One level only: the folder's own files, not what its sub-folders hold.
+    int count = 0;
+    for (const QVariant &entry : files.toList()) {
+        const FileObject file(entry);
+        // An element that is not an entry describes no file to fetch.
+        if (file.type != FileObject::File || !JsonUtils::isObject(entry))
+            continue;
+        downloadFileObject(file);
+        ++count;
+    }
+    hub()->post(Notifications::RefreshQuickTransferList);
+    Q_EMIT directoryFileListToDownloadFinished(request->tagStr(), true, count);
+}
+
 void HttpRequestCenter::getClientList()
 {
     newRequest(&HttpRequestCenter::getClientListFinished)->getClientList();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "FileObject.h"
 #include "HttpRequestMethod.h"
 #include "QuickTransferObject.h"
 
@@ -46,6 +47,16 @@ public:
     /// Fetches what the PC user has selected; the answer is saved, announced and, for a small
     /// file or an image, downloaded.
     void getQuickTransfer();
+    /// A file or folder chosen for download: a file is saved to the history and handed to the
+    /// download manager; anything else is listed and its direct files go the same way (its
+    /// sub-folders are skipped).
+    void downloadFileOrDirectroy(const FileObject &file);
+    /// A file (type 0; other entries are ignored) saved to the history and handed to the
+    /// download manager.
+    void downloadFileObject(const FileObject &file);
+    /// Lists @p path for download. The request carries the path as its tag string, so a
+    /// cancellation for that folder stops it as it stops the folder's own listing.
+    void getDirectoryFileListToDownload(const QString &path);
     void getClientList();
     void updateRateLimit(const QVariantMap &params);
     void operateClient(const QVariantMap &params);
@@ -66,6 +77,10 @@ Q_SIGNALS:
     /// The PC information and disk answers post nothing on the hub; these tell waiting callers.
     void wifiInfoFinished(bool success);
     void diskInfoFinished(bool success);
+    /// The listing of getDirectoryFileListToDownload() has been handled: @p count files of
+    /// @p path were handed to the download manager, or the answer was unusable (@p success
+    /// false, nothing handed over).
+    void directoryFileListToDownloadFinished(const QString &path, bool success, int count);
 
 private:
     using Handler = void (HttpRequestCenter::*)(HttpRequestMethod *, const QVariant &);
@@ -88,6 +103,8 @@ private:
     void getQuickTransferFinished(HttpRequestMethod *request, const QVariant &responseObj);
     void dealWithFirstQuickTransfer(const QuickTransferObjectPtr &record);
     void getQuickTransferFailed(bool isUnknown);
+    void getDirectoryFileListToDownloadFinished(HttpRequestMethod *request,
+                                                const QVariant &responseObj);
     void getClientListFinished(HttpRequestMethod *request, const QVariant &responseObj);
     void updateRateLimitFinished(HttpRequestMethod *request, const QVariant &responseObj);
     void operateClientFinished(HttpRequestMethod *request, const QVariant &responseObj);

@@ -2,12 +2,16 @@
 #include "CliDownloads.h"
 #include "CliSession.h"
 #include "DataBaseCenter.h"
-#include "HttpFileDownloadCenter.h"
 #include "HttpRequestCenter.h"
 #include "NotificationCenter.h"
 #include "NotificationNames.h"
 
+#include <QEventLoop>
 #include <QRegularExpression>
+#include <QTimer>
+
+#include <algorithm>
+#include <optional>
 
 using namespace Qt::StringLiterals;
 
@@ -30,26 +34,50 @@ std::optional<QList<FileObjectPtr>> listing(CliContext &ctx, const QString &path
     return files;
 }
 
-// The files a PATH stands for: a folder's direct files, or the file itself as its folder
-// lists it.
-std::optional<QList<FileObjectPtr>> filesOf(CliContext &ctx, const QString &path)
+// The entry a PATH stands for, as its folder lists it (a drive as the disk list does).
+FileObjectPtr entryOf(CliContext &ctx, QString path)
 {
-    if (const auto inFolder = listing(ctx, path)) {
-        QList<FileObjectPtr> files;
-        for (const auto &f : *inFolder)
-            if (f->type == FileObject::File)
-                files << f;
-        return files;
-    }
-    const qsizetype cut = path.lastIndexOf(QRegularExpression(u"[/\\\\]"_s));
+    static const QRegularExpression separator(u"[/\\\\]"_s);
+    while (path.size() > 1 && separator.match(path.right(1)).hasMatch())
+        path.chop(1);
+    const qsizetype cut = path.lastIndexOf(separator);
     const QString parent = cut < 0 ? u"/"_s : path.left(cut + 1);
     const QString name = path.mid(cut + 1);
     if (const auto siblings = listing(ctx, parent)) {
         for (const auto &f : *siblings)
-            if (f->type == FileObject::File && (f->path == path || f->name == name))
-                return QList<FileObjectPtr>{f};
+            if (f->path == path)
+                return f;
+        for (const auto &f : *siblings)
+            if (f->name == name)
+                return f;
     }
-    return std::nullopt;
+    return {};
+}
+
+// Hands @p entry to the coordinator's download; for a folder, waits until its listing has been
+// handled. False when the folder could not be listed.
+bool downloadEntry(const FileObject &entry)
+{
+    HttpRequestCenter *api = HttpRequestCenter::sharedInstance();
+    if (entry.type == FileObject::File) {
+        api->downloadFileOrDirectroy(entry);
+        return true;
+    }
+    QEventLoop loop;
+    QObject owner;
+    std::optional<bool> listed;
+    QObject::connect(api, &HttpRequestCenter::directoryFileListToDownloadFinished, &owner,
+                     [&](const QString &path, bool success, int) {
+                         if (path != entry.path || listed)
+                             return;
+                         listed = success;
+                         loop.quit();
+                     });
+    QTimer::singleShot(kListMs, &loop, &QEventLoop::quit);
+    api->downloadFileOrDirectroy(entry);
+    if (!listed)
+        loop.exec();
+    return listed.value_or(false);
 }
 
 int download(CliContext &ctx, const QStringList &paths)
@@ -58,21 +86,38 @@ int download(CliContext &ctx, const QStringList &paths)
         return 2;
     if (const int rc = CliSession::loginAndAuthorise(ctx); rc != 0)
         return rc;
-    QList<FileObjectPtr> files;
+    // Everything named must exist before anything is fetched.
+    QList<FileObjectPtr> entries;
     for (const QString &path : paths) {
-        const auto found = filesOf(ctx, path);
-        if (!found)
+        const auto entry = entryOf(ctx, path);
+        if (!entry)
             return ctx.fail(u"no such file or folder on the PC: "_s + path);
-        // A file named twice (or inside a named folder too) is fetched once.
-        for (const auto &f : *found)
-            if (std::none_of(files.cbegin(), files.cend(),
-                             [&f](const FileObjectPtr &g) { return g->path == f->path; }))
-                files << f;
+        if (std::none_of(entries.cbegin(), entries.cend(),
+                         [&entry](const FileObjectPtr &e) { return e->path == entry->path; }))
+            entries << entry;
     }
     CliDownloads downloads(ctx);
-    for (const auto &f : files)
-        HttpFileDownloadCenter::sharedInstance()->downloadFileObject(*f);
-    return downloads.waitForAll() ? 1 : 0;
+    // A file named on its own and inside a named folder too is fetched once: the folders go
+    // first, and a file already handed over is not asked for again.
+    QStringList requested;
+    QObject watcher;
+    ctx.core().notificationCenter()->addObserver(
+        &watcher, Notifications::DoDownloadFile, [&requested](const QVariantMap &info) {
+            if (const auto r = info.value(u"object"_s).value<QuickTransferObjectPtr>())
+                requested << r->path;
+        });
+    std::stable_partition(entries.begin(), entries.end(),
+                          [](const FileObjectPtr &e) { return e->type != FileObject::File; });
+    int failures = 0;
+    for (const auto &entry : std::as_const(entries)) {
+        if (entry->type == FileObject::File && requested.contains(entry->path))
+            continue;
+        if (!downloadEntry(*entry)) {
+            ctx.fail(u"the PC did not list the folder: "_s + entry->path);
+            ++failures;
+        }
+    }
+    return downloads.waitForAll() + failures > 0 ? 1 : 0;
 }
 
 int history(CliContext &ctx, const QStringList &args)

@@ -3,7 +3,6 @@
 #include "AppCore.h"
 #include "DeviceInfoCenter.h"
 #include "HttpFileFetch.h"
-#include "JsonUtils.h"
 #include "LocalFiles.h"
 #include "NotificationCenter.h"
 #include "NotificationNames.h"
@@ -287,36 +286,4 @@ void HttpFileDownloadCenter::statusChanged()
     for (Download *d : running)
         if (m_requestPool.contains(d))
             requestFailed(d);
-}
-
-void HttpFileDownloadCenter::downloadFileObject(const FileObject &file)
-{
-    if (file.type != FileObject::File)
-        return;
-    const auto record = QuickTransferObject::createWithFileObject(file);
-    postRecord(Notifications::SaveQuickTransfer, record);
-    postRecord(Notifications::DoDownloadFile, record);
-}
-
-int HttpFileDownloadCenter::downloadDirectoryListing(const QVariant &answer)
-{
-    if (!JsonUtils::isObject(answer))
-        return 0;
-    const QVariantMap map = answer.toMap();
-    // An envelope without "err" is a successful one, as for every other PC answer.
-    if (JsonUtils::integerValue(map.value(u"err"_s)) != 0)
-        return 0;
-    const QVariant files = map.value(u"data"_s).toMap().value(u"files"_s);
-    if (!JsonUtils::isArray(files))
-        return 0;
-    int taken = 0;
-    for (const QVariant &entry : files.toList()) {
-        const FileObject file(entry);
-        if (file.type == FileObject::File && JsonUtils::isObject(entry)) {
-            downloadFileObject(file);
-            ++taken;
-        }
-    }
-    m_hub.post(Notifications::RefreshQuickTransferList);
-    return taken;
 }

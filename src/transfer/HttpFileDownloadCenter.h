@@ -1,6 +1,5 @@
 #pragma once
 
-#include "FileObject.h"
 #include "QuickTransferObject.h"
 
 #include <QList>
@@ -43,12 +42,6 @@ public:
     [[nodiscard]] quint64 downloadingFileSize() const;
     [[nodiscard]] int runningCount() const { return int(m_requestPool.size()); }
     [[nodiscard]] int waitingCount() const { return int(m_downloadFileQueue.size()); }
-
-    /// A file chosen in the PC browser: saved to the history and downloaded (files only).
-    void downloadFileObject(const FileObject &file);
-    /// The answer of a folder listing asked for a folder download: its direct files are
-    /// downloaded, its sub-folders skipped. Returns how many were taken.
-    int downloadDirectoryListing(const QVariant &answer);
 
     /// Free bytes of the phone's storage; replaceable so the space rule can be exercised.
     void setFreeSpaceProvider(std::function<quint64()> provider);

@@ -270,6 +270,86 @@ private Q_SLOTS:
         QCOMPARE(answerOf(Notifications::DeleteFileFinished)[u"result"_s], QVariant(false));
     }
 
+    void downloadOfFilesAndFolders()
+    {
+        authorise();
+        QDir root(m_pc.rootPath());
+        QVERIFY(root.mkpath(u"C:/get/sub"_s));
+        for (const QString &name : {u"C:/get/a.txt"_s, u"C:/get/b.jpg"_s, u"C:/get/sub/c.txt"_s}) {
+            QFile f(root.filePath(name));
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write("12345");
+        }
+        const auto paths = [this](const QString &name) {
+            QStringList out;
+            for (int i = 0; i < m_rec->posted.size(); ++i)
+                if (m_rec->posted[i] == name)
+                    out << m_rec->payloads[i][u"object"_s].value<QuickTransferObjectPtr>()->path;
+            return out;
+        };
+        QSignalSpy listed(center(), &HttpRequestCenter::directoryFileListToDownloadFinished);
+
+        // A file: saved, handed over, and the list refreshed, in that order.
+        FileObject file;
+        file.path = u"C:/get/a.txt"_s;
+        file.size = 5;
+        center()->downloadFileOrDirectroy(file);
+        QCOMPARE(m_rec->posted,
+                 (QStringList{Notifications::SaveQuickTransfer, Notifications::DoDownloadFile,
+                              Notifications::RefreshQuickTransferList}));
+        const auto record = m_rec->payloads[0][u"object"_s].value<QuickTransferObjectPtr>();
+        QCOMPARE(record, m_rec->payloads[1][u"object"_s].value<QuickTransferObjectPtr>());
+        QCOMPARE(record->size, 5u);
+        QCOMPARE(record->localPath, u"C:/get/a.txt"_s);
+        QVERIFY(listed.isEmpty());
+
+        // A folder: its direct files, not those of its sub-folder; the request carries its path.
+        m_rec->clear();
+        FileObject folder;
+        folder.path = u"C:/get"_s;
+        folder.type = FileObject::Folder;
+        center()->downloadFileOrDirectroy(folder);
+        QVERIFY(m_rec->posted.isEmpty());
+        QVERIFY(listed.wait());
+        QCOMPARE(listed.takeFirst(), (QVariantList{u"C:/get"_s, true, 2}));
+        QCOMPARE(paths(Notifications::SaveQuickTransfer), paths(Notifications::DoDownloadFile));
+        QCOMPARE(paths(Notifications::DoDownloadFile),
+                 (QStringList{u"C:/get/a.txt"_s, u"C:/get/b.jpg"_s}));
+        QCOMPARE(m_rec->posted.last(), Notifications::RefreshQuickTransferList);
+        QCOMPARE(center()->pendingRequestCount(), 0);
+
+        // An answer without "err" is a successful one; a drive is listed like a folder.
+        m_rec->clear();
+        m_pc.fault(u"cgi/dir_list.mo"_s, u"noerr"_s);
+        folder.type = FileObject::Drive;
+        center()->downloadFileOrDirectroy(folder);
+        QVERIFY(listed.wait());
+        QCOMPARE(listed.takeFirst(), (QVariantList{u"C:/get"_s, true, 2}));
+        QCOMPARE(paths(Notifications::DoDownloadFile).size(), 2);
+
+        // Not a folder, or an unusable answer: nothing is saved or refreshed.
+        for (const QString &kind : {QString(), u"wrongkind"_s}) {
+            m_rec->clear();
+            if (!kind.isEmpty())
+                m_pc.fault(u"cgi/dir_list.mo"_s, kind);
+            center()->getDirectoryFileListToDownload(kind.isEmpty() ? u"C:/get/a.txt"_s
+                                                                    : u"C:/get"_s);
+            QVERIFY(listed.wait());
+            QCOMPARE(listed.takeFirst().at(1), QVariant(false));
+            QVERIFY(m_rec->posted.isEmpty());
+        }
+
+        // Cancelled with the folder's own listing.
+        m_pc.fault(u"cgi/dir_list.mo"_s, u"hang"_s);
+        center()->getDirectoryFileListToDownload(u"C:/get"_s);
+        QTRY_COMPARE(m_pc.state()[u"faults"_s].toArray().size(), 0);
+        center()->stopGetDirectoryList(u"C:/get"_s);
+        QCOMPARE(listed.size(), 1);
+        QCOMPARE(listed.takeFirst(), (QVariantList{u"C:/get"_s, false, 0}));
+        QCOMPARE(center()->pendingRequestCount(), 0);
+        QCOMPARE(m_rec->count(Notifications::DoDownloadFile), 0);
+    }
+
     void cancellationByTag()
     {
         authorise();

@@ -123,6 +123,35 @@ private Q_SLOTS:
         QVERIFY(shot.lines.last()[u"localPath"_s].toString().endsWith(u".png"_s));
     }
 
+    void downloadFoldersAndFiles()
+    {
+        QDir root(m_pc.rootPath());
+        QVERIFY(root.mkpath(u"C:/trip/sub"_s));
+        for (const QString &name : {u"C:/trip/a.txt"_s, u"C:/trip/b.jpg"_s, u"C:/trip/sub/c.txt"_s}) {
+            QFile f(root.filePath(name));
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write(name.toUtf8());
+        }
+        // A folder's direct files; one of them named on its own too is fetched once.
+        Run run = cli({u"download"_s, u"C:/trip/"_s, u"C:/trip/b.jpg"_s});
+        QVERIFY2(run.status == 0, qPrintable(run.error));
+        QStringList fetched;
+        for (const QVariantMap &line : std::as_const(run.lines))
+            fetched << line[u"path"_s].toString();
+        fetched.sort();
+        QCOMPARE(fetched, (QStringList{u"C:/trip/a.txt"_s, u"C:/trip/b.jpg"_s}));
+        QFile local(m_data.filePath(u"qt/C:/trip/a.txt"_s));
+        QVERIFY(local.open(QIODevice::ReadOnly));
+        QCOMPARE(local.readAll(), QByteArray("C:/trip/a.txt"));
+        QVERIFY(!QFileInfo::exists(m_data.filePath(u"qt/C:/trip/sub"_s)));
+
+        // Nothing is fetched when one of the names does not exist.
+        Run missing = cli({u"download"_s, u"C:/trip/sub/c.txt"_s, u"C:/trip/none.txt"_s});
+        QCOMPARE(missing.status, 1);
+        QVERIFY(missing.error.contains(u"C:/trip/none.txt"_s));
+        QVERIFY(!QFileInfo::exists(m_data.filePath(u"qt/C:/trip/sub/c.txt"_s)));
+    }
+
     void failuresExitWithOne()
     {
         m_pc.control(u"selection"_s,

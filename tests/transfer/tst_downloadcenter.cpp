@@ -2,6 +2,7 @@
 #include "TestServices.h"
 
 #include "DataBaseCenter.h"
+#include "HttpRequestCenter.h"
 #include "HttpFileDownloadCenter.h"
 #include "NotificationNames.h"
 #include "RuntimeState.h"
@@ -9,6 +10,7 @@
 
 #include <QFile>
 #include <QJsonArray>
+#include <QSignalSpy>
 #include <QTest>
 
 using namespace Qt::StringLiterals;
@@ -240,29 +242,23 @@ private Q_SLOTS:
 
     void folderDownloadTakesDirectFilesOnly()
     {
-        pcFile(u"C:/dir/one.txt"_s, 5);
-        pcFile(u"C:/dir/two.jpg"_s, 6);
-        pcFile(u"C:/dir/sub/deep.txt"_s, 7);
-        const QVariantMap answer{
-            {u"err"_s, 0},
-            {u"data"_s,
-             QVariantMap{
-                 {u"files"_s,
-                  QVariantList{
-                      QVariantMap{{u"path"_s, u"C:/dir/sub"_s}, {u"type"_s, 1}},
-                      QVariantMap{{u"path"_s, u"C:/dir/one.txt"_s}, {u"type"_s, 0}, {u"size"_s, 5}},
-                      u"not an entry"_s,
-                      QVariantMap{
-                          {u"path"_s, u"C:/dir/two.jpg"_s}, {u"type"_s, 0}, {u"size"_s, 6}}}}}}};
-        QCOMPARE(m_center->downloadDirectoryListing(answer), 2);
+        pcFile(u"C:/dir/one.txt"_s, 5000);
+        pcFile(u"C:/dir/two.jpg"_s, 6000);
+        pcFile(u"C:/dir/sub/deep.txt"_s, 7000);
+        auto *api = HttpRequestCenter::sharedInstance();
+        QSignalSpy listed(api, &HttpRequestCenter::directoryFileListToDownloadFinished);
+        FileObject folder;
+        folder.path = u"C:/dir"_s;
+        folder.type = FileObject::Folder;
+        api->downloadFileOrDirectroy(folder);
+        QVERIFY(listed.wait());
         QTRY_COMPARE(m_rec->count(Notifications::DownloadFileFinished), 2);
+        QCOMPARE(m_rec->count(Notifications::DownloadFileFailed), 0);
+        const QString qt = m_core->core->libraryPath(u"qt"_s);
+        for (const QString &name : {u"C:/dir/one.txt"_s, u"C:/dir/two.jpg"_s})
+            QCOMPARE(content(qt + u'/' + name), content(m_pc->rootPath() + u'/' + name));
+        QVERIFY(!QFileInfo::exists(qt + u"/C:/dir/sub"_s));
         QCOMPARE(idsOfStore().size(), 2);
-        // A listing without "err" is a successful one.
-        QVariantMap withoutErr = answer;
-        withoutErr.remove(u"err"_s);
-        QCOMPARE(m_center->downloadDirectoryListing(withoutErr), 2);
-        QCOMPARE(m_center->downloadDirectoryListing(QVariantMap{{u"err"_s, 1}}), 0);
-        QCOMPARE(m_center->downloadDirectoryListing(QVariantList{}), 0);
     }
 
 private:
