@@ -80,6 +80,10 @@ HttpFileDownloadCenter::~HttpFileDownloadCenter()
         stopFetch(d, true);
         delete d;
     }
+    // Fetches still lent out: their holders find the manager gone and leave them alone.
+    const QSet<HttpFileFetch *> lent = m_fetches;
+    for (HttpFileFetch *fetch : lent)
+        releaseFetch(fetch, fetch->filePath());
     HttpConnectionPool *pool = m_pool;
     m_writeDataQueue->dispatch([pool] { delete pool; });
     m_writeDataQueue->waitUntilIdle();
@@ -93,6 +97,39 @@ HttpFileDownloadCenter *HttpFileDownloadCenter::sharedInstance()
 void HttpFileDownloadCenter::setFreeSpaceProvider(std::function<quint64()> provider)
 {
     m_freeSpace = std::move(provider);
+}
+
+HttpFileFetch *HttpFileDownloadCenter::createFetch(const QUrl &url, const QByteArray &ua,
+                                                   const QString &filePath)
+{
+    auto *fetch = new HttpFileFetch(m_pool, url, ua, filePath);
+    fetch->moveToThread(m_writeDataQueue->thread());
+    m_fetches.insert(fetch);
+    return fetch;
+}
+
+void HttpFileDownloadCenter::startFetch(HttpFileFetch *fetch)
+{
+    if (m_fetches.contains(fetch))
+        m_writeDataQueue->dispatch([fetch] { fetch->start(); });
+}
+
+void HttpFileDownloadCenter::releaseFetch(HttpFileFetch *fetch, const QString &removeFile)
+{
+    if (fetch && !m_fetches.remove(fetch))
+        return;
+    if (fetch)
+        fetch->disconnect();
+    if (!fetch && removeFile.isEmpty())
+        return;
+    m_writeDataQueue->dispatch([fetch, removeFile] {
+        if (fetch) {
+            fetch->abort();
+            delete fetch;
+        }
+        if (!removeFile.isEmpty())
+            QFile::remove(removeFile);
+    });
 }
 
 bool HttpFileDownloadCenter::isInDownloadingFileQueue(const QuickTransferObject &record) const
@@ -158,8 +195,7 @@ void HttpFileDownloadCenter::checkAndStartDownloadingRequest()
         }
         r->finishedSize = 0;
         d->partPath = r->partialPath(m_libraryPath);
-        d->fetch = new HttpFileFetch(m_pool, url, ua.toUtf8(), d->partPath);
-        d->fetch->moveToThread(m_writeDataQueue->thread());
+        d->fetch = createFetch(url, ua.toUtf8(), d->partPath);
         m_requestPool.append(d);
         // Signals cross from the write queue; each finds its download by serial, so one that
         // arrives after the download ended finds nothing.
@@ -179,8 +215,7 @@ void HttpFileDownloadCenter::checkAndStartDownloadingRequest()
                     if (Download *d = running(serial))
                         fetchEnded(d, ok, bytes);
                 });
-        HttpFileFetch *fetch = d->fetch;
-        m_writeDataQueue->dispatch([fetch] { fetch->start(); });
+        startFetch(d->fetch);
     }
 }
 
@@ -231,20 +266,7 @@ void HttpFileDownloadCenter::fetchEnded(Download *d, bool ok, qint64 bytes)
 
 void HttpFileDownloadCenter::stopFetch(Download *d, bool removePart)
 {
-    HttpFileFetch *fetch = std::exchange(d->fetch, nullptr);
-    const QString part = removePart ? d->partPath : QString();
-    if (!fetch && part.isEmpty())
-        return;
-    if (fetch)
-        fetch->disconnect(this);
-    m_writeDataQueue->dispatch([fetch, part] {
-        if (fetch) {
-            fetch->abort();
-            delete fetch;
-        }
-        if (!part.isEmpty())
-            QFile::remove(part);
-    });
+    releaseFetch(std::exchange(d->fetch, nullptr), removePart ? d->partPath : QString());
 }
 
 void HttpFileDownloadCenter::requestFailed(Download *d)

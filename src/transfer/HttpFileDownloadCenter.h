@@ -2,13 +2,17 @@
 
 #include "QuickTransferObject.h"
 
+#include <QByteArray>
 #include <QList>
 #include <QObject>
+#include <QSet>
+#include <QUrl>
 
 #include <functional>
 #include <memory>
 
 class HttpConnectionPool;
+class HttpFileFetch;
 class NotificationCenter;
 class SerialQueue;
 
@@ -45,6 +49,20 @@ public:
 
     /// Free bytes of the phone's storage; replaceable so the space rule can be exercised.
     void setFreeSpaceProvider(std::function<quint64()> provider);
+    [[nodiscard]] QString libraryPath() const { return m_libraryPath; }
+    /// Free bytes of the phone's storage, as the space rule reads them.
+    [[nodiscard]] quint64 freeSpace() const { return m_freeSpace(); }
+
+    /// A fetch of @p url into @p filePath that runs on the "writeDataQueue" beside the
+    /// manager's downloads, over the same kept connections (preview downloads use it). It
+    /// starts with startFetch() and is given back with releaseFetch(); should the manager go
+    /// first, it stops the fetch and removes its file itself.
+    [[nodiscard]] HttpFileFetch *createFetch(const QUrl &url, const QByteArray &ua,
+                                             const QString &filePath);
+    void startFetch(HttpFileFetch *fetch);
+    /// Stops @p fetch without any further signal and deletes it, then removes @p removeFile
+    /// when given; in this order, on the write queue.
+    void releaseFetch(HttpFileFetch *fetch, const QString &removeFile = {});
 
 private:
     struct Download;
@@ -64,6 +82,7 @@ private:
     QString m_libraryPath;
     SerialQueue *m_writeDataQueue;
     HttpConnectionPool *m_pool; // lives on the write queue
+    QSet<HttpFileFetch *> m_fetches; // created and not yet released
     quint64 m_serial = 0;
     QList<Download *> m_requestPool;
     QList<QuickTransferObjectPtr> m_downloadFileQueue;

@@ -68,6 +68,7 @@ public:
                   const QString &filePath);
     ~HttpFileFetch() override;
 
+    [[nodiscard]] QString filePath() const { return m_filePath; }
     /// A peer silent for this long ends the fetch as failed.
     void setStallTimeout(int ms) { m_stallMs = ms; }
     void start();

@@ -1,164 +1,120 @@
 #include "OneFileHttp.h"
 
-#include "AppCore.h"
 #include "DeviceInfoCenter.h"
+#include "HttpFileDownloadCenter.h"
+#include "HttpFileFetch.h"
 #include "LocalFiles.h"
 #include "RuntimeState.h"
-#include "SerialQueue.h"
 
-#include <QDir>
 #include <QFile>
-#include <QFileInfo>
-#include <QNetworkAccessManager>
-#include <QNetworkReply>
-#include <QStorageInfo>
+
+#include <utility>
 
 using namespace Qt::StringLiterals;
 
-struct OneFileHttp::Part
-{
-    QString path;
-    std::unique_ptr<QFile> file;
-    bool failed = false;
-    qint64 written = 0;
-};
+namespace {
+constexpr quint64 kReserve = 0xA00000; // 10 MiB kept free
+} // namespace
 
-OneFileHttp::OneFileHttp(const FileObject &file, const QString &rootPath, QObject *parent)
-    : QObject(parent), m_file(file), m_nam(new QNetworkAccessManager(this)),
-      m_writeQueue(std::make_unique<SerialQueue>(u"writeDataQueue"_s))
+OneFileHttp::OneFileHttp(HttpFileDownloadCenter &downloads, const RuntimeState &state,
+                         const FileObject &file, const QString &rootPath, QObject *parent)
+    : QObject(parent), m_file(file), m_downloads(&downloads), m_state(state)
 {
-    const QString root =
-        rootPath.isEmpty() ? AppCore::current()->libraryPath(u"file"_s) : rootPath;
+    const QString root = rootPath.isEmpty() ? downloads.libraryPath() + u"/file"_s : rootPath;
     m_localPath = LocalFiles::safeLocalPath(root, file.path);
+    startDownload();
 }
 
 OneFileHttp::~OneFileHttp()
 {
     stopDownload();
-    m_writeQueue.reset(); // waits for the writes
-    if (m_part) {
-        m_part->file.reset();
-        QFile::remove(m_part->path);
-    }
-    if (!m_isSuccess && !m_localPath.isEmpty() && m_part)
+    if (m_started && !m_isSuccess && !m_localPath.isEmpty())
         QFile::remove(m_localPath);
+}
+
+void OneFileHttp::later(std::function<void()> outcome)
+{
+    QMetaObject::invokeMethod(
+        this,
+        [this, run = m_run, outcome = std::move(outcome)] {
+            if (run == m_run)
+                outcome();
+        },
+        Qt::QueuedConnection);
 }
 
 void OneFileHttp::startDownload()
 {
-    const qint64 free = QStorageInfo(AppCore::current()->libraryPath()).bytesAvailable();
-    if (m_file.size + 0xA00000 >= quint64(qMax<qint64>(free, 0))) {
-        Q_EMIT toastRequested(u"磁盘没有足够空间"_s);
+    if (m_fetch)
+        return;
+    ++m_run;
+    m_isSuccess = false;
+    if (m_downloads && m_file.size + kReserve >= m_downloads->freeSpace()) {
+        later([this] { Q_EMIT toastRequested(u"磁盘没有足够空间"_s); });
         return;
     }
-    const QString api = RuntimeState::sharedInstance()->api();
-    if (api.isEmpty())
-        return;
-    // Escaped like every other file address ("%20" for a space, which a path cannot take
-    // as "+").
-    const QUrl url = LocalFiles::fileUrl(api, u"pc/"_s, m_file.path, {}, false);
-    if (!url.isValid() || m_localPath.isEmpty()) {
-        fail();
+    // Escaped like every other file address ("%20" for a space, which a path cannot take as
+    // "+"); the identity goes in the header only.
+    const QString api = m_state.api();
+    const QUrl url =
+        api.isEmpty() ? QUrl() : LocalFiles::fileUrl(api, u"pc/"_s, m_file.path, {}, false);
+    // Not logged in (no service address), or a PC path that leaves the folder: a failure the
+    // screen can show, rather than a wait that never ends.
+    if (!m_downloads || !url.isValid() || m_localPath.isEmpty()) {
+        later([this] { Q_EMIT downloadIsSuccess(false); });
         return;
     }
-    QNetworkRequest request(url);
-    const QString ua = DeviceInfoCenter::getHttpRequestUA();
-    if (!ua.isEmpty())
-        request.setRawHeader("UA", ua.toUtf8());
-    m_part = std::make_shared<Part>();
-    m_part->path = m_localPath + u".zephyr-part"_s;
-    m_reply = m_nam->get(request);
-    connect(m_reply, &QNetworkReply::readyRead, this, [this] {
-        const int status = m_reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
-        if (status < 200 || status > 299) {
-            // An error page is not the file; the end of the reply reports the failure.
-            m_part->failed = true;
-            m_reply->readAll();
+    m_started = true;
+    m_reported = 0;
+    m_partPath = m_localPath + u".zephyr-part"_s;
+    m_fetch = m_downloads->createFetch(url, DeviceInfoCenter::getHttpRequestUA().toUtf8(),
+                                       m_partPath);
+    const quint64 run = m_run;
+    connect(m_fetch, &HttpFileFetch::written, this, [this, run](qint64 bytes) {
+        if (run != m_run || bytes <= m_reported)
             return;
-        }
-        const QByteArray chunk = m_reply->readAll();
-        auto part = m_part;
-        m_writeQueue->dispatch([this, part, chunk] {
-            if (!part->file) {
-                QDir().mkpath(QFileInfo(part->path).absolutePath());
-                part->file = std::make_unique<QFile>(part->path);
-                part->failed = !part->file->open(QIODevice::WriteOnly | QIODevice::Truncate);
-            }
-            if (!part->failed && part->file->write(chunk) != chunk.size())
-                part->failed = true;
-            part->written += chunk.size();
-            QMetaObject::invokeMethod(this, [this, n = chunk.size()] {
-                if (!m_done)
-                    Q_EMIT receivedData(n);
-            }, Qt::QueuedConnection);
-        });
+        const qint64 chunk = bytes - std::exchange(m_reported, bytes);
+        Q_EMIT receivedData(chunk);
     });
-    connect(m_reply, &QNetworkReply::finished, this, [this] {
-        if (m_done)
-            return;
-        const int status = m_reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
-        if (status < 200 || status > 299) {
-            fail();
-            return;
-        }
-        if (m_reply->error() != QNetworkReply::NoError) {
-            fail();
-            return;
-        }
-        finish();
-    });
+    connect(m_fetch, &HttpFileFetch::ended, this,
+            [this, run](bool ok, qint64 bytes, const QString &) {
+                if (run == m_run)
+                    fetchEnded(ok, bytes);
+            });
+    m_downloads->startFetch(m_fetch);
 }
 
-void OneFileHttp::finish()
+void OneFileHttp::fetchEnded(bool ok, qint64 bytes)
 {
-    const QVariant announced = m_reply->header(QNetworkRequest::ContentLengthHeader);
-    auto part = m_part;
-    m_writeQueue->dispatch([this, part, announced] {
-        if (part->file)
-            part->file->close();
-        part->file.reset();
-        bool ok = !part->failed
-            && (!announced.isValid() || announced.toLongLong() == part->written);
-        if (ok) {
-            if (!QFileInfo::exists(part->path))
-                QFile(part->path).open(QIODevice::WriteOnly);
-            QFile::remove(m_localPath);
-            ok = QFile::rename(part->path, m_localPath);
-        }
-        if (ok)
-            LocalFiles::setCreationDate(
-                m_localPath, QDateTime::fromSecsSinceEpoch(qint64(m_file.last_modify), Qt::UTC));
-        QMetaObject::invokeMethod(this, [this, ok] {
-            if (m_done)
-                return;
-            if (!ok) {
-                fail();
-                return;
-            }
-            m_done = true;
-            m_isSuccess = true;
-            Q_EMIT downloadIsSuccess(true);
-        }, Qt::QueuedConnection);
-    });
-}
-
-void OneFileHttp::fail()
-{
-    if (m_done)
+    // The fetch has closed its file: what is left to do with it happens here.
+    HttpFileFetch *fetch = std::exchange(m_fetch, nullptr);
+    if (m_downloads)
+        m_downloads->releaseFetch(fetch);
+    if (ok) {
+        QFile::remove(m_localPath);
+        ok = QFile::rename(m_partPath, m_localPath);
+    }
+    if (!ok) {
+        QFile::remove(m_partPath);
+        Q_EMIT downloadIsSuccess(false);
         return;
-    m_done = true;
-    if (m_reply)
-        m_reply->abort();
-    Q_EMIT downloadIsSuccess(false);
+    }
+    LocalFiles::setCreationDate(m_localPath,
+                                QDateTime::fromSecsSinceEpoch(qint64(m_file.last_modify), Qt::UTC));
+    m_isSuccess = true;
+    // The last bytes may have arrived since the last report.
+    if (bytes > m_reported)
+        Q_EMIT receivedData(bytes - std::exchange(m_reported, bytes));
+    Q_EMIT downloadIsSuccess(true);
 }
 
 void OneFileHttp::stopDownload()
 {
-    m_done = true;
-    if (m_reply) {
-        m_reply->disconnect(this);
-        m_reply->abort();
-    }
+    ++m_run;
+    HttpFileFetch *fetch = std::exchange(m_fetch, nullptr);
+    // Without the manager the fetch is already gone, with its file.
+    if (fetch && m_downloads)
+        m_downloads->releaseFetch(fetch, m_partPath);
 }
 
 void OneFileHttp::deleteLocalFile()

@@ -1,10 +1,12 @@
 #include "PcSim.h"
-#include "TestCore.h"
+#include "TestServices.h"
 
 #include "DownloadProgressText.h"
+#include "HttpFileDownloadCenter.h"
 #include "LocalFiles.h"
 #include "OneFileHttp.h"
 #include "RuntimeState.h"
+#include "SerialQueue.h"
 
 #include <QFile>
 #include <QSignalSpy>
@@ -132,38 +134,100 @@ private Q_SLOTS:
     {
         PcSim pc;
         QVERIFY2(pc.start(), qPrintable(pc.errorString()));
-        RuntimeState::sharedInstance()->setApi(pc.api);
+        createServices(*m_core);
+        state().setApi(pc.api);
         QDir().mkpath(pc.rootPath() + u"/C:/p"_s);
-        write(pc.rootPath() + u"/C:/p/v w.txt"_s, QByteArray(70000, 'q'));
+        const QByteArray bytes = pattern(1500000);
+        write(pc.rootPath() + u"/C:/p/v w.txt"_s, bytes);
         FileObject f;
         f.path = u"C:/p/v w.txt"_s;
         f.name = u"v w.txt"_s;
-        f.size = 70000;
+        f.size = quint64(bytes.size());
         f.last_modify = 1650000000;
         const QString preview = m_core->core->libraryPath(u"preview"_s);
+        const QString local = preview + u"/C:/p/v w.txt"_s;
         {
-            OneFileHttp http(f, preview);
+            // Started by its creation: the signals connected afterwards see everything.
+            OneFileHttp http(downloads(), state(), f, preview);
             QSignalSpy done(&http, &OneFileHttp::downloadIsSuccess);
             QSignalSpy chunks(&http, &OneFileHttp::receivedData);
-            http.startDownload();
             QVERIFY(done.wait(10000));
             QCOMPARE(done.first().first().toBool(), true);
-            QVERIFY(chunks.size() >= 1);
+            qint64 total = 0;
+            for (const auto &c : std::as_const(chunks))
+                total += c.first().toLongLong();
+            QCOMPARE(total, bytes.size());
+            QVERIFY(http.isSuccess());
             QVERIFY(LocalFiles::isFileExist(f, preview));
         }
-        QVERIFY(QFile::exists(preview + u"/C:/p/v w.txt"_s));
+        QCOMPARE(read(local), bytes);
 
-        // Cut off: nothing survives.
-        QFile::remove(preview + u"/C:/p/v w.txt"_s);
-        pc.fault(u"pc"_s, u"short"_s);
-        {
-            OneFileHttp http(f, preview);
+        // Cut off, or an error page instead of the file: nothing survives.
+        for (const QString &kind : {u"short"_s, u"404"_s}) {
+            QFile::remove(local);
+            if (kind == u"short"_s)
+                pc.fault(u"pc"_s, kind);
+            FileObject g = f;
+            if (kind == u"404"_s)
+                g.path = u"C:/p/absent.txt"_s;
+            OneFileHttp http(downloads(), state(), g, preview);
             QSignalSpy done(&http, &OneFileHttp::downloadIsSuccess);
-            http.startDownload();
             QVERIFY(done.wait(10000));
             QCOMPARE(done.first().first().toBool(), false);
+            QVERIFY(!http.isSuccess());
         }
         QVERIFY(QDir(preview + u"/C:/p"_s).isEmpty());
+
+        // Left while the PC is still sending: neither the file nor its part stays.
+        write(pc.rootPath() + u"/C:/p/big.bin"_s, QByteArray(32 << 20, 'b'));
+        FileObject big = f;
+        big.path = u"C:/p/big.bin"_s;
+        big.size = 32 << 20;
+        auto *http = new OneFileHttp(downloads(), state(), big, preview);
+        QSignalSpy chunks(http, &OneFileHttp::receivedData);
+        QVERIFY(chunks.wait(10000));
+        delete http;
+        m_core->core->queue(u"writeDataQueue"_s)->waitUntilIdle();
+        QVERIFY(QDir(preview + u"/C:/p"_s).isEmpty());
+    }
+
+    void previewDownloadRefusals()
+    {
+        FileObject f;
+        f.path = u"C:/p/x.txt"_s;
+        f.size = 10;
+        const QString preview = m_core->core->libraryPath(u"preview"_s);
+        createServices(*m_core);
+
+        // Not logged in, or a name that leaves the folder: a failure to show, not a silence.
+        for (const QString &api : {QString(), u"http://127.0.0.1:9/"_s}) {
+            state().setApi(api);
+            FileObject g = f;
+            if (!api.isEmpty())
+                g.path = u"../../settings.ini"_s;
+            OneFileHttp http(downloads(), state(), g, preview);
+            QSignalSpy done(&http, &OneFileHttp::downloadIsSuccess);
+            QVERIFY(done.wait(2000));
+            QCOMPARE(done.first().first().toBool(), false);
+        }
+
+        // No room for the file and the reserve: only the toast, and nothing is asked for.
+        downloads().setFreeSpaceProvider(
+            [] { return quint64(0xA00000) + 10; });
+        OneFileHttp http(downloads(), state(), f, preview);
+        QSignalSpy toasts(&http, &OneFileHttp::toastRequested);
+        QSignalSpy done(&http, &OneFileHttp::downloadIsSuccess);
+        QVERIFY(toasts.wait(2000));
+        QCOMPARE(toasts.first().first().toString(), u"磁盘没有足够空间"_s);
+        QTest::qWait(50);
+        QVERIFY(done.isEmpty());
+        // A stopped downloader signals nothing more.
+        downloads().setFreeSpaceProvider(
+            [] { return quint64(1) << 40; });
+        http.startDownload();
+        http.stopDownload();
+        QTest::qWait(50);
+        QVERIFY(done.isEmpty());
     }
 
 private:
@@ -172,6 +236,23 @@ private:
         QFile f(path);
         QVERIFY(f.open(QIODevice::WriteOnly));
         f.write(data);
+    }
+    HttpFileDownloadCenter &downloads() const
+    {
+        return *m_core->core->service<HttpFileDownloadCenter>();
+    }
+    RuntimeState &state() const { return *m_core->core->runtimeState(); }
+    static QByteArray read(const QString &path)
+    {
+        QFile f(path);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+    }
+    static QByteArray pattern(qsizetype size)
+    {
+        QByteArray bytes(size, Qt::Uninitialized);
+        for (qsizetype i = 0; i < size; ++i)
+            bytes[i] = char((i * 7 + i / 251) & 0xff);
+        return bytes;
     }
     std::unique_ptr<TestCore> m_core;
 };
