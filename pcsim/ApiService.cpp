@@ -120,9 +120,7 @@ void sendMaybeShort(const HttpReq &r, int status, const QByteArray &type, const 
 
 } // namespace
 
-ApiService::ApiService(PcState &state, QObject *parent)
-    : QObject(parent)
-    , m_state(state)
+ApiService::ApiService(PcState &state, QObject *parent) : QObject(parent), m_state(state)
 {
     serveAll(m_server, [this](HttpReq &&r) { onRequest(std::move(r)); });
 }
@@ -139,9 +137,9 @@ void ApiService::onRequest(HttpReq &&r)
         key = u"pc"_s;
     else if (key.startsWith(u"csm/"_s))
         key = u"csm"_s;
-    logLine(u"http %1 /%2 from %3 %4"_s.arg(QString::fromLatin1(r.method), r.path, r.peer,
-                                            QString::fromUtf8(QJsonDocument(r.paramsJson())
-                                                                  .toJson(QJsonDocument::Compact))));
+    logLine(u"http %1 /%2 from %3 %4"_s.arg(
+        QString::fromLatin1(r.method), r.path, r.peer,
+        QString::fromUtf8(QJsonDocument(r.paramsJson()).toJson(QJsonDocument::Compact))));
     m_state.count(key);
     const bool outside = key == u"wifiapp/feedback"_s || key == u"AppStore/getIsUpdate"_s;
     const auto fault = m_state.takeFault({key, u"http"_s});
@@ -177,10 +175,9 @@ void ApiService::onRequest(HttpReq &&r)
 void ApiService::dispatch(const HttpReq &r, const QString &key, bool shortBody, bool withoutErr)
 {
     if (key == u"wifiapp/feedback"_s) {
-        PcState::record(m_state.feedback,
-                        QJsonObject{{u"method"_s, QString::fromLatin1(r.method)},
-                                    {u"query"_s, r.queryJson()},
-                                    {u"fields"_s, r.formJson()}});
+        PcState::record(m_state.feedback, QJsonObject{{u"method"_s, QString::fromLatin1(r.method)},
+                                                      {u"query"_s, r.queryJson()},
+                                                      {u"fields"_s, r.formJson()}});
         const QJsonObject answer{{u"errno"_s, m_state.feedbackErrno}};
         return sendMaybeShort(r, 200, "application/json", Wire::compact(answer), shortBody);
     }
@@ -192,8 +189,8 @@ void ApiService::dispatch(const HttpReq &r, const QString &key, bool shortBody, 
     if (key != u"pc"_s && key != u"csm"_s && !key.startsWith(u"cgi/"_s))
         return sendHttp(r, 404, "text/plain", "no such path\n");
     if (m_state.strict) {
-        const QString ua = r.headers.contains("ua") ? QString::fromUtf8(r.headers.value("ua"))
-                                                    : r.param(u"UA"_s);
+        const QString ua =
+            r.headers.contains("ua") ? QString::fromUtf8(r.headers.value("ua")) : r.param(u"UA"_s);
         if (!m_state.tokenAccepted(ua)) {
             logLine(u"403: identity string without a valid token: %1"_s.arg(ua));
             return sendHttp(r, 403, "text/plain", {});
@@ -218,10 +215,10 @@ std::optional<QJsonObject> ApiService::cgi(const HttpReq &r, const QString &key)
         PcState::record(m_state.operations, op);
     };
     if (name == u"wifi_info.mo"_s)
-        return ok({{u"pc"_s, QJsonObject{{u"name"_s, m_state.pcName},
-                                         {u"share_dir"_s, u"C:/Share"_s}}},
-                   {u"wifi"_s, QJsonObject{{u"client"_s, m_state.clients.size()},
-                                           {u"ssid"_s, u"ZephyrWiFi"_s}}}});
+        return ok(
+            {{u"pc"_s, QJsonObject{{u"name"_s, m_state.pcName}, {u"share_dir"_s, u"C:/Share"_s}}},
+             {u"wifi"_s,
+              QJsonObject{{u"client"_s, m_state.clients.size()}, {u"ssid"_s, u"ZephyrWiFi"_s}}}});
     if (name == u"wifi_client.mo"_s)
         return ok({{u"clients"_s, m_state.clients}, {u"blocks"_s, m_state.blocks}});
     if (name == u"wifi_operate.mo"_s) {
@@ -300,7 +297,8 @@ std::optional<QJsonObject> ApiService::cgi(const HttpReq &r, const QString &key)
     if (name == u"dir_rename.mo"_s) {
         note();
         return m_state.rename(r.param(u"name"_s), r.param(u"newname"_s))
-            ? ok() : failed(u"cannot rename"_s);
+                   ? ok()
+                   : failed(u"cannot rename"_s);
     }
     if (name == u"pc_shake.mo"_s)
         return m_state.shakeAnswer();
@@ -325,8 +323,7 @@ std::optional<QJsonObject> ApiService::cgi(const HttpReq &r, const QString &key)
     if (name == u"pc_screencut.mo"_s) {
         note();
         const QString path = m_state.takeScreenshot();
-        return path.isEmpty() ? failed(u"cannot write the screenshot"_s)
-                              : ok({{u"image"_s, path}});
+        return path.isEmpty() ? failed(u"cannot write the screenshot"_s) : ok({{u"image"_s, path}});
     }
     return std::nullopt;
 }

@@ -7,8 +7,8 @@
 #include <QJsonDocument>
 #include <QPointer>
 
-#include <sys/socket.h>
 #include <cerrno>
+#include <sys/socket.h>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -20,13 +20,9 @@ constexpr qsizetype MaxBuffered = 16 * 1024 * 1024;
 constexpr qint64 BlockSize = 1024 * 1024;
 // Blocks taken per pass before other connections and the control interface get their turn.
 constexpr int BlocksPerPass = 16;
-}
+} // namespace
 
-UploadService::UploadService(PcState &state, QObject *parent)
-    : QObject(parent)
-    , m_state(state)
-{
-}
+UploadService::UploadService(PcState &state, QObject *parent) : QObject(parent), m_state(state) {}
 
 void UploadService::take(QTcpSocket *socket, const QByteArray &data)
 {
@@ -62,12 +58,14 @@ void UploadService::take(QTcpSocket *socket, const QByteArray &data)
         Session &s = *it->second;
         if (s.file) {
             logLine(u"upload of %1 interrupted after %2 of %3 bytes; partial file removed"_s
-                        .arg(s.pcPath).arg(s.received).arg(s.size));
+                        .arg(s.pcPath)
+                        .arg(s.received)
+                        .arg(s.size));
             s.file->remove();
         }
         // The session may be on the call stack (a failure closes the socket synchronously).
-        QMetaObject::invokeMethod(this, [p = it->second.release()] { delete p; },
-                                  Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this, [p = it->second.release()] { delete p; }, Qt::QueuedConnection);
         m_sessions.erase(it);
         socket->deleteLater();
     });
@@ -131,8 +129,7 @@ void UploadService::process(Session &s)
                 return fail(s, u"identity message too long (%1)"_s.arg(len));
             if (quint32(s.buf.size()) < 5 + len)
                 return;
-            const QJsonDocument doc =
-                QJsonDocument::fromJson(Wire::complement(s.buf.mid(5, len)));
+            const QJsonDocument doc = QJsonDocument::fromJson(Wire::complement(s.buf.mid(5, len)));
             s.ua = doc.object().value(u"ua"_s).toString();
             logLine(u"upload identity ua=%1"_s.arg(s.ua));
             s.buf.remove(0, 5 + len);
@@ -172,8 +169,8 @@ void UploadService::process(Session &s)
                 return;
             }
             if (s.buf[0] != '\x02')
-                return fail(s, u"item header 0x02 or end 0x04 expected, got 0x%1"_s
-                                   .arg(quint8(s.buf[0]), 2, 16, QChar(u'0')));
+                return fail(s, u"item header 0x02 or end 0x04 expected, got 0x%1"_s.arg(
+                                   quint8(s.buf[0]), 2, 16, QChar(u'0')));
             s.stage = Stage::Header;
             break;
         case Stage::Header: {
@@ -194,8 +191,7 @@ void UploadService::process(Session &s)
                 return fail(s, u"refused target path %1"_s.arg(s.pcPath));
             QDir().mkpath(QFileInfo(*local).absolutePath());
             s.file = std::make_unique<QFile>(*local);
-            if (!s.file->open(QIODevice::WriteOnly | QIODevice::Truncate
-                              | QIODevice::Unbuffered)) {
+            if (!s.file->open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered)) {
                 s.file.reset();
                 return fail(s, u"cannot write %1"_s.arg(*local));
             }
@@ -248,8 +244,8 @@ void UploadService::reply(Session &s, quint32 trailer)
                                                  {u"trailer"_s, qint64(trailer)},
                                                  {u"time"_s, qint64(s.time)},
                                                  {u"ua"_s, s.ua}});
-    logLine(u"upload item done %1 received=%2 trailer=%3"_s.arg(s.pcPath).arg(s.received)
-                .arg(trailer));
+    logLine(
+        u"upload item done %1 received=%2 trailer=%3"_s.arg(s.pcPath).arg(s.received).arg(trailer));
     const auto fault = m_state.takeFault({u"upload"_s});
     QByteArray answer = Wire::be32(s.received);
     if (fault) {
@@ -258,23 +254,23 @@ void UploadService::reply(Session &s, quint32 trailer)
             return fail(s, u"scripted close"_s);
         if (fault->kind == u"hang"_s) {
             s.idle.stop();
-            return;  // stays in Replying: reads are ignored until the phone gives up
+            return; // stays in Replying: reads are ignored until the phone gives up
         }
-        if (fault->kind == u"garbage"_s || fault->kind == u"wrongkind"_s
-            || fault->kind == u"notjson"_s)
+        if (fault->kind == u"garbage"_s || fault->kind == u"wrongkind"_s ||
+            fault->kind == u"notjson"_s)
             answer = Wire::be32(~s.received);
         else if (fault->kind == u"short"_s)
             answer = answer.left(2);
         else if (fault->kind == u"delay"_s) {
             QTimer::singleShot(fault->ms, this,
                                [this, sock = QPointer<QTcpSocket>(s.socket), answer] {
-                auto it = m_sessions.find(sock.data());
-                if (!sock || it == m_sessions.end())
-                    return;
-                sock->write(answer);
-                it->second->stage = Stage::Item;
-                process(*it->second);
-            });
+                                   auto it = m_sessions.find(sock.data());
+                                   if (!sock || it == m_sessions.end())
+                                       return;
+                                   sock->write(answer);
+                                   it->second->stage = Stage::Item;
+                                   process(*it->second);
+                               });
             return;
         }
     }

@@ -20,11 +20,10 @@ constexpr int kListMs = 20000;
 
 std::optional<QList<FileObjectPtr>> listing(CliContext &ctx, const QString &path)
 {
-    const auto answer = ctx.waitForNotification(Notifications::GetDirectoryListFinished, kListMs,
-                                                [&] {
-                                                    HttpRequestCenter::sharedInstance()
-                                                        ->getDirectoryList(path);
-                                                });
+    const auto answer =
+        ctx.waitForNotification(Notifications::GetDirectoryListFinished, kListMs, [&] {
+            HttpRequestCenter::sharedInstance()->getDirectoryList(path);
+        });
     if (!answer || !answer->value(u"result"_s).toBool())
         return std::nullopt;
     QList<FileObjectPtr> files;

@@ -81,7 +81,7 @@ private:
     NotificationCenter &m_hub;
     QString m_libraryPath;
     SerialQueue *m_writeDataQueue;
-    HttpConnectionPool *m_pool; // lives on the write queue
+    HttpConnectionPool *m_pool;      // lives on the write queue
     QSet<HttpFileFetch *> m_fetches; // created and not yet released
     quint64 m_serial = 0;
     QList<Download *> m_requestPool;

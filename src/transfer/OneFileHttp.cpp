@@ -67,8 +67,8 @@ void OneFileHttp::startDownload()
     m_started = true;
     m_reported = 0;
     m_partPath = m_localPath + u".zephyr-part"_s;
-    m_fetch = m_downloads->createFetch(url, DeviceInfoCenter::getHttpRequestUA().toUtf8(),
-                                       m_partPath);
+    m_fetch =
+        m_downloads->createFetch(url, DeviceInfoCenter::getHttpRequestUA().toUtf8(), m_partPath);
     const quint64 run = m_run;
     connect(m_fetch, &HttpFileFetch::written, this, [this, run](qint64 bytes) {
         if (run != m_run || bytes <= m_reported)

@@ -127,7 +127,8 @@ private Q_SLOTS:
     {
         QDir root(m_pc.rootPath());
         QVERIFY(root.mkpath(u"C:/trip/sub"_s));
-        for (const QString &name : {u"C:/trip/a.txt"_s, u"C:/trip/b.jpg"_s, u"C:/trip/sub/c.txt"_s}) {
+        for (const QString &name :
+             {u"C:/trip/a.txt"_s, u"C:/trip/b.jpg"_s, u"C:/trip/sub/c.txt"_s}) {
             QFile f(root.filePath(name));
             QVERIFY(f.open(QIODevice::WriteOnly));
             f.write(name.toUtf8());

@@ -2,8 +2,8 @@
 #include "TestServices.h"
 
 #include "DataBaseCenter.h"
-#include "HttpRequestCenter.h"
 #include "HttpFileDownloadCenter.h"
+#include "HttpRequestCenter.h"
 #include "NotificationNames.h"
 #include "RuntimeState.h"
 #include "SerialQueue.h"

@@ -212,8 +212,7 @@ private Q_SLOTS:
         }
 
         // No room for the file and the reserve: only the toast, and nothing is asked for.
-        downloads().setFreeSpaceProvider(
-            [] { return quint64(0xA00000) + 10; });
+        downloads().setFreeSpaceProvider([] { return quint64(0xA00000) + 10; });
         OneFileHttp http(downloads(), state(), f, preview);
         QSignalSpy toasts(&http, &OneFileHttp::toastRequested);
         QSignalSpy done(&http, &OneFileHttp::downloadIsSuccess);
@@ -222,8 +221,7 @@ private Q_SLOTS:
         QTest::qWait(50);
         QVERIFY(done.isEmpty());
         // A stopped downloader signals nothing more.
-        downloads().setFreeSpaceProvider(
-            [] { return quint64(1) << 40; });
+        downloads().setFreeSpaceProvider([] { return quint64(1) << 40; });
         http.startDownload();
         http.stopDownload();
         QTest::qWait(50);
