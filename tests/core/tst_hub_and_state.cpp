@@ -15,8 +15,10 @@ private Q_SLOTS:
         NotificationCenter hub;
         QObject a, b;
         QStringList order;
-        hub.addObserver(&b, u"n"_s, [&](const QVariantMap &m) { order << u"b"_s + m[u"k"_s].toString(); });
-        hub.addObserver(&a, u"n"_s, [&](const QVariantMap &m) { order << u"a"_s + m[u"k"_s].toString(); });
+        hub.addObserver(&b, u"n"_s,
+                        [&](const QVariantMap &m) { order << u"b"_s + m[u"k"_s].toString(); });
+        hub.addObserver(&a, u"n"_s,
+                        [&](const QVariantMap &m) { order << u"a"_s + m[u"k"_s].toString(); });
         hub.addObserver(&a, u"other"_s, [&](const QVariantMap &) { order << u"x"_s; });
         hub.post(u"n"_s, {{u"k"_s, 1}});
         QCOMPARE(order, QStringList({u"b1"_s, u"a1"_s}));
@@ -65,18 +67,13 @@ private Q_SLOTS:
         NotificationCenter hub;
         QObject owner;
         QThread *deliveredOn = nullptr;
-        hub.addObserver(&owner, u"n"_s, [&](const QVariantMap &) { deliveredOn = QThread::currentThread(); });
+        hub.addObserver(&owner, u"n"_s,
+                        [&](const QVariantMap &) { deliveredOn = QThread::currentThread(); });
         std::unique_ptr<QThread> worker(QThread::create([&] { hub.post(u"n"_s); }));
         worker->start();
         worker->wait();
         QTRY_VERIFY(deliveredOn != nullptr);
         QCOMPARE(deliveredOn, QThread::currentThread());
-    }
-
-    void creationPostsTheInitialStatusOnce()
-    {
-        TestCore t;
-        QCOMPARE(t.core->runtimeState()->status(), quint64(AppStatusNotLoggedIn));
     }
 
     void apiGetsOneTrailingSlash()
@@ -93,7 +90,8 @@ private Q_SLOTS:
     {
         TestCore t;
         RuntimeState *s = t.core->runtimeState();
-        NotificationRecorder rec(t.hub(), {Notifications::AppStatusChanged, Notifications::ClientCountChanged});
+        NotificationRecorder rec(
+            t.hub(), {Notifications::AppStatusChanged, Notifications::ClientCountChanged});
         s->setStatus(AppStatusNotLoggedIn);
         s->setClientCount(0);
         QVERIFY(rec.posted.isEmpty());
@@ -101,7 +99,8 @@ private Q_SLOTS:
         s->setStatus(AppStatusAuthorized);
         s->setClientCount(3);
         s->setClientCount(3);
-        QCOMPARE(rec.posted, QStringList({Notifications::AppStatusChanged, Notifications::ClientCountChanged}));
+        QCOMPARE(rec.posted,
+                 QStringList({Notifications::AppStatusChanged, Notifications::ClientCountChanged}));
     }
 
     void wifiNameChangeDropsTheLoginFirst()
@@ -110,11 +109,13 @@ private Q_SLOTS:
         RuntimeState *s = t.core->runtimeState();
         s->setLastSsid(u"home"_s);
         s->setStatus(AppStatusAuthorized);
-        NotificationRecorder rec(t.hub(), {Notifications::AppStatusChanged, Notifications::SsidChanged});
+        NotificationRecorder rec(t.hub(),
+                                 {Notifications::AppStatusChanged, Notifications::SsidChanged});
         s->setLastSsid(u"home"_s);
         QVERIFY(rec.posted.isEmpty());
         s->setLastSsid(u"office"_s);
-        QCOMPARE(rec.posted, QStringList({Notifications::AppStatusChanged, Notifications::SsidChanged}));
+        QCOMPARE(rec.posted,
+                 QStringList({Notifications::AppStatusChanged, Notifications::SsidChanged}));
         QCOMPARE(s->status(), quint64(AppStatusNotLoggedIn));
         QCOMPARE(s->lastSsidText(), u"office"_s);
     }
@@ -124,7 +125,8 @@ private Q_SLOTS:
         TestCore t;
         RuntimeState *s = t.core->runtimeState();
         s->setLastSsid(std::nullopt);
-        NotificationRecorder rec(t.hub(), {Notifications::AppStatusChanged, Notifications::SsidChanged});
+        NotificationRecorder rec(t.hub(),
+                                 {Notifications::AppStatusChanged, Notifications::SsidChanged});
         s->setLastSsid(std::nullopt);
         QCOMPARE(rec.posted, QStringList({Notifications::SsidChanged}));
         QVERIFY(!s->lastSsid().has_value());

@@ -1,109 +1,91 @@
-// The login channel's frames against byte fixtures written from the wire tables.
+// The login channel's frames against byte fixtures written out by hand (and checked with
+// Python) from the wire tables; the readers of decoded replies against JSON texts.
+#include "JsonUtils.h"
 #include "LoginWire.h"
 #include "RuntimeState.h"
 
-#include <QJsonDocument>
-#include <QJsonObject>
 #include <QTest>
 
 using namespace Qt::StringLiterals;
 
 namespace {
-QByteArray complemented(QByteArray bytes)
+QVariant json(const char *text)
 {
-    for (char &c : bytes)
-        c = char(~uchar(c));
-    return bytes;
+    return JsonUtils::dataToDictionary(text);
 }
 
-// Reply frame: 4-byte big-endian length, then the complemented JSON text.
-QByteArray replyFrame(const QByteArray &json)
-{
-    const auto n = quint32(json.size());
-    QByteArray head;
-    head.append(char(n >> 24)).append(char(n >> 16)).append(char(n >> 8)).append(char(n));
-    return head + complemented(json);
-}
+// {"cm":1010} is 11 bytes: 00 00 00 0B, then the complement of each byte.
+const QByteArray kLoginReply = QByteArray::fromHex("0000000b84dd9c92ddc5cecfcecf82");
 } // namespace
 
 class TestLoginWire : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
-    void requestFrame()
+    void requestFrames()
     {
-        const QString ua = u"iPhone;100;7.1;My+phone;192.168.23.45;8360;0123;;"_s;
-        const QByteArray frame = LoginWire::encodeRequest(1010, ua);
-        QCOMPARE(quint8(frame.at(0)), quint8(0x01));
-        const QByteArray payload = frame.mid(5);
-        // {"cm":1010,"ua":"..."} compact: 19 bytes of syntax and number, plus the UA.
-        const quint32 expected = quint32(19 + ua.size());
-        QCOMPARE(frame.mid(1, 4),
-                 QByteArray::fromHex(QByteArray::number(expected, 16).rightJustified(8, '0')));
-        QCOMPARE(quint32(payload.size()), expected);
-        const QByteArray json = complemented(payload);
-        QVERIFY(!json.contains(' '));
-        const QJsonObject o = QJsonDocument::fromJson(json).object();
-        QCOMPARE(o.size(), 2);
-        QCOMPARE(o.value(u"cm"_s).toInt(), 1010);
-        QCOMPARE(o.value(u"ua"_s).toString(), ua);
-        const QJsonObject auth =
-            QJsonDocument::fromJson(complemented(LoginWire::encodeRequest(1013, {}).mid(5)))
-                .object();
-        QCOMPARE(auth.value(u"cm"_s).toInt(), 1013);
+        // 0x01, the big-endian length, the complemented compact JSON with its keys in order.
+        QCOMPARE(LoginWire::encodeRequest(1010, u"a;b;"_s).toHex(),
+                 "010000001784dd9c92ddc5cecfcecfd3dd8a9eddc5dd9ec49dc4dd82");
+        QCOMPARE(LoginWire::encodeRequest(1013, {}).toHex(),
+                 "010000001384dd9c92ddc5cecfceccd3dd8a9eddc5dddd82");
+        // The length counts UTF-8 bytes, not characters.
+        QCOMPARE(LoginWire::encodeRequest(1010, u"我"_s).toHex(),
+                 "010000001684dd9c92ddc5cecfcecfd3dd8a9eddc5dd19776edd82");
     }
 
-    void replyFixtures()
+    void replyFrames()
     {
-        // {"cm":1010} is 11 bytes: 00 00 00 0B, then the complement of each byte.
-        const QByteArray handMade =
-            QByteArray::fromHex("0000000B") + QByteArray::fromHex("84DD9C92DDC5CECFCECF82");
-        const auto value = LoginWire::decodeReply(handMade);
+        const auto value = LoginWire::decodeReply(kLoginReply);
         QVERIFY(value);
         QCOMPARE(value->toMap().value(u"cm"_s).toInt(), 1010);
         // Bytes after the declared payload are ignored.
-        QVERIFY(LoginWire::decodeReply(handMade + "trailing"));
-
-        QVERIFY(!LoginWire::decodeReply({}));
-        QVERIFY(!LoginWire::decodeReply(QByteArray::fromHex("00000000")));
-        QVERIFY(!LoginWire::decodeReply(QByteArray::fromHex("0000000084")));
-        // Declared length beyond what arrived: a cut-off reply, not read past its end.
-        QVERIFY(!LoginWire::decodeReply(handMade.left(9)));
-        QVERIFY(!LoginWire::decodeReply(QByteArray::fromHex("FFFFFFFF84")));
-        // Not JSON, and JSON of another kind.
-        QVERIFY(!LoginWire::decodeReply(replyFrame("<html>")));
-        const auto array = LoginWire::decodeReply(replyFrame("[1010]"));
+        QVERIFY(LoginWire::decodeReply(kLoginReply + "trailing"));
+        // [1010] decodes; it is just not a login reply.
+        const auto array = LoginWire::decodeReply(QByteArray::fromHex("00000006a4cecfcecfa2"));
         QVERIFY(array);
         QVERIFY(!LoginWire::readLoginReply(*array));
     }
 
+    void brokenReplyFrames()
+    {
+        // Nothing, an empty payload, one byte that is not JSON, a cut-off reply (never read past
+        // its end), an absurd length, and <html>.
+        for (const QByteArray &bytes :
+             {QByteArray(), QByteArray::fromHex("00000000"), QByteArray::fromHex("0000000084"),
+              kLoginReply.left(9), QByteArray::fromHex("FFFFFFFF84"),
+              QByteArray::fromHex("00000006c3978b9293c1")})
+            QVERIFY2(!LoginWire::decodeReply(bytes), bytes.toHex().constData());
+    }
+
     void loginReplyFields()
     {
-        const auto reply = LoginWire::decodeReply(replyFrame(
-            R"({"cm":1010,"dt":{"api":"http://10.0.0.1:80/x","tcp_port":70000,"lumo_ver":"3.1",)"
-            R"("type":0,"enable":1,"wifi":{"expenses":2.5,"traffic":{"total":5000000000},)"
-            R"("client":3}}})"));
-        QVERIFY(reply);
-        const auto facts = LoginWire::readLoginReply(*reply);
+        const auto facts = LoginWire::readLoginReply(
+            json(R"({"cm":1010,"dt":{"api":"http://10.0.0.1:80/x","tcp_port":70000,)"
+                 R"("lumo_ver":"3.1","type":0,"enable":1,"wifi":{"expenses":2.5,)"
+                 R"("traffic":{"total":5000000000},"client":3}}})"));
         QVERIFY(facts);
         QCOMPARE(facts->api.value_or(QString()), u"http://10.0.0.1:80/x"_s);
-        QCOMPARE(facts->tcpPort, quint16(70000 & 0xffff));
+        QCOMPARE(facts->tcpPort, quint16(4464)); // 70000 kept to 16 bits
         QCOMPARE(facts->lumoVersion.value_or(QString()), u"3.1"_s);
         QCOMPARE(facts->expenses.value_or(0), 2.5);
         QCOMPARE(facts->traffic, Q_INT64_C(5000000000));
         QCOMPARE(facts->clientCount, 3);
         QCOMPARE(facts->type, 0);
         QCOMPARE(facts->enable, 1);
+    }
 
-        const auto sparse = LoginWire::readLoginReply(
-            *LoginWire::decodeReply(replyFrame(R"({"cm":1010,"dt":{"api":"","wifi":[]}})")));
+    void sparseAndWrongLoginReplies()
+    {
+        const auto sparse =
+            LoginWire::readLoginReply(json(R"({"cm":1010,"dt":{"api":"","wifi":[]}})"));
         QVERIFY(sparse);
         QVERIFY(!sparse->api && !sparse->lumoVersion && !sparse->expenses);
         QCOMPARE(sparse->enable, 0);
 
         for (const char *bad : {R"({"cm":1011,"dt":{}})", R"({"cm":1010})", R"({"cm":1010,"dt":5})",
                                 R"({"cm":"x","dt":{}})"})
-            QVERIFY2(!LoginWire::readLoginReply(*LoginWire::decodeReply(replyFrame(bad))), bad);
+            QVERIFY2(!LoginWire::readLoginReply(json(bad)), bad);
     }
 
     void verdicts()
@@ -124,23 +106,25 @@ private Q_SLOTS:
 
     void authReplyFields()
     {
-        const auto facts = LoginWire::readAuthReply(LoginWire::decodeReply(
-            replyFrame(R"({"cm":1013,"dt":{"ret":1},"ua":"PC;3;W;n;1.2.3.4;8360;MID7;)"
-                       R"(0123456789abcdef0123456789abcdef;"})")));
+        const auto facts = LoginWire::readAuthReply(
+            json(R"({"cm":1013,"dt":{"ret":1},"ua":"PC;3;W;n;1.2.3.4;8360;MID7;)"
+                 R"(0123456789abcdef0123456789abcdef;"})"));
         QCOMPARE(facts.cm, 1013);
         QCOMPARE(facts.ret, 1);
         QCOMPARE(facts.serverMid.value_or(QString()), u"MID7"_s);
         QCOMPARE(facts.token.value_or(QString()), u"0123456789abcdef0123456789abcdef"_s);
 
-        const auto action = LoginWire::readAuthReply(LoginWire::decodeReply(
-            replyFrame(R"({"cm":1014,"dt":{"action":3,"ret":1},"ua":"a;b;c;d;e;f;M;;"})")));
-        QCOMPARE(action.cm, 1014);
+        // An action answer carries its action as the result, and no token.
+        const auto action = LoginWire::readAuthReply(
+            json(R"({"cm":1014,"dt":{"action":3,"ret":1},"ua":"a;b;c;d;e;f;M;;"})"));
         QCOMPARE(action.ret, 3);
         QCOMPARE(action.serverMid.value_or(QString()), u"M"_s);
         QVERIFY(!action.token);
+    }
 
-        const auto other = LoginWire::readAuthReply(
-            LoginWire::decodeReply(replyFrame(R"({"cm":7,"dt":{"ret":1},"ua":"a;b"})")));
+    void otherAndMissingAuthReplies()
+    {
+        const auto other = LoginWire::readAuthReply(json(R"({"cm":7,"dt":{"ret":1},"ua":"a;b"})"));
         QCOMPARE(other.ret, -1);
         QVERIFY(!other.serverMid && !other.token);
 
