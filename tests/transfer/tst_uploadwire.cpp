@@ -9,7 +9,8 @@ class TestUploadWire : public QObject
     Q_OBJECT
 private Q_SLOTS:
     void identityMessage();
-    void fileHeader();
+    void targetPaths();
+    void fileHeaderAndTrailer();
     void fragments_data();
     void fragments();
     void replies();
@@ -17,30 +18,25 @@ private Q_SLOTS:
 
 void TestUploadWire::identityMessage()
 {
-    // {"ua":"a;b;"} is 13 bytes, complemented.
-    QByteArray expected = "\x00\x00\x00\x00\x0d"_ba;
-    for (char c : R"({"ua":"a;b;"})"_ba)
-        expected += char(~c);
-    expected += '\x01';
-    QCOMPARE(UploadWire::identity(u"a;b;"_s), expected);
+    // 0x00, the length 13, the complemented {"ua":"a;b;"}, then 0x01.
+    QCOMPARE(UploadWire::identity(u"a;b;"_s).toHex(), "000000000d84dd8a9eddc5dd9ec49dc4dd8201");
 }
 
-void TestUploadWire::fileHeader()
+void TestUploadWire::targetPaths()
 {
     QCOMPARE(UploadWire::targetPath(u"C:/Users/Pictures"_s, u"照片.jpg"_s),
              u"C:/Users/Pictures/照片.jpg"_s);
     QCOMPARE(UploadWire::targetPath(u"D:/"_s, u"a.mov"_s), u"D:/a.mov"_s);
+}
 
-    const QByteArray header = UploadWire::fileHeader(u"C:/é"_s, 0x1'2345'6789LL, 20000);
-    QByteArray expected = "\x02\x00\x00\x00\x05"_ba;
-    for (char c : "C:/\xc3\xa9"_ba)
-        expected += char(~c);
-    expected += "\x23\x45\x67\x89"_ba; // low 32 bits of the time
-    expected += "\x00\x00\x4e\x20"_ba;
-    QCOMPARE(header, expected);
-    QCOMPARE(UploadWire::trailer(20000), "\x00\x00\x4e\x20"_ba);
-    QCOMPARE(UploadWire::trailer(0), "\x00\x00\x00\x00"_ba);
-    QCOMPARE(UploadWire::endMarker(), "\x04"_ba);
+void TestUploadWire::fileHeaderAndTrailer()
+{
+    // 0x02, the UTF-8 length of "C:/é", its complement, the low 32 bits of the time, the size.
+    QCOMPARE(UploadWire::fileHeader(u"C:/é"_s, 0x1'2345'6789LL, 20000).toHex(),
+             "0200000005bcc5d03c562345678900004e20");
+    QCOMPARE(UploadWire::trailer(20000).toHex(), "00004e20");
+    QCOMPARE(UploadWire::trailer(0).toHex(), "00000000");
+    QCOMPARE(UploadWire::endMarker().toHex(), "04");
 }
 
 void TestUploadWire::fragments_data()
