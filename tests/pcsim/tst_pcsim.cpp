@@ -1,14 +1,14 @@
 // Drives the built zephyr-pc over real sockets, with the bytes of every exchange written out
-// here by hand from the wire tables (no code shared with the program).
-#include <QCryptographicHash>
-#include <QDateTime>
+// here by hand from the wire tables (no code shared with the program). What the phone's own
+// tests already exercise against it (answers, listings, file operations, verdicts, faults,
+// uploads, datagrams) is not repeated here: these cases cover what the phone never checks, above
+// all that nothing outside the served folder can be reached.
 #include <QDir>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QNetworkAccessManager>
-#include <QNetworkDatagram>
 #include <QNetworkReply>
 #include <QProcess>
 #include <QSignalSpy>
@@ -16,8 +16,6 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QUdpSocket>
-
-#include <zlib.h>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -54,14 +52,15 @@ class TestPcSim : public QObject
 private Q_SLOTS:
     void init();
     void cleanup();
-    void loginAndAuthorisation();
-    void endpointAnswerIsEncodedAndTracksState();
+    void emptyRootGetsADriveAndADesktop();
+    void shakeSelectionCarriesTheFileDigest();
     void pathsCannotLeaveTheRoot();
-    void uploadWritesItemsAndRepliesWithSizes();
+    void uploadsCannotLeaveTheRoot();
     void downloadAnnouncesLengthAndKeepsConnection();
-    void strictModeChecksTheRequestToken();
-    void datagramsBothWays();
-    void faultsAndGarbage();
+    void strictModeRefusesForeignTokens();
+    void garbageLeavesEveryServiceRunning();
+    void faultsWithACountAreConsumed();
+    void faultsThatLookLikeSuccess();
 
 private:
     QByteArray tcpExchange(const QByteArray &request, int timeoutMs = 5000);
@@ -176,101 +175,26 @@ QJsonObject TestPcSim::control(const QString &path, const QJsonObject &body, boo
     return QJsonDocument::fromJson(reply->readAll()).object();
 }
 
-void TestPcSim::loginAndAuthorisation()
+void TestPcSim::emptyRootGetsADriveAndADesktop()
 {
-    // An empty root gets a system drive and a desktop.
     QVERIFY(QFileInfo(m_root + u"/C:"_s).isDir());
     QVERIFY(QFileInfo(m_root + u"/Desktop"_s).isDir());
-
-    const QJsonObject login = loginFrame(1010);
-    QCOMPARE(login[u"cm"_s].toInt(), 1010);
-    const QJsonObject dt = login[u"dt"_s].toObject();
-    QCOMPARE(dt[u"api"_s].toString(), m_ready[u"api"_s].toString());
-    QCOMPARE(dt[u"tcp_port"_s].toInt(), m_ready[u"port"_s].toInt());
-    QCOMPARE(dt[u"enable"_s].toInt(), 1);
-    QVERIFY(dt[u"type"_s].toInt() & 0x3);
-    QCOMPARE(dt[u"wifi"_s][u"client"_s].toInt(), 2);
-
-    const QJsonObject auth = loginFrame(1013);
-    QCOMPARE(auth[u"cm"_s].toInt(), 1013);
-    QCOMPARE(auth[u"dt"_s][u"ret"_s].toInt(), 1);
-    const QStringList pcUa = auth[u"ua"_s].toString().split(u';');
-    QCOMPARE(pcUa.size(), 9); // eight fields, each closed by ";"
-    QVERIFY(!pcUa[6].isEmpty());
-    QVERIFY(QRegularExpression(u"^[0-9a-f]{32}$"_s).match(pcUa[7]).hasMatch());
-    QVERIFY(loginFrame(1013)[u"ua"_s].toString().split(u';')[7] != pcUa[7]); // fresh each time
-
-    QCOMPARE(
-        control(u"verdict"_s, {{u"login"_s, u"blacklisted"_s}, {u"auth"_s, u"refuse"_s}})[u"ok"_s]
-            .toBool(),
-        true);
-    QCOMPARE(loginFrame(1010)[u"dt"_s][u"type"_s].toInt(), 4);
-    const QJsonObject refused = loginFrame(1013);
-    QCOMPARE(refused[u"dt"_s][u"ret"_s].toInt(), 0);
-    QCOMPARE(refused[u"ua"_s].toString().split(u';')[7], QString());
-
-    control(u"verdict"_s, {{u"login"_s, u"raw"_s}, {u"type"_s, 2}, {u"enable"_s, QJsonValue()}});
-    const QJsonObject raw = loginFrame(1010)[u"dt"_s].toObject();
-    QCOMPARE(raw[u"type"_s].toInt(), 2);
-    QVERIFY(!raw.contains(u"enable"_s));
-
-    const QJsonObject state = control(u"state"_s, {}, true);
-    QCOMPARE(state[u"requests"_s][u"login"_s].toInt(), 3);
-    QCOMPARE(state[u"requests"_s][u"auth"_s].toInt(), 3);
-    QCOMPARE(state[u"phone"_s][u"port"_s].toInt(), 8360);
 }
 
-void TestPcSim::endpointAnswerIsEncodedAndTracksState()
+void TestPcSim::shakeSelectionCarriesTheFileDigest()
 {
-    // The body is Base64 text of the complemented JSON, not JSON itself.
-    const QByteArray body = http(u"cgi/pc_volum.mo"_s);
-    QVERIFY(!body.isEmpty());
-    QVERIFY(QJsonDocument::fromJson(body).isNull());
-    QCOMPARE(cgi(u"pc_volum.mo"_s)[u"data"_s][u"volum"_s].toInt(), 50);
-    QCOMPARE(control(u"volume"_s, {{u"volume"_s, 37}})[u"ok"_s].toBool(), true);
-    QCOMPARE(cgi(u"pc_volum.mo"_s)[u"data"_s][u"volum"_s].toInt(), 37);
-
-    const QJsonArray drives = cgi(u"dir_list.mo?name=/"_s)[u"data"_s][u"files"_s].toArray();
-    QCOMPARE(drives.size(), 2);
-    QCOMPARE(drives[0][u"name"_s].toString(), u"C:"_s);
-    QCOMPARE(drives[0][u"type"_s].toInt(), 2);
-    QCOMPARE(drives[1][u"type"_s].toInt(), 1);
-
     QFile pic(m_root + u"/C:/photo.jpg"_s);
     QVERIFY(pic.open(QIODevice::WriteOnly));
     pic.write("jpeg bytes");
     pic.close();
-    const QJsonArray files = cgi(u"dir_list.mo?name=C:/"_s)[u"data"_s][u"files"_s].toArray();
-    QCOMPARE(files.size(), 1);
-    QCOMPARE(files[0][u"path"_s].toString(), u"C:/photo.jpg"_s);
-    QCOMPARE(files[0][u"size"_s].toInt(), 10);
-    QCOMPARE(files[0][u"thumb"_s].toString(), u"C:/photo.jpg"_s);
-
-    QCOMPARE(
-        control(u"selection"_s, {{u"type"_s, u"file"_s}, {u"path"_s, u"C:/photo.jpg"_s}})[u"ok"_s]
-            .toBool(),
-        true);
+    QVERIFY(control(u"selection"_s, {{u"type"_s, u"file"_s}, {u"path"_s, u"C:/photo.jpg"_s}})
+                .value(u"ok"_s)
+                .toBool());
     const QJsonObject shake = cgi(u"pc_shake.mo"_s).toObject();
     QCOMPARE(shake[u"data"_s][u"type"_s].toString(), u"file"_s);
     QCOMPARE(shake[u"data"_s][u"dt"_s][u"size"_s].toInt(), 10);
-    QCOMPARE(shake[u"data"_s][u"dt"_s][u"md5"_s].toString(),
-             QString::fromLatin1(
-                 QCryptographicHash::hash("jpeg bytes", QCryptographicHash::Md5).toHex()));
-
-    // Delete moves into the recycle folder; the list text is a hand-made JSON-like array.
-    const QByteArray form = "files=" + QUrl::toPercentEncoding(u"[\"C:/photo.jpg\"]"_s);
-    QNetworkRequest req(QUrl(m_ready[u"api"_s].toString() + u"cgi/dir_delete.mo"_s));
-    req.setHeader(QNetworkRequest::ContentTypeHeader, u"application/x-www-form-urlencoded"_s);
-    QNetworkReply *reply = m_net.post(req, form);
-    QSignalSpy done(reply, &QNetworkReply::finished);
-    QVERIFY(done.wait(5000));
-    reply->deleteLater();
-    QCOMPARE(QJsonDocument::fromJson(inverted(QByteArray::fromBase64(reply->readAll())))[u"err"_s]
-                 .toInt(),
-             0);
-    QVERIFY(!QFileInfo::exists(pic.fileName()));
-    QCOMPARE(QDir(m_root + u"/.recycle"_s).entryList(QDir::Files).size(), 1);
-    QCOMPARE(cgi(u"dir_list.mo?name=C:/"_s)[u"data"_s][u"files"_s].toArray().size(), 0);
+    // md5sum of the ten bytes "jpeg bytes".
+    QCOMPARE(shake[u"data"_s][u"dt"_s][u"md5"_s].toString(), u"2ccd799f3a5130350478899447b6aa06"_s);
 }
 
 void TestPcSim::pathsCannotLeaveTheRoot()
@@ -297,57 +221,9 @@ void TestPcSim::pathsCannotLeaveTheRoot()
     QVERIFY(!answer.contains("outside the root"));
 }
 
-void TestPcSim::uploadWritesItemsAndRepliesWithSizes()
+void TestPcSim::uploadsCannotLeaveTheRoot()
 {
-    QTcpSocket s;
-    s.connectToHost(u"127.0.0.1"_s, quint16(m_ready[u"port"_s].toInt()));
-    QVERIFY(s.waitForConnected(3000));
-    const QByteArray identity =
-        QJsonDocument(QJsonObject{{u"ua"_s, PhoneUa.arg(8360).arg(QString())}})
-            .toJson(QJsonDocument::Compact);
-    s.write(QByteArray(1, '\0') + be32(quint32(identity.size())) + inverted(identity) + "\x01");
-
-    auto sendItem = [&s](const QByteArray &path, const QByteArray &data) {
-        s.write("\x02" + be32(quint32(path.size())) + inverted(path) + be32(1700000000) +
-                be32(quint32(data.size())));
-        for (qsizetype at = 0; at < data.size(); at += 8192)
-            s.write(data.mid(at, 8192));
-        s.write(be32(quint32(data.size())));
-    };
-    auto readReply = [&s]() -> qint64 {
-        while (s.bytesAvailable() < 4)
-            if (!s.waitForReadyRead(5000))
-                return -1;
-        return readBe32(s.read(4));
-    };
-    QByteArray photo(20000, '\0');
-    for (int i = 0; i < photo.size(); ++i)
-        photo[i] = char(i * 7);
-    sendItem(u"C:/Photos/一张 照片.jpg"_s.toUtf8(), photo);
-    QCOMPARE(readReply(), 20000);
-    sendItem("C:/Photos/empty.mov", {});
-    QCOMPARE(readReply(), 0);
-    s.write("\x04");
-    QVERIFY(s.waitForDisconnected(5000));
-
-    QFile written(m_root + u"/C:/Photos/一张 照片.jpg"_s);
-    QVERIFY(written.open(QIODevice::ReadOnly));
-    QCOMPARE(written.readAll(), photo);
-    QCOMPARE(QFileInfo(written).lastModified().toSecsSinceEpoch(), 1700000000);
-    const QJsonArray uploads = control(u"state"_s, {}, true)[u"uploads"_s].toArray();
-    QCOMPARE(uploads.size(), 2);
-    QCOMPARE(uploads[0][u"path"_s].toString(), u"C:/Photos/一张 照片.jpg"_s);
-    QCOMPARE(uploads[0][u"size"_s].toInt(), 20000);
-
-    // Scripted to stay open after the end marker.
-    control(u"fault"_s, {{u"target"_s, u"upload_end"_s}, {u"kind"_s, u"hang"_s}});
-    QTcpSocket open;
-    open.connectToHost(u"127.0.0.1"_s, quint16(m_ready[u"port"_s].toInt()));
-    QVERIFY(open.waitForConnected(3000));
-    open.write(QByteArray(1, '\0') + be32(2) + inverted("{}") + "\x01" + "\x04");
-    QVERIFY(!open.waitForDisconnected(300));
-
-    // A target outside the root closes the connection and writes nothing.
+    // Identity {}, then an item for C:/../../pwn.txt: the connection closes, nothing is written.
     QTcpSocket evil;
     evil.connectToHost(u"127.0.0.1"_s, quint16(m_ready[u"port"_s].toInt()));
     QVERIFY(evil.waitForConnected(3000));
@@ -355,6 +231,7 @@ void TestPcSim::uploadWritesItemsAndRepliesWithSizes()
                inverted("C:/../../pwn.txt") + be32(0) + be32(3) + "abc" + be32(3));
     QVERIFY(evil.waitForDisconnected(5000));
     QVERIFY(!QFileInfo::exists(m_dir.filePath(u"pwn.txt"_s)));
+    QVERIFY(!QFileInfo::exists(m_root + u"/pwn.txt"_s));
 }
 
 void TestPcSim::downloadAnnouncesLengthAndKeepsConnection()
@@ -390,10 +267,9 @@ void TestPcSim::downloadAnnouncesLengthAndKeepsConnection()
     QCOMPARE(s.state(), QAbstractSocket::ConnectedState);
 }
 
-void TestPcSim::strictModeChecksTheRequestToken()
+void TestPcSim::strictModeRefusesForeignTokens()
 {
-    const QString token = loginFrame(1013)[u"ua"_s].toString().split(u';')[7];
-    QCOMPARE(token.size(), 32);
+    QCOMPARE(loginFrame(1013)[u"ua"_s].toString().split(u';').value(7).size(), 32);
     int status = 0;
     http(u"cgi/pc_volum.mo"_s, &status);
     QCOMPARE(status, 200); // lenient by default
@@ -401,105 +277,65 @@ void TestPcSim::strictModeChecksTheRequestToken()
     control(u"strict"_s, {{u"strict"_s, true}});
     http(u"cgi/pc_volum.mo"_s, &status);
     QCOMPARE(status, 403);
-
-    const QByteArray stamp = QByteArray::number(QDateTime::currentSecsSinceEpoch()) + "000";
-    const QByteArray digest = QCryptographicHash::hash(stamp, QCryptographicHash::Md5).toHex();
-    QByteArray mixed = token.toLatin1();
-    for (int i = 0; i < 32; ++i)
-        mixed[i] = char(mixed[i] ^ digest[i]);
-    const QByteArray good = "iPhone;1;2;x;127.0.0.1;8360;ID;" + mixed.toBase64() + stamp + ";";
-    http(u"cgi/pc_volum.mo"_s, &status, good);
-    QCOMPARE(status, 200);
-    QByteArray forged = good;
-    forged[40] = forged[40] == 'A' ? 'B' : 'A';
+    // Well formed (Base64 of 32 bytes, then a stamp) but not mixed from the token handed out.
+    const QByteArray forged =
+        "iPhone;1;2;x;127.0.0.1;8360;ID;" + QByteArray(32, 'a').toBase64() + "1700000000000;";
     http(u"cgi/pc_volum.mo"_s, &status, forged);
     QCOMPARE(status, 403);
 }
 
-void TestPcSim::datagramsBothWays()
+void TestPcSim::garbageLeavesEveryServiceRunning()
 {
-    QUdpSocket phone;
-    QVERIFY(phone.bind(QHostAddress::LocalHost, 0));
-    const auto encode = [](const QByteArray &json) {
-        const QByteArray text = inverted(json);
-        uLongf len = compressBound(uLong(text.size()));
-        QByteArray out(qsizetype(len), '\0');
-        compress(reinterpret_cast<Bytef *>(out.data()), &len,
-                 reinterpret_cast<const Bytef *>(text.constData()), uLong(text.size()));
-        out.truncate(qsizetype(len));
-        return out;
-    };
-    const quint16 pcPort = quint16(m_ready[u"port"_s].toInt());
-    phone.writeDatagram("not zlib", QHostAddress::LocalHost, pcPort);
-    phone.writeDatagram(encode(R"({"cm":2012,"ua":"","dt":{"volum":64}})"), QHostAddress::LocalHost,
-                        pcPort);
-    QTRY_COMPARE(control(u"state"_s, {}, true)[u"volume"_s].toInt(), 64);
-    const QJsonArray udp = control(u"state"_s, {}, true)[u"udp"_s].toArray();
-    QCOMPARE(udp.size(), 2);
-    QVERIFY(udp[0].toObject().contains(u"error"_s));
-    QCOMPARE(udp[1][u"msg"_s][u"cm"_s].toInt(), 2012);
-
-    // The push goes back to where the last datagram came from.
-    const QJsonObject pushed = control(u"push/text"_s, {{u"text"_s, u"你好"_s}});
-    QCOMPARE(pushed[u"to"_s].toString(), u"127.0.0.1:%1"_s.arg(phone.localPort()));
-    QTRY_VERIFY(phone.hasPendingDatagrams());
-    const QByteArray datagram = phone.receiveDatagram().data();
-    QByteArray text(4096, '\0');
-    uLongf len = uLongf(text.size());
-    QCOMPARE(uncompress(reinterpret_cast<Bytef *>(text.data()), &len,
-                        reinterpret_cast<const Bytef *>(datagram.constData()),
-                        uLong(datagram.size())),
-             Z_OK);
-    const QJsonObject msg = QJsonDocument::fromJson(inverted(text.left(qsizetype(len)))).object();
-    QCOMPARE(msg[u"cm"_s].toInt(), 1016);
-    QCOMPARE(msg[u"dt"_s][u"text"_s].toString(), u"你好"_s);
-    QCOMPARE(msg[u"ua"_s].toString().split(u';').value(6),
-             control(u"state"_s, {}, true)[u"machine_id"_s].toString());
-}
-
-void TestPcSim::faultsAndGarbage()
-{
-    // Garbage on every port leaves the program serving.
     QCOMPARE(tcpExchange("\x7fgarbage"), QByteArray());
     QCOMPARE(tcpExchange("\x01\xff\xff\xff\xff"), QByteArray());
     QCOMPARE(tcpExchange("\x01" + be32(3) + "abc"), QByteArray());
+    QTcpSocket web;
+    web.connectToHost(u"127.0.0.1"_s, quint16(m_ready[u"http"_s].toInt()));
+    QVERIFY(web.waitForConnected(3000));
+    web.write("\x7f\x01\x02 not a request\r\n\r\n");
+    web.waitForReadyRead(1000);
+    QUdpSocket phone;
+    QVERIFY(phone.bind(QHostAddress::LocalHost, 0));
+    phone.writeDatagram("not zlib", QHostAddress::LocalHost, quint16(m_ready[u"port"_s].toInt()));
+    QTRY_COMPARE(control(u"state"_s, {}, true)[u"udp"_s].toArray().size(), 1);
+    QVERIFY(control(u"state"_s, {}, true)[u"udp"_s][0].toObject().contains(u"error"_s));
 
-    QCOMPARE(
-        control(u"fault"_s, {{u"target"_s, u"login"_s}, {u"kind"_s, u"short"_s}})[u"ok"_s].toBool(),
-        true);
+    QCOMPARE(loginFrame(1010)[u"cm"_s].toInt(), 1010);
+    QCOMPARE(cgi(u"pc_volum.mo"_s)[u"data"_s][u"volum"_s].toInt(), 50);
+}
+
+void TestPcSim::faultsWithACountAreConsumed()
+{
+    QVERIFY(control(u"fault"_s, {{u"target"_s, u"login"_s}, {u"kind"_s, u"short"_s}})[u"ok"_s]
+                .toBool());
     QVERIFY(loginFrame(1010).contains(u"bad_length"_s));
-    QCOMPARE(loginFrame(1010)[u"cm"_s].toInt(), 1010); // count 1: consumed
+    QCOMPARE(loginFrame(1010)[u"cm"_s].toInt(), 1010);
 
     control(u"fault"_s,
             {{u"target"_s, u"cgi/pc_volum.mo"_s}, {u"kind"_s, u"wrongkind"_s}, {u"count"_s, 2}});
     QVERIFY(cgi(u"pc_volum.mo"_s).isArray());
     QVERIFY(cgi(u"pc_volum.mo"_s).isArray());
     QVERIFY(cgi(u"pc_volum.mo"_s).isObject());
+    QVERIFY(
+        !control(u"fault"_s, {{u"target"_s, u"http"_s}, {u"kind"_s, u"melt"_s}})[u"ok"_s].toBool());
+}
 
+// Faults whose effect a phone test cannot tell from the PC behaving normally: here it is seen.
+void TestPcSim::faultsThatLookLikeSuccess()
+{
     control(u"fault"_s, {{u"target"_s, u"cgi/pc_volum.mo"_s}, {u"kind"_s, u"noerr"_s}});
     const QJsonObject withoutErr = cgi(u"pc_volum.mo"_s).toObject();
     QVERIFY(!withoutErr.contains(u"err"_s));
     QCOMPARE(withoutErr[u"data"_s][u"volum"_s].toInt(), 50);
     QVERIFY(cgi(u"pc_volum.mo"_s).toObject().contains(u"err"_s));
 
-    control(u"fault"_s, {{u"target"_s, u"http"_s}, {u"kind"_s, u"403"_s}});
-    int status = 0;
-    http(u"cgi/wifi_info.mo"_s, &status);
-    QCOMPARE(status, 403);
-
-    control(u"fault"_s, {{u"target"_s, u"auth"_s}, {u"kind"_s, u"hang"_s}});
-    const QByteArray auth = R"({"cm":1013,"ua":""})";
-    QCOMPARE(tcpExchange("\x01" + be32(quint32(auth.size())) + inverted(auth), 500),
-             QByteArray("still open"));
-    QCOMPARE(tcpExchange("\x01" + be32(quint32(auth.size())) + inverted(auth).left(5), 300),
-             QByteArray("still open")); // an incomplete frame waits for the rest
-    QCOMPARE(
-        control(u"fault"_s, {{u"target"_s, u"*"_s}, {u"kind"_s, u"clear"_s}})[u"ok"_s].toBool(),
-        true);
-    QCOMPARE(
-        control(u"fault"_s, {{u"target"_s, u"http"_s}, {u"kind"_s, u"melt"_s}})[u"ok"_s].toBool(),
-        false);
-    QCOMPARE(cgi(u"wifi_info.mo"_s)[u"data"_s][u"wifi"_s][u"client"_s].toInt(), 2);
+    // Scripted to stay open after an upload's end marker.
+    control(u"fault"_s, {{u"target"_s, u"upload_end"_s}, {u"kind"_s, u"hang"_s}});
+    QTcpSocket open;
+    open.connectToHost(u"127.0.0.1"_s, quint16(m_ready[u"port"_s].toInt()));
+    QVERIFY(open.waitForConnected(3000));
+    open.write(QByteArray(1, '\0') + be32(2) + inverted("{}") + "\x01" + "\x04");
+    QVERIFY(!open.waitForDisconnected(300));
 }
 
 QTEST_GUILESS_MAIN(TestPcSim)
