@@ -212,10 +212,6 @@ private Q_SLOTS:
                                               {u"err"_s, 2},
                                               {u"data"_s, QJsonObject{}}}
                                << false;
-        QTest::newRow("unknown type string")
-            << QJsonObject{{u"type"_s, u"raw"_s},
-                           {u"data"_s, QJsonObject{{u"type"_s, u"song"_s}, {u"dt"_s, u"x"_s}}}}
-            << false;
         QTest::newRow("file given as text")
             << QJsonObject{{u"type"_s, u"raw"_s},
                            {u"data"_s, QJsonObject{{u"type"_s, u"file"_s}, {u"dt"_s, u"C:/a"_s}}}}
@@ -239,15 +235,6 @@ private Q_SLOTS:
         QCOMPARE(m_rec->count(Notifications::GetQuickTransferFailed), 1);
         QCOMPARE(info.value(u"isUnknown"_s).toBool(), isUnknown);
         QCOMPARE(m_rec->count(Notifications::SaveQuickTransfer), 0);
-    }
-
-    void lostConnectionIsAFailure()
-    {
-        m_pc.fault(u"cgi/pc_shake.mo"_s, u"close"_s, 0, 0);
-        HttpRequestCenter::sharedInstance()->setRequestTimeout(2000);
-        const QVariantMap info = shake();
-        QCOMPARE(info.value(u"isUnknown"_s), QVariant(false));
-        m_pc.fault(u"cgi/pc_shake.mo"_s, u"clear"_s);
     }
 };
 
