@@ -116,6 +116,22 @@ private:
         }
     }
 
+    void writeDownloadTree()
+    {
+        QVERIFY(QDir(m_pc.rootPath()).mkpath(u"C:/get/sub"_s));
+        writePcFiles({u"C:/get/a.txt"_s, u"C:/get/b.jpg"_s, u"C:/get/sub/c.txt"_s});
+    }
+
+    // The PC paths of the records posted under @p name, in order.
+    QStringList postedPaths(const QString &name) const
+    {
+        QStringList out;
+        for (int i = 0; i < m_rec->posted.size(); ++i)
+            if (m_rec->posted[i] == name)
+                out << m_rec->payloads[i][u"object"_s].value<QuickTransferObjectPtr>()->path;
+        return out;
+    }
+
     QJsonObject lastOperation()
     {
         return m_pc.state()[u"operations"_s].toArray().last().toObject();
@@ -282,26 +298,11 @@ private Q_SLOTS:
         QCOMPARE(answerOf(Notifications::DeleteFileFinished)[u"result"_s], QVariant(false));
     }
 
-    void downloadOfFilesAndFolders()
+    void downloadOfAFileIsSavedHandedOverAndRefreshed()
     {
         authorise();
-        QDir root(m_pc.rootPath());
-        QVERIFY(root.mkpath(u"C:/get/sub"_s));
-        for (const QString &name : {u"C:/get/a.txt"_s, u"C:/get/b.jpg"_s, u"C:/get/sub/c.txt"_s}) {
-            QFile f(root.filePath(name));
-            QVERIFY(f.open(QIODevice::WriteOnly));
-            f.write("12345");
-        }
-        const auto paths = [this](const QString &name) {
-            QStringList out;
-            for (int i = 0; i < m_rec->posted.size(); ++i)
-                if (m_rec->posted[i] == name)
-                    out << m_rec->payloads[i][u"object"_s].value<QuickTransferObjectPtr>()->path;
-            return out;
-        };
+        writeDownloadTree();
         QSignalSpy listed(center(), &HttpRequestCenter::directoryFileListToDownloadFinished);
-
-        // A file: saved, handed over, and the list refreshed, in that order.
         FileObject file;
         file.path = u"C:/get/a.txt"_s;
         file.size = 5;
@@ -314,32 +315,46 @@ private Q_SLOTS:
         QCOMPARE(record->size, 5u);
         QCOMPARE(record->localPath, u"C:/get/a.txt"_s);
         QVERIFY(listed.isEmpty());
+    }
 
-        // A folder: its direct files, not those of its sub-folder; the request carries its path.
-        m_rec->clear();
+    void downloadOfAFolderTakesItsDirectFiles_data()
+    {
+        QTest::addColumn<quint64>("type");
+        QTest::addColumn<QString>("fault");
+        QTest::newRow("folder") << quint64(FileObject::Folder) << QString();
+        // An answer without "err" is a successful one; a drive is listed like a folder.
+        QTest::newRow("drive, answer without err") << quint64(FileObject::Drive) << u"noerr"_s;
+    }
+    void downloadOfAFolderTakesItsDirectFiles()
+    {
+        QFETCH(quint64, type);
+        QFETCH(QString, fault);
+        authorise();
+        writeDownloadTree();
+        if (!fault.isEmpty())
+            m_pc.fault(u"cgi/dir_list.mo"_s, fault);
+        QSignalSpy listed(center(), &HttpRequestCenter::directoryFileListToDownloadFinished);
         FileObject folder;
         folder.path = u"C:/get"_s;
-        folder.type = FileObject::Folder;
+        folder.type = type;
         center()->downloadFileOrDirectroy(folder);
         QVERIFY(m_rec->posted.isEmpty());
         QVERIFY(listed.wait());
+        // The answer carries the folder's path; its sub-folder's files are not taken.
         QCOMPARE(listed.takeFirst(), (QVariantList{u"C:/get"_s, true, 2}));
-        QCOMPARE(paths(Notifications::SaveQuickTransfer), paths(Notifications::DoDownloadFile));
-        QCOMPARE(paths(Notifications::DoDownloadFile),
+        QCOMPARE(postedPaths(Notifications::SaveQuickTransfer),
+                 postedPaths(Notifications::DoDownloadFile));
+        QCOMPARE(postedPaths(Notifications::DoDownloadFile),
                  (QStringList{u"C:/get/a.txt"_s, u"C:/get/b.jpg"_s}));
         QCOMPARE(m_rec->posted.last(), Notifications::RefreshQuickTransferList);
         QCOMPARE(center()->pendingRequestCount(), 0);
+    }
 
-        // An answer without "err" is a successful one; a drive is listed like a folder.
-        m_rec->clear();
-        m_pc.fault(u"cgi/dir_list.mo"_s, u"noerr"_s);
-        folder.type = FileObject::Drive;
-        center()->downloadFileOrDirectroy(folder);
-        QVERIFY(listed.wait());
-        QCOMPARE(listed.takeFirst(), (QVariantList{u"C:/get"_s, true, 2}));
-        QCOMPARE(paths(Notifications::DoDownloadFile).size(), 2);
-
-        // Not a folder, or an unusable answer: nothing is saved or refreshed.
+    void folderDownloadOfAFileOrAnUnusableAnswerTakesNothing()
+    {
+        authorise();
+        writeDownloadTree();
+        QSignalSpy listed(center(), &HttpRequestCenter::directoryFileListToDownloadFinished);
         for (const QString &kind : {QString(), u"wrongkind"_s}) {
             m_rec->clear();
             if (!kind.isEmpty())
@@ -350,8 +365,13 @@ private Q_SLOTS:
             QCOMPARE(listed.takeFirst().at(1), QVariant(false));
             QVERIFY(m_rec->posted.isEmpty());
         }
+    }
 
-        // Cancelled with the folder's own listing.
+    void folderDownloadIsCancelledWithTheFolderListing()
+    {
+        authorise();
+        writeDownloadTree();
+        QSignalSpy listed(center(), &HttpRequestCenter::directoryFileListToDownloadFinished);
         m_pc.fault(u"cgi/dir_list.mo"_s, u"hang"_s);
         center()->getDirectoryFileListToDownload(u"C:/get"_s);
         QTRY_COMPARE(m_pc.state()[u"faults"_s].toArray().size(), 0);
