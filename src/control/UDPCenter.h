@@ -34,7 +34,6 @@ public:
     [[nodiscard]] static UDPCenter *sharedInstance();
 
     /// Binds the phone's port and starts the echo timer; false when the port cannot be bound.
-    /// Binds the socket and starts the echo; false when the port cannot be bound.
     bool start();
     bool setupSocket();
     [[nodiscard]] bool isBound() const;
