@@ -30,7 +30,7 @@ public:
               QObject *parent = nullptr);
     ~UDPCenter() override;
 
-    /// The channel; while its port is not bound, each call tries to bind it again.
+    /// The running channel.
     [[nodiscard]] static UDPCenter *sharedInstance();
 
     /// Binds the phone's port and starts the echo timer; false when the port cannot be bound.
