@@ -486,8 +486,10 @@ void HttpRequestCenter::getClientListFinished(HttpRequestMethod *, const QVarian
         return JsonUtils::integerValue(entry.toMap().value(u"isadmin"_s)) != 0;
     };
     std::stable_partition(clients.begin(), clients.end(), isAdmin);
-    if (clients.size() >= 2) {
-        const QString own = DeviceInfoCenter::getLocalWiFiIPAddress().value_or(QString());
+    // Only a real match moves an entry: with the phone's address unknown, an entry without an
+    // address is not the phone's own.
+    const QString own = DeviceInfoCenter::getLocalWiFiIPAddress().value_or(QString());
+    if (clients.size() >= 2 && !own.isEmpty()) {
         for (qsizetype i = 1; i < clients.size(); ++i) {
             if (clients.at(i).toMap().value(u"ip"_s).toString() == own) {
                 clients.swapItemsAt(0, i);

@@ -68,10 +68,11 @@ private:
     HttpRequestCenter *center() const { return HttpRequestCenter::sharedInstance(); }
     RuntimeState *state() const { return m_t->core->runtimeState(); }
 
-    void newCore()
+    void newCore() { newCore(m_pc.config()); }
+    void newCore(const AppConfig &overrides)
     {
         m_rec.reset();
-        m_t = std::make_unique<TestCore>(m_pc.config());
+        m_t = std::make_unique<TestCore>(overrides);
         // The coordinator and the login, without the download manager: answers are checked as
         // the coordinator leaves them.
         const AppConfig &config = m_t->core->config();
@@ -534,6 +535,25 @@ private Q_SLOTS:
         center()->operateClient({{u"type"_s, 3}, {u"mac"_s, u"zz"_s}, {u"ip"_s, u" "_s}});
         QCOMPARE(answerOf(Notifications::OperateClientFinished),
                  (QVariantMap{{u"result"_s, false}, {u"type"_s, 3}}));
+    }
+
+    void clientListWithTheOwnAddressUnknown()
+    {
+        const QJsonObject noAddress{{u"mac"_s, u"m2"_s}, {u"name"_s, u"m2"_s}, {u"isadmin"_s, 0}};
+        m_pc.control(u"clients"_s, {{u"clients"_s, QJsonArray{client(u"m1"_s, u"10.0.0.5"_s, 1),
+                                                              noAddress,
+                                                              client(u"m3"_s, u""_s, 0)}}});
+        AppConfig config = m_pc.config();
+        config.wifiAddressOverride = std::optional<QString>();
+        newCore(config);
+        authorise();
+        center()->getClientList();
+        const QVariantMap list = answerOf(Notifications::GetClientListFinished);
+        QStringList macs;
+        for (const QVariant &c : list[u"client"_s].toList())
+            macs << c.toMap()[u"mac"_s].toString();
+        // No entry is the phone's own: the administrator stays first.
+        QCOMPARE(macs, (QStringList{u"m1"_s, u"m2"_s, u"m3"_s}));
     }
 
     void feedback()
