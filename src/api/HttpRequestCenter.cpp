@@ -193,9 +193,11 @@ void HttpRequestCenter::getIsPptOpen()
 
 void HttpRequestCenter::getIsPptOpenFinished(HttpRequestMethod *, const QVariant &responseObj)
 {
-    if (const auto data = successData(responseObj))
+    const auto data = successData(responseObj);
+    if (data)
         hub()->post(Notifications::GetIsPptExistFinished,
                     {{u"ppt"_s, data->value(u"exist"_s).toBool()}});
+    Q_EMIT isPptOpenFinished(data.has_value());
 }
 
 void HttpRequestCenter::lockScreen()

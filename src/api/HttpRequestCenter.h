@@ -74,9 +74,11 @@ public:
     void setRequestTimeout(int ms) { m_timeoutMs = ms; }
 
 Q_SIGNALS:
-    /// The PC information and disk answers post nothing on the hub; these tell waiting callers.
+    /// The PC information and disk answers post nothing on the hub, nor does a failed
+    /// presentation query; these tell waiting callers.
     void wifiInfoFinished(bool success);
     void diskInfoFinished(bool success);
+    void isPptOpenFinished(bool success);
     /// The listing of getDirectoryFileListToDownload() has been handled: @p count files of
     /// @p path were handed to the download manager, or the answer was unusable (@p success
     /// false, nothing handed over).

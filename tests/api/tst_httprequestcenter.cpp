@@ -215,12 +215,15 @@ private Q_SLOTS:
         m_pc.control(u"ppt"_s, {{u"ppt"_s, true}});
         center()->getIsPptOpen();
         QCOMPARE(answerOf(Notifications::GetIsPptExistFinished), (QVariantMap{{u"ppt"_s, true}}));
-        // A failed presentation query posts nothing.
+        // A failed presentation query posts nothing; only its signal tells a waiting caller.
         m_rec->clear();
         m_pc.fault(u"cgi/pc_procinfo.mo"_s, u"notjson"_s);
+        QSignalSpy pptDone(center(), &HttpRequestCenter::isPptOpenFinished);
         center()->getIsPptOpen();
         QTRY_COMPARE(center()->pendingRequestCount(), 0);
         QCOMPARE(m_rec->count(Notifications::GetIsPptExistFinished), 0);
+        QCOMPARE(pptDone.size(), 1);
+        QCOMPARE(pptDone.first().first().toBool(), false);
     }
 
     void lockAndShutdown()
