@@ -169,6 +169,7 @@ void TCPFileUploadCenter::sendFragments()
         if (n < 1) {
             m_file.reset();
             m_stage = Stage::AwaitingReply;
+            Q_EMIT uploadProgress(m_currentFileSize, m_currentFileSize, m_assetsArray.size());
             send(UploadWire::trailer(m_currentFileSize));
             break;
         }
@@ -200,6 +201,7 @@ bool TCPFileUploadCenter::loadBlockAt(qint64 offset)
     m_blockOffset = offset;
     m_blockLength = length;
     madeProgress();
+    Q_EMIT uploadProgress(offset, m_currentFileSize, m_assetsArray.size());
     return true;
 }
 

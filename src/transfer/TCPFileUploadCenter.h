@@ -62,6 +62,9 @@ public:
 
 Q_SIGNALS:
     void toastRequested(const QString &text, int durationMs);
+    /// The item being sent has had @p sentBytes of its @p itemSize bytes handed to the
+    /// connection; @p itemsLeft counts the items not yet confirmed, this one included.
+    void uploadProgress(qint64 sentBytes, qint64 itemSize, qsizetype itemsLeft);
 
 private:
     enum class Stage { Idle, Connecting, Sending, AwaitingReply, Ending };
