@@ -1,267 +1,217 @@
 #include "CliContext.h"
+#include "CliPc.h"
+#include "CliRecords.h"
 #include "CliSession.h"
 #include "HttpRequestCenter.h"
+#include "NotificationCenter.h"
 #include "NotificationNames.h"
 #include "RuntimeState.h"
 
+#include <QEventLoop>
+#include <QTimer>
+
 using namespace Qt::StringLiterals;
+using CliPc::ask;
+using CliPc::report;
 
 namespace {
-// Requests time out after 30 s; the answer notification follows at once.
-constexpr int kAnswerMs = 35000;
-
-struct Args
-{
-    QStringList positional;
-    QMap<QString, QString> options;
-    bool ok = true;
-};
-
-// Words after the command; the given options each take one value.
-Args parse(const QStringList &words, const QStringList &optionNames)
-{
-    Args a;
-    for (qsizetype i = 0; i < words.size(); ++i) {
-        if (optionNames.contains(words[i])) {
-            if (i + 1 >= words.size() || a.options.contains(words[i])) {
-                a.ok = false;
-                return a;
-            }
-            a.options.insert(words[i], words[i + 1]);
-            ++i;
-        } else if (words[i].startsWith(u"--"_s)) {
-            a.ok = false;
-            return a;
-        } else {
-            a.positional << words[i];
-        }
-    }
-    return a;
-}
-
-std::optional<QVariantMap> ask(CliContext &ctx, const QString &answer,
-                               const std::function<void()> &request)
-{
-    return ctx.waitForNotification(answer, kAnswerMs, request);
-}
-
-// Prints the payload (without the hub's "name") and returns 0, or fails with @p message.
-int report(CliContext &ctx, const std::optional<QVariantMap> &answer, const QString &okKey,
-           const QString &message)
-{
-    if (!answer)
-        return ctx.fail(u"no answer from the PC"_s);
-    QVariantMap payload = *answer;
-    payload.remove(u"name"_s);
-    if (!okKey.isEmpty() && !payload.value(okKey).toBool())
-        return ctx.fail(message);
-    ctx.print(payload);
-    return 0;
-}
-
-std::optional<QVariantMap> clientList(CliContext &ctx)
-{
-    const auto answer = ask(ctx, Notifications::GetClientListFinished,
-                            [] { HttpRequestCenter::sharedInstance()->getClientList(); });
-    if (!answer || !answer->value(u"result"_s).toBool())
-        return std::nullopt;
-    return answer;
-}
-
-QVariantMap findByMac(const QVariantList &entries, const QString &mac)
-{
-    for (const QVariant &entry : entries)
-        if (entry.toMap().value(u"mac"_s).toString().compare(mac, Qt::CaseInsensitive) == 0)
-            return entry.toMap();
-    return {};
-}
-
-using Run = std::function<int(CliContext &, const Args &)>;
-
-// A command that logs in and authorises before it runs.
-CliCommand pcCommand(const QString &name, const QString &usage, const QStringList &options,
-                     const std::function<bool(const Args &)> &valid, Run run)
-{
-    return {name, usage, [options, valid, run](CliContext &ctx, const QStringList &words) {
-                const Args args = parse(words, options);
-                if (!args.ok || !valid(args))
-                    return 2;
-                if (const int status = CliSession::loginAndAuthorise(ctx))
-                    return status;
-                return run(ctx, args);
-            }};
-}
-
 HttpRequestCenter *api()
 {
     return HttpRequestCenter::sharedInstance();
 }
-} // namespace
 
-QList<CliCommand> apiCommands()
+const CliOption kIn{u"in"_s, u"DIR"_s, u"the PC folder that holds them"_s};
+
+QString needsIn(const CliArgs &a)
 {
-    const auto count = [](qsizetype n) {
-        return [n](const Args &a) { return a.positional.size() == n; };
-    };
-    QList<CliCommand> commands;
+    return a.has(u"in"_s) ? QString() : u"--in DIR is required"_s;
+}
 
-    commands << pcCommand(u"login"_s, u"login"_s, {}, count(0), [](CliContext &ctx, const Args &) {
-        RuntimeState *state = ctx.core().runtimeState();
+int login(CliContext &ctx, const CliArgs &)
+{
+    RuntimeState *state = ctx.core().runtimeState();
+    if (ctx.json()) {
         ctx.print({{u"status"_s, state->status()},
                    {u"api"_s, state->api()},
                    {u"pcName"_s, state->pcName()},
                    {u"clientCount"_s, state->clientCount()}});
         return 0;
+    }
+    CliTable table({u"key"_s, u"value"_s}, {}, false);
+    table.addRow({u"status:"_s, u"%1 (%2)"_s.arg(QString::number(state->status()),
+                                                 CliSession::statusText(state->status()))});
+    table.addRow({u"api:"_s, state->api()});
+    table.addRow({u"pcName:"_s, state->pcName()});
+    table.addRow({u"clientCount:"_s, QString::number(state->clientCount())});
+    ctx.printTable(table);
+    return 0;
+}
+
+int ls(CliContext &ctx, const CliArgs &a)
+{
+    const QString path = a.positional.first();
+    const auto answer =
+        ask(ctx, Notifications::GetDirectoryListFinished, [&] { api()->getDirectoryList(path); });
+    if (!answer)
+        return ctx.fail(u"no answer from the PC"_s);
+    if (!answer->value(u"result"_s).toBool())
+        return ctx.fail(u"cannot list "_s + path);
+    QList<FileObjectPtr> files;
+    for (const QVariant &v : answer->value(u"array"_s).toList())
+        if (const auto f = v.value<FileObjectPtr>())
+            files << f;
+    CliRecords::printListing(ctx, files, *answer);
+    return 0;
+}
+
+int rm(CliContext &ctx, const CliArgs &a)
+{
+    const auto answer = ask(ctx, Notifications::DeleteFileFinished,
+                            [&] { api()->deleteFile(a.positional, a.value(u"in"_s)); });
+    return report(ctx, answer, u"result"_s, u"the PC did not delete them"_s);
+}
+
+int mv(CliContext &ctx, const CliArgs &a)
+{
+    const auto answer = ask(ctx, Notifications::MoveFileFinished, [&] {
+        api()->moveFile(a.positional, a.value(u"to"_s), a.value(u"in"_s));
     });
+    return report(ctx, answer, u"result"_s, u"the PC did not move them"_s);
+}
 
-    commands << pcCommand(u"ls"_s, u"ls PATH"_s, {}, count(1), [](CliContext &ctx, const Args &a) {
-        const QString path = a.positional.first();
-        const auto answer = ask(ctx, Notifications::GetDirectoryListFinished,
-                                [&] { api()->getDirectoryList(path); });
-        return report(ctx, answer, u"result"_s, u"cannot list "_s + path);
+int renameEntry(CliContext &ctx, const CliArgs &a)
+{
+    const auto answer = ask(ctx, Notifications::RenameFileFinished, [&] {
+        api()->renameFile(a.positional[0], a.positional[1], a.value(u"in"_s));
     });
+    return report(ctx, answer, u"result"_s, u"the PC did not rename it"_s);
+}
 
-    commands << pcCommand(
-        u"rm"_s, u"rm PATH... --in DIR"_s, {u"--in"_s},
-        [](const Args &a) { return !a.positional.isEmpty() && a.options.contains(u"--in"_s); },
-        [](CliContext &ctx, const Args &a) {
-            const auto answer = ask(ctx, Notifications::DeleteFileFinished, [&] {
-                api()->deleteFile(a.positional, a.options.value(u"--in"_s));
-            });
-            return report(ctx, answer, u"result"_s, u"the PC did not delete them"_s);
-        });
-
-    commands << pcCommand(
-        u"mv"_s, u"mv PATH... --to DEST --in DIR"_s, {u"--to"_s, u"--in"_s},
-        [](const Args &a) {
-            return !a.positional.isEmpty() && a.options.contains(u"--to"_s) &&
-                   a.options.contains(u"--in"_s);
-        },
-        [](CliContext &ctx, const Args &a) {
-            const auto answer = ask(ctx, Notifications::MoveFileFinished, [&] {
-                api()->moveFile(a.positional, a.options.value(u"--to"_s),
-                                a.options.value(u"--in"_s));
-            });
-            return report(ctx, answer, u"result"_s, u"the PC did not move them"_s);
-        });
-
-    commands << pcCommand(
-        u"rename"_s, u"rename PATH NEWNAME --in DIR"_s, {u"--in"_s},
-        [](const Args &a) { return a.positional.size() == 2 && a.options.contains(u"--in"_s); },
-        [](CliContext &ctx, const Args &a) {
-            const auto answer = ask(ctx, Notifications::RenameFileFinished, [&] {
-                api()->renameFile(a.positional[0], a.positional[1], a.options.value(u"--in"_s));
-            });
-            return report(ctx, answer, u"result"_s, u"the PC did not rename it"_s);
-        });
-
-    commands << pcCommand(
-        u"volume"_s, u"volume get"_s, {},
-        [](const Args &a) { return a.positional == QStringList{u"get"_s}; },
-        [](CliContext &ctx, const Args &) {
-            const auto answer =
-                ask(ctx, Notifications::GetVolumeFinished, [] { api()->getVolume(); });
-            if (answer && !answer->contains(u"volume"_s))
-                return ctx.fail(u"the PC did not tell its volume"_s);
-            return report(ctx, answer, {}, {});
-        });
-
-    commands << pcCommand(u"ppt"_s, u"ppt"_s, {}, count(0), [](CliContext &ctx, const Args &) {
-        const auto answer =
-            ask(ctx, Notifications::GetIsPptExistFinished, [] { api()->getIsPptOpen(); });
-        return report(ctx, answer, {}, {});
+int ppt(CliContext &ctx, const CliArgs &)
+{
+    // A failed query posts nothing on the hub: the coordinator's signal ends the wait.
+    QObject owner;
+    QEventLoop loop;
+    std::optional<bool> running;
+    bool answered = false;
+    ctx.core().notificationCenter()->addObserver(
+        &owner, Notifications::GetIsPptExistFinished,
+        [&](const QVariantMap &info) { running = info.value(u"ppt"_s).toBool(); });
+    QObject::connect(api(), &HttpRequestCenter::isPptOpenFinished, &owner, [&] {
+        answered = true;
+        loop.quit();
     });
+    QTimer::singleShot(CliPc::AnswerMs, &loop, &QEventLoop::quit);
+    api()->getIsPptOpen();
+    if (!answered)
+        loop.exec();
+    if (!answered)
+        return ctx.fail(u"no answer from the PC"_s);
+    if (!running)
+        return ctx.fail(u"the PC did not tell whether a presentation runs"_s);
+    ctx.print({{u"ppt"_s, *running}});
+    return 0;
+}
 
-    commands << pcCommand(u"lock"_s, u"lock"_s, {}, count(0), [](CliContext &ctx, const Args &) {
-        const auto answer =
-            ask(ctx, Notifications::LockScreenFinished, [] { api()->lockScreen(); });
-        return report(ctx, answer, u"isScreenLocked"_s, u"the PC did not lock its screen"_s);
+int lock(CliContext &ctx, const CliArgs &)
+{
+    const auto answer = ask(ctx, Notifications::LockScreenFinished, [] { api()->lockScreen(); });
+    return report(ctx, answer, u"isScreenLocked"_s, u"the PC did not lock its screen"_s);
+}
+
+int shutdown(CliContext &ctx, const CliArgs &a)
+{
+    const auto answer = ask(ctx, Notifications::ShutdownPcFinished,
+                            [&] { api()->shutdownPCAfter(a.positional[0].toLongLong()); });
+    return report(ctx, answer, u"isSuccessed"_s, u"the PC refused the shutdown"_s);
+}
+
+int feedback(CliContext &ctx, const CliArgs &a)
+{
+    const auto answer = ask(ctx, Notifications::SubmitFeedbackFinished, [&] {
+        api()->submitFeedbackText(a.positional[0], a.value(u"contact"_s));
     });
+    if (answer && !answer->value(u"isSuccess"_s).toBool())
+        return ctx.fail(answer->value(u"message"_s).toString());
+    return report(ctx, answer, {}, {});
+}
+} // namespace
 
-    commands << pcCommand(
-        u"shutdown"_s, u"shutdown SECONDS"_s, {},
-        [](const Args &a) {
-            bool ok = false;
-            return a.positional.size() == 1 && a.positional[0].toLongLong(&ok) >= 0 && ok;
-        },
-        [](CliContext &ctx, const Args &a) {
-            const auto answer = ask(ctx, Notifications::ShutdownPcFinished,
-                                    [&] { api()->shutdownPCAfter(a.positional[0].toLongLong()); });
-            return report(ctx, answer, u"isSuccessed"_s, u"the PC refused the shutdown"_s);
-        });
-
-    commands << pcCommand(
-        u"clients"_s, u"clients"_s, {}, count(0), [](CliContext &ctx, const Args &) {
-            const auto answer =
-                ask(ctx, Notifications::GetClientListFinished, [] { api()->getClientList(); });
-            return report(ctx, answer, u"result"_s, u"cannot read the client list"_s);
-        });
-
-    commands << pcCommand(
-        u"block"_s, u"block MAC"_s, {}, count(1), [](CliContext &ctx, const Args &a) {
-            const auto list = clientList(ctx);
-            if (!list)
-                return ctx.fail(u"cannot read the client list"_s);
-            const QVariantMap entry = findByMac(list->value(u"client"_s).toList(), a.positional[0]);
-            if (entry.isEmpty())
-                return ctx.fail(u"no connected client has the address "_s + a.positional[0]);
-            const QVariantMap params{{u"type"_s, 2},
-                                     {u"mac"_s, entry.value(u"mac"_s)},
-                                     {u"ip"_s, entry.value(u"ip"_s)},
-                                     {u"name"_s, entry.value(u"name"_s)}};
-            const auto answer = ask(ctx, Notifications::OperateClientFinished,
-                                    [&] { api()->operateClient(params); });
-            return report(ctx, answer, u"result"_s, u"the PC did not blacklist it"_s);
-        });
-
-    commands << pcCommand(
-        u"unblock"_s, u"unblock MAC"_s, {}, count(1), [](CliContext &ctx, const Args &a) {
-            const auto list = clientList(ctx);
-            if (!list)
-                return ctx.fail(u"cannot read the blacklist"_s);
-            const QVariantMap entry = findByMac(list->value(u"block"_s).toList(), a.positional[0]);
-            if (entry.isEmpty())
-                return ctx.fail(u"the blacklist holds no client "_s + a.positional[0]);
-            const QVariantMap params{{u"type"_s, 3},
-                                     {u"mac"_s, entry.value(u"mac"_s)},
-                                     {u"ip"_s, u" "_s},
-                                     {u"name"_s, entry.value(u"name"_s)}};
-            const auto answer = ask(ctx, Notifications::OperateClientFinished,
-                                    [&] { api()->operateClient(params); });
-            return report(ctx, answer, u"result"_s, u"the PC did not release it"_s);
-        });
-
-    commands << pcCommand(
-        u"limit"_s, u"limit MAC --up N --down N"_s, {u"--up"_s, u"--down"_s},
-        [](const Args &a) {
-            bool up = false;
-            bool down = false;
-            a.options.value(u"--up"_s).toUInt(&up);
-            a.options.value(u"--down"_s).toUInt(&down);
-            return a.positional.size() == 1 && up && down;
-        },
-        [](CliContext &ctx, const Args &a) {
-            const QVariantMap params{{u"mac"_s, a.positional[0]},
-                                     {u"up_limit"_s, a.options.value(u"--up"_s).toUInt()},
-                                     {u"down_limit"_s, a.options.value(u"--down"_s).toUInt()}};
-            const auto answer = ask(ctx, Notifications::UpdateLimitRateFinished,
-                                    [&] { api()->updateRateLimit(params); });
-            return report(ctx, answer, u"result"_s, u"the PC did not set the limits"_s);
-        });
-
-    // Feedback goes to the outside service, not to the PC: no login.
-    commands << CliCommand{
-        u"feedback"_s, u"feedback TEXT [--contact C]"_s,
-        [](CliContext &ctx, const QStringList &words) {
-            const Args a = parse(words, {u"--contact"_s});
-            if (!a.ok || a.positional.size() != 1)
-                return 2;
-            const auto answer = ask(ctx, Notifications::SubmitFeedbackFinished, [&] {
-                api()->submitFeedbackText(a.positional[0], a.options.value(u"--contact"_s));
-            });
-            if (answer && !answer->value(u"isSuccess"_s).toBool())
-                return ctx.fail(answer->value(u"message"_s).toString());
-            return report(ctx, answer, {}, {});
-        }};
-    return commands;
+QList<CliCommand> apiCommands()
+{
+    return {
+        CliPc::command({.name = u"login"_s,
+                        .usage = u"login"_s,
+                        .description = u"Logs in and authorises; prints the final status and "
+                                       u"what the PC reported."_s,
+                        .run = login}),
+        CliPc::command({.name = u"ls"_s,
+                        .usage = u"ls PATH"_s,
+                        .description = u"Lists a folder of the PC (\"/\" lists the disks and "
+                                       u"the desktop)."_s,
+                        .minArgs = 1,
+                        .maxArgs = 1,
+                        .run = ls}),
+        CliPc::command({.name = u"rm"_s,
+                        .usage = u"rm PATH... --in DIR"_s,
+                        .description = u"Moves PC files or folders into the PC's recycle bin."_s,
+                        .options = {kIn},
+                        .minArgs = 1,
+                        .maxArgs = -1,
+                        .check = needsIn,
+                        .run = rm}),
+        CliPc::command({.name = u"mv"_s,
+                        .usage = u"mv PATH... --to DEST --in DIR"_s,
+                        .description = u"Moves PC files into another PC folder."_s,
+                        .options = {{u"to"_s, u"DEST"_s, u"the PC folder they go to"_s}, kIn},
+                        .minArgs = 1,
+                        .maxArgs = -1,
+                        .check =
+                            [](const CliArgs &a) {
+                                return a.has(u"to"_s) ? needsIn(a) : u"--to DEST is required"_s;
+                            },
+                        .run = mv}),
+        CliPc::command({.name = u"rename"_s,
+                        .usage = u"rename PATH NEWNAME --in DIR"_s,
+                        .description = u"Renames a PC file or folder; NEWNAME is its new last "
+                                       u"path component."_s,
+                        .options = {kIn},
+                        .minArgs = 2,
+                        .maxArgs = 2,
+                        .check =
+                            [](const CliArgs &a) {
+                                return a.positional[1].isEmpty() ? u"NEWNAME is empty"_s
+                                                                 : needsIn(a);
+                            },
+                        .run = renameEntry}),
+        CliPc::command({.name = u"ppt"_s,
+                        .usage = u"ppt"_s,
+                        .description = u"Tells whether a presentation program runs on the PC."_s,
+                        .run = ppt}),
+        CliPc::command({.name = u"lock"_s,
+                        .usage = u"lock"_s,
+                        .description = u"Locks the PC's screen."_s,
+                        .run = lock}),
+        CliPc::command({.name = u"shutdown"_s,
+                        .usage = u"shutdown SECONDS"_s,
+                        .description = u"Shuts the PC down after SECONDS seconds."_s,
+                        .minArgs = 1,
+                        .maxArgs = 1,
+                        .check =
+                            [](const CliArgs &a) {
+                                bool ok = false;
+                                const qint64 seconds = a.positional[0].toLongLong(&ok);
+                                return ok && seconds >= 0 ? QString()
+                                                          : u"SECONDS must be a whole number ≥ 0"_s;
+                            },
+                        .run = shutdown}),
+        // Feedback goes to the outside service, not to the PC: no login.
+        {.name = u"feedback"_s,
+         .usage = u"feedback TEXT [--contact C]"_s,
+         .description = u"Sends feedback to the feedback service."_s,
+         .options = {{u"contact"_s, u"C"_s, u"how to reach you"_s}},
+         .minArgs = 1,
+         .maxArgs = 1,
+         .run = feedback},
+    };
 }

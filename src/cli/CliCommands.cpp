@@ -1,20 +1,21 @@
 #include "CliContext.h"
 
-#include <algorithm>
+using namespace Qt::StringLiterals;
 
 QList<CliCommand> allCliCommands()
 {
     QList<CliCommand> commands;
-    commands << infoCommands();
-    const QList<CliCommand> api = apiCommands();
-    const QList<CliCommand> control = controlCommands(api);
-    commands << control;
-    // A command of the control channel that joins one of the API's (volume) replaces it.
-    for (const CliCommand &c : api)
-        if (std::none_of(control.cbegin(), control.cend(),
-                         [&c](const CliCommand &o) { return o.name == c.name; }))
-            commands << c;
-    commands << downloadCommands();
-    commands << shakeCommands();
+    commands << infoCommands() << apiCommands() << shakeCommands() << downloadCommands()
+             << controlCommands() << hotspotCommands();
+    // The order the usage lists them in: by what people do first.
+    static const QStringList order{
+        u"info"_s,       u"login"_s,   u"ls"_s,       u"rm"_s,      u"mv"_s,     u"rename"_s,
+        u"shake"_s,      u"history"_s, u"download"_s, u"upload"_s,  u"listen"_s, u"mouse"_s,
+        u"key"_s,        u"text"_s,    u"volume"_s,   u"ppt"_s,     u"lock"_s,   u"shutdown"_s,
+        u"screenshot"_s, u"clients"_s, u"block"_s,    u"unblock"_s, u"limit"_s,  u"feedback"_s};
+    std::stable_sort(commands.begin(), commands.end(),
+                     [](const CliCommand &a, const CliCommand &b) {
+                         return order.indexOf(a.name) < order.indexOf(b.name);
+                     });
     return commands;
 }

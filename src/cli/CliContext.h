@@ -1,22 +1,29 @@
 #pragma once
 
 #include "AppCore.h"
+#include "CliOutput.h"
 
+#include <QMap>
+#include <QSet>
 #include <QStringList>
 #include <QVariantMap>
 
 #include <functional>
 #include <optional>
 
-/// What one zephyr-cli command works with: the running core, the output mode and helpers to wait
-/// for answers on the notification hub and to print results.
-class CliContext
+/// What one zephyr-cli command works with: the running core, the output, and helpers to wait
+/// for answers on the notification hub.
+class CliContext : public CliOutput
 {
 public:
     CliContext(AppCore &core, bool json);
 
     [[nodiscard]] AppCore &core() const { return m_core; }
-    [[nodiscard]] bool json() const { return m_json; }
+
+    /// The usage line of the command being run.
+    void setUsage(const QString &usage) { m_usage = usage; }
+    /// Reports that the command's words are wrong; returns the exit status 2.
+    int usageError(const QString &message) { return CliOutput::usageError(message, m_usage); }
 
     /// Waits for the next @p name on the hub (the event loop runs meanwhile); nothing on time-out.
     /// @p trigger runs after the observer is in place, so a synchronous answer is not missed.
@@ -26,33 +33,56 @@ public:
     std::optional<QVariantMap> waitForAny(const QStringList &names, int timeoutMs,
                                           const std::function<void()> &trigger = {});
 
-    /// Prints one result: a JSON object per line with --json, else "key: value" lines.
-    void print(const QVariantMap &result) const;
-    /// Prints a failure message on stderr; returns the failure exit status 1.
-    int fail(const QString &message) const;
-
-    /// Turns values that travel in payloads (records, lists of them) into plain JSON values.
-    [[nodiscard]] static QVariant toPlain(const QVariant &value);
-
 private:
     AppCore &m_core;
-    bool m_json;
+    QString m_usage;
+};
+
+/// An option of a command: a flag, or with a value when it has a value name.
+struct CliOption
+{
+    QString name;
+    QString valueName;
+    QString description;
+};
+
+/// The words given to a command, parsed against its options.
+struct CliArgs
+{
+    QStringList positional;
+    /// Option values by option name (without dashes).
+    QMap<QString, QString> values;
+    QSet<QString> flags;
+
+    [[nodiscard]] bool has(const QString &option) const
+    {
+        return values.contains(option) || flags.contains(option);
+    }
+    [[nodiscard]] QString value(const QString &option) const { return values.value(option); }
 };
 
 /// One command of zephyr-cli.
 struct CliCommand
 {
-    QString name;
-    QString usage;
-    /// Runs with the words after the command name; returns the exit status (0, 1, or 2 for usage).
-    std::function<int(CliContext &, const QStringList &args)> run;
+    QString name = {};
+    /// The words after "zephyr-cli [--json]", as the usage line shows them.
+    QString usage = {};
+    QString description = {};
+    QList<CliOption> options = {};
+    /// How many words besides the options it takes; maxArgs -1 for any number.
+    int minArgs = 0;
+    int maxArgs = 0;
+    /// Checks the words before anything starts; returns what is wrong with them, or nothing.
+    std::function<QString(const CliArgs &)> check = {};
+    /// Runs with the parsed words; returns the exit status (0, 1, or 2 for usage).
+    std::function<int(CliContext &, const CliArgs &)> run = {};
 };
 
-/// The command table; each group of commands adds itself in CliCommands.cpp.
+/// The command table, in the order the usage lists it.
 [[nodiscard]] QList<CliCommand> allCliCommands();
 QList<CliCommand> infoCommands();
 QList<CliCommand> apiCommands();
+QList<CliCommand> hotspotCommands();
 QList<CliCommand> downloadCommands();
 QList<CliCommand> shakeCommands();
-/// Control channel and upload commands; "volume" joins the one of @p others of that name.
-QList<CliCommand> controlCommands(const QList<CliCommand> &others);
+QList<CliCommand> controlCommands();

@@ -3,6 +3,7 @@
 #include "HttpFileDownloadCenter.h"
 #include "NotificationCenter.h"
 #include "NotificationNames.h"
+#include "Utils.h"
 
 using namespace Qt::StringLiterals;
 
@@ -28,14 +29,37 @@ CliDownloads::CliDownloads(CliContext &ctx) : m_ctx(ctx)
                      [this](const QVariantMap &info) { ended(info, true); });
     hub->addObserver(this, Notifications::DownloadFileFailed,
                      [this](const QVariantMap &info) { ended(info, false); });
-    hub->addObserver(this, Notifications::DownloadFileReceivedData,
-                     [this](const QVariantMap &) { m_stall.start(); });
+    hub->addObserver(this, Notifications::DownloadFileReceivedData, [this](const QVariantMap &) {
+        m_stall.start();
+        showProgress();
+    });
 }
 
 void CliDownloads::follow(const QuickTransferObjectPtr &record)
 {
-    if (record && !m_pending.contains(record))
+    if (record && !m_pending.contains(record)) {
         m_pending << record;
+        m_followed << record;
+    }
+}
+
+void CliDownloads::showProgress(bool force)
+{
+    if (!m_ctx.showsProgress() || m_followed.isEmpty())
+        return;
+    quint64 received = 0;
+    quint64 total = 0;
+    for (const auto &r : std::as_const(m_followed)) {
+        received += std::min(r->finishedSize, r->size);
+        total += r->size;
+    }
+    const qsizetype done = m_followed.size() - m_pending.size();
+    const double percent = total ? 100.0 * double(received) / double(total) : 100.0;
+    m_ctx.progress(u"downloading: %1 of %2 done, %3 / %4 (%5%)"_s.arg(
+                       QString::number(done), QString::number(m_followed.size()),
+                       Utils::getSizeString(received), Utils::getSizeString(total),
+                       QString::number(int(percent))),
+                   force);
 }
 
 void CliDownloads::ended(const QVariantMap &info, bool ok)
@@ -46,29 +70,37 @@ void CliDownloads::ended(const QVariantMap &info, bool ok)
     if (!ok) {
         ++m_failures;
         m_ctx.fail(u"download failed: "_s + record->path);
-    } else if (m_printFinished) {
-        m_ctx.print(record->toVariantMap());
+    } else {
+        m_finished << record;
     }
+    showProgress(true);
     if (m_pending.isEmpty())
         m_loop.quit();
 }
 
 int CliDownloads::waitForAll()
 {
-    // Records the manager did not take (no room on the phone, already complete) never end.
+    // Records the manager is not fetching never end: those it refused (no room on the phone),
+    // and those it found complete on the phone, announced before they were followed here.
     auto *downloads = HttpFileDownloadCenter::sharedInstance();
     const QList<QuickTransferObjectPtr> followed = m_pending;
     for (const auto &r : followed) {
-        if (!downloads->isInDownloadingFileQueue(*r) && r->finishedSize != r->size) {
-            m_pending.removeOne(r);
+        if (downloads->isInDownloadingFileQueue(*r))
+            continue;
+        m_pending.removeOne(r);
+        if (r->finishedSize == r->size) {
+            m_finished << r;
+        } else {
             ++m_failures;
             m_ctx.fail(u"not downloaded (no room on the phone?): "_s + r->path);
         }
     }
     if (!m_pending.isEmpty()) {
+        showProgress(true);
         m_stall.start();
         m_loop.exec();
     }
+    m_ctx.endProgress();
     if (!m_pending.isEmpty()) {
         m_ctx.fail(u"downloads stalled: %1 unfinished"_s.arg(m_pending.size()));
         m_failures += int(m_pending.size());

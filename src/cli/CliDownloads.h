@@ -8,7 +8,7 @@
 #include <QTimer>
 
 /// Follows the downloads asked for while it lives ("notification_do_download_file") until each
-/// has finished or failed; prints each finished record.
+/// has finished or failed, shows their progress, and keeps the finished records.
 class CliDownloads : public QObject
 {
 public:
@@ -17,18 +17,21 @@ public:
     /// Also follows @p record (a download started before this tracker existed).
     void follow(const QuickTransferObjectPtr &record);
     /// Waits until every followed download has ended, as long as each makes progress within the
-    /// stall limit. Returns the number of downloads that failed or stalled.
+    /// stall limit. Reports each that failed or stalled and returns their number.
     int waitForAll();
     [[nodiscard]] int pendingCount() const { return int(m_pending.size()); }
-    void setPrintFinished(bool print) { m_printFinished = print; }
+    /// The records downloaded, in the order they finished.
+    [[nodiscard]] const QList<QuickTransferObjectPtr> &finished() const { return m_finished; }
 
 private:
     void ended(const QVariantMap &info, bool ok);
+    void showProgress(bool force = false);
 
     CliContext &m_ctx;
     QEventLoop m_loop;
     QTimer m_stall;
+    QList<QuickTransferObjectPtr> m_followed;
     QList<QuickTransferObjectPtr> m_pending;
+    QList<QuickTransferObjectPtr> m_finished;
     int m_failures = 0;
-    bool m_printFinished = true;
 };

@@ -28,6 +28,24 @@ QString refusal(quint64 status, const QString &pc)
 }
 } // namespace
 
+QString CliSession::statusText(quint64 status)
+{
+    switch (status) {
+    case AppStatusAuthorized:
+        return u"authorised"_s;
+    case AppStatusLoggedIn:
+        return u"logged in"_s;
+    case AppStatusBlacklisted:
+        return u"not logged in (blacklisted)"_s;
+    case AppStatusRemoteDisabled:
+        return u"not logged in (remote control switched off)"_s;
+    case AppStatusFullScreen:
+        return u"not logged in (PC in full-screen mode)"_s;
+    default:
+        return u"not logged in"_s;
+    }
+}
+
 int CliSession::loginAndAuthorise(CliContext &ctx, int timeoutMs)
 {
     RuntimeState *state = ctx.core().runtimeState();
@@ -62,19 +80,24 @@ int CliSession::loginAndAuthorise(CliContext &ctx, int timeoutMs)
         check();
     });
     QTimer::singleShot(timeoutMs, &loop, &QEventLoop::quit);
+    ctx.progress(u"logging in…"_s, true);
     LoginAndAuthCenter::sharedInstance()->startLogin();
     if (!(loginDone && (authDone || state->status() != AppStatusLoggedIn)))
         loop.exec();
+    ctx.endProgress();
 
     const quint64 status = state->status();
     if (status == AppStatusAuthorized)
         return 0;
+    // Scripts read the standing the PC's verdict left, not only the message.
+    const QVariantMap details{{u"status"_s, status}};
     if (status == AppStatusLoggedIn)
         return ctx.fail(authDone ? u"authorisation failed: the PC did not accept this phone as "
                                    u"administrator"_s
-                                 : u"authorisation timed out"_s);
+                                 : u"authorisation timed out"_s,
+                        details);
     if (!loginDone)
-        return ctx.fail(u"login timed out"_s);
+        return ctx.fail(u"login timed out"_s, details);
     const auto pc = DeviceInfoCenter::getServerWiFiIPAddress();
-    return ctx.fail(refusal(status, pc.value_or(u"(no address)"_s)));
+    return ctx.fail(refusal(status, pc.value_or(u"(no address)"_s)), details);
 }

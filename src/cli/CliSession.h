@@ -7,6 +7,8 @@ class CliSession
 {
 public:
     /// Logs in and authorises, then waits for the PC information and disks fetched on
-    /// authorisation. Returns 0, or prints why on stderr and returns 1.
+    /// authorisation. Returns 0, or reports why (with the connection status) and returns 1.
     static int loginAndAuthorise(CliContext &ctx, int timeoutMs = 20000);
+    /// The connection status in words.
+    [[nodiscard]] static QString statusText(quint64 status);
 };

@@ -1,5 +1,6 @@
 #include "CliContext.h"
 #include "CliDownloads.h"
+#include "CliRecords.h"
 #include "CliSession.h"
 #include "DataBaseCenter.h"
 #include "HttpRequestCenter.h"
@@ -81,8 +82,6 @@ bool downloadEntry(const FileObject &entry)
 
 int download(CliContext &ctx, const QStringList &paths)
 {
-    if (paths.isEmpty())
-        return 2;
     if (const int rc = CliSession::loginAndAuthorise(ctx); rc != 0)
         return rc;
     // Everything named must exist before anything is fetched.
@@ -116,18 +115,17 @@ int download(CliContext &ctx, const QStringList &paths)
             ++failures;
         }
     }
-    return downloads.waitForAll() + failures > 0 ? 1 : 0;
+    const int downloadFailures = downloads.waitForAll();
+    CliRecords::print(ctx, downloads.finished());
+    return downloadFailures + failures > 0 ? 1 : 0;
 }
 
-int history(CliContext &ctx, const QStringList &args)
+int history(CliContext &ctx, const CliArgs &)
 {
-    if (!args.isEmpty())
-        return 2;
     auto *store = DataBaseCenter::sharedInstance();
     if (!store->isOpen())
         return ctx.fail(u"the history cannot be opened"_s);
-    for (const auto &r : store->getQuickTransfer())
-        ctx.print(r->toVariantMap());
+    CliRecords::print(ctx, store->getQuickTransfer());
     return 0;
 }
 } // namespace
@@ -135,7 +133,16 @@ int history(CliContext &ctx, const QStringList &args)
 QList<CliCommand> downloadCommands()
 {
     return {
-        {u"history"_s, u"history"_s, history},
-        {u"download"_s, u"download PATH..."_s, download},
+        {.name = u"history"_s,
+         .usage = u"history"_s,
+         .description =
+             u"Lists the stored records, newest first: kind, size, state and name or text."_s,
+         .run = history},
+        {.name = u"download"_s,
+         .usage = u"download PATH..."_s,
+         .description = u"Downloads PC files (a folder: its direct files) into the history."_s,
+         .minArgs = 1,
+         .maxArgs = -1,
+         .run = [](CliContext &ctx, const CliArgs &a) { return download(ctx, a.positional); }},
     };
 }

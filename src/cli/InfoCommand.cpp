@@ -6,9 +6,12 @@ using namespace Qt::StringLiterals;
 
 QList<CliCommand> infoCommands()
 {
-    CliCommand info{u"info"_s, u"info"_s, [](CliContext &ctx, const QStringList &args) {
-                        if (!args.isEmpty())
-                            return 2;
+    CliCommand info{.name = u"info"_s,
+                    .usage = u"info"_s,
+                    .description =
+                        u"Shows the device id, UA strings, WiFi name, addresses, status and "
+                        u"statistics text."_s,
+                    .run = [](CliContext &ctx, const CliArgs &) {
                         const auto text = [](const std::optional<QString> &v) {
                             return v ? QVariant(*v) : QVariant::fromValue(nullptr);
                         };

@@ -1,5 +1,6 @@
 #include "CliContext.h"
 #include "CliDownloads.h"
+#include "CliRecords.h"
 #include "CliSession.h"
 #include "HttpRequestCenter.h"
 #include "NotificationCenter.h"
@@ -20,37 +21,30 @@ void postDownload(const QuickTransferObjectPtr &record)
 // The screenshot the PC takes in place of a selection: saved, downloaded and printed.
 int screenshot(CliContext &ctx, CliDownloads &downloads)
 {
-    const auto answer = ctx.waitForNotification(Notifications::GetScreenshotFinished, kAnswerMs,
-                                                [] {
-                                                    HttpRequestCenter::sharedInstance()
-                                                        ->getScreenshot();
-                                                });
+    const auto answer =
+        ctx.waitForNotification(Notifications::GetScreenshotFinished, kAnswerMs,
+                                [] { HttpRequestCenter::sharedInstance()->getScreenshot(); });
     if (!answer || !answer->value(u"isSuccess"_s).toBool())
         return ctx.fail(u"电脑在锁屏或休眠状态下无法抓取屏幕"_s);
-    return downloads.waitForAll() ? 1 : 0;
+    const int failures = downloads.waitForAll();
+    CliRecords::print(ctx, downloads.finished());
+    return failures ? 1 : 0;
 }
 
-int shake(CliContext &ctx, const QStringList &args)
+int shake(CliContext &ctx, const CliArgs &args)
 {
-    bool downloadAll = false;
-    for (const QString &a : args) {
-        if (a != u"--download-all")
-            return 2;
-        downloadAll = true;
-    }
+    const bool downloadAll = args.has(u"download-all"_s);
     if (const int rc = CliSession::loginAndAuthorise(ctx); rc != 0)
         return rc;
     CliDownloads downloads(ctx);
-    downloads.setPrintFinished(false);
-    const auto answer = ctx.waitForAny(
-        {Notifications::GetNewQuickTransfer, Notifications::GetQuickTransferFailed}, kAnswerMs,
-        [] { HttpRequestCenter::sharedInstance()->getQuickTransfer(); });
+    const auto answer =
+        ctx.waitForAny({Notifications::GetNewQuickTransfer, Notifications::GetQuickTransferFailed},
+                       kAnswerMs, [] { HttpRequestCenter::sharedInstance()->getQuickTransfer(); });
     if (!answer)
         return ctx.fail(u"the PC did not answer the shake"_s);
     if (answer->value(u"name"_s) == Notifications::GetQuickTransferFailed) {
         if (!answer->value(u"isUnknown"_s).toBool())
             return ctx.fail(u"抱歉，没能抓到电脑屏幕上的内容~"_s);
-        downloads.setPrintFinished(true);
         return screenshot(ctx, downloads);
     }
 
@@ -71,19 +65,13 @@ int shake(CliContext &ctx, const QStringList &args)
     for (const auto &record : arrival.downloadNow)
         if (!shown.contains(record))
             shown << record;
-    for (const auto &record : std::as_const(shown)) {
-        QVariantMap printed = record->toVariantMap();
-        if (arrival.waitsForUser && !downloadAll)
-            printed.insert(u"waiting"_s, true);
-        ctx.print(printed);
-    }
+    CliRecords::print(
+        ctx, shown, arrival.waitsForUser && !downloadAll ? shown : QList<QuickTransferObjectPtr>{});
     return failures ? 1 : 0;
 }
 
-int screenshotCommand(CliContext &ctx, const QStringList &args)
+int screenshotCommand(CliContext &ctx, const CliArgs &)
 {
-    if (!args.isEmpty())
-        return 2;
     if (const int rc = CliSession::loginAndAuthorise(ctx); rc != 0)
         return rc;
     CliDownloads downloads(ctx);
@@ -94,7 +82,15 @@ int screenshotCommand(CliContext &ctx, const QStringList &args)
 QList<CliCommand> shakeCommands()
 {
     return {
-        {u"shake"_s, u"shake [--download-all]"_s, shake},
-        {u"screenshot"_s, u"screenshot"_s, screenshotCommand},
+        {.name = u"shake"_s,
+         .usage = u"shake [--download-all]"_s,
+         .description = u"Fetches what the PC user has selected: saves it, downloads what is due "
+                        u"and prints the records."_s,
+         .options = {{u"download-all"_s, {}, u"also download files held back for the user"_s}},
+         .run = shake},
+        {.name = u"screenshot"_s,
+         .usage = u"screenshot"_s,
+         .description = u"Takes a screenshot of the PC and downloads it into the history."_s,
+         .run = screenshotCommand},
     };
 }

@@ -1,7 +1,9 @@
 #include "AppConfig.h"
 #include "AppCore.h"
 #include "AppWiring.h"
+#include "CliCommandLine.h"
 #include "CliContext.h"
+#include "DeviceInfoCenter.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -11,12 +13,35 @@
 using namespace Qt::StringLiterals;
 
 namespace {
-int usage(const QList<CliCommand> &commands)
+void printText(const QString &text)
 {
-    std::fputs("usage: zephyr-cli [--json] COMMAND [ARGS]\n", stderr);
+    const QByteArray bytes = text.toUtf8();
+    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout);
+    std::fflush(stdout);
+}
+
+// Help and the version need no core: they are printed before it starts.
+int help(const CliCommandLine::Parsed &parsed, const QList<CliCommand> &commands)
+{
+    CliOutput out(parsed.json);
+    if (!parsed.json) {
+        printText(parsed.command ? CliCommandLine::helpText(*parsed.command)
+                                 : CliCommandLine::helpText(commands));
+        return 0;
+    }
+    if (parsed.command) {
+        out.print({{u"command"_s, parsed.command->name},
+                   {u"usage"_s, u"zephyr-cli "_s + CliCommandLine::usage(*parsed.command)},
+                   {u"description"_s, parsed.command->description}});
+        return 0;
+    }
+    QVariantList list;
     for (const CliCommand &c : commands)
-        std::fputs(qPrintable(u"  "_s + c.usage + u'\n'), stderr);
-    return 2;
+        list << QVariantMap{{u"command"_s, c.name},
+                            {u"usage"_s, u"zephyr-cli "_s + CliCommandLine::usage(c)},
+                            {u"description"_s, c.description}};
+    out.print({{u"usage"_s, u"zephyr-cli "_s + CliCommandLine::usage()}, {u"commands"_s, list}});
+    return 0;
 }
 } // namespace
 
@@ -25,21 +50,26 @@ int main(int argc, char *argv[])
     QCoreApplication app(argc, argv);
     QCoreApplication::setOrganizationName(u"ZephyrWiFi"_s);
     QCoreApplication::setApplicationName(u"zephyr-wifi"_s);
+    QCoreApplication::setApplicationVersion(DeviceInfoCenter::getAppVersion());
 
-    QStringList args = app.arguments().mid(1);
-    bool json = false;
-    if (!args.isEmpty() && args.first() == u"--json") {
-        json = true;
-        args.removeFirst();
-    }
     const QList<CliCommand> commands = allCliCommands();
-    if (args.isEmpty())
-        return usage(commands);
-    const QString name = args.takeFirst();
-    auto it = std::find_if(commands.cbegin(), commands.cend(),
-                           [&name](const CliCommand &c) { return c.name == name; });
-    if (it == commands.cend())
-        return usage(commands);
+    const CliCommandLine::Parsed parsed = CliCommandLine::parse(app.arguments().mid(1), commands);
+    switch (parsed.action) {
+    case CliCommandLine::Action::UsageError:
+        return CliOutput(parsed.json)
+            .usageError(parsed.error, parsed.command ? CliCommandLine::usage(*parsed.command)
+                                                     : CliCommandLine::usage());
+    case CliCommandLine::Action::Help:
+        return help(parsed, commands);
+    case CliCommandLine::Action::Version:
+        if (parsed.json)
+            CliOutput(true).print({{u"version"_s, QCoreApplication::applicationVersion()}});
+        else
+            printText(u"zephyr-cli "_s + QCoreApplication::applicationVersion() + u'\n');
+        return 0;
+    case CliCommandLine::Action::Run:
+        break;
+    }
 
     AppConfig config = AppConfig::fromEnvironment();
     QDir().mkpath(config.dataDir);
@@ -47,10 +77,9 @@ int main(int argc, char *argv[])
                                             config.keychainDir, config.preferSecretService);
     AppCore core(config, std::move(platform));
     core.start(AppWiring::startupHooks());
-    CliContext ctx(core, json);
-    const int status = it->run(ctx, args);
-    if (status == 2) {
-        std::fputs(qPrintable(u"usage: zephyr-cli [--json] "_s + it->usage + u'\n'), stderr);
-    }
+    CliContext ctx(core, parsed.json);
+    ctx.setUsage(CliCommandLine::usage(*parsed.command));
+    const int status = parsed.command->run(ctx, parsed.args);
+    ctx.endProgress();
     return status;
 }
