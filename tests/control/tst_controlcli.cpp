@@ -18,13 +18,17 @@ private Q_SLOTS:
     void init();
     void cleanup();
     void sendsControlMessages();
+    void outputForPeopleAndScripts();
     void badArgumentsAreUsageErrors();
+    void failuresWhenThePcIsGone();
     void listenPrintsPushes();
+    void listenForPeople();
     void uploadsFilesAndRefusesHugeOnes();
 
 private:
-    QProcess *cli(const QStringList &args);
-    int run(const QStringList &args, QByteArray *out = nullptr, QByteArray *err = nullptr);
+    QProcess *cli(const QStringList &args, bool json = true);
+    int run(const QStringList &args, QByteArray *out = nullptr, QByteArray *err = nullptr,
+            bool json = true);
     QJsonArray udpAtPc() { return m_pc->state().value(u"udp"_s).toArray(); }
 
     std::unique_ptr<PcSim> m_pc;
@@ -48,7 +52,7 @@ void TestControlCli::cleanup()
     m_dirs.reset();
 }
 
-QProcess *TestControlCli::cli(const QStringList &args)
+QProcess *TestControlCli::cli(const QStringList &args, bool json)
 {
     QUdpSocket probe;
     probe.bind(QHostAddress::LocalHost, 0);
@@ -67,14 +71,15 @@ QProcess *TestControlCli::cli(const QStringList &args)
     env.remove(u"DBUS_SESSION_BUS_ADDRESS"_s);
     auto process = std::make_unique<QProcess>();
     process->setProcessEnvironment(env);
-    process->start(qEnvironmentVariable("ZEPHYR_CLI_BIN"), QStringList{u"--json"_s} + args);
+    process->start(qEnvironmentVariable("ZEPHYR_CLI_BIN"),
+                   json ? QStringList{u"--json"_s} + args : args);
     m_processes.push_back(std::move(process));
     return m_processes.back().get();
 }
 
-int TestControlCli::run(const QStringList &args, QByteArray *out, QByteArray *err)
+int TestControlCli::run(const QStringList &args, QByteArray *out, QByteArray *err, bool json)
 {
-    QProcess *p = cli(args);
+    QProcess *p = cli(args, json);
     if (!p->waitForFinished(60000))
         return -1;
     if (out)
@@ -109,6 +114,37 @@ void TestControlCli::sendsControlMessages()
     QCOMPARE(sent[0][u"ua"_s].toString().split(u';').size(), 9);
 }
 
+void TestControlCli::outputForPeopleAndScripts()
+{
+    QByteArray out;
+    QCOMPARE(run({u"key"_s, u"esc"_s}, &out, nullptr, false), 0);
+    QCOMPARE(out, QByteArray("action:  4\next:     0\nkey:     27\n"));
+    QCOMPARE(run({u"text"_s, u"--"_s, u"-42 度"_s}, &out), 0);
+    QCOMPARE(out, u"{\"text\":\"-42 度\"}\n"_s.toUtf8());
+    // Negative numbers are words of the command, not options.
+    QCOMPARE(run({u"mouse"_s, u"move"_s, u"-3"_s, u"-.5"_s}, &out, nullptr, false), 0);
+    QCOMPARE(out, QByteArray("action:  1\ndata:    -3.000000 -0.500000\n"));
+    QCOMPARE(run({u"volume"_s, u"set"_s, u"0"_s}, &out), 0);
+    QCOMPARE(out, QByteArray("{\"volume\":0}\n"));
+    QCOMPARE(m_pc->state()[u"volume"_s].toInt(), 0);
+}
+
+void TestControlCli::failuresWhenThePcIsGone()
+{
+    m_pc->stop();
+    for (const QStringList &args :
+         {QStringList{u"key"_s, u"up"_s}, {u"mouse"_s, u"click"_s, u"left"_s},
+          {u"text"_s, u"x"_s}, {u"volume"_s, u"set"_s, u"5"_s}, {u"listen"_s}}) {
+        QByteArray out;
+        QByteArray err;
+        QCOMPARE(run(args, &out, &err), 1);
+        const QJsonObject failure = QJsonDocument::fromJson(out).object();
+        QVERIFY2(failure[u"error"_s].toString().startsWith(u"login failed"_s), out.constData());
+        QCOMPARE(failure[u"status"_s].toInt(), 256);
+        QVERIFY(err.startsWith("zephyr-cli: login failed"));
+    }
+}
+
 void TestControlCli::badArgumentsAreUsageErrors()
 {
     QCOMPARE(run({u"mouse"_s, u"click"_s, u"middle"_s}), 2);
@@ -138,6 +174,18 @@ void TestControlCli::listenPrintsPushes()
     const QJsonObject standing = QJsonDocument::fromJson(lines[1]).object();
     QCOMPARE(standing[u"status"_s].toInt(), 260);
     QCOMPARE(standing[u"toast"_s].toString(), u"电脑已禁用手机遥控服务"_s);
+    listener->kill();
+}
+
+void TestControlCli::listenForPeople()
+{
+    QProcess *listener = cli({u"listen"_s, u"--seconds"_s, u"20"_s}, false);
+    QTRY_VERIFY_WITH_TIMEOUT(!udpAtPc().isEmpty(), 20000);
+    QVERIFY(m_pc->control(u"push/text"_s, {{u"text"_s, u"来自电脑"_s}})[u"ok"_s].toBool());
+    QByteArray out;
+    QTRY_VERIFY_WITH_TIMEOUT((out += listener->readAllStandardOutput()).count('\n') >= 1, 10000);
+    QCOMPARE(QString::fromUtf8(out),
+             u"1016  {\"text\":\"来自电脑\"}  authorised  收到来自电脑的文字\n"_s);
     listener->kill();
 }
 

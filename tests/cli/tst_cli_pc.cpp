@@ -1,0 +1,211 @@
+// zephyr-cli's own words (help, version, usage) and the commands that ask the PC for one thing:
+// info, login, ppt, lock, shutdown, volume, screenshot and feedback.
+#include "CliRunner.h"
+
+#include <QJsonArray>
+#include <QRegularExpression>
+#include <QTest>
+
+using namespace Qt::StringLiterals;
+
+class TestCliPc : public QObject
+{
+    Q_OBJECT
+
+    std::unique_ptr<PcSim> m_pc;
+    std::unique_ptr<CliRunner> m_cli;
+
+private Q_SLOTS:
+    void init()
+    {
+        QVERIFY2(!CliRunner::binary().isEmpty(),
+                 "ZEPHYR_CLI_BIN is not set: run the test through ctest");
+        m_pc = std::make_unique<PcSim>();
+        QVERIFY2(m_pc->start(), qPrintable(m_pc->errorString()));
+        m_cli = std::make_unique<CliRunner>(*m_pc);
+    }
+
+    void cleanup()
+    {
+        m_cli.reset();
+        m_pc.reset();
+    }
+
+    void helpVersionAndUsage()
+    {
+        const CliRun help = m_cli->run({u"help"_s}, false);
+        QCOMPARE(help.status, 0);
+        QCOMPARE(help.lines().first(), u"usage: zephyr-cli [--json] COMMAND [ARGS]"_s);
+        const QStringList commands{
+            u"info"_s,       u"login"_s,   u"ls"_s,       u"rm"_s,      u"mv"_s,     u"rename"_s,
+            u"shake"_s,      u"history"_s, u"download"_s, u"upload"_s,  u"listen"_s, u"mouse"_s,
+            u"key"_s,        u"text"_s,    u"volume"_s,   u"ppt"_s,     u"lock"_s,   u"shutdown"_s,
+            u"screenshot"_s, u"clients"_s, u"block"_s,    u"unblock"_s, u"limit"_s,  u"feedback"_s};
+        for (const QString &c : commands)
+            QVERIFY2(help.lines().indexOf(QRegularExpression(u"  "_s + c + u" +[A-Z].*"_s)) > 0,
+                     qPrintable(c));
+        QCOMPARE(m_cli->run({u"--help"_s}, false).out, help.out);
+
+        const CliRun one = m_cli->run({u"help"_s, u"limit"_s}, false);
+        QCOMPARE(one.status, 0);
+        QCOMPARE(one.lines()[0], u"usage: zephyr-cli [--json] limit MAC [--up N] [--down N]"_s);
+        QVERIFY(one.lines().contains(u"  --up N    upload limit in bytes per second, or none"_s));
+        QCOMPARE(m_cli->run({u"limit"_s, u"--help"_s}, false).out, one.out);
+
+        const CliRun json = m_cli->run({u"help"_s, u"ls"_s});
+        QCOMPARE(json.json(),
+                 (QList<QJsonObject>{{{u"command"_s, u"ls"_s},
+                                      {u"usage"_s, u"zephyr-cli [--json] ls PATH"_s},
+                                      {u"description"_s, u"Lists a folder of the PC (\"/\" lists "
+                                                         u"the disks and the desktop)."_s}}}));
+        QCOMPARE(m_cli->run({u"help"_s}).json()[0][u"commands"_s].toArray().size(),
+                 commands.size());
+
+        QCOMPARE(m_cli->run({u"--version"_s}, false).out, QByteArray("zephyr-cli 1.0.0\n"));
+        QCOMPARE(m_cli->run({u"--version"_s}).json(),
+                 (QList<QJsonObject>{{{u"version"_s, u"1.0.0"_s}}}));
+
+        for (const QStringList &wrong : {QStringList{},
+                                         {u"no-such-command"_s},
+                                         {u"--bogus"_s, u"info"_s},
+                                         {u"help"_s, u"nope"_s},
+                                         {u"help"_s, u"ls"_s, u"rm"_s},
+                                         {u"info"_s, u"now"_s}}) {
+            const CliRun usage = m_cli->run(wrong);
+            QVERIFY2(usage.status == 2, qPrintable(wrong.join(u' ')));
+            QCOMPARE(usage.json().size(), 1);
+            QVERIFY(!usage.json()[0][u"error"_s].toString().isEmpty());
+            QVERIFY(usage.errText().contains(u"usage: zephyr-cli"_s));
+            QCOMPARE(m_cli->run(wrong, false).out, QByteArray());
+        }
+        // The options of the program may also follow the command.
+        QCOMPARE(m_cli->run({u"info"_s, u"--json"_s}, false).json().size(), 1);
+    }
+
+    void infoAndLogin()
+    {
+        const CliRun info = m_cli->run({u"info"_s});
+        QCOMPARE(info.status, 0);
+        const QJsonObject i = info.json().first();
+        QCOMPARE(i[u"ssid"_s].toString(), u"ZephyrWiFi"_s);
+        QCOMPARE(i[u"pcAddress"_s].toString(), u"127.0.0.1"_s);
+        QCOMPARE(i[u"status"_s].toInt(), 256);
+        const CliRun people = m_cli->run({u"info"_s}, false);
+        QVERIFY(people.lines().contains(u"ssid:         ZephyrWiFi"_s));
+        QVERIFY(people.lines().contains(u"deviceId:     "_s + i[u"deviceId"_s].toString()));
+
+        const CliRun login = m_cli->run({u"login"_s}, false);
+        QCOMPARE(login.status, 0);
+        QCOMPARE(login.lines()[0], u"status:       1024 (authorised)"_s);
+        QCOMPARE(login.lines()[2], u"pcName:       ZEPHYR-PC"_s);
+        QCOMPARE(login.lines()[3], u"clientCount:  2"_s);
+        const QJsonObject l = m_cli->run({u"login"_s}).json().first();
+        QCOMPARE(l[u"status"_s].toInt(), 1024);
+        QCOMPARE(l[u"api"_s].toString(), m_pc->api);
+
+        // A refusal: the standing the PC's verdict leaves is in the failure object.
+        m_pc->control(u"verdict"_s, {{u"login"_s, u"blacklisted"_s}});
+        const CliRun blacklisted = m_cli->run({u"login"_s});
+        QCOMPARE(blacklisted.status, 1);
+        QCOMPARE(blacklisted.json(),
+                 (QList<QJsonObject>{{{u"error"_s, u"login refused: this phone is on the PC's "
+                                                   u"blacklist"_s},
+                                      {u"status"_s, 257}}}));
+        m_pc->control(u"verdict"_s, {{u"login"_s, u"remote_disabled"_s}});
+        QCOMPARE(m_cli->run({u"login"_s}).json()[0][u"status"_s].toInt(), 260);
+        m_pc->control(u"verdict"_s, {{u"login"_s, u"accept"_s}, {u"auth"_s, u"refuse"_s}});
+        const CliRun unauthorised = m_cli->run({u"lock"_s});
+        QCOMPARE(unauthorised.status, 1);
+        QCOMPARE(unauthorised.json()[0][u"status"_s].toInt(), 512);
+
+        m_pc->stop();
+        const CliRun stopped = m_cli->run({u"login"_s}, false);
+        QCOMPARE(stopped.status, 1);
+        QCOMPARE(stopped.out, QByteArray());
+        QVERIFY(stopped.errText().startsWith(u"zephyr-cli: login failed"_s));
+        QCOMPARE(m_cli->run({u"login"_s}).json()[0][u"status"_s].toInt(), 256);
+    }
+
+    void requestsToThePc()
+    {
+        m_pc->control(u"ppt"_s, {{u"ppt"_s, true}});
+        QCOMPARE(m_cli->run({u"ppt"_s}).json(), (QList<QJsonObject>{{{u"ppt"_s, true}}}));
+        QCOMPARE(m_cli->run({u"ppt"_s}, false).lines(), QStringList{u"ppt:  true"_s});
+
+        m_pc->control(u"volume"_s, {{u"volume"_s, 37}});
+        QCOMPARE(m_cli->run({u"volume"_s, u"get"_s}).json()[0][u"volume"_s].toDouble(), 0.37);
+        QCOMPARE(m_cli->run({u"volume"_s, u"get"_s}, false).lines(),
+                 QStringList{u"volume:  0.37"_s});
+
+        const CliRun lock = m_cli->run({u"lock"_s}, false);
+        QCOMPARE(lock.status, 0);
+        QCOMPARE(lock.lines(), QStringList{u"isScreenLocked:  true"_s});
+        QCOMPARE(m_pc->state()[u"locked"_s].toBool(), true);
+
+        QCOMPARE(m_cli->run({u"shutdown"_s, u"7200"_s}).json(),
+                 (QList<QJsonObject>{{{u"isSuccessed"_s, true}}}));
+        QCOMPARE(m_pc->state()[u"shutdown"_s].toInt(), 7200);
+
+        const CliRun shot = m_cli->run({u"screenshot"_s}, false);
+        QCOMPARE(shot.status, 0);
+        QCOMPARE(shot.lines().size(), 2);
+        QVERIFY(shot.lines()[1].startsWith(u"image "_s));
+        QVERIFY(shot.lines()[1].contains(u"  downloaded  shot"_s));
+        QVERIFY(shot.lines()[1].endsWith(u".png"_s));
+
+        // Failures of the PC.
+        m_pc->fault(u"cgi/pc_lock.mo"_s, u"wrongkind"_s);
+        QCOMPARE(m_cli->run({u"lock"_s}).json(),
+                 (QList<QJsonObject>{{{u"error"_s, u"the PC did not lock its screen"_s}}}));
+        m_pc->fault(u"cgi/pc_volum.mo"_s, u"notjson"_s);
+        QCOMPARE(m_cli->run({u"volume"_s, u"get"_s}).status, 1);
+        m_pc->fault(u"cgi/pc_procinfo.mo"_s, u"garbage"_s);
+        const CliRun ppt = m_cli->run({u"ppt"_s});
+        QCOMPARE(ppt.status, 1);
+        QVERIFY(ppt.json()[0].contains(u"error"_s));
+        m_pc->fault(u"cgi/pc_screencut.mo"_s, u"wrongkind"_s);
+        QCOMPARE(m_cli->run({u"screenshot"_s}).json()[0][u"error"_s].toString(),
+                 u"电脑在锁屏或休眠状态下无法抓取屏幕"_s);
+        m_pc->fault(u"cgi/pc_shutdown.mo"_s, u"403"_s);
+        QCOMPARE(m_cli->run({u"shutdown"_s, u"60"_s}).status, 1);
+
+        for (const QStringList &wrong : {QStringList{u"shutdown"_s, u"-5"_s},
+                                         {u"shutdown"_s, u"soon"_s},
+                                         {u"shutdown"_s},
+                                         {u"lock"_s, u"now"_s},
+                                         {u"ppt"_s, u"x"_s},
+                                         {u"screenshot"_s, u"x"_s},
+                                         {u"volume"_s},
+                                         {u"volume"_s, u"up"_s}})
+            QVERIFY2(m_cli->run(wrong).status == 2, qPrintable(wrong.join(u' ')));
+    }
+
+    void feedback()
+    {
+        const CliRun sent =
+            m_cli->run({u"feedback"_s, u"很好用"_s, u"--contact"_s, u"me@example.org"_s});
+        QCOMPARE(sent.status, 0);
+        QCOMPARE(sent.json(),
+                 (QList<QJsonObject>{{{u"isSuccess"_s, true}, {u"message"_s, u"提交成功"_s}}}));
+        const QJsonObject fields = m_pc->state()[u"feedback"_s][0][u"fields"_s].toObject();
+        QCOMPARE(fields[u"txt_1"_s].toString(), u"很好用"_s);
+        QCOMPARE(fields[u"contact_text"_s].toString(), u"me@example.org"_s);
+        QCOMPARE(m_cli->run({u"feedback"_s, u"ok"_s}, false).lines(),
+                 (QStringList{u"isSuccess:  true"_s, u"message:    提交成功"_s}));
+
+        m_pc->control(u"feedback"_s, {{u"errno"_s, 3}});
+        const CliRun often = m_cli->run({u"feedback"_s, u"again"_s});
+        QCOMPARE(often.status, 1);
+        QCOMPARE(often.json(),
+                 (QList<QJsonObject>{{{u"error"_s, u"您提交太频繁了，请稍后再试"_s}}}));
+
+        QCOMPARE(m_cli->run({u"feedback"_s}).status, 2);
+        QCOMPARE(m_cli->run({u"feedback"_s, u"a"_s, u"--contact"_s}).status, 2);
+        m_pc->stop();
+        QCOMPARE(m_cli->run({u"feedback"_s, u"a"_s}).json()[0][u"error"_s].toString(),
+                 u"提交失败"_s);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestCliPc)
+#include "tst_cli_pc.moc"
