@@ -71,6 +71,18 @@ CliCommandLine::Parsed usageError(CliCommandLine::Parsed parsed, const QString &
     parsed.error = error;
     return parsed;
 }
+// Every command with its description.
+QString commandList(const QList<CliCommand> &commands)
+{
+    QString text = u"commands:\n"_s;
+    qsizetype width = 0;
+    for (const CliCommand &c : commands)
+        width = std::max(width, c.name.size());
+    for (const CliCommand &c : commands)
+        text += u"  "_s + c.name.leftJustified(width) + u"  "_s + c.description + u'\n';
+    return text;
+}
+
 } // namespace
 
 CliCommandLine::Parsed CliCommandLine::parse(const QStringList &words,
@@ -98,6 +110,7 @@ CliCommandLine::Parsed CliCommandLine::parse(const QStringList &words,
             parsed.action = Action::Help;
             return parsed;
         }
+        parsed.missingCommand = true;
         return usageError(parsed, u"no command given"_s);
     }
 
@@ -169,16 +182,11 @@ QString CliCommandLine::usage(const CliCommand &command)
 
 QString CliCommandLine::helpText(const QList<CliCommand> &commands)
 {
-    QString text = u"usage: zephyr-cli "_s + usage() + u"\n       zephyr-cli help [COMMAND]\n"_s +
-                   u"       zephyr-cli --version\n\ncommands:\n"_s;
-    qsizetype width = 0;
-    for (const CliCommand &c : commands)
-        width = std::max(width, c.name.size());
-    for (const CliCommand &c : commands)
-        text += u"  "_s + c.name.leftJustified(width) + u"  "_s + c.description + u'\n';
-    text += u"\n--json prints every result and every failure as one JSON object per line.\n"
-            u"Exit status: 0 success, 1 the operation failed, 2 wrong usage.\n"_s;
-    return text;
+    return u"usage: zephyr-cli "_s + usage() +
+           u"\n       zephyr-cli help [COMMAND]\n       zephyr-cli --version\n\n"_s +
+           commandList(commands) +
+           u"\n--json prints every result and every failure as one JSON object per line.\n"
+           u"Exit status: 0 success, 1 the operation failed, 2 wrong usage.\n"_s;
 }
 
 QString CliCommandLine::helpText(const CliCommand &command)

@@ -17,6 +17,8 @@ public:
         CliArgs args;
         /// What is wrong with the words, for a usage error.
         QString error;
+        /// The usage error is that no command was given.
+        bool missingCommand = false;
     };
 
     /// Parses the words after the program name against @p commands.

@@ -13,11 +13,16 @@
 using namespace Qt::StringLiterals;
 
 namespace {
-void printText(const QString &text)
+void write(FILE *stream, const QString &text)
 {
     const QByteArray bytes = text.toUtf8();
-    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout);
-    std::fflush(stdout);
+    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stream);
+    std::fflush(stream);
+}
+
+void printText(const QString &text)
+{
+    write(stdout, text);
 }
 
 // Help and the version need no core: they are printed before it starts.
@@ -56,9 +61,18 @@ int main(int argc, char *argv[])
     const CliCommandLine::Parsed parsed = CliCommandLine::parse(app.arguments().mid(1), commands);
     switch (parsed.action) {
     case CliCommandLine::Action::UsageError:
-        return CliOutput(parsed.json)
-            .usageError(parsed.error, parsed.command ? CliCommandLine::usage(*parsed.command)
-                                                     : CliCommandLine::usage());
+        if (parsed.command)
+            return CliOutput(parsed.json)
+                .usageError(parsed.error, CliCommandLine::usage(*parsed.command));
+        if (parsed.missingCommand) {
+            // People are shown the usage and the commands.
+            write(stderr, CliCommandLine::helpText(commands));
+            if (parsed.json)
+                CliOutput(true).print({{u"error"_s, parsed.error},
+                                       {u"usage"_s, u"zephyr-cli "_s + CliCommandLine::usage()}});
+            return 2;
+        }
+        return CliOutput(parsed.json).usageError(parsed.error, CliCommandLine::usage());
     case CliCommandLine::Action::Help:
         return help(parsed, commands);
     case CliCommandLine::Action::Version:

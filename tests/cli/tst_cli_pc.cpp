@@ -78,6 +78,8 @@ private Q_SLOTS:
             QVERIFY(usage.errText().contains(u"usage: zephyr-cli"_s));
             QCOMPARE(m_cli->run(wrong, false).out, QByteArray());
         }
+        // Without a command, people are shown the commands.
+        QVERIFY(m_cli->run({}, false).errText().contains(u"\ncommands:\n  info "_s));
         // The options of the program may also follow the command.
         QCOMPARE(m_cli->run({u"info"_s, u"--json"_s}, false).json().size(), 1);
     }
