@@ -543,9 +543,9 @@ private Q_SLOTS:
     void clientListWithTheOwnAddressUnknown()
     {
         const QJsonObject noAddress{{u"mac"_s, u"m2"_s}, {u"name"_s, u"m2"_s}, {u"isadmin"_s, 0}};
-        m_pc.control(u"clients"_s, {{u"clients"_s, QJsonArray{client(u"m1"_s, u"10.0.0.5"_s, 1),
-                                                              noAddress,
-                                                              client(u"m3"_s, u""_s, 0)}}});
+        m_pc.control(u"clients"_s,
+                     {{u"clients"_s, QJsonArray{client(u"m1"_s, u"10.0.0.5"_s, 1), noAddress,
+                                                client(u"m3"_s, u""_s, 0)}}});
         AppConfig config = m_pc.config();
         config.wifiAddressOverride = std::optional<QString>();
         newCore(config);

@@ -132,9 +132,11 @@ void TestControlCli::outputForPeopleAndScripts()
 void TestControlCli::failuresWhenThePcIsGone()
 {
     m_pc->stop();
-    for (const QStringList &args :
-         {QStringList{u"key"_s, u"up"_s}, {u"mouse"_s, u"click"_s, u"left"_s},
-          {u"text"_s, u"x"_s}, {u"volume"_s, u"set"_s, u"5"_s}, {u"listen"_s}}) {
+    for (const QStringList &args : {QStringList{u"key"_s, u"up"_s},
+                                    {u"mouse"_s, u"click"_s, u"left"_s},
+                                    {u"text"_s, u"x"_s},
+                                    {u"volume"_s, u"set"_s, u"5"_s},
+                                    {u"listen"_s}}) {
         QByteArray out;
         QByteArray err;
         QCOMPARE(run(args, &out, &err), 1);
