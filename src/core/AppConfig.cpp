@@ -1,8 +1,6 @@
 #include "AppConfig.h"
 
-#include <QFile>
 #include <QStandardPaths>
-#include <QSysInfo>
 
 using namespace Qt::StringLiterals;
 
@@ -31,24 +29,6 @@ QString urlOf(const char *name, const QString &fallback)
 }
 } // namespace
 
-QString AppConfig::machineDeviceName()
-{
-    QFile info(u"/etc/machine-info"_s);
-    if (info.open(QIODevice::ReadOnly)) {
-        const QList<QByteArray> lines = info.readAll().split('\n');
-        for (const QByteArray &line : lines) {
-            if (line.startsWith("PRETTY_HOSTNAME=")) {
-                QString name = QString::fromUtf8(line.mid(16)).trimmed();
-                if (name.size() >= 2 && name.startsWith(u'"') && name.endsWith(u'"'))
-                    name = name.mid(1, name.size() - 2);
-                if (!name.isEmpty())
-                    return name;
-            }
-        }
-    }
-    return QSysInfo::machineHostName();
-}
-
 AppConfig AppConfig::fromEnvironment()
 {
     AppConfig c;
@@ -67,9 +47,7 @@ AppConfig AppConfig::fromEnvironment()
     c.pcAddressOverride = overrideOf("ZEPHYR_PC_ADDRESS");
     c.pcPort = portOf("ZEPHYR_PC_PORT", 8360);
     c.udpPort = portOf("ZEPHYR_UDP_PORT", 8360);
-    c.deviceName = qEnvironmentVariableIsEmpty("ZEPHYR_DEVICE_NAME")
-                       ? machineDeviceName()
-                       : qEnvironmentVariable("ZEPHYR_DEVICE_NAME");
+    c.deviceName = qEnvironmentVariable("ZEPHYR_DEVICE_NAME");
     c.feedbackUrl = urlOf("ZEPHYR_FEEDBACK_URL", u"http://feedback.zephyrwifi.com/"_s);
     c.statsUrl = urlOf("ZEPHYR_STATS_URL", u"http://update.zephyrwifi.com/"_s);
     return c;

@@ -16,6 +16,7 @@ struct AppConfig
     std::optional<std::optional<QString>> pcAddressOverride;
     quint16 pcPort = 8360;
     quint16 udpPort = 8360;
+    /// The device name of the identity string; empty: the platform's name for the machine.
     QString deviceName;
     QString feedbackUrl;
     QString statsUrl;
@@ -23,6 +24,4 @@ struct AppConfig
     bool preferSecretService = true;
 
     [[nodiscard]] static AppConfig fromEnvironment();
-    /// The machine's pretty host name, else its host name.
-    [[nodiscard]] static QString machineDeviceName();
 };

@@ -10,7 +10,6 @@
 
 #include <QDateTime>
 #include <QDir>
-#include <QStorageInfo>
 #include <QSysInfo>
 #include <QUuid>
 
@@ -32,7 +31,8 @@ const AppConfig &config()
 
 std::optional<QVariantMap> storedStatistics()
 {
-    const auto object = KeyedArchive::unarchive(defaults().dataForKey(DefaultsKeys::StatisticsDictionary));
+    const auto object =
+        KeyedArchive::unarchive(defaults().dataForKey(DefaultsKeys::StatisticsDictionary));
     if (!object || object->typeId() != QMetaType::QVariantMap)
         return std::nullopt;
     return object->toMap();
@@ -77,13 +77,20 @@ QString DeviceInfoCenter::getDeviceId()
     return id;
 }
 
+QString DeviceInfoCenter::getDeviceName()
+{
+    const QString configured = config().deviceName;
+    return configured.isEmpty() ? AppCore::current()->platform().systemInfo->deviceName()
+                                : configured;
+}
+
 QString DeviceInfoCenter::getUAWithToken(const QString &token)
 {
     const QStringList fields = {
         u"iPhone"_s,
         getBuildVersion(),
         getPlatformVersion(),
-        StringExtension::urlencode(config().deviceName),
+        StringExtension::urlencode(getDeviceName()),
         getLocalWiFiIPAddress().value_or(QString()),
         QString::number(config().udpPort),
         getDeviceId(),
@@ -155,8 +162,12 @@ QString DeviceInfoCenter::getSystemVersion()
 
 quint64 DeviceInfoCenter::getFreeDiskSpace()
 {
-    const qint64 free = QStorageInfo(QDir::tempPath()).bytesAvailable();
-    return free > 0 ? quint64(free) : 0;
+    return getFreeDiskSpace(QDir::tempPath());
+}
+
+quint64 DeviceInfoCenter::getFreeDiskSpace(const QString &path)
+{
+    return AppCore::current()->platform().systemInfo->freeBytes(path);
 }
 
 std::optional<QString> DeviceInfoCenter::getCurrentSSID()

@@ -44,6 +44,8 @@ public:
     [[nodiscard]] static QString getUUID();
     /// The stable device identifier, from the settings, else the keychain, else created.
     [[nodiscard]] static QString getDeviceId();
+    /// The name the user gave the phone: the configured one, else the platform's.
+    [[nodiscard]] static QString getDeviceName();
 
     /// The eight-field identity string with @p token as field 8.
     [[nodiscard]] static QString getUAWithToken(const QString &token);
@@ -59,12 +61,15 @@ public:
     [[nodiscard]] static QString getBuildVersion();
     [[nodiscard]] static QString getPlatformVersion();
     [[nodiscard]] static QString getSystemVersion();
+    /// Free bytes on the file system of the temporary directory.
     [[nodiscard]] static quint64 getFreeDiskSpace();
+    /// Free bytes on the file system holding @p path.
+    [[nodiscard]] static quint64 getFreeDiskSpace(const QString &path);
 
     [[nodiscard]] static std::optional<QString> getCurrentSSID();
     [[nodiscard]] static std::optional<QString> getLocalWiFiIPAddress();
-    [[nodiscard]] static std::optional<QString> getServerIpByLocalIp(
-        const std::optional<QString> &localIp);
+    [[nodiscard]] static std::optional<QString>
+    getServerIpByLocalIp(const std::optional<QString> &localIp);
     [[nodiscard]] static std::optional<QString> getServerWiFiIPAddress();
 
     static void increaseStatisticsByKey(int counter);

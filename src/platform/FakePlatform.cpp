@@ -30,5 +30,6 @@ std::unique_ptr<Platform> makeFakePlatform(const QString &settingsFile)
     platform->keychain = std::make_unique<FakeKeychain>();
     platform->networkInfo = std::make_unique<FakeNetworkInfo>();
     platform->reachability = std::make_unique<FakeReachability>();
+    platform->systemInfo = std::make_unique<FakeSystemInfo>();
     return platform;
 }

@@ -39,5 +39,16 @@ public:
     bool started = false;
 };
 
+/// Machine facts set by the test.
+class FakeSystemInfo : public SystemInfo
+{
+public:
+    [[nodiscard]] quint64 freeBytes(const QString &) const override { return free; }
+    [[nodiscard]] QString deviceName() const override { return name; }
+
+    quint64 free = quint64(1) << 40;
+    QString name = QStringLiteral("Fake phone");
+};
+
 /// A platform of fakes with settings kept in @p settingsFile (empty: in memory).
 [[nodiscard]] std::unique_ptr<Platform> makeFakePlatform(const QString &settingsFile = {});

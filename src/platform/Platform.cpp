@@ -2,6 +2,7 @@
 
 #include "FileKeychain.h"
 #include "LinuxNetworkInfo.h"
+#include "LinuxSystemInfo.h"
 #include "SecretServiceKeychain.h"
 
 std::unique_ptr<Platform> Platform::createDefault(const QString &settingsFile,
@@ -17,5 +18,6 @@ std::unique_ptr<Platform> Platform::createDefault(const QString &settingsFile,
         platform->keychain = std::make_unique<FileKeychain>(keychainDir);
     platform->networkInfo = std::make_unique<LinuxNetworkInfo>();
     platform->reachability = std::make_unique<Reachability>();
+    platform->systemInfo = std::make_unique<LinuxSystemInfo>();
     return platform;
 }

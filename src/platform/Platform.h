@@ -3,6 +3,7 @@
 #include "Keychain.h"
 #include "NetworkInfo.h"
 #include "Reachability.h"
+#include "SystemInfo.h"
 #include "UserDefaults.h"
 
 #include <memory>
@@ -15,6 +16,7 @@ struct Platform
     std::unique_ptr<Keychain> keychain;
     std::unique_ptr<NetworkInfo> networkInfo;
     std::unique_ptr<Reachability> reachability;
+    std::unique_ptr<SystemInfo> systemInfo;
 
     /// The services of this machine: settings in @p settingsFile, the secret service where one
     /// answers, else a file keychain in @p keychainDir.

@@ -10,34 +10,14 @@
 
 #include <QFile>
 #include <QFileInfo>
-#include <QStorageInfo>
 
 #include <utility>
-
-#ifdef Q_OS_UNIX
-#include <sys/statvfs.h>
-#endif
 
 using namespace Qt::StringLiterals;
 
 namespace {
 constexpr quint64 kReserve = 0xA00000; // 10 MiB kept free
 
-quint64 freeBytesOf(const QString &path)
-{
-#ifdef Q_OS_UNIX
-    // statvfs alone: QStorageInfo would also read the mount table on every call.
-    struct statvfs fs
-    {
-    };
-    if (::statvfs(QFile::encodeName(path).constData(), &fs) == 0)
-        return quint64(fs.f_bavail) * quint64(fs.f_frsize);
-#endif
-    const QStorageInfo storage(path);
-    const qint64 free =
-        storage.isValid() ? storage.bytesAvailable() : qint64(DeviceInfoCenter::getFreeDiskSpace());
-    return free > 0 ? quint64(free) : quint64(0);
-}
 } // namespace
 
 struct HttpFileDownloadCenter::Download
@@ -58,7 +38,7 @@ HttpFileDownloadCenter::HttpFileDownloadCenter(NotificationCenter &hub, const QS
     QuickTransferObject::registerMetaTypes();
     // The transfers run on the write queue: the bytes go from the socket to the file there.
     m_pool->moveToThread(m_writeDataQueue->thread());
-    m_freeSpace = [libraryPath] { return freeBytesOf(libraryPath); };
+    m_freeSpace = [libraryPath] { return DeviceInfoCenter::getFreeDiskSpace(libraryPath); };
     hub.addObserver(this, Notifications::DoDownloadFile, [this](const QVariantMap &info) {
         const auto record = info.value(u"object"_s).value<QuickTransferObjectPtr>();
         if (record)

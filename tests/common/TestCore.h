@@ -52,6 +52,10 @@ struct TestCore
     {
         return static_cast<FakeReachability &>(*core->platform().reachability);
     }
+    [[nodiscard]] FakeSystemInfo &system() const
+    {
+        return static_cast<FakeSystemInfo &>(*core->platform().systemInfo);
+    }
     [[nodiscard]] NotificationCenter *hub() const { return core->notificationCenter(); }
     [[nodiscard]] QString library() const { return core->libraryPath(); }
 

@@ -83,6 +83,25 @@ private Q_SLOTS:
         QCOMPARE(DeviceInfoCenter::getDeviceId().size(), 32);
     }
 
+    void deviceNameIsConfiguredElseThePlatforms()
+    {
+        {
+            TestCore configured; // names the phone
+            QCOMPARE(DeviceInfoCenter::getDeviceName(), u"Test phone"_s);
+        }
+        AppCore core(AppConfig{}, makeFakePlatform());
+        static_cast<FakeSystemInfo &>(*core.platform().systemInfo).name = u"Lab phone"_s;
+        QCOMPARE(DeviceInfoCenter::getDeviceName(), u"Lab phone"_s);
+        QCOMPARE(DeviceInfoCenter::getLoginUA().split(u';')[3], u"Lab+phone"_s);
+    }
+
+    void freeDiskSpaceComesFromThePlatform()
+    {
+        TestCore t;
+        t.system().free = 123456789;
+        QCOMPARE(DeviceInfoCenter::getFreeDiskSpace(), quint64(123456789));
+    }
+
     void loginAndAuthStringsHaveEightFields()
     {
         TestCore t(configWithAddress());
@@ -101,7 +120,8 @@ private Q_SLOTS:
         QCOMPARE(DeviceInfoCenter::getHttpRequestUA(), QString());
 
         t.core->userDefaults().setValue(DefaultsKeys::Token, u"0123456789abcdef0123456789abcdef"_s);
-        QCOMPARE(DeviceInfoCenter::getAuthUA().split(u';')[7], u"0123456789abcdef0123456789abcdef"_s);
+        QCOMPARE(DeviceInfoCenter::getAuthUA().split(u';')[7],
+                 u"0123456789abcdef0123456789abcdef"_s);
     }
 
     void requestStringMixesTheTokenWithTheStamp()
@@ -116,7 +136,8 @@ private Q_SLOTS:
         QCOMPARE(first, expectedField8(token, now));
         QCOMPARE(first.size(), 44 + 13);
         // Same second: the next stamp is one second later, the third is the first again.
-        QCOMPARE(DeviceInfoCenter::getHttpRequestUA().split(u';')[7], expectedField8(token, now + 1));
+        QCOMPARE(DeviceInfoCenter::getHttpRequestUA().split(u';')[7],
+                 expectedField8(token, now + 1));
         QCOMPARE(DeviceInfoCenter::getHttpRequestUA().split(u';')[7], expectedField8(token, now));
         now += 10;
         QCOMPARE(DeviceInfoCenter::getHttpRequestUA().split(u';')[7], expectedField8(token, now));

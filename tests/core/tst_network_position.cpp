@@ -47,7 +47,8 @@ private Q_SLOTS:
                                  " face | tus | link level noise |  nwid  crypt   frag\n"
                                  " wlp2s0: 0000   62.  -48.  -256        0      0      0\n"_s;
         QCOMPARE(LinuxNetworkInfo::parseWirelessInterfaces(wireless), QStringList({u"wlp2s0"_s}));
-        QCOMPARE(LinuxNetworkInfo::parseNmcliActiveSsid(u"no:Other\nyes:My\\:Net\n"_s), u"My:Net"_s);
+        QCOMPARE(LinuxNetworkInfo::parseNmcliActiveSsid(u"no:Other\nyes:My\\:Net\n"_s),
+                 u"My:Net"_s);
         QVERIFY(!LinuxNetworkInfo::parseNmcliActiveSsid(u"no:Other\n"_s));
         QVERIFY(!LinuxNetworkInfo::parseNmcliActiveSsid(u"yes:\n"_s));
     }
@@ -93,7 +94,11 @@ private Q_SLOTS:
         qputenv("ZEPHYR_PC_PORT", "9123");
         qputenv("ZEPHYR_UDP_PORT", "not-a-port");
         qputenv("ZEPHYR_FEEDBACK_URL", "http://127.0.0.1:5");
+        qputenv("ZEPHYR_DEVICE_NAME", "Desk phone");
         const AppConfig c = AppConfig::fromEnvironment();
+        QCOMPARE(c.deviceName, u"Desk phone"_s);
+        qunsetenv("ZEPHYR_DEVICE_NAME");
+        QVERIFY(AppConfig::fromEnvironment().deviceName.isEmpty());
         QVERIFY(c.ssidOverride.has_value() && !c.ssidOverride->has_value());
         QCOMPARE(c.pcPort, quint16(9123));
         QCOMPARE(c.udpPort, quint16(8360));

@@ -123,6 +123,18 @@ private Q_SLOTS:
         QCOMPARE(m_center->waitingCount(), 2);
     }
 
+    void freeSpaceIsAskedOfThePlatform()
+    {
+        m_core->system().free = 0xA00000 + 10; // the reserve and the file, not a byte more
+        m_pc->fault(u"pc"_s, u"hang"_s, 0, 2);
+        const auto tiny = saved(pcFile(u"C:/tiny.bin"_s, 10));
+        download(tiny);
+        QCOMPARE(m_center->runningCount() + m_center->waitingCount(), 0);
+        m_core->system().free += 1;
+        download(tiny);
+        QCOMPARE(m_center->runningCount(), 1);
+    }
+
     void cancellationById()
     {
         m_pc->fault(u"pc"_s, u"hang"_s, 0, 2);

@@ -1,0 +1,73 @@
+// Free space and the machine's name, as the Linux platform reads them.
+#include "LinuxSystemInfo.h"
+
+#include <QStorageInfo>
+#include <QSysInfo>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace Qt::StringLiterals;
+
+class TestLinuxSystemInfo : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void prettyHostname_data()
+    {
+        QTest::addColumn<QByteArray>("text");
+        QTest::addColumn<QString>("name");
+        QTest::newRow("double quotes")
+            << QByteArray("PRETTY_HOSTNAME=\"Ann's phone\"\n") << u"Ann's phone"_s;
+        QTest::newRow("single quotes") << QByteArray("ICON_NAME=computer\n"
+                                                     "PRETTY_HOSTNAME='Lab \"A\"'\n")
+                                       << u"Lab \"A\""_s;
+        QTest::newRow("escapes, no quotes")
+            << QByteArray("PRETTY_HOSTNAME=Desk\\ one\n") << u"Desk one"_s;
+        QTest::newRow("escaped quote")
+            << QByteArray("PRETTY_HOSTNAME=\"a \\\"b\\\" c\"") << u"a \"b\" c"_s;
+        QTest::newRow("UTF-8, spaces around")
+            << QByteArray("  PRETTY_HOSTNAME=\"小明的电脑\"  \n") << u"小明的电脑"_s;
+        QTest::newRow("last one wins")
+            << QByteArray("PRETTY_HOSTNAME=old\nPRETTY_HOSTNAME=new\n") << u"new"_s;
+        QTest::newRow("unterminated quote") << QByteArray("PRETTY_HOSTNAME=\"open\n") << u"open"_s;
+        QTest::newRow("comment after")
+            << QByteArray("PRETTY_HOSTNAME=box # the spare one\n") << u"box"_s;
+    }
+    void prettyHostname()
+    {
+        QFETCH(QByteArray, text);
+        QFETCH(QString, name);
+        QCOMPARE(LinuxSystemInfo::parsePrettyHostname(text), name);
+    }
+
+    void noPrettyHostname()
+    {
+        QVERIFY(!LinuxSystemInfo::parsePrettyHostname(""));
+        QVERIFY(!LinuxSystemInfo::parsePrettyHostname("PRETTY_HOSTNAME=\n"));
+        QVERIFY(!LinuxSystemInfo::parsePrettyHostname("PRETTY_HOSTNAME=\"\"\n"));
+        QVERIFY(!LinuxSystemInfo::parsePrettyHostname("# PRETTY_HOSTNAME=x\nHOSTNAME=y\n"));
+        QVERIFY(!LinuxSystemInfo::parsePrettyHostname(QByteArray("\0\xff\n=", 4)));
+    }
+
+    void deviceNameIsNeverEmpty()
+    {
+        LinuxSystemInfo info;
+        QVERIFY(!info.deviceName().isEmpty());
+    }
+
+    void freeBytesOfAFolderAndOfOneNotMadeYet()
+    {
+        QTemporaryDir dir;
+        LinuxSystemInfo info;
+        const quint64 free = info.freeBytes(dir.path());
+        const qint64 reference = QStorageInfo(dir.path()).bytesAvailable();
+        QVERIFY(free > 0);
+        // Other writers share the file system: allow what they may write meanwhile.
+        QVERIFY(qAbs(qint64(free) - reference) < 64 * 1024 * 1024);
+        const quint64 deeper = info.freeBytes(dir.filePath(u"not/made/yet"_s));
+        QVERIFY(qAbs(qint64(deeper) - qint64(free)) < 64 * 1024 * 1024);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestLinuxSystemInfo)
+#include "tst_linuxsysteminfo.moc"
