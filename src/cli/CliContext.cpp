@@ -1,5 +1,6 @@
 #include "CliContext.h"
 
+#include "DeviceInfoCenter.h"
 #include "NotificationCenter.h"
 
 #include <QEventLoop>
@@ -38,4 +39,19 @@ std::optional<QVariantMap> CliContext::waitForAny(const QStringList &names, int 
         loop.exec();
     }
     return result;
+}
+
+void CliContext::waitUntilSettled(int timeoutMs)
+{
+    if (!DeviceInfoCenter::getDeviceId().isEmpty())
+        return;
+    QEventLoop loop;
+    bool known = false;
+    DeviceInfoCenter::requestDeviceId(&loop, [&](const QString &) {
+        known = true;
+        loop.quit();
+    });
+    QTimer::singleShot(timeoutMs, &loop, &QEventLoop::quit);
+    if (!known)
+        loop.exec();
 }

@@ -33,6 +33,10 @@ public:
     std::optional<QVariantMap> waitForAny(const QStringList &names, int timeoutMs,
                                           const std::function<void()> &trigger = {});
 
+    /// Waits (the event loop runs meanwhile) until the device identifier is known, at most
+    /// @p timeoutMs.
+    void waitUntilSettled(int timeoutMs);
+
 private:
     AppCore &m_core;
     QString m_usage;

@@ -4,6 +4,11 @@
 
 using namespace Qt::StringLiterals;
 
+namespace {
+// Long enough for a secret service that is slow to answer.
+constexpr int kSettleMs = 6000;
+} // namespace
+
 QList<CliCommand> infoCommands()
 {
     CliCommand info{.name = u"info"_s,
@@ -12,6 +17,7 @@ QList<CliCommand> infoCommands()
                         u"Shows the device id, UA strings, WiFi name, addresses, status and "
                         u"statistics text."_s,
                     .run = [](CliContext &ctx, const CliArgs &) {
+                        ctx.waitUntilSettled(kSettleMs);
                         const auto text = [](const std::optional<QString> &v) {
                             return v ? QVariant(*v) : QVariant::fromValue(nullptr);
                         };

@@ -75,6 +75,8 @@ void AppCore::start(const Hooks &hooks)
         hooks.createServices(*this);
     m_runtimeState->setLastSsid(DeviceInfoCenter::getCurrentSSID());
     DeviceInfoCenter::increaseStatisticsByKey(DeviceInfoCenter::StatAppStart);
+    // Looked up now, so that the identifier is known before the first exchange with the PC.
+    DeviceInfoCenter::requestDeviceId(this, {});
     const auto openStore = hooks.openStore;
     queue(u"initQueue"_s)->dispatch([this, openStore] {
         initDirectory();

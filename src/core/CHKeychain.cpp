@@ -4,27 +4,42 @@
 #include "KeyedArchive.h"
 #include "Logging.h"
 
-bool CHKeychain::save(const QString &service, const QVariant &object)
+namespace {
+Keychain &keychain()
 {
-    Keychain *keychain = AppCore::current()->platform().keychain.get();
-    keychain->remove(service);
-    return keychain->save(service, KeyedArchive::archive(object));
+    return *AppCore::current()->platform().keychain;
+}
+} // namespace
+
+void CHKeychain::save(const QString &service, const QVariant &object, QObject *receiver,
+                      std::function<void(bool)> done)
+{
+    // The platform's save replaces any item of the service, as deleting it first would.
+    keychain().save(service, KeyedArchive::archive(object), receiver, std::move(done));
 }
 
-std::optional<QVariant> CHKeychain::load(const QString &service)
+void CHKeychain::load(const QString &service, QObject *receiver,
+                      std::function<void(std::optional<QVariant>)> done)
 {
-    const auto data = AppCore::current()->platform().keychain->load(service);
-    if (!data)
-        return std::nullopt;
-    QString reason;
-    auto object = KeyedArchive::unarchive(*data, &reason);
-    if (!object)
-        qCWarning(lcKeychain, "Unarchive of %s failed: %s", qPrintable(service),
-                  qPrintable(reason));
-    return object;
+    if (!done)
+        return;
+    keychain().load(service, receiver,
+                    [service, done = std::move(done)](std::optional<QByteArray> data) {
+                        if (!data) {
+                            done(std::nullopt);
+                            return;
+                        }
+                        QString reason;
+                        auto object = KeyedArchive::unarchive(*data, &reason);
+                        if (!object)
+                            qCWarning(lcKeychain, "Unarchive of %s failed: %s", qPrintable(service),
+                                      qPrintable(reason));
+                        done(object);
+                    });
 }
 
-bool CHKeychain::deleteItem(const QString &service)
+void CHKeychain::deleteItem(const QString &service, QObject *receiver,
+                            std::function<void(bool)> done)
 {
-    return AppCore::current()->platform().keychain->remove(service);
+    keychain().remove(service, receiver, std::move(done));
 }

@@ -56,25 +56,49 @@ QString DeviceInfoCenter::getUUID()
 
 QString DeviceInfoCenter::getDeviceId()
 {
-    UserDefaults &d = defaults();
-    const QString stored = d.stringForKey(DefaultsKeys::Uuid);
-    if (!stored.isEmpty())
-        return stored;
-    if (const auto item = CHKeychain::load(DefaultsKeys::Uuid)) {
-        if (item->typeId() == QMetaType::QVariantMap) {
-            const QVariant id = item->toMap().value(DefaultsKeys::Uuid);
-            if (id.typeId() == QMetaType::QString && !id.toString().isEmpty()) {
-                d.setValue(DefaultsKeys::Uuid, id.toString());
-                d.synchronize();
-                return id.toString();
-            }
-        }
+    return defaults().stringForKey(DefaultsKeys::Uuid);
+}
+
+void DeviceInfoCenter::requestDeviceId(QObject *receiver, std::function<void(const QString &)> done)
+{
+    const QString known = getDeviceId();
+    if (!known.isEmpty()) {
+        if (done)
+            done(known);
+        return;
     }
-    const QString id = getUUID();
-    CHKeychain::save(DefaultsKeys::Uuid, QVariantMap{{DefaultsKeys::Uuid, id}});
-    d.setValue(DefaultsKeys::Uuid, id);
-    d.synchronize();
-    return id;
+    DeviceInfoCenter *self = sharedInstance();
+    self->m_idRequests.append({receiver, receiver != nullptr, std::move(done)});
+    if (std::exchange(self->m_loadingDeviceId, true))
+        return;
+    CHKeychain::load(DefaultsKeys::Uuid, self,
+                     [self](const std::optional<QVariant> &item) { self->deviceIdLoaded(item); });
+}
+
+void DeviceInfoCenter::deviceIdLoaded(const std::optional<QVariant> &item)
+{
+    m_loadingDeviceId = false;
+    UserDefaults &d = defaults();
+    QString id = d.stringForKey(DefaultsKeys::Uuid);
+    if (id.isEmpty() && item && item->typeId() == QMetaType::QVariantMap) {
+        const QVariant stored = item->toMap().value(DefaultsKeys::Uuid);
+        if (stored.typeId() == QMetaType::QString)
+            id = stored.toString();
+    }
+    if (id.isEmpty()) {
+        id = getUUID();
+        // A keychain that refuses leaves the identifier in the settings alone.
+        CHKeychain::save(DefaultsKeys::Uuid, QVariantMap{{DefaultsKeys::Uuid, id}});
+    }
+    if (d.stringForKey(DefaultsKeys::Uuid) != id) {
+        d.setValue(DefaultsKeys::Uuid, id);
+        d.synchronize();
+    }
+    const QList<IdRequest> requests = std::exchange(m_idRequests, {});
+    for (const IdRequest &request : requests) {
+        if (request.done && (!request.guarded || request.receiver))
+            request.done(id);
+    }
 }
 
 QString DeviceInfoCenter::getDeviceName()

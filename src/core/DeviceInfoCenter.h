@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QObject>
+#include <QPointer>
 #include <QString>
 
 #include <atomic>
@@ -42,8 +43,13 @@ public:
 
     /// A fresh random identifier: 32 upper-case hexadecimal characters.
     [[nodiscard]] static QString getUUID();
-    /// The stable device identifier, from the settings, else the keychain, else created.
+    /// The stable device identifier as far as it is known now: empty until requestDeviceId has
+    /// found or made it.
     [[nodiscard]] static QString getDeviceId();
+    /// Calls @p done with the stable device identifier: at once when the settings hold it, else
+    /// once the keychain has answered (its copy, or a new identifier then saved to it). Not
+    /// called once @p receiver is destroyed; a null receiver asks for no guard.
+    static void requestDeviceId(QObject *receiver, std::function<void(const QString &)> done);
     /// The name the user gave the phone: the configured one, else the platform's.
     [[nodiscard]] static QString getDeviceName();
 
@@ -79,8 +85,18 @@ public:
     void setClock(std::function<quint64()> clock) { m_clock = std::move(clock); }
 
 private:
+    struct IdRequest
+    {
+        QPointer<QObject> receiver;
+        bool guarded = false;
+        std::function<void(const QString &)> done;
+    };
+
     quint64 nextStamp();
+    void deviceIdLoaded(const std::optional<QVariant> &item);
 
     std::function<quint64()> m_clock;
     std::atomic<quint64> m_lastStamp{0};
+    QList<IdRequest> m_idRequests;
+    bool m_loadingDeviceId = false;
 };

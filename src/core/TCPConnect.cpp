@@ -49,11 +49,22 @@ void TCPConnect::start()
 
 void TCPConnect::connected()
 {
+    // The time limit covers waiting for the device identifier as well: a keychain that never
+    // answers ends the exchange like a PC that never replies.
+    m_timer.start(m_readTimeoutMs);
+    // The identifier may take a keychain's answer; the exchange may be stopped or dropped
+    // meanwhile, and is then not touched.
+    DeviceInfoCenter::requestDeviceId(this, [this](const QString &) { writeRequest(); });
+}
+
+void TCPConnect::writeRequest()
+{
+    if (m_finished || !m_socket)
+        return;
     const int cm = m_type == Login ? LoginWire::CmLogin : LoginWire::CmAuth;
     const QString ua =
         m_type == Login ? DeviceInfoCenter::getLoginUA() : DeviceInfoCenter::getAuthUA();
     m_socket->write(LoginWire::encodeRequest(cm, ua));
-    m_timer.start(m_readTimeoutMs);
 }
 
 void TCPConnect::stop()

@@ -43,6 +43,7 @@ Q_SIGNALS:
 
 private:
     void connected();
+    void writeRequest();
     void finish();
 
     Type m_type;

@@ -1,26 +1,61 @@
 #include "FakePlatform.h"
 
-bool FakeKeychain::save(const QString &service, const QByteArray &data)
+#include <QPointer>
+#include <QTimer>
+
+template <class Result>
+void FakeKeychain::answer(QObject *receiver, std::function<Result()> work,
+                          std::function<void(Result)> done)
 {
-    if (refuse)
-        return false;
-    items.insert(service, data);
-    return true;
+    ++m_pending;
+    QTimer::singleShot(answerDelayMs, this,
+                       [this, guard = QPointer<QObject>(receiver), guarded = receiver != nullptr,
+                        work = std::move(work), done = std::move(done)] {
+                           --m_pending;
+                           const Result result = work();
+                           if ((guarded && !guard) || !done)
+                               return;
+                           done(result);
+                       });
 }
 
-std::optional<QByteArray> FakeKeychain::load(const QString &service)
+void FakeKeychain::save(const QString &service, const QByteArray &data, QObject *receiver,
+                        DoneHandler done)
 {
-    if (refuse || !items.contains(service))
-        return std::nullopt;
-    return items.value(service);
+    answer<bool>(
+        receiver,
+        [this, service, data] {
+            if (refuse)
+                return false;
+            items.insert(service, data);
+            return true;
+        },
+        std::move(done));
 }
 
-bool FakeKeychain::remove(const QString &service)
+void FakeKeychain::load(const QString &service, QObject *receiver, LoadHandler done)
 {
-    if (refuse)
-        return false;
-    items.remove(service);
-    return true;
+    answer<std::optional<QByteArray>>(
+        receiver,
+        [this, service]() -> std::optional<QByteArray> {
+            if (refuse || !items.contains(service))
+                return std::nullopt;
+            return items.value(service);
+        },
+        std::move(done));
+}
+
+void FakeKeychain::remove(const QString &service, QObject *receiver, DoneHandler done)
+{
+    answer<bool>(
+        receiver,
+        [this, service] {
+            if (refuse)
+                return false;
+            items.remove(service);
+            return true;
+        },
+        std::move(done));
 }
 
 std::unique_ptr<Platform> makeFakePlatform(const QString &settingsFile)

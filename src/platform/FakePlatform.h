@@ -4,16 +4,31 @@
 
 #include <QMap>
 
-/// In-memory keychain for tests; can be told to refuse every call.
+/// In-memory keychain for tests. It answers late, as a real one may: @p answerDelayMs after each
+/// call (0: on the next turn of the event loop); it can be told to refuse every call.
 class FakeKeychain : public Keychain
 {
+    Q_OBJECT
 public:
-    bool save(const QString &service, const QByteArray &data) override;
-    std::optional<QByteArray> load(const QString &service) override;
-    bool remove(const QString &service) override;
+    void save(const QString &service, const QByteArray &data, QObject *receiver,
+              DoneHandler done) override;
+    void load(const QString &service, QObject *receiver, LoadHandler done) override;
+    void remove(const QString &service, QObject *receiver, DoneHandler done) override;
+
+    /// Calls not answered yet.
+    [[nodiscard]] int pendingCalls() const { return m_pending; }
 
     bool refuse = false;
+    int answerDelayMs = 0;
     QMap<QString, QByteArray> items;
+
+private:
+    /// Runs @p work when the answer is due, and gives its result to @p done if the receiver
+    /// still lives.
+    template <class Result>
+    void answer(QObject *receiver, std::function<Result()> work, std::function<void(Result)> done);
+
+    int m_pending = 0;
 };
 
 /// Network position set by the test.

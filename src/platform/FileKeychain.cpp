@@ -6,16 +6,18 @@
 
 using namespace Qt::StringLiterals;
 
-FileKeychain::FileKeychain(const QString &directory) : m_directory(directory) {}
+FileKeychain::FileKeychain(const QString &directory, QObject *parent)
+    : Keychain(parent), m_directory(directory)
+{
+}
 
 QString FileKeychain::itemPath(const QString &service) const
 {
     // Hex keeps any service name a single, safe file name.
-    return QDir(m_directory).filePath(QString::fromLatin1(service.toUtf8().toHex()) +
-                                      u".item"_s);
+    return QDir(m_directory).filePath(QString::fromLatin1(service.toUtf8().toHex()) + u".item"_s);
 }
 
-bool FileKeychain::save(const QString &service, const QByteArray &data)
+bool FileKeychain::saveNow(const QString &service, const QByteArray &data)
 {
     if (!QDir().mkpath(m_directory))
         return false;
@@ -28,7 +30,7 @@ bool FileKeychain::save(const QString &service, const QByteArray &data)
     return file.commit();
 }
 
-std::optional<QByteArray> FileKeychain::load(const QString &service)
+std::optional<QByteArray> FileKeychain::loadNow(const QString &service) const
 {
     QFile file(itemPath(service));
     if (!file.open(QIODevice::ReadOnly))
@@ -36,8 +38,30 @@ std::optional<QByteArray> FileKeychain::load(const QString &service)
     return file.readAll();
 }
 
-bool FileKeychain::remove(const QString &service)
+bool FileKeychain::removeNow(const QString &service)
 {
     const QString path = itemPath(service);
     return !QFile::exists(path) || QFile::remove(path);
+}
+
+void FileKeychain::save(const QString &service, const QByteArray &data, QObject *receiver,
+                        DoneHandler done)
+{
+    const bool ok = saveNow(service, data);
+    if (done)
+        answerLater(receiver, [done = std::move(done), ok] { done(ok); });
+}
+
+void FileKeychain::load(const QString &service, QObject *receiver, LoadHandler done)
+{
+    auto data = loadNow(service);
+    if (done)
+        answerLater(receiver, [done = std::move(done), data = std::move(data)] { done(data); });
+}
+
+void FileKeychain::remove(const QString &service, QObject *receiver, DoneHandler done)
+{
+    const bool ok = removeNow(service);
+    if (done)
+        answerLater(receiver, [done = std::move(done), ok] { done(ok); });
 }

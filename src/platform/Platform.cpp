@@ -3,7 +3,24 @@
 #include "FileKeychain.h"
 #include "LinuxNetworkInfo.h"
 #include "LinuxSystemInfo.h"
+
+#ifdef ZEPHYR_HAVE_QTKEYCHAIN
 #include "SecretServiceKeychain.h"
+#endif
+
+namespace {
+std::unique_ptr<Keychain> makeKeychain(const QString &keychainDir, bool preferSecretService)
+{
+    auto files = std::make_unique<FileKeychain>(keychainDir);
+#ifdef ZEPHYR_HAVE_QTKEYCHAIN
+    if (preferSecretService && !qEnvironmentVariableIsEmpty("DBUS_SESSION_BUS_ADDRESS"))
+        return std::make_unique<SecretServiceKeychain>(std::move(files));
+#else
+    Q_UNUSED(preferSecretService)
+#endif
+    return files;
+}
+} // namespace
 
 std::unique_ptr<Platform> Platform::createDefault(const QString &settingsFile,
                                                   const QString &keychainDir,
@@ -11,11 +28,7 @@ std::unique_ptr<Platform> Platform::createDefault(const QString &settingsFile,
 {
     auto platform = std::make_unique<Platform>();
     platform->userDefaults = std::make_unique<UserDefaults>(settingsFile);
-    if (preferSecretService && SecretServiceKeychain::isSupported() &&
-        !qEnvironmentVariableIsEmpty("DBUS_SESSION_BUS_ADDRESS") && SecretServiceKeychain::probe())
-        platform->keychain = std::make_unique<SecretServiceKeychain>();
-    else
-        platform->keychain = std::make_unique<FileKeychain>(keychainDir);
+    platform->keychain = makeKeychain(keychainDir, preferSecretService);
     platform->networkInfo = std::make_unique<LinuxNetworkInfo>();
     platform->reachability = std::make_unique<Reachability>();
     platform->systemInfo = std::make_unique<LinuxSystemInfo>();

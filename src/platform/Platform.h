@@ -19,7 +19,8 @@ struct Platform
     std::unique_ptr<SystemInfo> systemInfo;
 
     /// The services of this machine: settings in @p settingsFile, the secret service where one
-    /// answers, else a file keychain in @p keychainDir.
+    /// is at hand (and @p preferSecretService), with a file keychain in @p keychainDir wherever
+    /// it cannot answer. Nothing here waits for an answer.
     [[nodiscard]] static std::unique_ptr<Platform> createDefault(const QString &settingsFile,
                                                                  const QString &keychainDir,
                                                                  bool preferSecretService);

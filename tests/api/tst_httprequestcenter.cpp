@@ -591,6 +591,8 @@ private Q_SLOTS:
 
     void statisticsWaitForTheGuideAndAUsableAnswer()
     {
+        const QString deviceId = m_t->deviceId();
+        QVERIFY(!deviceId.isEmpty());
         UserDefaults &defaults = m_t->core->userDefaults();
         DeviceInfoCenter::increaseStatisticsByKey(DeviceInfoCenter::StatAppStart);
         DeviceInfoCenter::increaseStatisticsByKey(DeviceInfoCenter::StatScreenshotScreen);
@@ -613,7 +615,7 @@ private Q_SLOTS:
         const QJsonObject params = m_pc.state()[u"stats"_s].toArray().last().toObject();
         QCOMPARE(params[u"s"_s].toString(), report);
         QVERIFY(report.startsWith(u"kp_1#"_s) && report.endsWith(u"#js_1"_s));
-        QCOMPARE(params[u"m"_s].toString(), DeviceInfoCenter::getDeviceId());
+        QCOMPARE(params[u"m"_s].toString(), deviceId);
         QCOMPARE(params[u"t"_s].toString(), u"auto_release"_s);
     }
 

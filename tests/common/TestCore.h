@@ -4,12 +4,15 @@
 // settings in a real file of the data folder.
 
 #include "AppCore.h"
+#include "DeviceInfoCenter.h"
 #include "FakePlatform.h"
 #include "NotificationCenter.h"
 
 #include <QDir>
+#include <QEventLoop>
 #include <QStringList>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QVariantMap>
 
 #include <memory>
@@ -63,6 +66,22 @@ struct TestCore
     template <class T, class... Args> T *make(Args &&...args)
     {
         return core->adopt(std::make_unique<T>(std::forward<Args>(args)...));
+    }
+    /// The device identifier, after the keychain's answer where it takes one; empty when none
+    /// came within @p timeoutMs.
+    [[nodiscard]] QString deviceId(int timeoutMs = 5000) const
+    {
+        QString id;
+        QEventLoop loop;
+        DeviceInfoCenter::requestDeviceId(&loop, [&](const QString &value) {
+            id = value;
+            loop.quit();
+        });
+        if (id.isEmpty()) {
+            QTimer::singleShot(timeoutMs, &loop, &QEventLoop::quit);
+            loop.exec();
+        }
+        return id;
     }
 
     QTemporaryDir dataDir;

@@ -1,7 +1,6 @@
 #include "CHKeychain.h"
 #include "DefaultsKeys.h"
 #include "DeviceInfoCenter.h"
-#include "FileKeychain.h"
 #include "KeyedArchive.h"
 #include "TestCore.h"
 
@@ -39,23 +38,51 @@ private Q_SLOTS:
     void deviceIdIsStableAndSurvivesLosingTheSettings()
     {
         TestCore t;
-        const QString id = DeviceInfoCenter::getDeviceId();
-        QCOMPARE(id.size(), 32);
+        QVERIFY(DeviceInfoCenter::getDeviceId().isEmpty());
+        const QString id = t.deviceId();
         QVERIFY(QRegularExpression(u"^[0-9A-F]{32}$"_s).match(id).hasMatch());
         QCOMPARE(DeviceInfoCenter::getDeviceId(), id);
+        QTRY_VERIFY(t.keychain().items.contains(DefaultsKeys::Uuid));
 
         t.core->userDefaults().removeObject(DefaultsKeys::Uuid);
-        QCOMPARE(DeviceInfoCenter::getDeviceId(), id);
+        QCOMPARE(t.deviceId(), id);
         QCOMPARE(t.core->userDefaults().stringForKey(DefaultsKeys::Uuid), id);
+    }
+
+    void slowKeychainAnswersEveryCallerOnce()
+    {
+        TestCore t;
+        t.keychain().answerDelayMs = 300;
+        t.keychain().items.insert(
+            DefaultsKeys::Uuid, KeyedArchive::archive(QVariantMap{
+                                    {DefaultsKeys::Uuid, u"0123456789ABCDEF0123456789ABCDEF"_s}}));
+        QStringList answers;
+        QObject first, second;
+        auto *gone = new QObject;
+        DeviceInfoCenter::requestDeviceId(&first, [&](const QString &id) { answers << id; });
+        DeviceInfoCenter::requestDeviceId(gone, [&](const QString &) { answers << u"gone"_s; });
+        DeviceInfoCenter::requestDeviceId(&second, [&](const QString &id) { answers << id; });
+        // One keychain read serves everyone waiting; nobody is answered before it.
+        QCOMPARE(t.keychain().pendingCalls(), 1);
+        QVERIFY(answers.isEmpty());
+        delete gone;
+        QTRY_COMPARE(answers.size(), 2);
+        QCOMPARE(answers, QStringList(2, u"0123456789ABCDEF0123456789ABCDEF"_s));
+        QTest::qWait(50);
+        QCOMPARE(answers.size(), 2);
+        // Known now: the next caller is answered at once.
+        DeviceInfoCenter::requestDeviceId(&first, [&](const QString &id) { answers << id; });
+        QCOMPARE(answers.size(), 3);
     }
 
     void refusingKeychainStillGivesAStableId()
     {
         TestCore t;
         t.keychain().refuse = true;
-        const QString id = DeviceInfoCenter::getDeviceId();
+        const QString id = t.deviceId();
         QCOMPARE(id.size(), 32);
-        QCOMPARE(DeviceInfoCenter::getDeviceId(), id);
+        QCOMPARE(t.deviceId(), id);
+        QCOMPARE(DeviceInfoCenter::getLoginUA().split(u';')[6], id);
     }
 
     void fileKeychainKeepsTheIdAcrossDataFolders()
@@ -66,21 +93,27 @@ private Q_SLOTS:
             AppConfig c;
             c.keychainDir = keychainDir.path();
             TestCore t(c, false);
-            id = DeviceInfoCenter::getDeviceId();
+            id = t.deviceId();
+            QVERIFY(!id.isEmpty());
         }
         AppConfig c;
         c.keychainDir = keychainDir.path();
         TestCore fresh(c, false);
         QVERIFY(fresh.core->userDefaults().stringForKey(DefaultsKeys::Uuid).isEmpty());
-        QCOMPARE(DeviceInfoCenter::getDeviceId(), id);
+        QCOMPARE(fresh.deviceId(), id);
     }
 
     void unreadableKeychainItemIsIgnored()
     {
         TestCore t;
         t.keychain().items.insert(DefaultsKeys::Uuid, "garbage");
-        QVERIFY(!CHKeychain::load(DefaultsKeys::Uuid).has_value());
-        QCOMPARE(DeviceInfoCenter::getDeviceId().size(), 32);
+        std::optional<std::optional<QVariant>> loaded;
+        QObject owner;
+        CHKeychain::load(DefaultsKeys::Uuid, &owner,
+                         [&](std::optional<QVariant> v) { loaded = v; });
+        QTRY_VERIFY(loaded.has_value());
+        QVERIFY(!loaded->has_value());
+        QCOMPARE(t.deviceId().size(), 32);
     }
 
     void deviceNameIsConfiguredElseThePlatforms()
@@ -105,7 +138,7 @@ private Q_SLOTS:
     void loginAndAuthStringsHaveEightFields()
     {
         TestCore t(configWithAddress());
-        const QString id = DeviceInfoCenter::getDeviceId();
+        const QString id = t.deviceId();
         const QString login = DeviceInfoCenter::getLoginUA();
         QVERIFY(login.endsWith(u";"_s));
         const QStringList f = login.split(u';');
@@ -198,8 +231,9 @@ private Q_SLOTS:
         c.keychainDir = keychain.path();
         AppCore core(c, makeFakePlatform(data.filePath(u"settings.ini"_s)));
         QVERIFY(DeviceInfoCenter::getStatisticsString().startsWith(u"kp_0#xp_0#"_s));
-        const QString id = DeviceInfoCenter::getDeviceId();
-        QCOMPARE(id.size(), 32);
+        QString id;
+        DeviceInfoCenter::requestDeviceId(&core, [&id](const QString &value) { id = value; });
+        QTRY_COMPARE(id.size(), 32);
         QCOMPARE(DeviceInfoCenter::getDeviceId(), id);
     }
 
