@@ -43,15 +43,22 @@ std::optional<QVariantMap> CliContext::waitForAny(const QStringList &names, int 
 
 void CliContext::waitUntilSettled(int timeoutMs)
 {
-    if (!DeviceInfoCenter::getDeviceId().isEmpty())
+    NetworkInfo *network = m_core.platform().networkInfo.get();
+    const auto settled = [this, network] {
+        return !DeviceInfoCenter::getDeviceId().isEmpty() &&
+               (m_core.config().ssidOverride || network->isSsidReported());
+    };
+    if (settled())
         return;
+    QObject owner;
     QEventLoop loop;
-    bool known = false;
-    DeviceInfoCenter::requestDeviceId(&loop, [&](const QString &) {
-        known = true;
-        loop.quit();
-    });
+    const auto check = [&] {
+        if (settled())
+            loop.quit();
+    };
+    DeviceInfoCenter::requestDeviceId(&owner, [&](const QString &) { check(); });
+    QObject::connect(network, &NetworkInfo::ssidChanged, &owner, check);
     QTimer::singleShot(timeoutMs, &loop, &QEventLoop::quit);
-    if (!known)
+    if (!settled())
         loop.exec();
 }

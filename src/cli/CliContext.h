@@ -33,8 +33,8 @@ public:
     std::optional<QVariantMap> waitForAny(const QStringList &names, int timeoutMs,
                                           const std::function<void()> &trigger = {});
 
-    /// Waits (the event loop runs meanwhile) until the device identifier is known, at most
-    /// @p timeoutMs.
+    /// Waits (the event loop runs meanwhile) until the device identifier is known and the
+    /// system has reported the WiFi name, at most @p timeoutMs.
     void waitUntilSettled(int timeoutMs);
 
 private:

@@ -13,6 +13,8 @@
 using namespace Qt::StringLiterals;
 
 namespace {
+constexpr int kSettleMs = 6000;
+
 QString refusal(quint64 status, const QString &pc)
 {
     switch (status) {
@@ -48,6 +50,8 @@ QString CliSession::statusText(quint64 status)
 
 int CliSession::loginAndAuthorise(CliContext &ctx, int timeoutMs)
 {
+    // A WiFi name reported during the login would end it, as a change of network does.
+    ctx.waitUntilSettled(kSettleMs);
     RuntimeState *state = ctx.core().runtimeState();
     HttpRequestCenter *api = HttpRequestCenter::sharedInstance();
     QObject owner;

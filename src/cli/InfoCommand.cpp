@@ -5,7 +5,7 @@
 using namespace Qt::StringLiterals;
 
 namespace {
-// Long enough for a secret service that is slow to answer.
+// Long enough for a secret service that is slow to answer, and for NetworkManager.
 constexpr int kSettleMs = 6000;
 } // namespace
 

@@ -84,6 +84,14 @@ void AppCore::start(const Hooks &hooks)
             openStore(*this);
     });
 
+    // The system reports the WiFi name when it knows it; only a real change is taken, since a
+    // second report of "not on WiFi" would end a login for nothing.
+    connect(m_platform->networkInfo.get(), &NetworkInfo::ssidChanged, this, [this] {
+        const auto ssid = DeviceInfoCenter::getCurrentSSID();
+        if (ssid != m_runtimeState->lastSsid())
+            m_runtimeState->setLastSsid(ssid);
+    });
+
     Reachability *reach = m_platform->reachability.get();
     connect(reach, &Reachability::reachabilityChanged, this,
             [this] { m_hub->post(Notifications::NetworkReachabilityChanged); });

@@ -58,6 +58,20 @@ void FakeKeychain::remove(const QString &service, QObject *receiver, DoneHandler
         std::move(done));
 }
 
+void FakeNetworkInfo::reportSsid(const std::optional<QString> &name)
+{
+    const bool first = !std::exchange(reported, true);
+    if (!first && name == ssid)
+        return;
+    ssid = name;
+    Q_EMIT ssidChanged();
+}
+
+void FakeNetworkInfo::reportSsidLater(const std::optional<QString> &name, int delayMs)
+{
+    QTimer::singleShot(delayMs, this, [this, name] { reportSsid(name); });
+}
+
 std::unique_ptr<Platform> makeFakePlatform(const QString &settingsFile)
 {
     auto platform = std::make_unique<Platform>();

@@ -31,17 +31,25 @@ private:
     int m_pending = 0;
 };
 
-/// Network position set by the test.
+/// Network position set by the test; the WiFi name can be reported late, as the system does.
 class FakeNetworkInfo : public NetworkInfo
 {
+    Q_OBJECT
 public:
-    std::optional<QString> currentSsid() override { return ssid; }
+    [[nodiscard]] std::optional<QString> currentSsid() const override { return ssid; }
+    [[nodiscard]] bool isSsidReported() const override { return reported; }
     std::optional<QString> wifiAddress() override { return address; }
     std::optional<QString> defaultGateway() override { return gateway; }
+
+    /// Reports @p name as the WiFi name now, signalling when it differs or is the first report.
+    void reportSsid(const std::optional<QString> &name);
+    /// Reports @p name after @p delayMs.
+    void reportSsidLater(const std::optional<QString> &name, int delayMs);
 
     std::optional<QString> ssid;
     std::optional<QString> address;
     std::optional<QString> gateway;
+    bool reported = true;
 };
 
 /// Reachability whose changes the test triggers.

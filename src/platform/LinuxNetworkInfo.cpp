@@ -1,17 +1,33 @@
 #include "LinuxNetworkInfo.h"
 
+#include <QDBusArgument>
+#include <QDBusMessage>
+#include <QDBusObjectPath>
+#include <QDBusPendingCallWatcher>
+#include <QDBusServiceWatcher>
+#include <QDBusVariant>
 #include <QDir>
 #include <QFile>
-#include <QHostAddress>
 #include <QNetworkInterface>
-#include <QProcess>
 #include <QRegularExpression>
+
+#include <algorithm>
 
 using namespace Qt::StringLiterals;
 
 namespace {
 constexpr unsigned kRouteFlagGateway = 0x2;
-constexpr int kToolTimeLimitMs = 1500;
+constexpr uint kDeviceTypeWifi = 2;
+
+const QString kService = u"org.freedesktop.NetworkManager"_s;
+const QString kManagerPath = u"/org/freedesktop/NetworkManager"_s;
+const QString kManagerInterface = u"org.freedesktop.NetworkManager"_s;
+const QString kDeviceInterface = u"org.freedesktop.NetworkManager.Device"_s;
+const QString kWirelessInterface = u"org.freedesktop.NetworkManager.Device.Wireless"_s;
+const QString kAccessPointInterface = u"org.freedesktop.NetworkManager.AccessPoint"_s;
+const QString kPropertiesInterface = u"org.freedesktop.DBus.Properties"_s;
+const char *const kPropertiesChangedSlot =
+    SLOT(propertiesChanged(QString, QVariantMap, QStringList));
 
 QString readTextFile(const QString &path)
 {
@@ -21,22 +37,240 @@ QString readTextFile(const QString &path)
     return QString::fromUtf8(file.readAll());
 }
 
-std::optional<QString> runTool(const QString &program, const QStringList &arguments)
+// The value of a Properties.Get answer.
+QVariant propertyValue(const QDBusMessage &reply)
 {
-    QProcess process;
-    process.start(program, arguments);
-    if (!process.waitForStarted(kToolTimeLimitMs))
-        return std::nullopt;
-    if (!process.waitForFinished(kToolTimeLimitMs)) {
-        process.kill();
-        process.waitForFinished(100);
-        return std::nullopt;
+    if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty())
+        return {};
+    return reply.arguments().first().value<QDBusVariant>().variant();
+}
+
+QString kernelWifiInterface()
+{
+    const QDir sys(u"/sys/class/net"_s);
+    const QStringList entries = sys.entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name);
+    for (const QString &name : entries) {
+        if (QFileInfo::exists(sys.filePath(name + u"/wireless"_s)) ||
+            QFileInfo::exists(sys.filePath(name + u"/phy80211"_s)))
+            return name;
     }
-    if (process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0)
-        return std::nullopt;
-    return QString::fromUtf8(process.readAllStandardOutput());
+    const QStringList fromProc =
+        LinuxNetworkInfo::parseWirelessInterfaces(readTextFile(u"/proc/net/wireless"_s));
+    if (!fromProc.isEmpty())
+        return fromProc.first();
+    const auto interfaces = QNetworkInterface::allInterfaces();
+    for (const QNetworkInterface &iface : interfaces) {
+        if (iface.name().startsWith(u"wl"))
+            return iface.name();
+    }
+    return {};
 }
 } // namespace
+
+struct LinuxNetworkInfo::Scan
+{
+    int pending = 0;
+    QList<Device> found;
+};
+
+LinuxNetworkInfo::LinuxNetworkInfo(const QDBusConnection &bus, QObject *parent)
+    : NetworkInfo(parent), m_bus(bus)
+{
+    if (!m_bus.isConnected()) {
+        m_reported = true;
+        return;
+    }
+    auto *watcher = new QDBusServiceWatcher(kService, m_bus,
+                                            QDBusServiceWatcher::WatchForRegistration |
+                                                QDBusServiceWatcher::WatchForUnregistration,
+                                            this);
+    connect(watcher, &QDBusServiceWatcher::serviceRegistered, this, [this] { rescan(); });
+    connect(watcher, &QDBusServiceWatcher::serviceUnregistered, this, [this] {
+        m_scan.reset();
+        m_devices.clear();
+        watchPaths({});
+        publish(std::nullopt);
+    });
+    for (const char *signal : {"DeviceAdded", "DeviceRemoved"})
+        m_bus.connect(kService, kManagerPath, kManagerInterface, QString::fromLatin1(signal), this,
+                      SLOT(deviceListChanged(QDBusObjectPath)));
+    rescan();
+}
+
+LinuxNetworkInfo::~LinuxNetworkInfo()
+{
+    if (!m_bus.isConnected())
+        return;
+    watchPaths({});
+    for (const char *signal : {"DeviceAdded", "DeviceRemoved"})
+        m_bus.disconnect(kService, kManagerPath, kManagerInterface, QString::fromLatin1(signal),
+                         this, SLOT(deviceListChanged(QDBusObjectPath)));
+}
+
+void LinuxNetworkInfo::call(const QString &path, const QString &interface, const QString &method,
+                            const QVariantList &arguments,
+                            std::function<void(const QDBusMessage &)> answer)
+{
+    QDBusMessage message = QDBusMessage::createMethodCall(kService, path, interface, method);
+    message.setArguments(arguments);
+    auto *watcher = new QDBusPendingCallWatcher(m_bus.asyncCall(message), this);
+    connect(watcher, &QDBusPendingCallWatcher::finished, this,
+            [answer = std::move(answer)](QDBusPendingCallWatcher *w) {
+                w->deleteLater();
+                answer(w->reply());
+            });
+}
+
+void LinuxNetworkInfo::rescan()
+{
+    auto scan = std::make_shared<Scan>();
+    m_scan = scan;
+    scan->pending = 1;
+    call(kManagerPath, kManagerInterface, u"GetDevices"_s, {},
+         [this, scan](const QDBusMessage &reply) {
+             if (scan != m_scan)
+                 return;
+             if (reply.type() == QDBusMessage::ReplyMessage && !reply.arguments().isEmpty()) {
+                 const auto devices = qdbus_cast<QList<QDBusObjectPath>>(reply.arguments().first());
+                 for (const QDBusObjectPath &device : devices)
+                     readDevice(scan, device.path());
+             }
+             finishStep(scan);
+         });
+}
+
+void LinuxNetworkInfo::readDevice(const std::shared_ptr<Scan> &scan, const QString &path)
+{
+    ++scan->pending;
+    call(
+        path, kPropertiesInterface, u"GetAll"_s, {kDeviceInterface},
+        [this, scan, path](const QDBusMessage &reply) {
+            if (scan != m_scan)
+                return;
+            if (reply.type() == QDBusMessage::ReplyMessage && !reply.arguments().isEmpty()) {
+                const auto properties = qdbus_cast<QVariantMap>(reply.arguments().first());
+                if (properties.value(u"DeviceType"_s).toUInt() == kDeviceTypeWifi) {
+                    // Watched from now on, so that no change during the scan is missed.
+                    watch(path);
+                    scan->found.append({path, properties.value(u"Interface"_s).toString(), {}, {}});
+                    const qsizetype index = scan->found.size() - 1;
+                    ++scan->pending;
+                    call(path, kPropertiesInterface, u"Get"_s,
+                         {kWirelessInterface, u"ActiveAccessPoint"_s},
+                         [this, scan, index](const QDBusMessage &apReply) {
+                             if (scan != m_scan)
+                                 return;
+                             const auto ap = qvariant_cast<QDBusObjectPath>(propertyValue(apReply));
+                             if (!ap.path().isEmpty() && ap.path() != u"/")
+                                 readAccessPoint(scan, index, ap.path());
+                             finishStep(scan);
+                         });
+                }
+            }
+            finishStep(scan);
+        });
+}
+
+void LinuxNetworkInfo::readAccessPoint(const std::shared_ptr<Scan> &scan, qsizetype device,
+                                       const QString &path)
+{
+    ++scan->pending;
+    scan->found[device].accessPoint = path;
+    watch(path);
+    call(path, kPropertiesInterface, u"Get"_s, {kAccessPointInterface, u"Ssid"_s},
+         [this, scan, device](const QDBusMessage &reply) {
+             if (scan != m_scan)
+                 return;
+             const QByteArray ssid = propertyValue(reply).toByteArray();
+             if (!ssid.isEmpty())
+                 scan->found[device].ssid = QString::fromUtf8(ssid);
+             finishStep(scan);
+         });
+}
+
+void LinuxNetworkInfo::finishStep(const std::shared_ptr<Scan> &scan)
+{
+    if (--scan->pending > 0 || scan != m_scan)
+        return;
+    m_scan.reset();
+    m_devices = scan->found;
+    std::sort(m_devices.begin(), m_devices.end(),
+              [](const Device &a, const Device &b) { return a.path < b.path; });
+    QStringList paths;
+    for (const Device &device : std::as_const(m_devices)) {
+        paths << device.path;
+        if (!device.accessPoint.isEmpty())
+            paths << device.accessPoint;
+    }
+    watchPaths(paths);
+    std::optional<QString> ssid;
+    for (const Device &device : std::as_const(m_devices)) {
+        if (device.ssid) {
+            ssid = device.ssid;
+            break;
+        }
+    }
+    publish(ssid);
+}
+
+void LinuxNetworkInfo::watch(const QString &path)
+{
+    if (m_watched.contains(path))
+        return;
+    m_bus.connect(kService, path, kPropertiesInterface, u"PropertiesChanged"_s, this,
+                  kPropertiesChangedSlot);
+    m_watched << path;
+}
+
+void LinuxNetworkInfo::watchPaths(const QStringList &paths)
+{
+    for (const QString &path : std::as_const(m_watched)) {
+        if (!paths.contains(path))
+            m_bus.disconnect(kService, path, kPropertiesInterface, u"PropertiesChanged"_s, this,
+                             kPropertiesChangedSlot);
+    }
+    m_watched.removeIf([&paths](const QString &path) { return !paths.contains(path); });
+    for (const QString &path : paths)
+        watch(path);
+}
+
+void LinuxNetworkInfo::publish(const std::optional<QString> &ssid)
+{
+    const bool first = !std::exchange(m_reported, true);
+    if (!first && ssid == m_ssid)
+        return;
+    m_ssid = ssid;
+    Q_EMIT ssidChanged();
+}
+
+void LinuxNetworkInfo::deviceListChanged(const QDBusObjectPath &)
+{
+    rescan();
+}
+
+void LinuxNetworkInfo::propertiesChanged(const QString &interface, const QVariantMap &changed,
+                                         const QStringList &invalidated)
+{
+    // Only a new access point or a renamed one matters; signal strength and scans do not.
+    const QString key = interface == kWirelessInterface      ? u"ActiveAccessPoint"_s
+                        : interface == kAccessPointInterface ? u"Ssid"_s
+                                                             : QString();
+    if (!key.isEmpty() && (changed.contains(key) || invalidated.contains(key)))
+        rescan();
+}
+
+QString LinuxNetworkInfo::wifiInterface() const
+{
+    for (const Device &device : m_devices) {
+        if (device.ssid && !device.interface.isEmpty())
+            return device.interface;
+    }
+    for (const Device &device : m_devices) {
+        if (!device.interface.isEmpty())
+            return device.interface;
+    }
+    return kernelWifiInterface();
+}
 
 std::optional<QString> LinuxNetworkInfo::parseDefaultGateway(const QString &routeTable,
                                                              const QString &interfaceName)
@@ -56,8 +290,10 @@ std::optional<QString> LinuxNetworkInfo::parseDefaultGateway(const QString &rout
         if (dest != 0 || !(flags & kRouteFlagGateway) || gw == 0)
             continue;
         // The kernel prints the address in host (little-endian) byte order.
-        gateway = u"%1.%2.%3.%4"_s.arg(gw & 0xff).arg((gw >> 8) & 0xff).arg((gw >> 16) & 0xff).arg(
-            (gw >> 24) & 0xff);
+        gateway = u"%1.%2.%3.%4"_s.arg(gw & 0xff)
+                      .arg((gw >> 8) & 0xff)
+                      .arg((gw >> 16) & 0xff)
+                      .arg((gw >> 24) & 0xff);
     }
     return gateway;
 }
@@ -77,67 +313,12 @@ QStringList LinuxNetworkInfo::parseWirelessInterfaces(const QString &procWireles
     return names;
 }
 
-std::optional<QString> LinuxNetworkInfo::parseNmcliActiveSsid(const QString &output)
-{
-    const QStringList lines = output.split(u'\n', Qt::SkipEmptyParts);
-    for (const QString &line : lines) {
-        // Terse output escapes ':' and '\' inside fields with a backslash.
-        QStringList fields;
-        QString current;
-        for (qsizetype i = 0; i < line.size(); ++i) {
-            const QChar c = line[i];
-            if (c == u'\\' && i + 1 < line.size()) {
-                current += line[++i];
-            } else if (c == u':') {
-                fields << current;
-                current.clear();
-            } else {
-                current += c;
-            }
-        }
-        fields << current;
-        if (fields.size() >= 2 && fields[0] == u"yes" && !fields[1].isEmpty())
-            return fields.mid(1).join(u':');
-    }
-    return std::nullopt;
-}
-
-std::optional<QString> LinuxNetworkInfo::wifiInterfaceName()
-{
-    const QDir sys(u"/sys/class/net"_s);
-    const QStringList entries = sys.entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name);
-    for (const QString &name : entries) {
-        if (QFileInfo::exists(sys.filePath(name + u"/wireless"_s)) ||
-            QFileInfo::exists(sys.filePath(name + u"/phy80211"_s)))
-            return name;
-    }
-    const QStringList fromProc = parseWirelessInterfaces(readTextFile(u"/proc/net/wireless"_s));
-    if (!fromProc.isEmpty())
-        return fromProc.first();
-    return std::nullopt;
-}
-
-std::optional<QString> LinuxNetworkInfo::currentSsid()
-{
-    if (!wifiInterfaceName())
-        return std::nullopt;
-    if (auto out = runTool(u"nmcli"_s, {u"-t"_s, u"-f"_s, u"ACTIVE,SSID"_s, u"dev"_s, u"wifi"_s}))
-        if (auto ssid = parseNmcliActiveSsid(*out))
-            return ssid;
-    if (auto out = runTool(u"iwgetid"_s, {u"-r"_s})) {
-        const QString ssid = out->trimmed();
-        if (!ssid.isEmpty())
-            return ssid;
-    }
-    return std::nullopt;
-}
-
 std::optional<QString> LinuxNetworkInfo::wifiAddress()
 {
-    const auto name = wifiInterfaceName();
-    if (!name)
+    const QString name = wifiInterface();
+    if (name.isEmpty())
         return std::nullopt;
-    const QNetworkInterface iface = QNetworkInterface::interfaceFromName(*name);
+    const QNetworkInterface iface = QNetworkInterface::interfaceFromName(name);
     if (!iface.isValid() || (iface.flags() & QNetworkInterface::IsLoopBack))
         return std::nullopt;
     const auto entries = iface.addressEntries();
@@ -150,8 +331,8 @@ std::optional<QString> LinuxNetworkInfo::wifiAddress()
 
 std::optional<QString> LinuxNetworkInfo::defaultGateway()
 {
-    const auto name = wifiInterfaceName();
-    if (!name)
+    const QString name = wifiInterface();
+    if (name.isEmpty())
         return std::nullopt;
-    return parseDefaultGateway(readTextFile(u"/proc/net/route"_s), *name);
+    return parseDefaultGateway(readTextFile(u"/proc/net/route"_s), name);
 }

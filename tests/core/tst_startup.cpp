@@ -107,6 +107,49 @@ private Q_SLOTS:
         QVERIFY(DeviceInfoCenter::getStatisticsString().startsWith(u"kp_2#"_s));
     }
 
+    void wifiNameReportedLateIsTaken()
+    {
+        TestCore t;
+        t.network().reported = false;
+        NotificationRecorder rec(t.hub(), {Notifications::SsidChanged});
+        t.core->start({});
+        QCOMPARE(rec.count(Notifications::SsidChanged), 1);
+        QVERIFY(!t.core->runtimeState()->lastSsid());
+
+        // "Not on WiFi" again changes nothing: it would end a login for nothing.
+        t.network().reportSsidLater(std::nullopt, 50);
+        QTest::qWait(150);
+        QVERIFY(t.network().reported);
+        QCOMPARE(rec.count(Notifications::SsidChanged), 1);
+
+        t.core->runtimeState()->setStatus(AppStatusLoggedIn);
+        t.network().reportSsidLater(u"Hotspot"_s, 100);
+        QVERIFY(!DeviceInfoCenter::getCurrentSSID());
+        QTRY_COMPARE(rec.count(Notifications::SsidChanged), 2);
+        QCOMPARE(t.core->runtimeState()->lastSsid(), u"Hotspot"_s);
+        QCOMPARE(t.core->runtimeState()->status(), quint64(AppStatusNotLoggedIn));
+
+        // A repeated report of the same name is no change either.
+        Q_EMIT t.network().ssidChanged();
+        QCOMPARE(rec.count(Notifications::SsidChanged), 2);
+        t.network().reportSsid(std::nullopt);
+        QCOMPARE(rec.count(Notifications::SsidChanged), 3);
+        QVERIFY(!t.core->runtimeState()->lastSsid());
+    }
+
+    void configuredWifiNameIgnoresTheSystem()
+    {
+        AppConfig c;
+        c.ssidOverride = std::optional<QString>(u"Hotspot"_s);
+        TestCore t(c);
+        t.core->start({});
+        NotificationRecorder rec(t.hub(), {Notifications::SsidChanged});
+        t.network().reportSsid(u"Elsewhere"_s);
+        t.network().reportSsid(std::nullopt);
+        QVERIFY(rec.posted.isEmpty());
+        QCOMPARE(t.core->runtimeState()->lastSsid(), u"Hotspot"_s);
+    }
+
     void remoteControlEventsNeedAnEvent()
     {
         TestCore t;

@@ -1,0 +1,274 @@
+// The WiFi name from NetworkManager over D-Bus, against a fake NetworkManager on a bus of the
+// test's own that answers every call late.
+#include "LinuxNetworkInfo.h"
+#include "PrivateBus.h"
+
+#include <QDBusMessage>
+#include <QDBusMetaType>
+#include <QDBusObjectPath>
+#include <QDBusVariant>
+#include <QDBusVirtualObject>
+#include <QSignalSpy>
+#include <QTest>
+#include <QTimer>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+const QString kService = u"org.freedesktop.NetworkManager"_s;
+const QString kRoot = u"/org/freedesktop/NetworkManager"_s;
+const QString kWireless = u"org.freedesktop.NetworkManager.Device.Wireless"_s;
+const QString kAccessPoint = u"org.freedesktop.NetworkManager.AccessPoint"_s;
+const QString kProperties = u"org.freedesktop.DBus.Properties"_s;
+
+QString devicePath(int n)
+{
+    return kRoot + u"/Devices/"_s + QString::number(n);
+}
+
+// The reported name, printable in a failed comparison.
+QString ssidOf(const NetworkInfo &info)
+{
+    return info.currentSsid().value_or(u"(none)"_s);
+}
+
+QString accessPointPath(int n)
+{
+    return kRoot + u"/AccessPoint/"_s + QString::number(n);
+}
+
+// Answers the calls the platform makes, each after a delay: the device list, a device's
+// properties, its active access point and that point's name.
+class FakeNetworkManager : public QDBusVirtualObject
+{
+public:
+    struct Device
+    {
+        QString interface;
+        uint type = 2; // WiFi
+        QString accessPoint = u"/"_s;
+    };
+
+    explicit FakeNetworkManager(QDBusConnection bus) : m_bus(std::move(bus)) {}
+
+    QString introspect(const QString &) const override { return {}; }
+
+    bool handleMessage(const QDBusMessage &message, const QDBusConnection &) override
+    {
+        ++calls;
+        const QDBusMessage reply = answer(message);
+        int delay = delayMs;
+        if (message.member() == u"Get" && ssidDelayMs.contains(message.path()))
+            delay = ssidDelayMs.value(message.path());
+        QTimer::singleShot(delay, this, [this, reply] { m_bus.send(reply); });
+        return true;
+    }
+
+    // The active access point of device @p n changes, as NetworkManager announces it.
+    void setAccessPoint(int n, const QString &path)
+    {
+        devices[devicePath(n)].accessPoint = path;
+        announce(devicePath(n), kWireless,
+                 {{u"ActiveAccessPoint"_s, QVariant::fromValue(QDBusObjectPath(path))}});
+    }
+
+    void announce(const QString &path, const QString &interface, const QVariantMap &changed)
+    {
+        QDBusMessage signal = QDBusMessage::createSignal(path, kProperties, u"PropertiesChanged"_s);
+        signal << interface << changed << QStringList();
+        m_bus.send(signal);
+    }
+
+    void announceDevices(const char *member, int n)
+    {
+        QDBusMessage signal =
+            QDBusMessage::createSignal(kRoot, kService, QString::fromLatin1(member));
+        signal << QVariant::fromValue(QDBusObjectPath(devicePath(n)));
+        m_bus.send(signal);
+    }
+
+    QMap<QString, Device> devices;   // by path
+    QMap<QString, QByteArray> ssids; // by access point path
+    QMap<QString, int> ssidDelayMs;  // a slower answer for some access points
+    int delayMs = 150;
+    int calls = 0;
+
+private:
+    QDBusMessage answer(const QDBusMessage &m) const
+    {
+        const QVariantList args = m.arguments();
+        if (m.member() == u"GetDevices" && m.path() == kRoot) {
+            QList<QDBusObjectPath> paths;
+            for (auto it = devices.cbegin(); it != devices.cend(); ++it)
+                paths << QDBusObjectPath(it.key());
+            return m.createReply(QVariant::fromValue(paths));
+        }
+        if (m.member() == u"GetAll" && devices.contains(m.path())) {
+            const Device &d = devices[m.path()];
+            return m.createReply(QVariantMap{
+                {u"Interface"_s, d.interface}, {u"DeviceType"_s, d.type}, {u"State"_s, 100u}});
+        }
+        if (m.member() == u"Get" && args.size() == 2) {
+            const QString property = args[1].toString();
+            if (property == u"ActiveAccessPoint" && devices.contains(m.path()))
+                return m.createReply(QVariant::fromValue(QDBusVariant(
+                    QVariant::fromValue(QDBusObjectPath(devices[m.path()].accessPoint)))));
+            if (property == u"Ssid" && ssids.contains(m.path()))
+                return m.createReply(QVariant::fromValue(QDBusVariant(ssids[m.path()])));
+        }
+        return m.createErrorReply(u"org.freedesktop.DBus.Error.UnknownObject"_s, m.path());
+    }
+
+    QDBusConnection m_bus;
+};
+} // namespace
+
+class TestNetworkManager : public QObject
+{
+    Q_OBJECT
+private:
+    std::unique_ptr<PrivateBus> m_bus;
+    std::unique_ptr<FakeNetworkManager> m_nm;
+    QDBusConnection m_server{QString()};
+    int m_round = 0;
+
+    void publishNetworkManager()
+    {
+        m_server.registerVirtualObject(kRoot, m_nm.get(), QDBusConnection::SubPath);
+        QVERIFY(m_server.registerService(kService));
+    }
+
+    std::unique_ptr<LinuxNetworkInfo> follow()
+    {
+        return std::make_unique<LinuxNetworkInfo>(
+            m_bus->connect(u"client"_s + QString::number(++m_round)));
+    }
+
+private Q_SLOTS:
+    void init()
+    {
+        m_bus = std::make_unique<PrivateBus>();
+        QVERIFY2(m_bus->start(), "dbus-daemon is needed (package dbus-daemon)");
+        m_server = m_bus->connect(u"server"_s + QString::number(++m_round));
+        QVERIFY(m_server.isConnected());
+        m_nm = std::make_unique<FakeNetworkManager>(m_server);
+        m_nm->devices[devicePath(1)] = {u"enp3s0"_s, 1, u"/"_s}; // wired: never the WiFi
+        m_nm->devices[devicePath(2)] = {u"wlp2s0"_s, 2, accessPointPath(7)};
+        m_nm->ssids[accessPointPath(7)] = "Hotspot";
+        m_nm->ssids[accessPointPath(8)] = "\xe6\x97\xa0\xe7\xba\xbf"; // UTF-8 name
+    }
+
+    void cleanup()
+    {
+        m_server.unregisterObject(kRoot, QDBusConnection::UnregisterTree);
+        m_nm.reset();
+        m_bus.reset();
+    }
+
+    void nameArrivesLateAndIsKept()
+    {
+        publishNetworkManager();
+        auto info = follow();
+        QSignalSpy changed(info.get(), &NetworkInfo::ssidChanged);
+        // Nothing is known, and nothing waited for, when the object is made.
+        QVERIFY(!info->isSsidReported());
+        QVERIFY(!info->currentSsid());
+        QVERIFY(changed.wait(5000));
+        QVERIFY(info->isSsidReported());
+        QCOMPARE(ssidOf(*info), u"Hotspot"_s);
+        QCOMPARE(info->wifiInterface(), u"wlp2s0"_s);
+        QTest::qWait(400);
+        QCOMPARE(changed.count(), 1);
+    }
+
+    void accessPointChangesAreFollowed()
+    {
+        publishNetworkManager();
+        auto info = follow();
+        QSignalSpy changed(info.get(), &NetworkInfo::ssidChanged);
+        QTRY_COMPARE(ssidOf(*info), u"Hotspot"_s);
+
+        m_nm->setAccessPoint(2, accessPointPath(8));
+        QTRY_COMPARE_WITH_TIMEOUT(ssidOf(*info), u"无线"_s, 5000);
+        m_nm->setAccessPoint(2, u"/"_s);
+        QTRY_VERIFY_WITH_TIMEOUT(!info->currentSsid(), 5000);
+        QCOMPARE(changed.count(), 3);
+        // The WiFi interface stays known while it is on no network.
+        QCOMPARE(info->wifiInterface(), u"wlp2s0"_s);
+    }
+
+    void otherPropertyChangesAskNothing()
+    {
+        publishNetworkManager();
+        auto info = follow();
+        QTRY_COMPARE(ssidOf(*info), u"Hotspot"_s);
+        QTest::qWait(200);
+        const int calls = m_nm->calls;
+        m_nm->announce(accessPointPath(7), kAccessPoint, {{u"Strength"_s, 40}});
+        m_nm->announce(devicePath(2), kWireless, {{u"LastScan"_s, 123}});
+        QTest::qWait(500);
+        QCOMPARE(m_nm->calls, calls);
+
+        // A network renamed under the same access point is read again.
+        m_nm->ssids[accessPointPath(7)] = "Renamed";
+        m_nm->announce(accessPointPath(7), kAccessPoint, {{u"Ssid"_s, QByteArray("Renamed")}});
+        QTRY_COMPARE_WITH_TIMEOUT(ssidOf(*info), u"Renamed"_s, 5000);
+    }
+
+    void aSlowOlderAnswerDoesNotWin()
+    {
+        m_nm->ssidDelayMs[accessPointPath(7)] = 1500;
+        publishNetworkManager();
+        auto info = follow();
+        QSignalSpy changed(info.get(), &NetworkInfo::ssidChanged);
+        // While the first name is still on its way the device moves to another network.
+        QTRY_VERIFY(m_nm->calls >= 5);
+        m_nm->setAccessPoint(2, accessPointPath(8));
+        QTRY_COMPARE_WITH_TIMEOUT(ssidOf(*info), u"无线"_s, 5000);
+        QTest::qWait(1800);
+        QCOMPARE(ssidOf(*info), u"无线"_s);
+        QCOMPARE(changed.count(), 1);
+    }
+
+    void networkManagerComingAndGoing()
+    {
+        auto info = follow();
+        QSignalSpy changed(info.get(), &NetworkInfo::ssidChanged);
+        // Not on the bus: reported as no WiFi.
+        QVERIFY(changed.wait(5000));
+        QVERIFY(info->isSsidReported());
+        QVERIFY(!info->currentSsid());
+
+        publishNetworkManager();
+        QTRY_COMPARE_WITH_TIMEOUT(ssidOf(*info), u"Hotspot"_s, 5000);
+        QVERIFY(m_server.unregisterService(kService));
+        QTRY_VERIFY_WITH_TIMEOUT(!info->currentSsid(), 5000);
+    }
+
+    void devicesAddedLater()
+    {
+        const auto wifi = m_nm->devices.take(devicePath(2));
+        publishNetworkManager();
+        auto info = follow();
+        QSignalSpy changed(info.get(), &NetworkInfo::ssidChanged);
+        QVERIFY(changed.wait(5000));
+        QVERIFY(!info->currentSsid());
+
+        m_nm->devices[devicePath(2)] = wifi;
+        m_nm->announceDevices("DeviceAdded", 2);
+        QTRY_COMPARE_WITH_TIMEOUT(ssidOf(*info), u"Hotspot"_s, 5000);
+        m_nm->devices.remove(devicePath(2));
+        m_nm->announceDevices("DeviceRemoved", 2);
+        QTRY_VERIFY_WITH_TIMEOUT(!info->currentSsid(), 5000);
+    }
+
+    void withoutABusNothingIsWaitedFor()
+    {
+        LinuxNetworkInfo info(QDBusConnection(u"no such connection"_s));
+        QVERIFY(info.isSsidReported());
+        QVERIFY(!info.currentSsid());
+    }
+};
+
+QTEST_GUILESS_MAIN(TestNetworkManager)
+#include "tst_networkmanager.moc"
