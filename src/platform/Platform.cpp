@@ -2,6 +2,7 @@
 
 #include "FileKeychain.h"
 #include "LinuxNetworkInfo.h"
+#include "LinuxReachability.h"
 #include "LinuxSystemInfo.h"
 
 #ifdef ZEPHYR_HAVE_QTKEYCHAIN
@@ -29,8 +30,12 @@ std::unique_ptr<Platform> Platform::createDefault(const QString &settingsFile,
     auto platform = std::make_unique<Platform>();
     platform->userDefaults = std::make_unique<UserDefaults>(settingsFile);
     platform->keychain = makeKeychain(keychainDir, preferSecretService);
-    platform->networkInfo = std::make_unique<LinuxNetworkInfo>();
-    platform->reachability = std::make_unique<Reachability>();
+    auto network = std::make_unique<LinuxNetworkInfo>();
+    LinuxNetworkInfo *wifi = network.get();
+    platform->networkInfo = std::move(network);
+    // Declared after the network information, the reachability monitor is destroyed before it.
+    platform->reachability =
+        std::make_unique<LinuxReachability>([wifi] { return wifi->wifiInterface(); });
     platform->systemInfo = std::make_unique<LinuxSystemInfo>();
     return platform;
 }

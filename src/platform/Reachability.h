@@ -1,28 +1,19 @@
 #pragma once
 
 #include <QObject>
-#include <QStringList>
-#include <QTimer>
 
-/// Watches the local network link and signals every change of it (an interface coming or going, an
-/// address changing). Platforms with a network-information service use it; otherwise the
-/// interface list is compared periodically.
+/// Watches the WiFi link and signals every change of it that matters to the connection with the
+/// PC: the link going up or down, or its IPv4 address changing. Changes of other interfaces
+/// (containers, VPNs) and of IPv6 addresses are not reported.
 class Reachability : public QObject
 {
     Q_OBJECT
 public:
-    explicit Reachability(QObject *parent = nullptr);
+    explicit Reachability(QObject *parent = nullptr) : QObject(parent) {}
     /// Starts watching; changes before this call are not reported.
-    virtual void startNotifier();
+    virtual void startNotifier() = 0;
 
 Q_SIGNALS:
     /// The link changed; listeners re-read the network position.
     void reachabilityChanged();
-
-protected:
-    [[nodiscard]] static QStringList currentLinkState();
-
-private:
-    QTimer m_poll;
-    QStringList m_lastState;
 };
