@@ -1,10 +1,12 @@
 #include "AppConfig.h"
 #include "AppCore.h"
 #include "AppShell.h"
+#include "ForegroundWatcher.h"
 
 #include <QDir>
 #include <QGuiApplication>
 #include <QQmlApplicationEngine>
+#include <QWindow>
 #include <QtQml/qqmlextensionplugin.h>
 
 Q_IMPORT_QML_PLUGIN(Zephyr_ShellPlugin)
@@ -27,16 +29,12 @@ int main(int argc, char *argv[])
     AppCore core(config, std::move(platform));
     AppShell shell;
 
-    // Coming back from the background re-reads the WiFi name.
-    Qt::ApplicationState lastState = QGuiApplication::applicationState();
-    QObject::connect(&app, &QGuiApplication::applicationStateChanged, &core,
-                     [&core, &lastState](Qt::ApplicationState state) {
-                         const bool wasAway = lastState == Qt::ApplicationHidden ||
-                                              lastState == Qt::ApplicationSuspended;
-                         lastState = state;
-                         if (state == Qt::ApplicationActive && wasAway)
-                             core.willEnterForeground();
-                     });
+    // Coming back to the foreground re-reads the WiFi name and counts a start.
+    ForegroundWatcher foreground;
+    QObject::connect(&app, &QGuiApplication::applicationStateChanged, &foreground,
+                     &ForegroundWatcher::applicationStateChanged);
+    QObject::connect(&foreground, &ForegroundWatcher::willEnterForeground, &core,
+                     &AppCore::willEnterForeground);
 
     core.start(shell.startupHooks());
 
@@ -48,5 +46,8 @@ int main(int argc, char *argv[])
     engine.load(QUrl(u"qrc:/Zephyr/App/Main.qml"_s));
     if (engine.rootObjects().isEmpty())
         return 1;
+    if (auto *window = qobject_cast<QWindow *>(engine.rootObjects().first()))
+        QObject::connect(window, &QWindow::visibilityChanged, &foreground,
+                         &ForegroundWatcher::windowVisibilityChanged);
     return QGuiApplication::exec();
 }

@@ -1,5 +1,6 @@
 #include "DefaultsKeys.h"
 #include "DeviceInfoCenter.h"
+#include "ForegroundWatcher.h"
 #include "GuideController.h"
 #include "NotificationNames.h"
 #include "RuntimeState.h"
@@ -148,6 +149,61 @@ private Q_SLOTS:
         t.network().reportSsid(std::nullopt);
         QVERIFY(rec.posted.isEmpty());
         QCOMPARE(t.core->runtimeState()->lastSsid(), u"Hotspot"_s);
+    }
+
+    void returnsToTheForegroundAreTold()
+    {
+        ForegroundWatcher w;
+        QSignalSpy back(&w, &ForegroundWatcher::willEnterForeground);
+        // Being shown and activated at start is no return.
+        w.applicationStateChanged(Qt::ApplicationInactive);
+        w.windowVisibilityChanged(QWindow::Windowed);
+        w.applicationStateChanged(Qt::ApplicationActive);
+        QCOMPARE(back.count(), 0);
+
+        w.applicationStateChanged(Qt::ApplicationInactive);
+        w.applicationStateChanged(Qt::ApplicationActive);
+        QCOMPARE(back.count(), 1);
+
+        // Minimised and restored: both signs of the return count once.
+        w.windowVisibilityChanged(QWindow::Minimized);
+        w.applicationStateChanged(Qt::ApplicationInactive);
+        w.windowVisibilityChanged(QWindow::Windowed);
+        w.applicationStateChanged(Qt::ApplicationActive);
+        QCOMPARE(back.count(), 2);
+
+        // Shown or activated again without having been away: nothing.
+        w.applicationStateChanged(Qt::ApplicationActive);
+        w.windowVisibilityChanged(QWindow::Maximized);
+        QCOMPARE(back.count(), 2);
+
+        w.applicationStateChanged(Qt::ApplicationHidden);
+        w.applicationStateChanged(Qt::ApplicationActive);
+        w.applicationStateChanged(Qt::ApplicationSuspended);
+        w.windowVisibilityChanged(QWindow::FullScreen);
+        w.windowVisibilityChanged(QWindow::Hidden);
+        w.windowVisibilityChanged(QWindow::AutomaticVisibility);
+        QCOMPARE(back.count(), 5);
+    }
+
+    void returnToTheForegroundRereadsTheNameAndCounts()
+    {
+        TestCore t;
+        t.network().ssid = u"Hotspot"_s;
+        t.core->start({});
+        ForegroundWatcher w;
+        connect(&w, &ForegroundWatcher::willEnterForeground, t.core.get(),
+                &AppCore::willEnterForeground);
+        w.applicationStateChanged(Qt::ApplicationActive);
+        QVERIFY(DeviceInfoCenter::getStatisticsString().startsWith(u"kp_1#"_s));
+
+        NotificationRecorder rec(t.hub(), {Notifications::SsidChanged});
+        w.applicationStateChanged(Qt::ApplicationInactive);
+        t.network().ssid = u"Elsewhere"_s; // known to the platform, not yet announced
+        w.applicationStateChanged(Qt::ApplicationActive);
+        QCOMPARE(rec.count(Notifications::SsidChanged), 1);
+        QCOMPARE(t.core->runtimeState()->lastSsid(), u"Elsewhere"_s);
+        QVERIFY(DeviceInfoCenter::getStatisticsString().startsWith(u"kp_2#"_s));
     }
 
     void remoteControlEventsNeedAnEvent()
