@@ -173,6 +173,20 @@ private Q_SLOTS:
         QCOMPARE(m.value(u"localPath"_s).toString(), u"a.gif"_s);
     }
 
+    // Texts and paths from the PC are written as they are, markers like "%1" included.
+    void descriptionKeepsTextsAsTheyAre()
+    {
+        auto r = QuickTransferObject::createWithDictionary(u"save %1 or %2, 100%"_s, u"text"_s);
+        r->path = u"C:/%6/%13.txt"_s;
+        r->size = 5;
+        r->first_id = 7;
+        const QString text = r->description();
+        QVERIFY2(text.contains(u" type:40000, dt:save %1 or %2, 100% path:C:/%6/%13.txt size:5 "
+                               "finishedSize:0 thumb: url: title: summary: md5: localPath:"_s),
+                 qPrintable(text));
+        QVERIFY2(text.endsWith(u" first_id:7 from:0"_s), qPrintable(text));
+    }
+
 private:
     std::unique_ptr<TestCore> m_core;
 };
