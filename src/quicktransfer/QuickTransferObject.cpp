@@ -161,12 +161,12 @@ QString QuickTransferObject::extensionOfPath(const QString &pcPath)
     // PC paths are Windows paths: both separators end a component.
     const qsizetype cut = qMax(pcPath.lastIndexOf(u'/'), pcPath.lastIndexOf(u'\\'));
     const qsizetype dot = pcPath.lastIndexOf(u'.');
-    return dot <= cut ? QString() : pcPath.mid(dot + 1).toLower();
+    return dot <= cut ? QString() : pcPath.mid(dot + 1);
 }
 
 quint64 QuickTransferObject::fileTypeOfPath(const QString &pcPath)
 {
-    const QString ext = extensionOfPath(pcPath);
+    const QString ext = extensionOfPath(pcPath).toLower();
     if (ext.isEmpty())
         return QuickTransferTypeDocument;
     for (const KindList &list : kindLists())

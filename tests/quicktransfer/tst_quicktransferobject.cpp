@@ -48,7 +48,8 @@ private Q_SLOTS:
         QVERIFY(r);
         QCOMPARE(r->type, quint64(QuickTransferTypeImage));
         QCOMPARE(r->size, 1234u);
-        QCOMPARE(r->localPath, u"abc.jpg"_s);
+        // The kind reads the extension in any case; the local name keeps it as it is written.
+        QCOMPARE(r->localPath, u"abc.JPG"_s);
         QCOMPARE(r->thumb, u"t"_s);
         // Absent texts are empty, never null: the store writes them as "".
         QVERIFY(!r->dt.isNull() && !r->url.isNull() && !r->summary.isNull());
