@@ -32,7 +32,8 @@ const AppConfig &config()
 
 std::optional<QVariantMap> storedStatistics()
 {
-    const auto object = KeyedArchive::unarchive(defaults().dataForKey(DefaultsKeys::StatisticsDictionary));
+    const auto object =
+        KeyedArchive::unarchive(defaults().dataForKey(DefaultsKeys::StatisticsDictionary));
     if (!object || object->typeId() != QMetaType::QVariantMap)
         return std::nullopt;
     return object->toMap();
@@ -199,6 +200,31 @@ void DeviceInfoCenter::increaseStatisticsByKey(int counter)
     const QString key = QString::number(counter);
     counts.insert(key, counts.value(key).toLongLong() + 1);
     defaults().setValue(DefaultsKeys::StatisticsDictionary, KeyedArchive::archive(counts));
+}
+
+QVariantMap DeviceInfoCenter::getStatisticsCounts()
+{
+    return storedStatistics().value_or(QVariantMap());
+}
+
+void DeviceInfoCenter::removeReportedStatistics(const QVariantMap &reported)
+{
+    const auto stored = storedStatistics();
+    QVariantMap counts = stored.value_or(QVariantMap());
+    for (auto it = reported.cbegin(); it != reported.cend(); ++it) {
+        const auto count = counts.constFind(it.key());
+        if (count == counts.cend())
+            continue;
+        const qint64 left = count->toLongLong() - it->toLongLong();
+        if (left > 0)
+            counts.insert(it.key(), left);
+        else
+            counts.remove(it.key());
+    }
+    if (counts.isEmpty())
+        defaults().removeObject(DefaultsKeys::StatisticsDictionary);
+    else if (counts != *stored)
+        defaults().setValue(DefaultsKeys::StatisticsDictionary, KeyedArchive::archive(counts));
 }
 
 QString DeviceInfoCenter::getStatisticsString()
