@@ -18,11 +18,11 @@ constexpr qint64 Md5Limit = 64 * 1024 * 1024;
 
 QJsonObject client(const QString &mac, const QString &name, const QString &ip, int admin)
 {
-    return {{u"mac"_s, mac},     {u"name"_s, name},      {u"ip"_s, ip},
-            {u"isadmin"_s, admin}, {u"up_limit"_s, 0},   {u"down_limit"_s, 0},
-            {u"up_rate"_s, 0},   {u"down_rate"_s, 0},    {u"online_time"_s, u"0:05"_s}};
+    return {{u"mac"_s, mac},       {u"name"_s, name},   {u"ip"_s, ip},
+            {u"isadmin"_s, admin}, {u"up_limit"_s, 0},  {u"down_limit"_s, 0},
+            {u"up_rate"_s, 0},     {u"down_rate"_s, 0}, {u"online_time"_s, u"0:05"_s}};
 }
-}
+} // namespace
 
 void logLine(const QString &line)
 {
@@ -32,13 +32,12 @@ void logLine(const QString &line)
 
 bool isPicture(const QString &name)
 {
-    static const QStringList exts{u"jpg"_s, u"jpeg"_s, u"png"_s, u"gif"_s, u"bmp"_s,
-                                  u"webp"_s, u"heic"_s};
+    static const QStringList exts{u"jpg"_s, u"jpeg"_s, u"png"_s, u"gif"_s,
+                                  u"bmp"_s, u"webp"_s, u"heic"_s};
     return exts.contains(QFileInfo(name).suffix().toLower());
 }
 
-PcState::PcState(const QString &root)
-    : m_root(root)
+PcState::PcState(const QString &root) : m_root(root)
 {
     m_root.mkpath(u"."_s);
     m_root.setPath(m_root.canonicalPath());
@@ -76,14 +75,14 @@ void PcState::reset()
 
 QString PcState::pcUa(const QString &token) const
 {
-    return u"PC;3.0;Windows;%1;%2;%3;%4;%5;"_s.arg(Wire::formEncode(pcName), host)
-        .arg(port)
-        .arg(machineId, token);
+    return u"PC;3.0;Windows;%1;%2;%3;%4;%5;"_s.arg(Wire::formEncode(pcName), host,
+                                                   QString::number(port), machineId, token);
 }
 
 QString PcState::apiBase(const QString &hostOverride) const
 {
-    return u"http://%1:%2/"_s.arg(hostOverride.isEmpty() ? host : hostOverride).arg(httpPort);
+    return u"http://%1:%2/"_s.arg(hostOverride.isEmpty() ? host : hostOverride,
+                                  QString::number(httpPort));
 }
 
 void PcState::record(QJsonArray &list, const QJsonValue &value)
@@ -141,8 +140,8 @@ std::optional<QString> PcState::resolve(const QString &pcPath) const
     const QString local = m_root.absolutePath() + u'/' + parts.join(u'/');
     // A symbolic link inside the tree must not lead out of it either.
     const QString canonical = QFileInfo(local).canonicalFilePath();
-    if (!canonical.isEmpty() && canonical != m_root.absolutePath()
-        && !canonical.startsWith(m_root.absolutePath() + u'/'))
+    if (!canonical.isEmpty() && canonical != m_root.absolutePath() &&
+        !canonical.startsWith(m_root.absolutePath() + u'/'))
         return std::nullopt;
     return local;
 }
@@ -172,8 +171,8 @@ QJsonArray PcState::listDrives() const
 {
     static const QRegularExpression drive(u"^[A-Za-z]:$"_s);
     QJsonArray out;
-    for (const QFileInfo &info : m_root.entryInfoList(QDir::Dirs | QDir::NoDotAndDotDot,
-                                                      QDir::Name)) {
+    for (const QFileInfo &info :
+         m_root.entryInfoList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name)) {
         if (drive.match(info.fileName()).hasMatch()) {
             // A marker file turns a drive into one that cannot take uploads (type 3).
             const bool fixed = !QFileInfo::exists(info.absoluteFilePath() + u"/.removable"_s);
@@ -187,9 +186,13 @@ QJsonArray PcState::listDrives() const
         }
     }
     if (QFileInfo(m_root.absoluteFilePath(u"Desktop"_s)).isDir())
-        out.append(QJsonObject{{u"name"_s, u"桌面"_s}, {u"path"_s, u"Desktop"_s},
-                               {u"type"_s, 1}, {u"time"_s, 0}, {u"size"_s, 0},
-                               {u"desc"_s, QString()}, {u"thumb"_s, QString()}});
+        out.append(QJsonObject{{u"name"_s, u"桌面"_s},
+                               {u"path"_s, u"Desktop"_s},
+                               {u"type"_s, 1},
+                               {u"time"_s, 0},
+                               {u"size"_s, 0},
+                               {u"desc"_s, QString()},
+                               {u"thumb"_s, QString()}});
     return out;
 }
 
@@ -212,16 +215,17 @@ bool PcState::recycle(const QString &pcPath)
     if (!local || !QFileInfo::exists(*local) || pcPathOf(*local).startsWith(u".recycle"_s))
         return false;
     m_root.mkpath(u".recycle"_s);
-    const QString target = m_root.absolutePath() + u"/.recycle/"_s
-        + QString::number(QDateTime::currentMSecsSinceEpoch()) + u'_' + QFileInfo(*local).fileName();
+    const QString target = m_root.absolutePath() + u"/.recycle/"_s +
+                           QString::number(QDateTime::currentMSecsSinceEpoch()) + u'_' +
+                           QFileInfo(*local).fileName();
     return QDir().rename(*local, target);
 }
 
 bool PcState::rename(const QString &pcPath, const QString &newName)
 {
     const auto local = resolve(pcPath);
-    if (!local || !QFileInfo::exists(*local) || newName.isEmpty() || newName == u"."_s
-        || newName == u".."_s || newName.contains(u'/') || newName.contains(u'\\'))
+    if (!local || !QFileInfo::exists(*local) || newName.isEmpty() || newName == u"."_s ||
+        newName == u".."_s || newName.contains(u'/') || newName.contains(u'\\'))
         return false;
     const QString target = QFileInfo(*local).absolutePath() + u'/' + newName;
     if (QFileInfo::exists(target))
@@ -236,7 +240,7 @@ bool PcState::move(const QString &pcPath, const QString &destDir)
     if (!from || !dest || !QFileInfo::exists(*from) || !QFileInfo(*dest).isDir())
         return false;
     if ((*dest + u'/').startsWith(*from + u'/'))
-        return false;  // into itself
+        return false; // into itself
     const QString target = *dest + u'/' + QFileInfo(*from).fileName();
     if (QFileInfo::exists(target))
         return false;
@@ -316,8 +320,8 @@ QJsonObject PcState::toJson() const
         counts[it.key()] = it.value();
     QJsonArray faultList;
     for (const Fault &f : faults)
-        faultList.append(QJsonObject{{u"target"_s, f.target}, {u"kind"_s, f.kind},
-                                     {u"ms"_s, f.ms}, {u"count"_s, f.count}});
+        faultList.append(QJsonObject{
+            {u"target"_s, f.target}, {u"kind"_s, f.kind}, {u"ms"_s, f.ms}, {u"count"_s, f.count}});
     return {{u"volume"_s, volume},
             {u"locked"_s, locked},
             {u"shutdown"_s, shutdownSec},

@@ -7,9 +7,7 @@
 
 using namespace Qt::Literals::StringLiterals;
 
-UdpService::UdpService(PcState &state, QObject *parent)
-    : QObject(parent)
-    , m_state(state)
+UdpService::UdpService(PcState &state, QObject *parent) : QObject(parent), m_state(state)
 {
     connect(&m_socket, &QUdpSocket::readyRead, this, &UdpService::onReadyRead);
 }
@@ -23,12 +21,14 @@ void UdpService::onReadyRead()
 {
     while (m_socket.hasPendingDatagrams()) {
         const QNetworkDatagram d = m_socket.receiveDatagram(65536);
-        const QString from = u"%1:%2"_s.arg(d.senderAddress().toString()).arg(d.senderPort());
+        const QString from =
+            u"%1:%2"_s.arg(d.senderAddress().toString(), QString::number(d.senderPort()));
         m_state.count(u"udp"_s);
         QString why;
         const auto msg = Wire::decodeDatagram(d.data(), &why);
         if (!msg) {
-            logLine(u"udp from %1: %2 bytes dropped: %3"_s.arg(from).arg(d.data().size()).arg(why));
+            logLine(u"udp from %1: %2 bytes dropped: %3"_s.arg(
+                from, QString::number(d.data().size()), why));
             PcState::record(m_state.udp, QJsonObject{{u"from"_s, from}, {u"error"_s, why}});
             continue;
         }
@@ -55,7 +55,7 @@ QString UdpService::push(int cm, const QJsonObject &dt, const QString &ua, const
     QJsonObject message{{u"cm"_s, cm}, {u"ua"_s, ua}};
     if (!dt.isEmpty())
         message[u"dt"_s] = dt;
-    const QString to = u"%1:%2"_s.arg(toHost).arg(toPort);
+    const QString to = u"%1:%2"_s.arg(toHost, QString::number(toPort));
     logLine(u"udp push to %1: %2"_s.arg(to, QString::fromUtf8(Wire::compact(message))));
     m_socket.writeDatagram(Wire::encodeDatagram(message), address, toPort);
     return to;

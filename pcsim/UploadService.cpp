@@ -57,10 +57,8 @@ void UploadService::take(QTcpSocket *socket, const QByteArray &data)
             return;
         Session &s = *it->second;
         if (s.file) {
-            logLine(u"upload of %1 interrupted after %2 of %3 bytes; partial file removed"_s
-                        .arg(s.pcPath)
-                        .arg(s.received)
-                        .arg(s.size));
+            logLine(u"upload of %1 interrupted after %2 of %3 bytes; partial file removed"_s.arg(
+                s.pcPath, QString::number(s.received), QString::number(s.size)));
             s.file->remove();
         }
         // The session may be on the call stack (a failure closes the socket synchronously).
@@ -195,7 +193,8 @@ void UploadService::process(Session &s)
                 s.file.reset();
                 return fail(s, u"cannot write %1"_s.arg(*local));
             }
-            logLine(u"upload item %1 size=%2 time=%3"_s.arg(s.pcPath).arg(s.size).arg(s.time));
+            logLine(u"upload item %1 size=%2 time=%3"_s.arg(s.pcPath, QString::number(s.size),
+                                                            QString::number(s.time)));
             s.stage = Stage::Content;
             break;
         }
@@ -244,8 +243,8 @@ void UploadService::reply(Session &s, quint32 trailer)
                                                  {u"trailer"_s, qint64(trailer)},
                                                  {u"time"_s, qint64(s.time)},
                                                  {u"ua"_s, s.ua}});
-    logLine(
-        u"upload item done %1 received=%2 trailer=%3"_s.arg(s.pcPath).arg(s.received).arg(trailer));
+    logLine(u"upload item done %1 received=%2 trailer=%3"_s.arg(
+        s.pcPath, QString::number(s.received), QString::number(trailer)));
     const auto fault = m_state.takeFault({u"upload"_s});
     QByteArray answer = Wire::be32(s.received);
     if (fault) {

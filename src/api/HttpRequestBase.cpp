@@ -36,6 +36,33 @@ QByteArray percentEscape(const QString &text, const QByteArray &alsoEscaped)
 const QByteArray kUrlIllegal = QByteArrayLiteral("\"#%<>[\\]^`{|}");
 const QByteArray kFormEscaped = QByteArrayLiteral(":/?#[]@!$ &'()*+,;=\"<>%{}|\\^~`");
 
+// Whether a reply with an HTTP status carries the server's whole answer. Qt reports every status
+// of 400 and above as an error of its own, 400 and the statuses it does not name as an invalid
+// operation and 407 as a proxy error; the body is the answer all the same. Transport failures,
+// cut-off bodies, time-outs and cancellations have no answer.
+bool isHttpAnswer(QNetworkReply::NetworkError error)
+{
+    switch (error) {
+    case QNetworkReply::NoError:
+    case QNetworkReply::ProtocolInvalidOperationError:
+    case QNetworkReply::ProxyAuthenticationRequiredError:
+    case QNetworkReply::ContentAccessDenied:
+    case QNetworkReply::ContentOperationNotPermittedError:
+    case QNetworkReply::ContentNotFoundError:
+    case QNetworkReply::AuthenticationRequiredError:
+    case QNetworkReply::ContentConflictError:
+    case QNetworkReply::ContentGoneError:
+    case QNetworkReply::UnknownContentError:
+    case QNetworkReply::InternalServerError:
+    case QNetworkReply::OperationNotImplementedError:
+    case QNetworkReply::ServiceUnavailableError:
+    case QNetworkReply::UnknownServerError:
+        return true;
+    default:
+        return false;
+    }
+}
+
 void setIdentity(QNetworkRequest &request)
 {
     const QString ua = DeviceInfoCenter::getHttpRequestUA();
@@ -139,13 +166,7 @@ void HttpRequestBase::replyFinished()
     reply->deleteLater();
     reply->disconnect(this);
     const QVariant status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
-    const int error = reply->error();
-    // An HTTP answer, whatever its status; transport failures, cut-off bodies, time-outs and
-    // cancellations have no answer.
-    const bool answered =
-        status.isValid() && (error == QNetworkReply::NoError || (error > 200 && error < 300) ||
-                             (error > 400 && error < 500));
-    if (!answered) {
+    if (!status.isValid() || !isHttpAnswer(reply->error())) {
         deliver({});
         return;
     }

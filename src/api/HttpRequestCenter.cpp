@@ -549,16 +549,21 @@ void HttpRequestCenter::commitStatistics()
 {
     HttpRequestMethod *request = newRequest(&HttpRequestCenter::commitStatisticsFinished);
     request->setTagStr(HttpTags::PlainJson);
+    // The report text is made of these very counts, before anything else can count.
+    m_reportedStatistics.insert(request, DeviceInfoCenter::getStatisticsCounts());
     request->commitStatistics();
 }
 
-void HttpRequestCenter::commitStatisticsFinished(HttpRequestMethod *, const QVariant &responseObj)
+void HttpRequestCenter::commitStatisticsFinished(HttpRequestMethod *request,
+                                                 const QVariant &responseObj)
 {
+    const QVariantMap reported = m_reportedStatistics.take(request);
     if (!JsonUtils::isObject(responseObj))
         return;
     UserDefaults &defaults = m_defaults;
     defaults.setValue(DefaultsKeys::LastCommitStatisticsDate, QDateTime::currentDateTime());
-    defaults.removeObject(DefaultsKeys::StatisticsDictionary);
+    // Only what the report carried is taken off: counts made while it was on its way stay.
+    DeviceInfoCenter::removeReportedStatistics(reported);
     defaults.synchronize();
 }
 

@@ -5,6 +5,7 @@
 #include "QuickTransferObject.h"
 
 #include <QDateTime>
+#include <QHash>
 #include <QNetworkAccessManager>
 #include <QObject>
 #include <QSet>
@@ -117,5 +118,7 @@ private:
     UserDefaults &m_defaults;
     HttpRequestBase::Context m_context;
     QSet<HttpRequestMethod *> m_requests;
+    /// The counts each statistics report in flight carries.
+    QHash<HttpRequestMethod *, QVariantMap> m_reportedStatistics;
     int m_timeoutMs = HttpRequestBase::DefaultTimeoutMs;
 };

@@ -236,6 +236,31 @@ void DeviceInfoCenter::increaseStatisticsByKey(int counter)
     defaults().setValue(DefaultsKeys::StatisticsDictionary, KeyedArchive::archive(counts));
 }
 
+QVariantMap DeviceInfoCenter::getStatisticsCounts()
+{
+    return storedStatistics().value_or(QVariantMap());
+}
+
+void DeviceInfoCenter::removeReportedStatistics(const QVariantMap &reported)
+{
+    const auto stored = storedStatistics();
+    QVariantMap counts = stored.value_or(QVariantMap());
+    for (auto it = reported.cbegin(); it != reported.cend(); ++it) {
+        const auto count = counts.constFind(it.key());
+        if (count == counts.cend())
+            continue;
+        const qint64 left = count->toLongLong() - it->toLongLong();
+        if (left > 0)
+            counts.insert(it.key(), left);
+        else
+            counts.remove(it.key());
+    }
+    if (counts.isEmpty())
+        defaults().removeObject(DefaultsKeys::StatisticsDictionary);
+    else if (counts != *stored)
+        defaults().setValue(DefaultsKeys::StatisticsDictionary, KeyedArchive::archive(counts));
+}
+
 QString DeviceInfoCenter::getStatisticsString()
 {
     const QVariantMap counts = storedStatistics().value_or(QVariantMap());

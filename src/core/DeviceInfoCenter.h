@@ -3,6 +3,7 @@
 #include <QObject>
 #include <QPointer>
 #include <QString>
+#include <QVariantMap>
 
 #include <atomic>
 #include <functional>
@@ -80,6 +81,12 @@ public:
 
     static void increaseStatisticsByKey(int counter);
     [[nodiscard]] static QString getStatisticsString();
+    /// The stored counts, counter number (as text) to count; empty when none are stored.
+    [[nodiscard]] static QVariantMap getStatisticsCounts();
+    /// Takes counts that a report carried off the stored ones, so that what was counted while
+    /// the report was on its way stays for the next one. A counter brought to 0 is dropped, and
+    /// with none left the stored counts are removed.
+    static void removeReportedStatistics(const QVariantMap &reported);
 
     /// Replaces the clock of the per-request stamps (seconds since 1970), for tests.
     void setClock(std::function<quint64()> clock) { m_clock = std::move(clock); }

@@ -54,18 +54,15 @@ FileObject::FileObject(const QVariant &entry)
 
 QVariantMap FileObject::toVariantMap() const
 {
-    return {{u"name"_s, name},           {u"path"_s, path},   {u"remotePath"_s, remotePath},
-            {u"type"_s, type},           {u"time"_s, time},   {u"last_modify"_s, last_modify},
-            {u"size"_s, size},           {u"desc"_s, desc},   {u"thumb"_s, thumb}};
+    return {{u"name"_s, name}, {u"path"_s, path}, {u"remotePath"_s, remotePath},
+            {u"type"_s, type}, {u"time"_s, time}, {u"last_modify"_s, last_modify},
+            {u"size"_s, size}, {u"desc"_s, desc}, {u"thumb"_s, thumb}};
 }
 
 QString FileObject::description() const
 {
     return u"FileObject: name=%1 path=%2 remotePath=%3 type=%4 time=%5 last_modify=%6 size=%7 "
-           "desc=%8 thumb=%9 asset=%10"_s.arg(name, path, remotePath)
-        .arg(type)
-        .arg(time)
-        .arg(last_modify)
-        .arg(size)
-        .arg(desc, thumb, asset);
+           "desc=%8 thumb=%9 asset=%10"_s.arg(name, path, remotePath, QString::number(type),
+                                              QString::number(time), QString::number(last_modify),
+                                              QString::number(size), desc, thumb, asset);
 }

@@ -4,250 +4,129 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QJsonValue>
-#include <QUtf8StringView>
+
+#include <simdjson.h>
 
 #include <array>
-#include <cstring>
+#include <cmath>
 #include <map>
 
 namespace {
-// A direct reader from JSON text to QVariant for the common shapes of the PC's answers, without
-// building a QJsonDocument first. It gives up (nothing) on anything whose conversion it does not
-// mirror exactly (null, fractions and exponents, long integers, \u escapes, duplicate keys, deep
-// nesting, anything malformed); the caller then takes the QJsonDocument path.
-class FastJsonReader
+// Qt's own reading of a JSON text: a document, else a single top-level value. It decides every
+// text the library refuses and every value whose conversion the library cannot mirror.
+QVariant qtReading(const QByteArray &utf8)
+{
+    QJsonParseError error{};
+    const QJsonDocument doc = QJsonDocument::fromJson(utf8, &error);
+    if (error.error == QJsonParseError::NoError) {
+        if (doc.isObject())
+            return doc.object().toVariantMap();
+        if (doc.isArray())
+            return doc.array().toVariantList();
+    }
+    const QJsonDocument wrapped = QJsonDocument::fromJson('[' + utf8 + ']', &error);
+    if (error.error != QJsonParseError::NoError || !wrapped.isArray() ||
+        wrapped.array().size() != 1)
+        return {};
+    const QJsonValue v = wrapped.array().first();
+    return v.isNull() ? QVariant::fromValue(nullptr) : v.toVariant();
+}
+
+// Turns simdjson's document into the QVariant values that QJsonValue::toVariant() gives for the
+// same text: objects QVariantMap (the last of a repeated key wins), arrays QVariantList,
+// numbers qint64 when they are whole and fit, else double. Gives up (false) on the one value it
+// cannot tell apart: a number read as zero, which Qt refuses when the text was a non-zero
+// number too small for a double.
+class VariantBuilder
 {
 public:
-    explicit FastJsonReader(const QByteArray &text)
-        : m_p(text.constData()), m_end(text.constData() + text.size())
+    bool value(simdjson::dom::element e, QVariant &out)
     {
-    }
-
-    std::optional<QVariant> document()
-    {
-        skipSpace();
-        if (m_p == m_end || (*m_p != '{' && *m_p != '['))
-            return std::nullopt;
-        QVariant v;
-        if (!value(v, 0))
-            return std::nullopt;
-        skipSpace();
-        if (m_p != m_end)
-            return std::nullopt;
-        return v;
+        using simdjson::dom::element_type;
+        switch (e.type()) {
+        case element_type::OBJECT: {
+            const simdjson::dom::object object = e.get_object().value_unsafe();
+            std::map<QString, QVariant> map;
+            for (const simdjson::dom::key_value_pair field : object) {
+                QVariant item;
+                if (!value(field.value, item))
+                    return false;
+                // Keys usually come in order, so the end is the place to try first.
+                map.insert_or_assign(map.end(), string(field.key, m_keys), std::move(item));
+            }
+            out = QVariantMap(std::move(map));
+            return true;
+        }
+        case element_type::ARRAY: {
+            const simdjson::dom::array array = e.get_array().value_unsafe();
+            QVariantList list;
+            list.reserve(qsizetype(array.size()));
+            for (const simdjson::dom::element item : array) {
+                list.emplace_back();
+                if (!value(item, list.back()))
+                    return false;
+            }
+            out = std::move(list);
+            return true;
+        }
+        case element_type::STRING:
+            out = string(e.get_string().value_unsafe(), m_values);
+            return true;
+        case element_type::INT64:
+            out = QVariant(qlonglong(e.get_int64().value_unsafe()));
+            return true;
+        case element_type::UINT64:
+            // Above the range of qint64: Qt reads it as a double.
+            out = QVariant(double(e.get_uint64().value_unsafe()));
+            return true;
+        case element_type::DOUBLE:
+            return number(e.get_double().value_unsafe(), out);
+        case element_type::BOOL:
+            out = QVariant(e.get_bool().value_unsafe());
+            return true;
+        case element_type::NULL_VALUE:
+            out = QVariant::fromValue(nullptr);
+            return true;
+        }
+        return false;
     }
 
 private:
-    static constexpr int MaxDepth = 64;
-
-    void skipSpace()
+    static bool number(double d, QVariant &out)
     {
-        while (m_p != m_end && (*m_p == ' ' || *m_p == '\n' || *m_p == '\r' || *m_p == '\t'))
-            ++m_p;
-    }
-
-    bool literal(const char *word, qsizetype n)
-    {
-        if (m_end - m_p < n || std::memcmp(m_p, word, size_t(n)) != 0)
+        if (d == 0)
             return false;
-        m_p += n;
+        // Qt keeps a whole number within the range of qint64 as an integer.
+        constexpr double Limit = 9223372036854775808.0; // 2^63
+        if (std::trunc(d) == d && d >= -Limit && d < Limit)
+            out = QVariant(qlonglong(d));
+        else
+            out = QVariant(d);
         return true;
     }
 
     // Listings repeat the same keys and many of the same short values in every entry: those
     // strings are made once and shared.
-    template <int Slots>
-    struct StringCache
+    template <int Slots> struct StringCache
     {
         std::array<QString, Slots> strings;
-        std::array<QByteArrayView, Slots> bytes;
+        std::array<std::string_view, Slots> bytes;
     };
-    static constexpr qsizetype CachedLength = 24;
+    static constexpr size_t CachedLength = 24;
 
-    template <int Slots>
-    static QString plainString(const char *start, qsizetype n, StringCache<Slots> &cache)
+    template <int Slots> static QString string(std::string_view s, StringCache<Slots> &cache)
     {
+        const size_t n = s.size();
         if (n == 0 || n > CachedLength)
-            return QString::fromUtf8(start, n);
-        const auto *u = reinterpret_cast<const uchar *>(start);
-        const size_t h = (size_t(n) * 131 + u[0] * 31 + u[n - 1] * 7 + u[n / 2]) % Slots;
-        const QByteArrayView seen = cache.bytes[h];
-        if (seen.size() == n && std::memcmp(seen.data(), start, size_t(n)) == 0)
+            return QString::fromUtf8(s.data(), qsizetype(n));
+        const auto *u = reinterpret_cast<const uchar *>(s.data());
+        const size_t h = (n * 131 + u[0] * 31 + u[n - 1] * 7 + u[n / 2]) % Slots;
+        if (cache.bytes[h] == s)
             return cache.strings[h];
-        cache.bytes[h] = QByteArrayView(start, n);
-        return cache.strings[h] = QString::fromUtf8(start, n);
+        cache.bytes[h] = s;
+        return cache.strings[h] = QString::fromUtf8(s.data(), qsizetype(n));
     }
 
-    template <int Slots>
-    bool string(QString &out, StringCache<Slots> &cache)
-    {
-        ++m_p; // the opening quote
-        const char *start = m_p;
-        while (m_p != m_end && *m_p != '"' && *m_p != '\\' && uchar(*m_p) >= 0x20)
-            ++m_p;
-        if (m_p == m_end || uchar(*m_p) < 0x20)
-            return false;
-        if (*m_p == '"') {
-            out = plainString(start, m_p - start, cache);
-            ++m_p;
-            return true;
-        }
-        QByteArray bytes;
-        bytes.reserve(64);
-        bytes.append(start, m_p - start);
-        while (m_p != m_end && *m_p != '"') {
-            const char *run = m_p;
-            while (m_p != m_end && *m_p != '"' && *m_p != '\\' && uchar(*m_p) >= 0x20)
-                ++m_p;
-            bytes.append(run, m_p - run);
-            if (m_p == m_end || uchar(*m_p) < 0x20)
-                return false;
-            if (*m_p == '"')
-                break;
-            if (++m_p == m_end)
-                return false;
-            switch (*m_p++) {
-            case '"': bytes += '"'; break;
-            case '\\': bytes += '\\'; break;
-            case '/': bytes += '/'; break;
-            case 'b': bytes += '\b'; break;
-            case 'f': bytes += '\f'; break;
-            case 'n': bytes += '\n'; break;
-            case 'r': bytes += '\r'; break;
-            case 't': bytes += '\t'; break;
-            default: return false;
-            }
-        }
-        if (m_p == m_end)
-            return false;
-        ++m_p;
-        out = QString::fromUtf8(bytes);
-        return true;
-    }
-
-    bool number(QVariant &out)
-    {
-        const char *start = m_p;
-        if (*m_p == '-')
-            ++m_p;
-        const char *digits = m_p;
-        while (m_p != m_end && *m_p >= '0' && *m_p <= '9')
-            ++m_p;
-        const qsizetype n = m_p - digits;
-        if (n == 0 || n > 18 || (*digits == '0' && (n > 1 || digits != start)))
-            return false;
-        if (m_p != m_end && (*m_p == '.' || *m_p == 'e' || *m_p == 'E'))
-            return false;
-        qint64 v = 0;
-        for (const char *d = digits; d != m_p; ++d)
-            v = v * 10 + (*d - '0');
-        out = QVariant(qlonglong(digits != start ? -v : v));
-        return true;
-    }
-
-    enum class Next { Item, End, Bad };
-    // What follows an item of an object or array: a comma and another item, or @p close.
-    Next afterItem(char close)
-    {
-        skipSpace();
-        if (m_p == m_end)
-            return Next::Bad;
-        if (*m_p == ',') {
-            ++m_p;
-            return Next::Item;
-        }
-        return *m_p++ == close ? Next::End : Next::Bad;
-    }
-
-    bool value(QVariant &out, int depth)
-    {
-        skipSpace();
-        if (m_p == m_end)
-            return false;
-        switch (*m_p) {
-        case '{': {
-            if (depth >= MaxDepth)
-                return false;
-            ++m_p;
-            std::map<QString, QVariant> map;
-            skipSpace();
-            if (m_p != m_end && *m_p == '}') {
-                ++m_p;
-                out = QVariantMap();
-                return true;
-            }
-            for (;;) {
-                skipSpace();
-                if (m_p == m_end || *m_p != '"')
-                    return false;
-                QString key;
-                if (!string(key, m_keys))
-                    return false;
-                skipSpace();
-                if (m_p == m_end || *m_p++ != ':')
-                    return false;
-                QVariant item;
-                if (!value(item, depth + 1))
-                    return false;
-                // Keys usually come in order, so the end is the place to try first.
-                const auto before = map.size();
-                map.emplace_hint(map.end(), std::move(key), std::move(item));
-                if (map.size() == before)
-                    return false;
-                const Next next = afterItem('}');
-                if (next == Next::Item)
-                    continue;
-                if (next == Next::Bad)
-                    return false;
-                out = QVariantMap(std::move(map));
-                return true;
-            }
-        }
-        case '[': {
-            if (depth >= MaxDepth)
-                return false;
-            ++m_p;
-            QVariantList list;
-            skipSpace();
-            if (m_p != m_end && *m_p == ']') {
-                ++m_p;
-                out = list;
-                return true;
-            }
-            for (;;) {
-                QVariant item;
-                if (!value(item, depth + 1))
-                    return false;
-                list.append(std::move(item));
-                const Next next = afterItem(']');
-                if (next == Next::Item)
-                    continue;
-                if (next == Next::Bad)
-                    return false;
-                out = std::move(list);
-                return true;
-            }
-        }
-        case '"': {
-            QString s;
-            if (!string(s, m_values))
-                return false;
-            out = std::move(s);
-            return true;
-        }
-        case 't':
-            out = QVariant(true);
-            return literal("true", 4);
-        case 'f':
-            out = QVariant(false);
-            return literal("false", 5);
-        default:
-            return (*m_p == '-' || (*m_p >= '0' && *m_p <= '9')) && number(out);
-        }
-    }
-
-    const char *m_p;
-    const char *m_end;
     StringCache<64> m_keys;
     StringCache<128> m_values;
 };
@@ -276,24 +155,15 @@ QVariant JsonUtils::dataToDictionary(const QByteArray &utf8)
 {
     if (utf8.isEmpty())
         return {};
-    if (QUtf8StringView(utf8).isValidUtf8())
-        if (auto fast = FastJsonReader(utf8).document())
-            return *fast;
-    QJsonParseError error{};
-    const QJsonDocument doc = QJsonDocument::fromJson(utf8, &error);
-    if (error.error == QJsonParseError::NoError) {
-        if (doc.isObject())
-            return doc.object().toVariantMap();
-        if (doc.isArray())
-            return doc.array().toVariantList();
+    // The parser copies the text into a buffer of its own with the padding its vector reads need.
+    simdjson::dom::parser parser;
+    simdjson::dom::element root;
+    if (parser.parse(utf8.constData(), size_t(utf8.size())).get(root) == simdjson::SUCCESS) {
+        QVariant value;
+        if (VariantBuilder().value(root, value))
+            return value;
     }
-    // A document whose top level is a plain value.
-    const QJsonDocument wrapped = QJsonDocument::fromJson('[' + utf8 + ']', &error);
-    if (error.error != QJsonParseError::NoError || !wrapped.isArray() ||
-        wrapped.array().size() != 1)
-        return {};
-    const QJsonValue v = wrapped.array().first();
-    return v.isNull() ? QVariant::fromValue(nullptr) : v.toVariant();
+    return qtReading(utf8);
 }
 
 QVariant JsonUtils::stringToDictionary(const QString &text)

@@ -4,8 +4,10 @@
 #include <QString>
 #include <QVariant>
 
-/// JSON text to and from QVariant values (objects are QVariantMap, arrays QVariantList, integers
-/// qint64, other numbers double). A failed parse gives an invalid QVariant.
+/// JSON text to and from QVariant values of the kinds QJsonValue::toVariant() gives: objects are
+/// QVariantMap (the last of a repeated key wins), arrays QVariantList, whole numbers within the
+/// range of qint64 qint64 (also when written as 1.0 or 1e2), other numbers double, null a
+/// nullptr QVariant. A text that is not JSON gives an invalid QVariant.
 class JsonUtils
 {
 public:

@@ -75,6 +75,15 @@ void RuntimeState::addSavingMemoryBlockUUID(const QString &uuid)
     m_savingMemoryBlockUUIDArray.append(uuid);
 }
 
+void RuntimeState::addSavingMemoryBlockUUID(const QString &uuid, qsizetype limit)
+{
+    QMutexLocker lock(&m_uuidLock);
+    const qsizetype excess = m_savingMemoryBlockUUIDArray.size() - qMax(limit - 1, 0);
+    if (excess > 0)
+        m_savingMemoryBlockUUIDArray.remove(0, excess);
+    m_savingMemoryBlockUUIDArray.append(uuid);
+}
+
 void RuntimeState::removeSavingMemoryBlockUUID(const QString &uuid)
 {
     QMutexLocker lock(&m_uuidLock);

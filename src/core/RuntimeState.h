@@ -92,6 +92,9 @@ public:
 
     /// Image loads in flight; guarded, since the image loader works off the main thread.
     void addSavingMemoryBlockUUID(const QString &uuid);
+    /// Appends @p uuid after dropping the oldest tokens while @p limit or more are held, in one
+    /// step under the list's lock, so that every loader shares the one cap.
+    void addSavingMemoryBlockUUID(const QString &uuid, qsizetype limit);
     void removeSavingMemoryBlockUUID(const QString &uuid);
     [[nodiscard]] bool containsSavingMemoryBlockUUID(const QString &uuid) const;
     [[nodiscard]] QStringList savingMemoryBlockUUIDArray() const;

@@ -161,12 +161,12 @@ QString QuickTransferObject::extensionOfPath(const QString &pcPath)
     // PC paths are Windows paths: both separators end a component.
     const qsizetype cut = qMax(pcPath.lastIndexOf(u'/'), pcPath.lastIndexOf(u'\\'));
     const qsizetype dot = pcPath.lastIndexOf(u'.');
-    return dot <= cut ? QString() : pcPath.mid(dot + 1).toLower();
+    return dot <= cut ? QString() : pcPath.mid(dot + 1);
 }
 
 quint64 QuickTransferObject::fileTypeOfPath(const QString &pcPath)
 {
-    const QString ext = extensionOfPath(pcPath);
+    const QString ext = extensionOfPath(pcPath).toLower();
     if (ext.isEmpty())
         return QuickTransferTypeDocument;
     for (const KindList &list : kindLists())
@@ -248,13 +248,9 @@ QString QuickTransferObject::description() const
 {
     return u"QuickTransferObject:0x%1 identifier:%2 type:%3, dt:%4 path:%5 size:%6 "
            "finishedSize:%7 thumb:%8 url:%9 title:%10 summary:%11 md5:%12 localPath:%13 "
-           "first_id:%14 from:%15"_s.arg(quintptr(this), 0, 16)
-               .arg(identifier)
-               .arg(type, 0, 16)
-               .arg(dt, path)
-               .arg(size)
-               .arg(finishedSize)
-               .arg(thumb, url, title, summary, md5, localPath)
-               .arg(first_id)
-               .arg(from);
+           "first_id:%14 from:%15"_s.arg(QString::number(quintptr(this), 16),
+                                         QString::number(identifier), QString::number(type, 16), dt,
+                                         path, QString::number(size), QString::number(finishedSize),
+                                         thumb, url, title, summary, md5, localPath,
+                                         QString::number(first_id), QString::number(from));
 }

@@ -68,9 +68,10 @@ public:
     /// A file the PC pushed; the caller sets `from` and `size`.
     [[nodiscard]] static QuickTransferObjectPtr createWithPath(const QString &pcPath);
 
-    /// The file kind of a PC path, from its extension (Document when unknown or missing).
+    /// The file kind of a PC path, from its extension in any case (Document when unknown or
+    /// missing).
     [[nodiscard]] static quint64 fileTypeOfPath(const QString &pcPath);
-    /// The lower-cased extension of the last component of a PC path ("" when none).
+    /// The extension of the last component of a PC path as it is written ("" when none).
     [[nodiscard]] static QString extensionOfPath(const QString &pcPath);
 
     [[nodiscard]] bool isFile() const { return type & QuickTransferTypeFileBit; }

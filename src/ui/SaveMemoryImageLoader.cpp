@@ -24,14 +24,7 @@ QString SaveMemoryImageLoader::load(const QuickTransferObject &record)
         return {};
     const QString token = QUuid::createUuid().toString(QUuid::WithoutBraces);
     RuntimeState *state = &m_state;
-    {
-        // The cap and the append are one step for every loader.
-        QMutexLocker lock(&m_tokenLock);
-        const QStringList live = state->savingMemoryBlockUUIDArray();
-        if (live.size() >= kMaxLiveLoads)
-            state->removeSavingMemoryBlockUUID(live.first());
-        state->addSavingMemoryBlockUUID(token);
-    }
+    state->addSavingMemoryBlockUUID(token, kMaxLiveLoads);
     const QString thumb = record.thumbnailPath(m_libraryPath);
     const QString full = record.downloadPath(m_libraryPath);
     QThreadPool::globalInstance()->start(

@@ -3,7 +3,6 @@
 #include "QuickTransferObject.h"
 
 #include <QImage>
-#include <QMutex>
 #include <QObject>
 #include <QSize>
 
@@ -11,8 +10,9 @@ class RuntimeState;
 
 /// Loads the picture of an image record for display, capped in pixels: a picture larger than
 /// the screen is scaled to about the screen's pixel area once, and the result is kept as a PNG
-/// under "vn_cache/save_memory_image" for later showings. At most the 11 newest loads stay
-/// live; an older one that has not started when it is pushed out shows nothing.
+/// under "vn_cache/save_memory_image" for later showings. At most the 11 newest loads of all
+/// loaders together stay live; an older one that has not started when it is pushed out shows
+/// nothing.
 class SaveMemoryImageLoader : public QObject
 {
     Q_OBJECT
@@ -39,5 +39,4 @@ private:
     QSize m_screen;
     RuntimeState &m_state;
     QString m_libraryPath;
-    QMutex m_tokenLock;
 };

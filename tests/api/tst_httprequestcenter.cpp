@@ -642,6 +642,36 @@ private Q_SLOTS:
                                               QDateTime(QDate(2024, 5, 2), QTime(0, 0, 1))));
     }
 
+    // A successful report takes off what it carried; what was counted while it was on its way
+    // is reported the next time.
+    void countsMadeDuringTheReportStay()
+    {
+        m_t->core->completeFirstLaunchGuide();
+        DeviceInfoCenter::increaseStatisticsByKey(DeviceInfoCenter::StatAppStart);
+        DeviceInfoCenter::increaseStatisticsByKey(DeviceInfoCenter::StatAppStart);
+        DeviceInfoCenter::increaseStatisticsByKey(DeviceInfoCenter::StatRemoteControl);
+        m_pc.fault(u"AppStore/getIsUpdate"_s, u"delay"_s, 500);
+        HttpRequestCenter::commitStatisticsIfDue();
+        QCOMPARE(center()->pendingRequestCount(), 1);
+        DeviceInfoCenter::increaseStatisticsByKey(DeviceInfoCenter::StatAppStart);
+        DeviceInfoCenter::increaseStatisticsByKey(DeviceInfoCenter::StatQuickTransferFetch);
+        QTRY_COMPARE(center()->pendingRequestCount(), 0);
+
+        UserDefaults &defaults = m_t->core->userDefaults();
+        QVERIFY(defaults.contains(DefaultsKeys::LastCommitStatisticsDate));
+        QVERIFY(m_pc.state()[u"stats"_s].toArray().last()[u"s"_s].toString().startsWith(
+            u"kp_2#xp_0#yp_0#yy_0#sz_0#sw_0#jj_0#fj_0#jr_0#jc_0#gj_0#xm_1#"_s));
+        QCOMPARE(DeviceInfoCenter::getStatisticsString(),
+                 u"kp_1#xp_0#yp_0#yy_1#sz_0#sw_0#jj_0#fj_0#jr_0#jc_0#gj_0#xm_0#aj_0#wp_0#cs_0#"
+                 "lw_0#ty_0#jk_0#jp_0#js_0"_s);
+        // The next report carries what is left and clears it.
+        QVERIFY(defaults.contains(DefaultsKeys::StatisticsDictionary));
+        defaults.removeObject(DefaultsKeys::LastCommitStatisticsDate);
+        HttpRequestCenter::commitStatisticsIfDue();
+        QTRY_COMPARE(center()->pendingRequestCount(), 0);
+        QVERIFY(!defaults.contains(DefaultsKeys::StatisticsDictionary));
+    }
+
     void timeoutAndClosedPort()
     {
         authorise();

@@ -64,6 +64,21 @@ private Q_SLOTS:
             QCOMPARE(f.size, quint64(0));
         }
     }
+
+    // Names and paths from the PC are written as they are, markers like "%1" included.
+    void descriptionKeepsTextsAsTheyAre()
+    {
+        FileObject f(QVariantMap{{u"name"_s, u"50%1 off %2.txt"_s},
+                                 {u"path"_s, u"D:\\%4\\%10"_s},
+                                 {u"type"_s, qlonglong(0)},
+                                 {u"time"_s, qlonglong(17)},
+                                 {u"size"_s, qlonglong(4096)},
+                                 {u"desc"_s, u"%9"_s}});
+        f.asset = u"asset"_s;
+        QCOMPARE(f.description(), u"FileObject: name=50%1 off %2.txt path=D:\\%4\\%10 remotePath= "
+                                  "type=0 time=17 last_modify=17 size=4096 desc=%9 thumb= "
+                                  "asset=asset"_s);
+    }
 };
 
 QTEST_GUILESS_MAIN(TestFileObject)

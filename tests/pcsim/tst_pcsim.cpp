@@ -55,6 +55,7 @@ private Q_SLOTS:
     void shakeSelectionCarriesTheFileDigest();
     void pathsCannotLeaveTheRoot();
     void uploadsCannotLeaveTheRoot();
+    void uploadLogNamesPathsAsTheyCame();
     void downloadAnnouncesLengthAndKeepsConnection();
     void strictModeRefusesForeignTokens();
     void garbageLeavesEveryServiceRunning();
@@ -226,6 +227,20 @@ void TestPcSim::uploadsCannotLeaveTheRoot()
     QVERIFY(evil.waitForDisconnected(5000));
     QVERIFY(!QFileInfo::exists(m_dir.filePath(u"pwn.txt"_s)));
     QVERIFY(!QFileInfo::exists(m_root + u"/pwn.txt"_s));
+}
+
+void TestPcSim::uploadLogNamesPathsAsTheyCame()
+{
+    // Identity {}, one item of 3 bytes whose path holds markers, then the end marker.
+    const QByteArray path = "C:/Photos/50%2 off %1.bin";
+    const QByteArray reply = tcpExchange(QByteArray(1, '\0') + be32(2) + inverted("{}") + "\x01" +
+                                         "\x02" + be32(quint32(path.size())) + inverted(path) +
+                                         be32(1700000000) + be32(3) + "abc" + be32(3) + "\x04");
+    QCOMPARE(reply, be32(3));
+    QByteArray log;
+    QTRY_VERIFY((log += m_pc.readAllStandardError())
+                    .contains("upload item done C:/Photos/50%2 off %1.bin received=3 trailer=3"));
+    QVERIFY(log.contains("upload item C:/Photos/50%2 off %1.bin size=3 time=1700000000"));
 }
 
 void TestPcSim::downloadAnnouncesLengthAndKeepsConnection()

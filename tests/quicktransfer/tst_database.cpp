@@ -81,7 +81,7 @@ private Q_SLOTS:
         const auto all = DataBaseCenter::sharedInstance()->getQuickTransfer();
         QCOMPARE(all.size(), 2);
         QCOMPARE(all[0]->identifier, 2u);
-        QCOMPARE(all[0]->localPath, u"ffee.png"_s);
+        QCOMPARE(all[0]->localPath, u"ffee.PNG"_s);
         QCOMPARE(all[0]->size, 99u);
         QCOMPARE(all[0]->first_id, 7u);
         QCOMPARE(all[0]->type, quint64(QuickTransferTypeImage));

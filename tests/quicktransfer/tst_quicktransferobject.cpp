@@ -48,7 +48,8 @@ private Q_SLOTS:
         QVERIFY(r);
         QCOMPARE(r->type, quint64(QuickTransferTypeImage));
         QCOMPARE(r->size, 1234u);
-        QCOMPARE(r->localPath, u"abc.jpg"_s);
+        // The kind reads the extension in any case; the local name keeps it as it is written.
+        QCOMPARE(r->localPath, u"abc.JPG"_s);
         QCOMPARE(r->thumb, u"t"_s);
         // Absent texts are empty, never null: the store writes them as "".
         QVERIFY(!r->dt.isNull() && !r->url.isNull() && !r->summary.isNull());
@@ -171,6 +172,20 @@ private Q_SLOTS:
         const QVariantMap m = v.toMap();
         QCOMPARE(m.value(u"identifier"_s).toULongLong(), 9u);
         QCOMPARE(m.value(u"localPath"_s).toString(), u"a.gif"_s);
+    }
+
+    // Texts and paths from the PC are written as they are, markers like "%1" included.
+    void descriptionKeepsTextsAsTheyAre()
+    {
+        auto r = QuickTransferObject::createWithDictionary(u"save %1 or %2, 100%"_s, u"text"_s);
+        r->path = u"C:/%6/%13.txt"_s;
+        r->size = 5;
+        r->first_id = 7;
+        const QString text = r->description();
+        QVERIFY2(text.contains(u" type:40000, dt:save %1 or %2, 100% path:C:/%6/%13.txt size:5 "
+                               "finishedSize:0 thumb: url: title: summary: md5: localPath:"_s),
+                 qPrintable(text));
+        QVERIFY2(text.endsWith(u" first_id:7 from:0"_s), qPrintable(text));
     }
 
 private:

@@ -5,11 +5,41 @@
 #include "RuntimeState.h"
 #include "SaveMemoryImageLoader.h"
 
+#include <QSemaphore>
 #include <QSignalSpy>
 #include <QTest>
+#include <QThread>
 #include <QThreadPool>
 
+#include <atomic>
+#include <thread>
+
 using namespace Qt::StringLiterals;
+
+namespace {
+// Holds every thread of the global pool while it lives, so that no image load ends and every
+// token stays live; on release the held threads and the queued loads run to their end.
+class PoolHold
+{
+public:
+    PoolHold()
+    {
+        for (int i = 0; i < m_threads; ++i)
+            QThreadPool::globalInstance()->start([this] { m_held.acquire(); });
+    }
+    ~PoolHold()
+    {
+        m_held.release(m_threads);
+        QThreadPool::globalInstance()->waitForDone();
+    }
+    PoolHold(const PoolHold &) = delete;
+    PoolHold &operator=(const PoolHold &) = delete;
+
+private:
+    const int m_threads = QThreadPool::globalInstance()->maxThreadCount();
+    QSemaphore m_held;
+};
+} // namespace
 
 class TestImages : public QObject
 {
@@ -62,6 +92,51 @@ private Q_SLOTS:
         auto none = QuickTransferObject::createWithPath(u"C:/none.png"_s);
         loader.load(*none);
         QTRY_COMPARE(skipped.size(), 1);
+    }
+
+    // Loaders working from two threads at once share the one cap of live loads.
+    void liveLoadsAreCappedForAllLoadersTogether()
+    {
+        const QString lib = m_core->core->libraryPath();
+        RuntimeState *state = m_core->core->runtimeState();
+        const auto record = QuickTransferObject::createWithPath(u"C:/none.png"_s);
+        SaveMemoryImageLoader list(QSize(100, 75), *state, lib);
+        SaveMemoryImageLoader viewer(QSize(100, 75), *state, lib);
+        {
+            PoolHold hold;
+            // Each round both threads start a load at the same moment: they spin until both
+            // have arrived, rather than sleep and wake one after the other.
+            constexpr int Rounds = 2000;
+            std::atomic<int> arrived = 0;
+            const auto loadInRounds = [&](SaveMemoryImageLoader *loader) {
+                for (int n = 1; n <= Rounds; ++n) {
+                    arrived.fetch_add(1);
+                    while (arrived.load() < 2 * n)
+                        std::this_thread::yield();
+                    (void)loader->load(*record);
+                }
+            };
+            std::unique_ptr<QThread> first(QThread::create(loadInRounds, &list));
+            std::unique_ptr<QThread> second(QThread::create(loadInRounds, &viewer));
+            first->start();
+            second->start();
+            first->wait();
+            second->wait();
+            QCOMPARE(state->savingMemoryBlockUUIDArray().size(),
+                     qsizetype(SaveMemoryImageLoader::kMaxLiveLoads));
+        }
+        QTRY_VERIFY(state->savingMemoryBlockUUIDArray().isEmpty());
+
+        // Tokens over the cap, as loads racing each other under locks of their own left them:
+        // the next load keeps only the newest.
+        for (int i = 0; i < 14; ++i)
+            state->addSavingMemoryBlockUUID(u"t"_s + QString::number(i));
+        PoolHold hold;
+        const QString token = list.load(*record);
+        const QStringList live = state->savingMemoryBlockUUIDArray();
+        QCOMPARE(live.size(), qsizetype(SaveMemoryImageLoader::kMaxLiveLoads));
+        QCOMPARE(live.first(), u"t4"_s);
+        QCOMPARE(live.last(), token);
     }
 
     void savesImagesWithTheirDate()

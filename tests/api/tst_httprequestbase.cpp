@@ -1,0 +1,179 @@
+// One HTTP exchange against a scripted server on loopback: the answer is decoded whatever
+// status the server gives it, and an exchange without an answer ends with nothing.
+#include "HttpAnswer.h"
+#include "HttpRequestBase.h"
+#include "RuntimeState.h"
+#include "TestCore.h"
+#include "Utils.h"
+
+#include <QNetworkAccessManager>
+#include <QSignalSpy>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QTest>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+// Answers every request with the same raw head and body, then closes; a body cut off after
+// @c cutAt bytes when it is set.
+class ScriptedServer : public QTcpServer
+{
+public:
+    QByteArray status = "200 OK";
+    QByteArray body;
+    qsizetype cutAt = -1;
+
+    ScriptedServer()
+    {
+        connect(this, &QTcpServer::newConnection, this, [this] {
+            while (QTcpSocket *socket = nextPendingConnection()) {
+                connect(socket, &QTcpSocket::readyRead, socket, [this, socket] {
+                    m_requests[socket] += socket->readAll();
+                    if (m_requests[socket].contains("\r\n\r\n"))
+                        answer(socket);
+                });
+                connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
+            }
+        });
+    }
+
+    [[nodiscard]] QString url() const
+    {
+        return u"http://127.0.0.1:%1/cgi/pc_volum.mo"_s.arg(serverPort());
+    }
+
+private:
+    void answer(QTcpSocket *socket)
+    {
+        QByteArray head = "HTTP/1.1 " + status + "\r\nContent-Type: text/plain\r\n" +
+                          "Content-Length: " + QByteArray::number(body.size()) +
+                          "\r\nConnection: close\r\n\r\n";
+        socket->write(head + (cutAt >= 0 ? body.left(cutAt) : body));
+        socket->disconnectFromHost();
+    }
+
+    QHash<QTcpSocket *, QByteArray> m_requests;
+};
+
+QByteArray pcBody(const QByteArray &json)
+{
+    return Utils::negated(json).toBase64();
+}
+} // namespace
+
+class TestHttpRequestBase : public QObject
+{
+    Q_OBJECT
+private:
+    std::unique_ptr<TestCore> m_t;
+    ScriptedServer m_server;
+    QNetworkAccessManager m_manager;
+
+    HttpRequestBase::Context context()
+    {
+        return {&m_manager, m_t->hub(), m_t->core->runtimeState(), {}, {}};
+    }
+
+    // The answer the callback receives for one GET, and how often it was called.
+    QVariant exchange(const QString &tagStr = {}, int *calls = nullptr)
+    {
+        int count = 0;
+        QVariant answer;
+        bool done = false;
+        auto *request = new HttpRequestBase(
+            context(),
+            [&](HttpRequestBase *, const QVariant &value) {
+                ++count;
+                answer = value;
+                done = true;
+            },
+            this);
+        request->setTagStr(tagStr);
+        request->setHttpRequestGetWithUrl(m_server.url());
+        [&] { QTRY_VERIFY_WITH_TIMEOUT(done, 10000); }();
+        QTest::qWait(20);
+        delete request;
+        if (calls)
+            *calls = count;
+        return answer;
+    }
+
+private Q_SLOTS:
+    void initTestCase() { QVERIFY(m_server.listen(QHostAddress::LocalHost, 0)); }
+
+    void init()
+    {
+        m_t = std::make_unique<TestCore>();
+        m_t->core->runtimeState()->setStatus(AppStatusAuthorized);
+        m_server.status = "200 OK";
+        m_server.body.clear();
+        m_server.cutAt = -1;
+    }
+
+    void cleanup() { m_t.reset(); }
+
+    // Qt reports every status of 400 and above as an error of its own; the PC's body is decoded
+    // all the same, and only a refusal drops the login.
+    void answersOfEveryStatusAreDecoded_data()
+    {
+        QTest::addColumn<QByteArray>("status");
+        QTest::newRow("200") << QByteArray("200 OK");
+        QTest::newRow("400") << QByteArray("400 Bad Request");
+        QTest::newRow("401") << QByteArray("401 Unauthorized");
+        QTest::newRow("403") << QByteArray("403 Forbidden");
+        QTest::newRow("404") << QByteArray("404 Not Found");
+        QTest::newRow("407") << QByteArray("407 Proxy Authentication Required");
+        QTest::newRow("409") << QByteArray("409 Conflict");
+        QTest::newRow("418") << QByteArray("418 I'm a teapot");
+        QTest::newRow("500") << QByteArray("500 Internal Server Error");
+        QTest::newRow("503") << QByteArray("503 Service Unavailable");
+    }
+    void answersOfEveryStatusAreDecoded()
+    {
+        QFETCH(QByteArray, status);
+        m_server.status = status;
+        m_server.body = pcBody(R"({"err":1,"msg":"refused","data":{}})");
+        int calls = 0;
+        const QVariantMap answer = exchange({}, &calls).toMap();
+        QCOMPARE(calls, 1);
+        QCOMPARE(answer.value(u"err"_s), QVariant(1));
+        QCOMPARE(answer.value(u"msg"_s), QVariant(u"refused"_s));
+        QCOMPARE(m_t->core->runtimeState()->status(),
+                 quint64(status.startsWith("403") ? AppStatusNotLoggedIn : AppStatusAuthorized));
+    }
+
+    void outsideServicesAnswerWithAnErrorStatus()
+    {
+        m_server.status = "400 Bad Request";
+        m_server.body = R"({"errno":3})";
+        QCOMPARE(exchange(HttpTags::PlainJson).toMap().value(u"errno"_s), QVariant(3));
+    }
+
+    void noAnswerWithoutAWholeBody()
+    {
+        m_server.body = pcBody(R"({"err":0,"data":{"volum":37}})");
+        m_server.cutAt = m_server.body.size() / 2;
+        int calls = 0;
+        QVERIFY(!exchange({}, &calls).isValid());
+        QCOMPARE(calls, 1);
+
+        // A server that is gone.
+        QTcpServer probe;
+        QVERIFY(probe.listen(QHostAddress::LocalHost, 0));
+        const quint16 port = probe.serverPort();
+        probe.close();
+        bool done = false;
+        QVariant answer = 1;
+        HttpRequestBase request(context(), [&](HttpRequestBase *, const QVariant &value) {
+            answer = value;
+            done = true;
+        });
+        request.setHttpRequestGetWithUrl(u"http://127.0.0.1:%1/cgi/pc_volum.mo"_s.arg(port));
+        QTRY_VERIFY(done);
+        QVERIFY(!answer.isValid());
+    }
+};
+
+QTEST_GUILESS_MAIN(TestHttpRequestBase)
+#include "tst_httprequestbase.moc"
