@@ -8,8 +8,8 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
-    const QByteArray datagram = QByteArray::fromRawData(reinterpret_cast<const char *>(data),
-                                                        qsizetype(size));
+    const QByteArray datagram =
+        QByteArray::fromRawData(reinterpret_cast<const char *>(data), qsizetype(size));
     const auto message = ControlDatagram::decode(datagram);
     if (message) {
         // What the channel reads from an accepted message.

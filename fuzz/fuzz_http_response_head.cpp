@@ -35,11 +35,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         check(bytes.at(headLength - 1) == '\n');
         HttpResponseHead alone;
         qsizetype aloneLength = -1;
-        check(HttpResponseHead::parse(bytes.left(headLength), &alone, &aloneLength)
-              == HttpResponseHead::Parse::Complete);
-        check(aloneLength == headLength && alone.status == head.status
-              && alone.contentLength == head.contentLength && alone.keepAlive == head.keepAlive
-              && alone.transferCoded == head.transferCoded);
+        check(HttpResponseHead::parse(bytes.left(headLength), &alone, &aloneLength) ==
+              HttpResponseHead::Parse::Complete);
+        check(aloneLength == headLength && alone.status == head.status &&
+              alone.contentLength == head.contentLength && alone.keepAlive == head.keepAlive &&
+              alone.transferCoded == head.transferCoded);
         break;
     }
     }

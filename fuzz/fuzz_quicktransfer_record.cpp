@@ -19,9 +19,8 @@ void check(const QuickTransferObjectPtr &r)
         std::abort();
     const QString folder = u"/data/qt"_s;
     const QString local = LocalFiles::safeLocalPath(folder, r->localPath);
-    if (!local.isEmpty()
-        && (!local.startsWith(folder + u'/') || local.contains(u"/../"_s)
-            || local.endsWith(u"/.."_s)))
+    if (!local.isEmpty() &&
+        (!local.startsWith(folder + u'/') || local.contains(u"/../"_s) || local.endsWith(u"/.."_s)))
         std::abort();
     (void)QuickTransferObject::fileTypeOfPath(r->path);
     (void)r->toVariantMap();
@@ -32,8 +31,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     const QByteArray bytes(reinterpret_cast<const char *>(data), qsizetype(size));
     const QVariant value = JsonUtils::dataToDictionary(bytes);
-    static const QStringList kinds = {u"file"_s, u"url"_s, u"folder"_s, u"desktop"_s,
-                                      u"text"_s, u"unknown"_s};
+    static const QStringList kinds = {u"file"_s,    u"url"_s,  u"folder"_s,
+                                      u"desktop"_s, u"text"_s, u"unknown"_s};
     for (const QString &kind : kinds)
         check(QuickTransferObject::createWithDictionary(value, kind));
     // The shape of a whole answer: {"type": ..., "dt": item or [items]}.

@@ -46,12 +46,24 @@ HttpReq copyRequest(const QHttpServerRequest &request, QTcpSocket *socket)
 {
     HttpReq r;
     switch (request.method()) {
-    case QHttpServerRequest::Method::Get: r.method = "GET"; break;
-    case QHttpServerRequest::Method::Post: r.method = "POST"; break;
-    case QHttpServerRequest::Method::Put: r.method = "PUT"; break;
-    case QHttpServerRequest::Method::Delete: r.method = "DELETE"; break;
-    case QHttpServerRequest::Method::Head: r.method = "HEAD"; break;
-    default: r.method = "OTHER"; break;
+    case QHttpServerRequest::Method::Get:
+        r.method = "GET";
+        break;
+    case QHttpServerRequest::Method::Post:
+        r.method = "POST";
+        break;
+    case QHttpServerRequest::Method::Put:
+        r.method = "PUT";
+        break;
+    case QHttpServerRequest::Method::Delete:
+        r.method = "DELETE";
+        break;
+    case QHttpServerRequest::Method::Head:
+        r.method = "HEAD";
+        break;
+    default:
+        r.method = "OTHER";
+        break;
     }
     r.path = request.url().path();
     while (r.path.startsWith(u'/'))
@@ -73,29 +85,30 @@ HttpReq copyRequest(const QHttpServerRequest &request, QTcpSocket *socket)
 
 void serveAll(QHttpServer &server, std::function<void(HttpReq &&)> handler)
 {
-    server.setMissingHandler(
-        [handler = std::move(handler)](const QHttpServerRequest &request,
-                                       QHttpServerResponder &&responder) {
-            handler(copyRequest(request, responder.socket()));
-        });
+    server.setMissingHandler([handler = std::move(handler)](const QHttpServerRequest &request,
+                                                            QHttpServerResponder &&responder) {
+        handler(copyRequest(request, responder.socket()));
+    });
 }
 
 QByteArray httpHead(int status, const QByteArray &contentType, qint64 length, bool keepAlive)
 {
-    static const QHash<int, QByteArray> reasons{{200, "OK"}, {400, "Bad Request"},
-                                                {403, "Forbidden"}, {404, "Not Found"},
+    static const QHash<int, QByteArray> reasons{{200, "OK"},
+                                                {400, "Bad Request"},
+                                                {403, "Forbidden"},
+                                                {404, "Not Found"},
                                                 {405, "Method Not Allowed"},
-                                                {409, "Conflict"}, {500, "Internal Server Error"}};
-    QByteArray head = "HTTP/1.1 " + QByteArray::number(status) + ' '
-        + reasons.value(status, "Status") + "\r\n";
+                                                {409, "Conflict"},
+                                                {500, "Internal Server Error"}};
+    QByteArray head =
+        "HTTP/1.1 " + QByteArray::number(status) + ' ' + reasons.value(status, "Status") + "\r\n";
     head += "Content-Type: " + contentType + "\r\n";
     head += "Content-Length: " + QByteArray::number(length) + "\r\n";
     head += keepAlive ? "Connection: keep-alive\r\n\r\n" : "Connection: close\r\n\r\n";
     return head;
 }
 
-void sendHttp(const HttpReq &req, int status, const QByteArray &contentType,
-              const QByteArray &body)
+void sendHttp(const HttpReq &req, int status, const QByteArray &contentType, const QByteArray &body)
 {
     if (!req.socket)
         return;

@@ -3,11 +3,11 @@
 #include <QByteArray>
 #include <QJsonObject>
 
-#include <functional>
 #include <QHash>
 #include <QPointer>
 #include <QTcpSocket>
 #include <QUrlQuery>
+#include <functional>
 
 class QHttpServerRequest;
 class QHttpServer;
@@ -17,11 +17,11 @@ class QHttpServer;
 struct HttpReq
 {
     QByteArray method;
-    QString path;  // decoded, without the leading "/"
+    QString path; // decoded, without the leading "/"
     QUrlQuery query;
-    QUrlQuery form;  // POST body as form fields
+    QUrlQuery form; // POST body as form fields
     QByteArray body;
-    QHash<QByteArray, QByteArray> headers;  // lower-case names
+    QHash<QByteArray, QByteArray> headers; // lower-case names
     QPointer<QTcpSocket> socket;
     bool keepAlive = true;
     QString peer;
@@ -31,7 +31,7 @@ struct HttpReq
     [[nodiscard]] bool has(const QString &name) const;
     [[nodiscard]] QJsonObject queryJson() const;
     [[nodiscard]] QJsonObject formJson() const;
-    [[nodiscard]] QJsonObject paramsJson() const;  // both, form wins
+    [[nodiscard]] QJsonObject paramsJson() const; // both, form wins
 };
 
 [[nodiscard]] HttpReq copyRequest(const QHttpServerRequest &request, QTcpSocket *socket);

@@ -15,12 +15,10 @@ namespace {
 constexpr quint32 MaxFrame = 64 * 1024;
 constexpr int IdleMs = 30000;
 const char *BufferProperty = "zephyrBuffer";
-}
+} // namespace
 
 LoginService::LoginService(PcState &state, UploadService &uploads, QObject *parent)
-    : QObject(parent)
-    , m_state(state)
-    , m_uploads(uploads)
+    : QObject(parent), m_state(state), m_uploads(uploads)
 {
     connect(&m_server, &QTcpServer::newConnection, this, [this] {
         while (QTcpSocket *socket = m_server.nextPendingConnection())
@@ -61,8 +59,8 @@ void LoginService::onData(QTcpSocket *socket)
         return;
     }
     if (buf[0] != '\x01') {
-        logLine(u"tcp connection with unknown first byte 0x%1; closing"_s
-                    .arg(quint8(buf[0]), 2, 16, QChar(u'0')));
+        logLine(u"tcp connection with unknown first byte 0x%1; closing"_s.arg(quint8(buf[0]), 2, 16,
+                                                                              QChar(u'0')));
         socket->abort();
         return;
     }
@@ -89,16 +87,17 @@ void LoginService::handleFrame(QTcpSocket *socket, const QByteArray &payload)
     const int cm = doc.object().value(u"cm"_s).toInt();
     const QString ua = doc.object().value(u"ua"_s).toString();
     if (!doc.isObject() || (cm != 1010 && cm != 1013)) {
-        logLine(u"tcp frame is not a login or authorisation request (%1); closing"_s
-                    .arg(err.error ? err.errorString() : u"cm %1"_s.arg(cm)));
+        logLine(u"tcp frame is not a login or authorisation request (%1); closing"_s.arg(
+            err.error ? err.errorString() : u"cm %1"_s.arg(cm)));
         socket->abort();
         return;
     }
     const QString target = cm == 1010 ? u"login"_s : u"auth"_s;
     logLine(u"tcp %1 from %2 ua=%3"_s.arg(target, socket->peerAddress().toString(), ua));
     m_state.count(target);
-    PcState::record(m_state.logins, QJsonObject{{u"cm"_s, cm}, {u"ua"_s, ua},
-                                                {u"from"_s, socket->peerAddress().toString()}});
+    PcState::record(
+        m_state.logins,
+        QJsonObject{{u"cm"_s, cm}, {u"ua"_s, ua}, {u"from"_s, socket->peerAddress().toString()}});
     const QStringList f = Wire::uaFields(ua);
     if (f.size() >= 6 && !QHostAddress(f[4]).isNull() && f[5].toUShort() != 0) {
         m_state.phoneHost = f[4];
@@ -141,8 +140,8 @@ void LoginService::handleFrame(QTcpSocket *socket, const QByteArray &payload)
 QJsonObject LoginService::loginReply(QTcpSocket *socket) const
 {
     const QHostAddress any(QHostAddress::AnyIPv4);
-    const QString host = QHostAddress(m_state.host) == any ? socket->localAddress().toString()
-                                                           : m_state.host;
+    const QString host =
+        QHostAddress(m_state.host) == any ? socket->localAddress().toString() : m_state.host;
     QJsonObject dt{{u"api"_s, m_state.apiBase(host)},
                    {u"tcp_port"_s, m_state.port},
                    {u"lumo_ver"_s, u"3.0"_s},
@@ -159,11 +158,12 @@ QJsonObject LoginService::loginReply(QTcpSocket *socket) const
 QJsonObject LoginService::authReply()
 {
     if (m_state.authVerdict == u"action"_s)
-        return {{u"cm"_s, 1014}, {u"dt"_s, QJsonObject{{u"action"_s, m_state.authAction}}},
+        return {{u"cm"_s, 1014},
+                {u"dt"_s, QJsonObject{{u"action"_s, m_state.authAction}}},
                 {u"ua"_s, m_state.pcUa()}};
     if (m_state.authVerdict == u"refuse"_s)
-        return {{u"cm"_s, 1013}, {u"dt"_s, QJsonObject{{u"ret"_s, 0}}},
-                {u"ua"_s, m_state.pcUa()}};
-    return {{u"cm"_s, 1013}, {u"dt"_s, QJsonObject{{u"ret"_s, 1}}},
+        return {{u"cm"_s, 1013}, {u"dt"_s, QJsonObject{{u"ret"_s, 0}}}, {u"ua"_s, m_state.pcUa()}};
+    return {{u"cm"_s, 1013},
+            {u"dt"_s, QJsonObject{{u"ret"_s, 1}}},
             {u"ua"_s, m_state.pcUa(m_state.issueToken())}};
 }

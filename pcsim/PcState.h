@@ -12,10 +12,10 @@
 // A scripted misbehaviour, consumed by the request it matches.
 struct Fault
 {
-    QString target;  // "login", "auth", "upload", "http" or an HTTP route key
-    QString kind;    // close, hang, 403, garbage, notjson, wrongkind, short, delay
+    QString target; // "login", "auth", "upload", "http" or an HTTP route key
+    QString kind;   // close, hang, 403, garbage, notjson, wrongkind, short, delay
     int ms = 0;
-    int count = 1;   // <= 0: until cleared
+    int count = 1; // <= 0: until cleared
 };
 
 // Everything the stand-in PC knows: its folder tree, settings, verdicts, faults and
@@ -25,10 +25,10 @@ class PcState
 public:
     explicit PcState(const QString &root);
 
-    void reset();  // back to the start-up settings; forgets records and faults
+    void reset(); // back to the start-up settings; forgets records and faults
 
     // Identity and addresses.
-    QString host;  // address the services listen on, as written in the api base
+    QString host; // address the services listen on, as written in the api base
     quint16 port = 0, httpPort = 0, controlPort = 0;
     QString machineId;
     QString pcName;
@@ -42,12 +42,12 @@ public:
     bool ppt = false;
     bool strict = false;
     QJsonArray clients, blocks;
-    QJsonObject selection;  // as posted to the control interface
-    QJsonValue loginType, loginEnable;  // undefined: the key is left out of the reply
-    QString authVerdict;  // accept, refuse, action
+    QJsonObject selection;             // as posted to the control interface
+    QJsonValue loginType, loginEnable; // undefined: the key is left out of the reply
+    QString authVerdict;               // accept, refuse, action
     int authAction = 1;
-    QString fixedToken;   // handed out instead of a fresh token when set
-    QStringList tokens;   // every token handed out, newest last
+    QString fixedToken; // handed out instead of a fresh token when set
+    QStringList tokens; // every token handed out, newest last
     int feedbackErrno = 0;
     QJsonObject statsAnswer;
 
@@ -77,8 +77,8 @@ public:
     bool recycle(const QString &pcPath);
     bool rename(const QString &pcPath, const QString &newName);
     bool move(const QString &pcPath, const QString &destDir);
-    QString takeScreenshot();  // PC path of a fresh PNG
-    [[nodiscard]] QJsonObject shakeAnswer() const;  // full answer object {"err","data"}
+    QString takeScreenshot();                      // PC path of a fresh PNG
+    [[nodiscard]] QJsonObject shakeAnswer() const; // full answer object {"err","data"}
 
     [[nodiscard]] QJsonObject toJson() const;
     [[nodiscard]] QString root() const { return m_root.absolutePath(); }

@@ -10,7 +10,7 @@ namespace Wire {
 namespace {
 // Largest inflated datagram text the phone itself accepts is below 20480 bytes.
 constexpr uLongf MaxDatagramText = 20480;
-}
+} // namespace
 
 QByteArray complement(QByteArray data)
 {
@@ -76,9 +76,9 @@ std::optional<QJsonObject> decodeDatagram(const QByteArray &datagram, QString *w
     };
     QByteArray text(qsizetype(MaxDatagramText), '\0');
     uLongf len = MaxDatagramText;
-    const int rc = uncompress(reinterpret_cast<Bytef *>(text.data()), &len,
-                              reinterpret_cast<const Bytef *>(datagram.constData()),
-                              uLong(datagram.size()));
+    const int rc =
+        uncompress(reinterpret_cast<Bytef *>(text.data()), &len,
+                   reinterpret_cast<const Bytef *>(datagram.constData()), uLong(datagram.size()));
     if (rc != Z_OK)
         return fail(rc == Z_BUF_ERROR ? QStringLiteral("inflated text too long or truncated")
                                       : QStringLiteral("not a zlib stream"));
@@ -151,8 +151,8 @@ QString formEncode(const QString &text)
         const auto u = static_cast<unsigned char>(c);
         if (u == ' ')
             out += u'+';
-        else if ((u >= 'a' && u <= 'z') || (u >= 'A' && u <= 'Z') || (u >= '0' && u <= '9')
-                 || u == '-' || u == '.' || u == '_' || u == '~')
+        else if ((u >= 'a' && u <= 'z') || (u >= 'A' && u <= 'Z') || (u >= '0' && u <= '9') ||
+                 u == '-' || u == '.' || u == '_' || u == '~')
             out += QLatin1Char(char(u));
         else
             out += QStringLiteral("%%1").arg(u, 2, 16, QChar(u'0')).toUpper();
@@ -164,17 +164,18 @@ namespace {
 QByteArray pngChunk(const char *type, const QByteArray &data)
 {
     QByteArray body = QByteArray(type, 4) + data;
-    const uLong crc = crc32(0, reinterpret_cast<const Bytef *>(body.constData()), uInt(body.size()));
+    const uLong crc =
+        crc32(0, reinterpret_cast<const Bytef *>(body.constData()), uInt(body.size()));
     return be32(quint32(data.size())) + body + be32(quint32(crc));
 }
-}
+} // namespace
 
 QByteArray pngImage(int w, int h, quint32 seed)
 {
     QByteArray raw;
     raw.reserve((w * 3 + 1) * h);
     for (int y = 0; y < h; ++y) {
-        raw.append('\0');  // filter: none
+        raw.append('\0'); // filter: none
         for (int x = 0; x < w; ++x) {
             raw.append(static_cast<char>((x * 255 / qMax(1, w - 1) + seed) & 0xff));
             raw.append(static_cast<char>((y * 255 / qMax(1, h - 1) + (seed >> 8)) & 0xff));
@@ -188,8 +189,8 @@ QByteArray pngImage(int w, int h, quint32 seed)
     z.truncate(qsizetype(zlen));
     QByteArray ihdr = be32(quint32(w)) + be32(quint32(h));
     ihdr.append(char(8)).append(char(2)).append(char(0)).append(char(0)).append(char(0));
-    return QByteArray("\x89PNG\r\n\x1a\n", 8) + pngChunk("IHDR", ihdr) + pngChunk("IDAT", z)
-        + pngChunk("IEND", {});
+    return QByteArray("\x89PNG\r\n\x1a\n", 8) + pngChunk("IHDR", ihdr) + pngChunk("IDAT", z) +
+           pngChunk("IEND", {});
 }
 
 } // namespace Wire

@@ -34,7 +34,7 @@ namespace Wire {
 // Identity strings: ";"-terminated fields.
 [[nodiscard]] QStringList uaFields(const QString &ua);
 [[nodiscard]] QString md5Hex(const QByteArray &data);
-[[nodiscard]] QString newToken();  // 32 lower-case hex characters
+[[nodiscard]] QString newToken(); // 32 lower-case hex characters
 // Field 8 of a per-request identity string: Base64(token XOR md5hex(stamp)) followed by stamp.
 // Returns the token it hides, or an empty string when the field is malformed.
 [[nodiscard]] QString tokenOfRequestField(const QString &field8);

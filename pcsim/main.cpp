@@ -42,7 +42,7 @@ std::optional<quint16> portOption(const QCommandLineParser &p, const QString &na
         return std::nullopt;
     return quint16(v);
 }
-}
+} // namespace
 
 int main(int argc, char **argv)
 {
@@ -112,9 +112,9 @@ int main(int argc, char **argv)
 
     const QString shown = state.host == u"0.0.0.0"_s ? u"127.0.0.1"_s : state.host;
     const QString base = state.apiBase(shown);
-    const QJsonObject ready{{u"port"_s, state.port},        {u"http"_s, state.httpPort},
-                            {u"control"_s, state.controlPort}, {u"api"_s, base},
-                            {u"feedback"_s, base},          {u"stats"_s, base}};
+    const QJsonObject ready{
+        {u"port"_s, state.port}, {u"http"_s, state.httpPort}, {u"control"_s, state.controlPort},
+        {u"api"_s, base},        {u"feedback"_s, base},       {u"stats"_s, base}};
     std::fprintf(stdout, "%s\n", Wire::compact(ready).constData());
     std::fflush(stdout);
     logLine(u"serving %1 (machine id %2)"_s.arg(state.root(), state.machineId));

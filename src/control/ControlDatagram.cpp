@@ -64,9 +64,9 @@ std::optional<QVariantMap> ControlDatagram::decode(const QByteArray &datagram)
         return std::nullopt;
     QByteArray buffer(InflateBuffer, '\0');
     uLongf length = uLongf(buffer.size());
-    const int rc = uncompress(reinterpret_cast<Bytef *>(buffer.data()), &length,
-                              reinterpret_cast<const Bytef *>(datagram.constData()),
-                              uLong(datagram.size()));
+    const int rc =
+        uncompress(reinterpret_cast<Bytef *>(buffer.data()), &length,
+                   reinterpret_cast<const Bytef *>(datagram.constData()), uLong(datagram.size()));
     // A text that fills the whole buffer leaves no room for the terminating zero.
     if (rc != Z_OK || qsizetype(length) >= InflateBuffer)
         return std::nullopt;

@@ -22,15 +22,17 @@ void NotificationCenter::addObserver(QObject *owner, const QString &name, Handle
     m_observers.append(Observer{m_nextId++, owner, name, std::move(handler)});
     if (!m_watchedOwners.contains(owner)) {
         m_watchedOwners.append(owner);
-        connect(owner, &QObject::destroyed, this,
-                [this, owner] { ownerDestroyed(owner); }, Qt::DirectConnection);
+        connect(
+            owner, &QObject::destroyed, this, [this, owner] { ownerDestroyed(owner); },
+            Qt::DirectConnection);
     }
 }
 
 void NotificationCenter::ownerDestroyed(QObject *owner)
 {
     m_watchedOwners.removeAll(owner);
-    m_observers.removeIf([owner](const Observer &o) { return o.owner.isNull() || o.owner == owner; });
+    m_observers.removeIf(
+        [owner](const Observer &o) { return o.owner.isNull() || o.owner == owner; });
 }
 
 void NotificationCenter::removeObserver(QObject *owner)
@@ -47,8 +49,8 @@ void NotificationCenter::removeObserver(QObject *owner, const QString &name)
 void NotificationCenter::post(const QString &name, const QVariantMap &userInfo)
 {
     if (QThread::currentThread() != thread()) {
-        QMetaObject::invokeMethod(this, [this, name, userInfo] { post(name, userInfo); },
-                                  Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this, [this, name, userInfo] { post(name, userInfo); }, Qt::QueuedConnection);
         return;
     }
     // Deliver to the observers registered now; one removed during the delivery is skipped, one

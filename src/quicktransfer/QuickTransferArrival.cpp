@@ -6,8 +6,8 @@ namespace {
 constexpr quint64 kHoldBackSize = 0x500000;
 }
 
-QuickTransferObjectPtr QuickTransferArrival::hasFileBiggerThan5M(
-    const QList<QuickTransferObjectPtr> &records)
+QuickTransferObjectPtr
+QuickTransferArrival::hasFileBiggerThan5M(const QList<QuickTransferObjectPtr> &records)
 {
     for (const auto &record : records) {
         if (record && record->size > kHoldBackSize && record->type != QuickTransferTypeImage)
@@ -23,8 +23,8 @@ QuickTransferArrival QuickTransferArrival::decide(const QVariantMap &payload)
     if (object.canConvert<QuickTransferObjectPtr>() && object.value<QuickTransferObjectPtr>()) {
         arrival.current = object.value<QuickTransferObjectPtr>();
         const auto &r = arrival.current;
-        arrival.waitsForUser = r->isFile() && r->type != QuickTransferTypeImage &&
-                               r->size >= kHoldBackSize;
+        arrival.waitsForUser =
+            r->isFile() && r->type != QuickTransferTypeImage && r->size >= kHoldBackSize;
         return arrival;
     }
     QList<QuickTransferObjectPtr> records;

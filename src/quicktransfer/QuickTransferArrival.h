@@ -24,6 +24,6 @@ struct QuickTransferArrival
     /// downloads the fetch has already started) or an "array" of several records.
     [[nodiscard]] static QuickTransferArrival decide(const QVariantMap &payload);
     /// The first record above 5 MiB that is not an image, or none.
-    [[nodiscard]] static QuickTransferObjectPtr hasFileBiggerThan5M(
-        const QList<QuickTransferObjectPtr> &records);
+    [[nodiscard]] static QuickTransferObjectPtr
+    hasFileBiggerThan5M(const QList<QuickTransferObjectPtr> &records);
 };

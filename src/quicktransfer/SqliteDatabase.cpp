@@ -88,8 +88,7 @@ bool SqliteDatabase::open(const QString &path)
     close();
     const QByteArray native = QFile::encodeName(path);
     if (sqlite3_open_v2(native.constData(), &m_db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE,
-                        nullptr)
-        != SQLITE_OK) {
+                        nullptr) != SQLITE_OK) {
         qCWarning(lcStore) << "cannot open" << path << (m_db ? sqlite3_errmsg(m_db) : "");
         sqlite3_close(m_db);
         m_db = nullptr;
@@ -126,9 +125,9 @@ sqlite3_stmt *SqliteDatabase::prepare(const QString &sql, const QVariantList &ar
     sqlite3_stmt *stmt = m_cache.value(sql);
     if (!stmt) {
         const QByteArray utf8 = sql.toUtf8();
-        if (sqlite3_prepare_v2(m_db, utf8.constData(), int(utf8.size()), &stmt, nullptr)
-                != SQLITE_OK
-            || !stmt) {
+        if (sqlite3_prepare_v2(m_db, utf8.constData(), int(utf8.size()), &stmt, nullptr) !=
+                SQLITE_OK ||
+            !stmt) {
             qCWarning(lcStore) << "prepare failed:" << sqlite3_errmsg(m_db) << sql;
             return nullptr;
         }

@@ -23,15 +23,15 @@ DownloadProgressText::DownloadProgressText(quint64 size) : m_size(size)
 
 QString DownloadProgressText::initialLabel() const
 {
-    return u"已加载：0%1 / %2%3"_s.arg(m_suffix, QString::asprintf("%0.1f", double(m_size) / m_rate),
-                                     m_suffix);
+    return u"已加载：0%1 / %2%3"_s.arg(
+        m_suffix, QString::asprintf("%0.1f", double(m_size) / m_rate), m_suffix);
 }
 
 QString DownloadProgressText::label(double received) const
 {
     return u"已加载：%1%2 / %3%4"_s.arg(QString::asprintf("%0.1f", received / m_rate), m_suffix,
-                                      QString::asprintf("%0.1f", double(m_size) / m_rate),
-                                      m_suffix);
+                                        QString::asprintf("%0.1f", double(m_size) / m_rate),
+                                        m_suffix);
 }
 
 double DownloadProgressText::progress(double received) const
