@@ -89,17 +89,36 @@ int clients(CliContext &ctx, const CliArgs &)
     return 0;
 }
 
+// The connected client with @p mac that may be operated on; on failure the message has been
+// printed and *status holds the exit status.
+std::optional<QVariantMap> operableClient(CliContext &ctx, const QString &mac,
+                                          const QString &refusal, int *status)
+{
+    const auto list = clientList(ctx);
+    if (!list) {
+        *status = ctx.fail(u"cannot read the client list"_s);
+        return std::nullopt;
+    }
+    QVariantMap entry = ClientRules::entryByMac(list->value(u"client"_s).toList(), mac);
+    if (entry.isEmpty()) {
+        *status = ctx.fail(u"no connected client has the address "_s + mac);
+        return std::nullopt;
+    }
+    if (!ClientRules::canOperate(entry)) {
+        *status = ctx.fail(refusal);
+        return std::nullopt;
+    }
+    return entry;
+}
+
 int block(CliContext &ctx, const CliArgs &a)
 {
-    const QString mac = a.positional[0];
-    const auto list = clientList(ctx);
-    if (!list)
-        return ctx.fail(u"cannot read the client list"_s);
-    const QVariantMap entry = ClientRules::entryByMac(list->value(u"client"_s).toList(), mac);
-    if (entry.isEmpty())
-        return ctx.fail(u"no connected client has the address "_s + mac);
-    if (!ClientRules::canOperate(entry))
-        return ctx.fail(u"the hotspot's administrator cannot be blacklisted"_s);
+    int status = 1;
+    const auto found = operableClient(
+        ctx, a.positional[0], u"the hotspot's administrator cannot be blacklisted"_s, &status);
+    if (!found)
+        return status;
+    const QVariantMap &entry = *found;
     const auto answer = ask(ctx, Notifications::OperateClientFinished, [&] {
         api()->operateClient(ClientRules::addToBlacklistParameters(entry));
     });
@@ -135,15 +154,12 @@ QString limitCheck(const CliArgs &a)
 
 int limit(CliContext &ctx, const CliArgs &a)
 {
-    const QString mac = a.positional[0];
-    const auto list = clientList(ctx);
-    if (!list)
-        return ctx.fail(u"cannot read the client list"_s);
-    const QVariantMap entry = ClientRules::entryByMac(list->value(u"client"_s).toList(), mac);
-    if (entry.isEmpty())
-        return ctx.fail(u"no connected client has the address "_s + mac);
-    if (!ClientRules::canOperate(entry))
-        return ctx.fail(u"the hotspot's administrator cannot be limited"_s);
+    int status = 1;
+    const auto found = operableClient(ctx, a.positional[0],
+                                      u"the hotspot's administrator cannot be limited"_s, &status);
+    if (!found)
+        return status;
+    const QVariantMap &entry = *found;
     // A direction not given keeps its current limit.
     const auto chosen = [&](const QString &option, const QString &key) {
         if (a.has(option))
