@@ -188,7 +188,12 @@ Figure curl(PcSim &pc, const QStringList &pcPaths, const QString &outDir)
     const Usage before = usage();
     QElapsedTimer t;
     t.start();
-    QProcess::execute(u"curl"_s, args);
+    // curl draws its parallel progress meter even when silent: it is not part of the figures.
+    QProcess fetch;
+    fetch.setStandardOutputFile(QProcess::nullDevice());
+    fetch.setStandardErrorFile(QProcess::nullDevice());
+    fetch.start(u"curl"_s, args);
+    fetch.waitForFinished(-1);
     const double wall = double(t.nsecsElapsed()) / 1e9;
     const Usage after = usage();
     bool whole = true;
