@@ -1,8 +1,7 @@
-// Drives the built zephyr-pc over real sockets, with the bytes of every exchange written out
-// here by hand from the wire tables (no code shared with the program). What the phone's own
-// tests already exercise against it (answers, listings, file operations, verdicts, faults,
-// uploads, datagrams) is not repeated here: these cases cover what the phone never checks, above
-// all that nothing outside the served folder can be reached.
+// Drives the built zephyr-pc over real sockets, with the bytes of every exchange written out here
+// by hand from the wire tables. The phone's own tests exercise what it checks against this PC;
+// these cases cover what the phone never checks, above all that nothing outside the served folder
+// can be reached.
 #include <QDir>
 #include <QFile>
 #include <QJsonArray>
@@ -16,6 +15,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QUdpSocket>
+
+#include <memory>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -40,6 +41,20 @@ quint32 readBe32(const QByteArray &b, qsizetype at = 0)
     return (quint32(u[0]) << 24) | (quint32(u[1]) << 16) | (quint32(u[2]) << 8) | u[3];
 }
 
+/// An upload's opening: the identity {}, then one item of `content` at `path`, with its trailer.
+QByteArray uploadOf(const QByteArray &path, quint32 time, const QByteArray &content)
+{
+    return QByteArray(1, '\0') + be32(2) + inverted("{}") + "\x01" + "\x02" +
+           be32(quint32(path.size())) + inverted(path) + be32(time) +
+           be32(quint32(content.size())) + content + be32(quint32(content.size()));
+}
+
+bool writeFile(const QString &path, const QByteArray &content)
+{
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly) && f.write(content) == content.size();
+}
+
 const QString PhoneUa =
     u"iPhone;12;7.1;My+phone;127.0.0.1;%1;0123456789ABCDEF0123456789ABCDEF;%2;"_s;
 
@@ -50,24 +65,272 @@ class TestPcSim : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void init();
-    void cleanup();
-    void shakeSelectionCarriesTheFileDigest();
-    void pathsCannotLeaveTheRoot();
-    void uploadsCannotLeaveTheRoot();
-    void uploadLogNamesPathsAsTheyCame();
-    void downloadAnnouncesLengthAndKeepsConnection();
-    void strictModeRefusesForeignTokens();
-    void garbageLeavesEveryServiceRunning();
-    void faultsWithACountAreConsumed();
-    void faultsThatLookLikeSuccess();
+    void init()
+    {
+        const QString bin = qEnvironmentVariable("ZEPHYR_PC_BIN");
+        QVERIFY2(!bin.isEmpty(), "ZEPHYR_PC_BIN is not set: run the test through ctest, or set it "
+                                 "to the built zephyr-pc");
+        QVERIFY(m_dir.isValid());
+        m_root = m_dir.filePath(u"root"_s);
+        QDir().mkpath(m_root);
+        m_pc.setProcessChannelMode(QProcess::SeparateChannels);
+        m_pc.setReadChannel(QProcess::StandardOutput);
+        m_pc.start(bin, {u"--root"_s, m_root});
+        QVERIFY(m_pc.waitForStarted());
+        QTRY_VERIFY_WITH_TIMEOUT(m_pc.canReadLine() || m_pc.waitForReadyRead(100), 10000);
+        QJsonParseError err{};
+        m_ready = QJsonDocument::fromJson(m_pc.readLine(), &err).object();
+        QCOMPARE(err.error, QJsonParseError::NoError);
+        for (const char *key : {"port", "http", "control"})
+            QVERIFY(m_ready.value(QLatin1String(key)).toInt() > 0);
+        QCOMPARE(m_ready[u"api"_s].toString(),
+                 u"http://127.0.0.1:%1/"_s.arg(m_ready[u"http"_s].toInt()));
+    }
+
+    void cleanup()
+    {
+        if (m_pc.state() != QProcess::NotRunning) {
+            m_pc.terminate();
+            QVERIFY(m_pc.waitForFinished(5000));
+            QCOMPARE(m_pc.exitStatus(), QProcess::NormalExit);
+            QCOMPARE(m_pc.exitCode(), 0);
+        }
+        QDir(m_root).removeRecursively();
+    }
+
+    void shakeSelectionCarriesTheFileDigest()
+    {
+        // An empty root is given a system drive and a desktop at start-up.
+        QVERIFY(writeFile(m_root + u"/C:/photo.jpg"_s, "jpeg bytes"));
+        QVERIFY(control(u"selection"_s, {{u"type"_s, u"file"_s}, {u"path"_s, u"C:/photo.jpg"_s}})
+                    .value(u"ok"_s)
+                    .toBool());
+        const QJsonObject shake = cgi(u"pc_shake.mo"_s).toObject();
+        QCOMPARE(shake[u"data"_s][u"type"_s].toString(), u"file"_s);
+        QCOMPARE(shake[u"data"_s][u"dt"_s][u"size"_s].toInt(), 10);
+        // md5sum of the ten bytes "jpeg bytes".
+        QCOMPARE(shake[u"data"_s][u"dt"_s][u"md5"_s].toString(),
+                 u"2ccd799f3a5130350478899447b6aa06"_s);
+    }
+
+    void pathsCannotLeaveTheRoot()
+    {
+        const QString secret = m_dir.filePath(u"secret.txt"_s);
+        QVERIFY(writeFile(secret, "outside the root"));
+
+        QCOMPARE(cgi(u"dir_list.mo?name=C:/.."_s)[u"err"_s].toInt(), 1);
+        QCOMPARE(cgi(u"dir_list.mo?name=C:%5C..%5C.."_s)[u"err"_s].toInt(), 1);
+        QCOMPARE(cgi(u"dir_rename.mo?name=C:/../secret.txt&newname=x"_s)[u"err"_s].toInt(), 1);
+        QVERIFY(QFileInfo::exists(secret));
+
+        // Raw request line, so that no client tidies the dots away.
+        const auto s = connectTo("http");
+        QVERIFY(s);
+        s->write("GET /pc/C:/../../secret.txt HTTP/1.1\r\nHost: x\r\nConnection: close\r\n\r\n");
+        QByteArray answer;
+        while (s->waitForReadyRead(3000))
+            answer += s->readAll();
+        QVERIFY2(answer.startsWith("HTTP/1.1 404"), answer.constData());
+        QVERIFY(!answer.contains("outside the root"));
+    }
+
+    void uploadsCannotLeaveTheRoot()
+    {
+        // An item for C:/../../pwn.txt: the connection closes, nothing is written.
+        const auto evil = connectTo("port");
+        QVERIFY(evil);
+        evil->write(uploadOf("C:/../../pwn.txt", 0, "abc"));
+        QVERIFY(evil->waitForDisconnected(5000));
+        QVERIFY(!QFileInfo::exists(m_dir.filePath(u"pwn.txt"_s)));
+        QVERIFY(!QFileInfo::exists(m_root + u"/pwn.txt"_s));
+    }
+
+    void uploadLogNamesPathsAsTheyCame()
+    {
+        // One item whose path holds markers, then the end marker.
+        const QByteArray reply =
+            tcpExchange(uploadOf("C:/Photos/50%2 off %1.bin", 1700000000, "abc") + "\x04");
+        QCOMPARE(reply, be32(3));
+        QByteArray log;
+        QTRY_VERIFY(
+            (log += m_pc.readAllStandardError())
+                .contains("upload item done C:/Photos/50%2 off %1.bin received=3 trailer=3"));
+        QVERIFY(log.contains("upload item C:/Photos/50%2 off %1.bin size=3 time=1700000000"));
+    }
+
+    void downloadAnnouncesLengthAndKeepsConnection()
+    {
+        QByteArray content(5 << 20, 'z');
+        for (int i = 0; i < 5; ++i)
+            content[i << 20] = char('a' + i);
+        QVERIFY(writeFile(m_root + u"/Desktop/big file.bin"_s, content));
+
+        const auto s = connectTo("http");
+        QVERIFY(s);
+        for (const char *prefix : {"pc", "csm"}) {
+            s->write("GET /" + QByteArray(prefix) +
+                     "/Desktop/big%20file.bin?UA=iPhone;1;2;x;;"
+                     " HTTP/1.1\r\nHost: x\r\n\r\n");
+            QByteArray head;
+            while (!head.contains("\r\n\r\n") && s->waitForReadyRead(3000))
+                head += s->readAll();
+            const qsizetype end = head.indexOf("\r\n\r\n") + 4;
+            QVERIFY2(head.startsWith("HTTP/1.1 200"), head.left(100).constData());
+            QVERIFY(head.left(end).contains("Content-Length: 5242880\r\n"));
+            QByteArray body = head.mid(end);
+            while (body.size() < 5242880 && s->waitForReadyRead(3000))
+                body += s->readAll();
+            QCOMPARE(body.size(), 5242880);
+            QCOMPARE(body[4 << 20], 'e');
+        }
+        QCOMPARE(s->state(), QAbstractSocket::ConnectedState);
+    }
+
+    void strictModeRefusesForeignTokens()
+    {
+        QCOMPARE(loginFrame(1013)[u"ua"_s].toString().split(u';').value(7).size(), 32);
+        int status = 0;
+        http(u"cgi/pc_volum.mo"_s, &status);
+        QCOMPARE(status, 200); // lenient by default
+
+        control(u"strict"_s, {{u"strict"_s, true}});
+        http(u"cgi/pc_volum.mo"_s, &status);
+        QCOMPARE(status, 403);
+        // Well formed (Base64 of 32 bytes, then a stamp) but not mixed from the token handed out.
+        const QByteArray forged =
+            "iPhone;1;2;x;127.0.0.1;8360;ID;" + QByteArray(32, 'a').toBase64() + "1700000000000;";
+        http(u"cgi/pc_volum.mo"_s, &status, forged);
+        QCOMPARE(status, 403);
+    }
+
+    void garbageLeavesEveryServiceRunning()
+    {
+        QCOMPARE(tcpExchange("\x7fgarbage"), QByteArray());
+        QCOMPARE(tcpExchange("\x01\xff\xff\xff\xff"), QByteArray());
+        QCOMPARE(tcpExchange("\x01" + be32(3) + "abc"), QByteArray());
+        const auto web = connectTo("http");
+        QVERIFY(web);
+        web->write("\x7f\x01\x02 not a request\r\n\r\n");
+        web->waitForReadyRead(1000);
+        QUdpSocket phone;
+        QVERIFY(phone.bind(QHostAddress::LocalHost, 0));
+        phone.writeDatagram("not zlib", QHostAddress::LocalHost,
+                            quint16(m_ready[u"port"_s].toInt()));
+        QTRY_COMPARE(control(u"state"_s, {}, true)[u"udp"_s].toArray().size(), 1);
+        QVERIFY(control(u"state"_s, {}, true)[u"udp"_s][0].toObject().contains(u"error"_s));
+
+        QCOMPARE(loginFrame(1010)[u"cm"_s].toInt(), 1010);
+        QCOMPARE(cgi(u"pc_volum.mo"_s)[u"data"_s][u"volum"_s].toInt(), 50);
+    }
+
+    void faultsWithACountAreConsumed()
+    {
+        QVERIFY(control(u"fault"_s, {{u"target"_s, u"login"_s}, {u"kind"_s, u"short"_s}})[u"ok"_s]
+                    .toBool());
+        QVERIFY(loginFrame(1010).contains(u"bad_length"_s));
+        QCOMPARE(loginFrame(1010)[u"cm"_s].toInt(), 1010);
+
+        control(
+            u"fault"_s,
+            {{u"target"_s, u"cgi/pc_volum.mo"_s}, {u"kind"_s, u"wrongkind"_s}, {u"count"_s, 2}});
+        QVERIFY(cgi(u"pc_volum.mo"_s).isArray());
+        QVERIFY(cgi(u"pc_volum.mo"_s).isArray());
+        QVERIFY(cgi(u"pc_volum.mo"_s).isObject());
+        QVERIFY(!control(u"fault"_s, {{u"target"_s, u"http"_s}, {u"kind"_s, u"melt"_s}})[u"ok"_s]
+                     .toBool());
+    }
+
+    // Faults whose effect a phone test cannot tell from the PC behaving normally: here it is seen.
+    void faultsThatLookLikeSuccess()
+    {
+        control(u"fault"_s, {{u"target"_s, u"cgi/pc_volum.mo"_s}, {u"kind"_s, u"noerr"_s}});
+        const QJsonObject withoutErr = cgi(u"pc_volum.mo"_s).toObject();
+        QVERIFY(!withoutErr.contains(u"err"_s));
+        QCOMPARE(withoutErr[u"data"_s][u"volum"_s].toInt(), 50);
+        QVERIFY(cgi(u"pc_volum.mo"_s).toObject().contains(u"err"_s));
+
+        // Scripted to stay open after an upload's end marker.
+        control(u"fault"_s, {{u"target"_s, u"upload_end"_s}, {u"kind"_s, u"hang"_s}});
+        const auto open = connectTo("port");
+        QVERIFY(open);
+        open->write(QByteArray(1, '\0') + be32(2) + inverted("{}") + "\x01" + "\x04");
+        QVERIFY(!open->waitForDisconnected(300));
+    }
 
 private:
-    QByteArray tcpExchange(const QByteArray &request, int timeoutMs = 5000);
-    QJsonObject loginFrame(int cm, const QString &token = {});
-    QByteArray http(const QString &path, int *status = nullptr, const QByteArray &ua = {});
-    QJsonValue cgi(const QString &path, const QByteArray &ua = {});
-    QJsonObject control(const QString &path, const QJsonObject &body = {}, bool get = false);
+    QByteArray tcpExchange(const QByteArray &request, int timeoutMs = 5000)
+    {
+        QTcpSocket s;
+        s.connectToHost(u"127.0.0.1"_s, quint16(m_ready[u"port"_s].toInt()));
+        if (!s.waitForConnected(3000))
+            return "no connection";
+        s.write(request);
+        QByteArray got;
+        QDeadlineTimer deadline(timeoutMs);
+        while (s.state() == QAbstractSocket::ConnectedState && !deadline.hasExpired()) {
+            s.waitForReadyRead(50);
+            got += s.readAll();
+        }
+        got += s.readAll();
+        return deadline.hasExpired() ? "still open" : got;
+    }
+
+    QJsonObject loginFrame(int cm, const QString &token = {})
+    {
+        const QByteArray json =
+            QJsonDocument(QJsonObject{{u"cm"_s, cm}, {u"ua"_s, PhoneUa.arg(8360).arg(token)}})
+                .toJson(QJsonDocument::Compact);
+        const QByteArray reply = tcpExchange("\x01" + be32(quint32(json.size())) + inverted(json));
+        if (reply.size() < 5)
+            return {};
+        const quint32 len = readBe32(reply);
+        if (qsizetype(len) + 4 != reply.size())
+            return {{u"bad_length"_s, reply.size()}};
+        return QJsonDocument::fromJson(inverted(reply.mid(4))).object();
+    }
+
+    QByteArray http(const QString &path, int *status = nullptr, const QByteArray &ua = {})
+    {
+        QNetworkRequest req(QUrl(m_ready[u"api"_s].toString() + path));
+        if (!ua.isEmpty())
+            req.setRawHeader("UA", ua);
+        QNetworkReply *reply = m_net.get(req);
+        QSignalSpy done(reply, &QNetworkReply::finished);
+        if (!done.wait(5000))
+            return {};
+        reply->deleteLater();
+        if (status)
+            *status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+        return reply->readAll();
+    }
+
+    QJsonValue cgi(const QString &path, const QByteArray &ua = {})
+    {
+        const QByteArray body = http(u"cgi/"_s + path, nullptr, ua);
+        const QJsonDocument doc = QJsonDocument::fromJson(inverted(QByteArray::fromBase64(body)));
+        return doc.isObject() ? QJsonValue(doc.object()) : QJsonValue(doc.array());
+    }
+
+    QJsonObject control(const QString &path, const QJsonObject &body = {}, bool get = false)
+    {
+        QNetworkRequest req(
+            QUrl(u"http://127.0.0.1:%1/%2"_s.arg(m_ready[u"control"_s].toInt()).arg(path)));
+        req.setHeader(QNetworkRequest::ContentTypeHeader, u"application/json"_s);
+        QNetworkReply *reply = get ? m_net.get(req) : m_net.post(req, QJsonDocument(body).toJson());
+        QSignalSpy done(reply, &QNetworkReply::finished);
+        if (!done.wait(5000))
+            return {};
+        reply->deleteLater();
+        return QJsonDocument::fromJson(reply->readAll()).object();
+    }
+
+    /// A connection to one of the ports the PC announced ("port" or "http"); null when refused.
+    std::unique_ptr<QTcpSocket> connectTo(const char *service)
+    {
+        auto s = std::make_unique<QTcpSocket>();
+        s->connectToHost(u"127.0.0.1"_s, quint16(m_ready.value(QLatin1String(service)).toInt()));
+        return s->waitForConnected(3000) ? std::move(s) : nullptr;
+    }
 
     QTemporaryDir m_dir;
     QString m_root;
@@ -75,277 +338,6 @@ private:
     QJsonObject m_ready;
     QNetworkAccessManager m_net;
 };
-
-void TestPcSim::init()
-{
-    const QString bin = qEnvironmentVariable("ZEPHYR_PC_BIN");
-    QVERIFY2(!bin.isEmpty(), "ZEPHYR_PC_BIN is not set: run the test through ctest, or set it "
-                             "to the built zephyr-pc");
-    QVERIFY(m_dir.isValid());
-    m_root = m_dir.filePath(u"root"_s);
-    QDir().mkpath(m_root);
-    m_pc.setProcessChannelMode(QProcess::SeparateChannels);
-    m_pc.setReadChannel(QProcess::StandardOutput);
-    m_pc.start(bin, {u"--root"_s, m_root});
-    QVERIFY(m_pc.waitForStarted());
-    QTRY_VERIFY_WITH_TIMEOUT(m_pc.canReadLine() || m_pc.waitForReadyRead(100), 10000);
-    QJsonParseError err{};
-    m_ready = QJsonDocument::fromJson(m_pc.readLine(), &err).object();
-    QCOMPARE(err.error, QJsonParseError::NoError);
-    for (const char *key : {"port", "http", "control"})
-        QVERIFY(m_ready.value(QLatin1String(key)).toInt() > 0);
-    QCOMPARE(m_ready[u"api"_s].toString(),
-             u"http://127.0.0.1:%1/"_s.arg(m_ready[u"http"_s].toInt()));
-}
-
-void TestPcSim::cleanup()
-{
-    if (m_pc.state() != QProcess::NotRunning) {
-        m_pc.terminate();
-        QVERIFY(m_pc.waitForFinished(5000));
-        QCOMPARE(m_pc.exitStatus(), QProcess::NormalExit);
-        QCOMPARE(m_pc.exitCode(), 0);
-    }
-    QDir(m_root).removeRecursively();
-}
-
-QByteArray TestPcSim::tcpExchange(const QByteArray &request, int timeoutMs)
-{
-    QTcpSocket s;
-    s.connectToHost(u"127.0.0.1"_s, quint16(m_ready[u"port"_s].toInt()));
-    if (!s.waitForConnected(3000))
-        return "no connection";
-    s.write(request);
-    QByteArray got;
-    QDeadlineTimer deadline(timeoutMs);
-    while (s.state() == QAbstractSocket::ConnectedState && !deadline.hasExpired()) {
-        s.waitForReadyRead(50);
-        got += s.readAll();
-    }
-    got += s.readAll();
-    return deadline.hasExpired() ? "still open" : got;
-}
-
-QJsonObject TestPcSim::loginFrame(int cm, const QString &token)
-{
-    const QByteArray json =
-        QJsonDocument(QJsonObject{{u"cm"_s, cm}, {u"ua"_s, PhoneUa.arg(8360).arg(token)}})
-            .toJson(QJsonDocument::Compact);
-    const QByteArray reply = tcpExchange("\x01" + be32(quint32(json.size())) + inverted(json));
-    if (reply.size() < 5)
-        return {};
-    const quint32 len = readBe32(reply);
-    if (qsizetype(len) + 4 != reply.size())
-        return {{u"bad_length"_s, reply.size()}};
-    return QJsonDocument::fromJson(inverted(reply.mid(4))).object();
-}
-
-QByteArray TestPcSim::http(const QString &path, int *status, const QByteArray &ua)
-{
-    QNetworkRequest req(QUrl(m_ready[u"api"_s].toString() + path));
-    if (!ua.isEmpty())
-        req.setRawHeader("UA", ua);
-    QNetworkReply *reply = m_net.get(req);
-    QSignalSpy done(reply, &QNetworkReply::finished);
-    if (!done.wait(5000))
-        return {};
-    reply->deleteLater();
-    if (status)
-        *status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
-    return reply->readAll();
-}
-
-QJsonValue TestPcSim::cgi(const QString &path, const QByteArray &ua)
-{
-    const QByteArray body = http(u"cgi/"_s + path, nullptr, ua);
-    const QJsonDocument doc = QJsonDocument::fromJson(inverted(QByteArray::fromBase64(body)));
-    return doc.isObject() ? QJsonValue(doc.object()) : QJsonValue(doc.array());
-}
-
-QJsonObject TestPcSim::control(const QString &path, const QJsonObject &body, bool get)
-{
-    QNetworkRequest req(
-        QUrl(u"http://127.0.0.1:%1/%2"_s.arg(m_ready[u"control"_s].toInt()).arg(path)));
-    req.setHeader(QNetworkRequest::ContentTypeHeader, u"application/json"_s);
-    QNetworkReply *reply = get ? m_net.get(req) : m_net.post(req, QJsonDocument(body).toJson());
-    QSignalSpy done(reply, &QNetworkReply::finished);
-    if (!done.wait(5000))
-        return {};
-    reply->deleteLater();
-    return QJsonDocument::fromJson(reply->readAll()).object();
-}
-
-void TestPcSim::shakeSelectionCarriesTheFileDigest()
-{
-    // An empty root is given a system drive and a desktop at start-up.
-    QFile pic(m_root + u"/C:/photo.jpg"_s);
-    QVERIFY(pic.open(QIODevice::WriteOnly));
-    pic.write("jpeg bytes");
-    pic.close();
-    QVERIFY(control(u"selection"_s, {{u"type"_s, u"file"_s}, {u"path"_s, u"C:/photo.jpg"_s}})
-                .value(u"ok"_s)
-                .toBool());
-    const QJsonObject shake = cgi(u"pc_shake.mo"_s).toObject();
-    QCOMPARE(shake[u"data"_s][u"type"_s].toString(), u"file"_s);
-    QCOMPARE(shake[u"data"_s][u"dt"_s][u"size"_s].toInt(), 10);
-    // md5sum of the ten bytes "jpeg bytes".
-    QCOMPARE(shake[u"data"_s][u"dt"_s][u"md5"_s].toString(), u"2ccd799f3a5130350478899447b6aa06"_s);
-}
-
-void TestPcSim::pathsCannotLeaveTheRoot()
-{
-    QFile secret(m_dir.filePath(u"secret.txt"_s));
-    QVERIFY(secret.open(QIODevice::WriteOnly));
-    secret.write("outside the root");
-    secret.close();
-
-    QCOMPARE(cgi(u"dir_list.mo?name=C:/.."_s)[u"err"_s].toInt(), 1);
-    QCOMPARE(cgi(u"dir_list.mo?name=C:%5C..%5C.."_s)[u"err"_s].toInt(), 1);
-    QCOMPARE(cgi(u"dir_rename.mo?name=C:/../secret.txt&newname=x"_s)[u"err"_s].toInt(), 1);
-    QVERIFY(QFileInfo::exists(secret.fileName()));
-
-    // Raw request line, so that no client tidies the dots away.
-    QTcpSocket s;
-    s.connectToHost(u"127.0.0.1"_s, quint16(m_ready[u"http"_s].toInt()));
-    QVERIFY(s.waitForConnected(3000));
-    s.write("GET /pc/C:/../../secret.txt HTTP/1.1\r\nHost: x\r\nConnection: close\r\n\r\n");
-    QByteArray answer;
-    while (s.waitForReadyRead(3000))
-        answer += s.readAll();
-    QVERIFY2(answer.startsWith("HTTP/1.1 404"), answer.constData());
-    QVERIFY(!answer.contains("outside the root"));
-}
-
-void TestPcSim::uploadsCannotLeaveTheRoot()
-{
-    // Identity {}, then an item for C:/../../pwn.txt: the connection closes, nothing is written.
-    QTcpSocket evil;
-    evil.connectToHost(u"127.0.0.1"_s, quint16(m_ready[u"port"_s].toInt()));
-    QVERIFY(evil.waitForConnected(3000));
-    evil.write(QByteArray(1, '\0') + be32(2) + inverted("{}") + "\x01" + "\x02" + be32(16) +
-               inverted("C:/../../pwn.txt") + be32(0) + be32(3) + "abc" + be32(3));
-    QVERIFY(evil.waitForDisconnected(5000));
-    QVERIFY(!QFileInfo::exists(m_dir.filePath(u"pwn.txt"_s)));
-    QVERIFY(!QFileInfo::exists(m_root + u"/pwn.txt"_s));
-}
-
-void TestPcSim::uploadLogNamesPathsAsTheyCame()
-{
-    // Identity {}, one item of 3 bytes whose path holds markers, then the end marker.
-    const QByteArray path = "C:/Photos/50%2 off %1.bin";
-    const QByteArray reply = tcpExchange(QByteArray(1, '\0') + be32(2) + inverted("{}") + "\x01" +
-                                         "\x02" + be32(quint32(path.size())) + inverted(path) +
-                                         be32(1700000000) + be32(3) + "abc" + be32(3) + "\x04");
-    QCOMPARE(reply, be32(3));
-    QByteArray log;
-    QTRY_VERIFY((log += m_pc.readAllStandardError())
-                    .contains("upload item done C:/Photos/50%2 off %1.bin received=3 trailer=3"));
-    QVERIFY(log.contains("upload item C:/Photos/50%2 off %1.bin size=3 time=1700000000"));
-}
-
-void TestPcSim::downloadAnnouncesLengthAndKeepsConnection()
-{
-    QFile big(m_root + u"/Desktop/big file.bin"_s);
-    QVERIFY(big.open(QIODevice::WriteOnly));
-    QByteArray block(1 << 20, 'z');
-    for (int i = 0; i < 5; ++i) {
-        block[0] = char('a' + i);
-        big.write(block);
-    }
-    big.close();
-
-    QTcpSocket s;
-    s.connectToHost(u"127.0.0.1"_s, quint16(m_ready[u"http"_s].toInt()));
-    QVERIFY(s.waitForConnected(3000));
-    for (const char *prefix : {"pc", "csm"}) {
-        s.write("GET /" + QByteArray(prefix) +
-                "/Desktop/big%20file.bin?UA=iPhone;1;2;x;;"
-                " HTTP/1.1\r\nHost: x\r\n\r\n");
-        QByteArray head;
-        while (!head.contains("\r\n\r\n") && s.waitForReadyRead(3000))
-            head += s.readAll();
-        const qsizetype end = head.indexOf("\r\n\r\n") + 4;
-        QVERIFY2(head.startsWith("HTTP/1.1 200"), head.left(100).constData());
-        QVERIFY(head.left(end).contains("Content-Length: 5242880\r\n"));
-        QByteArray body = head.mid(end);
-        while (body.size() < 5242880 && s.waitForReadyRead(3000))
-            body += s.readAll();
-        QCOMPARE(body.size(), 5242880);
-        QCOMPARE(body[4 << 20], 'e');
-    }
-    QCOMPARE(s.state(), QAbstractSocket::ConnectedState);
-}
-
-void TestPcSim::strictModeRefusesForeignTokens()
-{
-    QCOMPARE(loginFrame(1013)[u"ua"_s].toString().split(u';').value(7).size(), 32);
-    int status = 0;
-    http(u"cgi/pc_volum.mo"_s, &status);
-    QCOMPARE(status, 200); // lenient by default
-
-    control(u"strict"_s, {{u"strict"_s, true}});
-    http(u"cgi/pc_volum.mo"_s, &status);
-    QCOMPARE(status, 403);
-    // Well formed (Base64 of 32 bytes, then a stamp) but not mixed from the token handed out.
-    const QByteArray forged =
-        "iPhone;1;2;x;127.0.0.1;8360;ID;" + QByteArray(32, 'a').toBase64() + "1700000000000;";
-    http(u"cgi/pc_volum.mo"_s, &status, forged);
-    QCOMPARE(status, 403);
-}
-
-void TestPcSim::garbageLeavesEveryServiceRunning()
-{
-    QCOMPARE(tcpExchange("\x7fgarbage"), QByteArray());
-    QCOMPARE(tcpExchange("\x01\xff\xff\xff\xff"), QByteArray());
-    QCOMPARE(tcpExchange("\x01" + be32(3) + "abc"), QByteArray());
-    QTcpSocket web;
-    web.connectToHost(u"127.0.0.1"_s, quint16(m_ready[u"http"_s].toInt()));
-    QVERIFY(web.waitForConnected(3000));
-    web.write("\x7f\x01\x02 not a request\r\n\r\n");
-    web.waitForReadyRead(1000);
-    QUdpSocket phone;
-    QVERIFY(phone.bind(QHostAddress::LocalHost, 0));
-    phone.writeDatagram("not zlib", QHostAddress::LocalHost, quint16(m_ready[u"port"_s].toInt()));
-    QTRY_COMPARE(control(u"state"_s, {}, true)[u"udp"_s].toArray().size(), 1);
-    QVERIFY(control(u"state"_s, {}, true)[u"udp"_s][0].toObject().contains(u"error"_s));
-
-    QCOMPARE(loginFrame(1010)[u"cm"_s].toInt(), 1010);
-    QCOMPARE(cgi(u"pc_volum.mo"_s)[u"data"_s][u"volum"_s].toInt(), 50);
-}
-
-void TestPcSim::faultsWithACountAreConsumed()
-{
-    QVERIFY(control(u"fault"_s, {{u"target"_s, u"login"_s}, {u"kind"_s, u"short"_s}})[u"ok"_s]
-                .toBool());
-    QVERIFY(loginFrame(1010).contains(u"bad_length"_s));
-    QCOMPARE(loginFrame(1010)[u"cm"_s].toInt(), 1010);
-
-    control(u"fault"_s,
-            {{u"target"_s, u"cgi/pc_volum.mo"_s}, {u"kind"_s, u"wrongkind"_s}, {u"count"_s, 2}});
-    QVERIFY(cgi(u"pc_volum.mo"_s).isArray());
-    QVERIFY(cgi(u"pc_volum.mo"_s).isArray());
-    QVERIFY(cgi(u"pc_volum.mo"_s).isObject());
-    QVERIFY(
-        !control(u"fault"_s, {{u"target"_s, u"http"_s}, {u"kind"_s, u"melt"_s}})[u"ok"_s].toBool());
-}
-
-// Faults whose effect a phone test cannot tell from the PC behaving normally: here it is seen.
-void TestPcSim::faultsThatLookLikeSuccess()
-{
-    control(u"fault"_s, {{u"target"_s, u"cgi/pc_volum.mo"_s}, {u"kind"_s, u"noerr"_s}});
-    const QJsonObject withoutErr = cgi(u"pc_volum.mo"_s).toObject();
-    QVERIFY(!withoutErr.contains(u"err"_s));
-    QCOMPARE(withoutErr[u"data"_s][u"volum"_s].toInt(), 50);
-    QVERIFY(cgi(u"pc_volum.mo"_s).toObject().contains(u"err"_s));
-
-    // Scripted to stay open after an upload's end marker.
-    control(u"fault"_s, {{u"target"_s, u"upload_end"_s}, {u"kind"_s, u"hang"_s}});
-    QTcpSocket open;
-    open.connectToHost(u"127.0.0.1"_s, quint16(m_ready[u"port"_s].toInt()));
-    QVERIFY(open.waitForConnected(3000));
-    open.write(QByteArray(1, '\0') + be32(2) + inverted("{}") + "\x01" + "\x04");
-    QVERIFY(!open.waitForDisconnected(300));
-}
 
 QTEST_GUILESS_MAIN(TestPcSim)
 #include "tst_pcsim.moc"
