@@ -43,15 +43,6 @@ QuickTransferObjectPtr recordIn(const QVariantMap &payload)
 {
     return payload.value(u"object"_s).value<QuickTransferObjectPtr>();
 }
-
-// The channel as the start-up makes it: created with the core's state and ports, then started.
-UDPCenter *makeCenter(TestCore &t)
-{
-    auto *center = t.make<UDPCenter>(*t.hub(), *t.core->runtimeState(), t.core->config().udpPort,
-                                     t.core->config().pcPort);
-    center->start();
-    return center;
-}
 } // namespace
 
 /// The channel over loopback sockets; a plain QUdpSocket plays the PC.
@@ -59,271 +50,254 @@ class TestUDPCenter : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
-    void init();
-    void cleanup();
-    void messagesReachThePcInOrder();
-    void echoCarriesTheRequestIdentity();
-    void nothingIsSentWithoutPcAddress();
-    void standingChanges_data();
-    void standingChanges();
-    void pushesFromOtherMachinesAreDropped();
-    void withoutAKnownPcAShortIdentityIsHeard();
-    void pushedTextBecomesARecord();
-    void pushedFileIsRecordedThenDownloaded();
-    void brokenDatagramsAreDropped();
-    void boundPortTakenIsRetried();
+    void init()
+    {
+        m_pc = std::make_unique<QUdpSocket>();
+        QVERIFY(m_pc->bind(QHostAddress::LocalHost, 0));
+        const quint16 port = freeUdpPort();
+        QVERIFY(restart(u"127.0.0.1"_s, port)->isBound());
+        QCOMPARE(m_center->localPort(), port);
+    }
+
+    void cleanup()
+    {
+        m_center = nullptr;
+        m_core.reset();
+        m_pc.reset();
+    }
+
+    void messagesReachThePcInOrder()
+    {
+        QVERIFY(m_center->sendMouseAction(ControlDatagram::RightClick));
+        QVERIFY(
+            m_center->sendKeyboardAction(ControlDatagram::KeyPress, ControlDatagram::KeyEscape));
+        QVERIFY(m_center->sendVolume(37.9));
+        QVERIFY(!m_center->sendVolume(std::nan("")));
+        QVERIFY(!m_center->sendText(QString()));
+        QVERIFY(m_center->sendText(u"早上好"_s));
+
+        QList<int> commands;
+        for (int i = 0; i < 4; ++i) {
+            const auto m = nextAtPc();
+            QVERIFY(m);
+            commands << m->value(u"cm"_s).toInt();
+            if (i == 3)
+                QCOMPARE(m->value(u"dt"_s).toMap().value(u"text"_s).toString(), u"早上好"_s);
+        }
+        QCOMPARE(commands, (QList<int>{2010, 2011, 2012, 1016}));
+        // The refused volume and the empty text sent nothing.
+        QVERIFY(!nextAtPc());
+    }
+
+    void echoCarriesTheRequestIdentity()
+    {
+        const QString deviceId = m_core->deviceId();
+        QVERIFY(!deviceId.isEmpty());
+        QVERIFY(m_center->sendEcho());
+        auto echo = nextAtPc();
+        QVERIFY(echo);
+        // Without a token the identity is the empty text.
+        QCOMPARE(*echo, (QVariantMap{{u"cm"_s, 1000}, {u"ua"_s, u""_s}}));
+
+        m_core->core->userDefaults().setValue(DefaultsKeys::Token,
+                                              u"00112233445566778899aabbccddeeff"_s);
+        QVERIFY(m_center->sendEcho());
+        echo = nextAtPc();
+        QVERIFY(echo);
+        const QStringList fields = echo->value(u"ua"_s).toString().split(u';');
+        QCOMPARE(fields.size(), 9);
+        QCOMPARE(fields[6], deviceId);
+        QVERIFY(!fields[7].isEmpty());
+    }
+
+    void nothingIsSentWithoutPcAddress()
+    {
+        auto *center = restart(std::nullopt, freeUdpPort());
+        QVERIFY(!center->sendEcho());
+        QVERIFY(!center->sendVolume(10));
+        QVERIFY(!nextAtPc());
+    }
+
+    void standingChanges_data()
+    {
+        QTest::addColumn<int>("action");
+        QTest::addColumn<quint64>("status");
+        QTest::addColumn<QString>("toast");
+        QTest::newRow("rights revoked")
+            << 1 << quint64(AppStatusLoggedIn) << u"您已被取消管理员权限"_s;
+        QTest::newRow("blacklisted")
+            << 2 << quint64(AppStatusBlacklisted) << u"您已被管理员加入黑名单"_s;
+        QTest::newRow("remote disabled")
+            << 3 << quint64(AppStatusRemoteDisabled) << u"电脑已禁用手机遥控服务"_s;
+        QTest::newRow("full screen") << 4 << quint64(AppStatusFullScreen) << QString();
+        QTest::newRow("unknown action") << 9 << quint64(AppStatusAuthorized) << QString();
+    }
+
+    void standingChanges()
+    {
+        QFETCH(int, action);
+        QFETCH(quint64, status);
+        QFETCH(QString, toast);
+        m_core->core->runtimeState()->setStatus(AppStatusAuthorized);
+        NotificationRecorder recorder(m_core->hub(), {Notifications::AppStatusChanged});
+        QSignalSpy toasts(m_center, &UDPCenter::toastRequested);
+        QSignalSpy pushes(m_center, &UDPCenter::pushReceived);
+
+        pushToPhone(pushOf(1014, {{u"action"_s, action}}));
+        settle();
+        QCOMPARE(m_core->core->runtimeState()->status(), status);
+        QCOMPARE(recorder.count(Notifications::AppStatusChanged),
+                 status == AppStatusAuthorized ? 0 : 1);
+        const QList<QVariant> first = toasts.first();
+        if (toast.isEmpty()) {
+            QCOMPARE(first.at(0).toString(), u"收到来自电脑的文字"_s); // only the marker
+        } else {
+            QCOMPARE(first.at(0).toString(), toast);
+            QCOMPARE(first.at(1).toInt(), 2000);
+        }
+        QCOMPARE(pushes.first().at(0).toInt(), status == AppStatusAuthorized ? 1016 : 1014);
+    }
+
+    void pushesFromOtherMachinesAreDropped()
+    {
+        m_core->core->runtimeState()->setServerMid(kPcMid);
+        m_core->core->runtimeState()->setStatus(AppStatusAuthorized);
+        QSignalSpy pushes(m_center, &UDPCenter::pushReceived);
+        const QVariantMap blacklist{{u"action"_s, 2}};
+        pushToPhone(pushOf(1014, blacklist, u"PC;3;W;n;1.2.3.4;8360;OTHER;;"_s));
+        pushToPhone(pushOf(1014, blacklist, u"PC;3;W;n;1.2.3.4;8360"_s));
+        pushToPhone(datagramOf({{u"cm"_s, 1014}, {u"dt"_s, blacklist}}));
+        pushToPhone(datagramOf({{u"cm"_s, 1014}, {u"ua"_s, 7}, {u"dt"_s, blacklist}}));
+        settle();
+        QCOMPARE(m_core->core->runtimeState()->status(), quint64(AppStatusAuthorized));
+        QCOMPARE(pushes.size(), 1); // the marker from the attached PC
+
+        pushToPhone(pushOf(1014, blacklist));
+        QTRY_COMPARE(m_core->core->runtimeState()->status(), quint64(AppStatusBlacklisted));
+    }
+
+    void withoutAKnownPcAShortIdentityIsHeard()
+    {
+        m_core->core->runtimeState()->setStatus(AppStatusAuthorized);
+        pushToPhone(pushOf(1014, {{u"action"_s, 1}}, u"short"_s));
+        QTRY_COMPARE(m_core->core->runtimeState()->status(), quint64(AppStatusLoggedIn));
+    }
+
+    void pushedTextBecomesARecord()
+    {
+        NotificationRecorder recorder(m_core->hub(), {Notifications::SaveQuickTransfer,
+                                                      Notifications::RefreshQuickTransferList,
+                                                      Notifications::DoDownloadFile});
+        QSignalSpy toasts(m_center, &UDPCenter::toastRequested);
+        pushToPhone(pushOf(1016, {{u"text"_s, u"会议改到三点"_s}}));
+        QTRY_COMPARE(recorder.posted, (QStringList{Notifications::SaveQuickTransfer,
+                                                   Notifications::RefreshQuickTransferList}));
+        const auto record = recordIn(recorder.payloads.first());
+        QCOMPARE(record->type, quint64(QuickTransferTypeText));
+        QCOMPARE(record->dt, u"会议改到三点"_s);
+        QCOMPARE(toasts.first(), (QList<QVariant>{u"收到来自电脑的文字"_s, 1000}));
+    }
+
+    void pushedFileIsRecordedThenDownloaded()
+    {
+        const QStringList names = {Notifications::SaveQuickTransfer,
+                                   Notifications::RefreshQuickTransferList,
+                                   Notifications::DoDownloadFile};
+        NotificationRecorder recorder(m_core->hub(), names);
+        QSignalSpy toasts(m_center, &UDPCenter::toastRequested);
+        pushToPhone(
+            pushOf(1015, {{u"path"_s, u"C:/docs/report.PDF"_s}, {u"size"_s, qint64(5368709120)}}));
+        QTRY_COMPARE(recorder.posted, names);
+        const QuickTransferObjectPtr file = recordIn(recorder.payloads.first());
+        QCOMPARE(recordIn(recorder.payloads.last()), file);
+        QCOMPARE(file->path, u"C:/docs/report.PDF"_s);
+        QCOMPARE(file->type, quint64(QuickTransferTypeDocument));
+        QCOMPARE(file->from, 1u);
+        QCOMPARE(file->size, 5368709120u);
+        QCOMPARE(toasts.first(), (QList<QVariant>{u"收到来自电脑的文件"_s, 1000}));
+
+        // A negative size is no size.
+        recorder.clear();
+        pushToPhone(pushOf(1015, {{u"path"_s, u"C:/v.mp4"_s}, {u"size"_s, -5}}));
+        QTRY_COMPARE(recorder.posted, names);
+        QCOMPARE(recordIn(recorder.payloads.first())->size, 0u);
+    }
+
+    void brokenDatagramsAreDropped()
+    {
+        m_core->core->runtimeState()->setStatus(AppStatusAuthorized);
+        QSignalSpy pushes(m_center, &UDPCenter::pushReceived);
+        pushToPhone("not a datagram"_ba);
+        pushToPhone(QByteArray());
+        pushToPhone(datagramOf({{u"cm"_s, 1014}, {u"dt"_s, QVariantList{2}}}));
+        pushToPhone(datagramOf({{u"cm"_s, 1014}, {u"dt"_s, u"action"_s}}));
+        pushToPhone(datagramOf({{u"cm"_s, u"x"_s}, {u"dt"_s, QVariantMap{{u"action"_s, 2}}}}));
+        pushToPhone(pushOf(1016, {{u"text"_s, u""_s}}));
+        pushToPhone(pushOf(1015, {{u"path"_s, u""_s}}));
+        pushToPhone(pushOf(1015, {{u"size"_s, 3}}));
+        settle();
+        QCOMPARE(pushes.size(), 1); // the marker only
+        QCOMPARE(m_core->core->runtimeState()->status(), quint64(AppStatusAuthorized));
+    }
+
+    void boundPortTakenIsRetried()
+    {
+        QUdpSocket squatter;
+        QVERIFY(squatter.bind(QHostAddress::LocalHost, 0));
+        auto *center = restart(u"127.0.0.1"_s, squatter.localPort());
+        QVERIFY(!center->isBound());
+        QVERIFY(!center->sendEcho());
+        squatter.close();
+        QVERIFY(center->start());
+        QVERIFY(center->isBound());
+        QVERIFY(center->sendEcho());
+        QVERIFY(nextAtPc());
+    }
 
 private:
-    std::optional<QVariantMap> nextAtPc();
-    void pushToPhone(const QByteArray &datagram);
+    std::optional<QVariantMap> nextAtPc()
+    {
+        if (!m_pc->hasPendingDatagrams() && !m_pc->waitForReadyRead(2000))
+            return std::nullopt;
+        return ControlDatagram::decode(m_pc->receiveDatagram().data());
+    }
+
+    void pushToPhone(const QByteArray &datagram)
+    {
+        m_pc->writeDatagram(datagram, QHostAddress::LocalHost, m_center->localPort());
+    }
+
     /// Lets the datagrams sent so far arrive and be handled.
-    void settle();
+    void settle()
+    {
+        // A marker push: once its toast shows, every earlier datagram has been handled.
+        const QString mid = m_core->core->runtimeState()->serverMid();
+        const QString ua = mid.isEmpty() ? kPcUa : u"PC;3;W;n;h;8360;%1;;"_s.arg(mid);
+        QSignalSpy toasts(m_center, &UDPCenter::toastRequested);
+        pushToPhone(pushOf(1016, {{u"text"_s, u"marker"_s}}, ua));
+        QTRY_VERIFY(!toasts.isEmpty());
+    }
+
+    /// A fresh core and channel, made and started as the start-up does, with the PC at
+    /// `pcAddress` and the channel's own port `udpPort`.
+    UDPCenter *restart(const std::optional<QString> &pcAddress, quint16 udpPort)
+    {
+        AppConfig config;
+        config.pcPort = m_pc->localPort();
+        config.udpPort = udpPort;
+        config.pcAddressOverride = pcAddress;
+        m_center = nullptr;
+        m_core = std::make_unique<TestCore>(config);
+        m_center = m_core->make<UDPCenter>(*m_core->hub(), *m_core->core->runtimeState(), udpPort,
+                                           config.pcPort);
+        m_center->start();
+        return m_center;
+    }
 
     std::unique_ptr<QUdpSocket> m_pc;
     std::unique_ptr<TestCore> m_core;
     UDPCenter *m_center = nullptr;
 };
-
-void TestUDPCenter::init()
-{
-    m_pc = std::make_unique<QUdpSocket>();
-    QVERIFY(m_pc->bind(QHostAddress::LocalHost, 0));
-    AppConfig config;
-    config.pcPort = m_pc->localPort();
-    config.udpPort = freeUdpPort();
-    config.pcAddressOverride = std::optional<QString>(u"127.0.0.1"_s);
-    m_core = std::make_unique<TestCore>(config);
-    m_center = makeCenter(*m_core);
-    QVERIFY(m_center->isBound());
-    QCOMPARE(m_center->localPort(), config.udpPort);
-}
-
-void TestUDPCenter::cleanup()
-{
-    m_center = nullptr;
-    m_core.reset();
-    m_pc.reset();
-}
-
-std::optional<QVariantMap> TestUDPCenter::nextAtPc()
-{
-    if (!m_pc->hasPendingDatagrams() && !m_pc->waitForReadyRead(2000))
-        return std::nullopt;
-    return ControlDatagram::decode(m_pc->receiveDatagram().data());
-}
-
-void TestUDPCenter::pushToPhone(const QByteArray &datagram)
-{
-    m_pc->writeDatagram(datagram, QHostAddress::LocalHost, m_center->localPort());
-}
-
-void TestUDPCenter::settle()
-{
-    // A marker push: once its toast shows, every earlier datagram has been handled.
-    const QString mid = m_core->core->runtimeState()->serverMid();
-    const QString ua = mid.isEmpty() ? kPcUa : u"PC;3;W;n;h;8360;%1;;"_s.arg(mid);
-    QSignalSpy toasts(m_center, &UDPCenter::toastRequested);
-    pushToPhone(pushOf(1016, {{u"text"_s, u"marker"_s}}, ua));
-    QTRY_VERIFY(!toasts.isEmpty());
-}
-
-void TestUDPCenter::messagesReachThePcInOrder()
-{
-    QVERIFY(m_center->sendMouseAction(ControlDatagram::RightClick));
-    QVERIFY(m_center->sendKeyboardAction(ControlDatagram::KeyPress, ControlDatagram::KeyEscape));
-    QVERIFY(m_center->sendVolume(37.9));
-    QVERIFY(!m_center->sendVolume(std::nan("")));
-    QVERIFY(!m_center->sendText(QString()));
-    QVERIFY(m_center->sendText(u"早上好"_s));
-
-    QList<int> commands;
-    for (int i = 0; i < 4; ++i) {
-        const auto m = nextAtPc();
-        QVERIFY(m);
-        commands << m->value(u"cm"_s).toInt();
-        if (i == 3)
-            QCOMPARE(m->value(u"dt"_s).toMap().value(u"text"_s).toString(), u"早上好"_s);
-    }
-    QCOMPARE(commands, (QList<int>{2010, 2011, 2012, 1016}));
-    // The refused volume and the empty text sent nothing.
-    QVERIFY(!nextAtPc());
-}
-
-void TestUDPCenter::echoCarriesTheRequestIdentity()
-{
-    const QString deviceId = m_core->deviceId();
-    QVERIFY(!deviceId.isEmpty());
-    QVERIFY(m_center->sendEcho());
-    auto echo = nextAtPc();
-    QVERIFY(echo);
-    // Without a token the identity is the empty text.
-    QCOMPARE(*echo, (QVariantMap{{u"cm"_s, 1000}, {u"ua"_s, u""_s}}));
-
-    m_core->core->userDefaults().setValue(DefaultsKeys::Token,
-                                          u"00112233445566778899aabbccddeeff"_s);
-    QVERIFY(m_center->sendEcho());
-    echo = nextAtPc();
-    QVERIFY(echo);
-    const QStringList fields = echo->value(u"ua"_s).toString().split(u';');
-    QCOMPARE(fields.size(), 9);
-    QCOMPARE(fields[6], deviceId);
-    QVERIFY(!fields[7].isEmpty());
-}
-
-void TestUDPCenter::nothingIsSentWithoutPcAddress()
-{
-    AppConfig config;
-    config.pcPort = m_pc->localPort();
-    config.udpPort = freeUdpPort();
-    config.pcAddressOverride = std::optional<QString>();
-    m_center = nullptr;
-    m_core = std::make_unique<TestCore>(config);
-    auto *center = makeCenter(*m_core);
-    QVERIFY(!center->sendEcho());
-    QVERIFY(!center->sendVolume(10));
-    QVERIFY(!nextAtPc());
-}
-
-void TestUDPCenter::standingChanges_data()
-{
-    QTest::addColumn<int>("action");
-    QTest::addColumn<quint64>("status");
-    QTest::addColumn<QString>("toast");
-    QTest::newRow("rights revoked") << 1 << quint64(AppStatusLoggedIn) << u"您已被取消管理员权限"_s;
-    QTest::newRow("blacklisted") << 2 << quint64(AppStatusBlacklisted)
-                                 << u"您已被管理员加入黑名单"_s;
-    QTest::newRow("remote disabled")
-        << 3 << quint64(AppStatusRemoteDisabled) << u"电脑已禁用手机遥控服务"_s;
-    QTest::newRow("full screen") << 4 << quint64(AppStatusFullScreen) << QString();
-    QTest::newRow("unknown action") << 9 << quint64(AppStatusAuthorized) << QString();
-}
-
-void TestUDPCenter::standingChanges()
-{
-    QFETCH(int, action);
-    QFETCH(quint64, status);
-    QFETCH(QString, toast);
-    m_core->core->runtimeState()->setStatus(AppStatusAuthorized);
-    NotificationRecorder recorder(m_core->hub(), {Notifications::AppStatusChanged});
-    QSignalSpy toasts(m_center, &UDPCenter::toastRequested);
-    QSignalSpy pushes(m_center, &UDPCenter::pushReceived);
-
-    pushToPhone(pushOf(1014, {{u"action"_s, action}}));
-    settle();
-    QCOMPARE(m_core->core->runtimeState()->status(), status);
-    QCOMPARE(recorder.count(Notifications::AppStatusChanged),
-             status == AppStatusAuthorized ? 0 : 1);
-    const QList<QVariant> first = toasts.first();
-    if (toast.isEmpty()) {
-        QCOMPARE(first.at(0).toString(), u"收到来自电脑的文字"_s); // only the marker
-    } else {
-        QCOMPARE(first.at(0).toString(), toast);
-        QCOMPARE(first.at(1).toInt(), 2000);
-    }
-    QCOMPARE(pushes.first().at(0).toInt(), status == AppStatusAuthorized ? 1016 : 1014);
-}
-
-void TestUDPCenter::pushesFromOtherMachinesAreDropped()
-{
-    m_core->core->runtimeState()->setServerMid(kPcMid);
-    m_core->core->runtimeState()->setStatus(AppStatusAuthorized);
-    QSignalSpy pushes(m_center, &UDPCenter::pushReceived);
-    const QVariantMap blacklist{{u"action"_s, 2}};
-    pushToPhone(pushOf(1014, blacklist, u"PC;3;W;n;1.2.3.4;8360;OTHER;;"_s));
-    pushToPhone(pushOf(1014, blacklist, u"PC;3;W;n;1.2.3.4;8360"_s));
-    pushToPhone(datagramOf({{u"cm"_s, 1014}, {u"dt"_s, blacklist}}));
-    pushToPhone(datagramOf({{u"cm"_s, 1014}, {u"ua"_s, 7}, {u"dt"_s, blacklist}}));
-    settle();
-    QCOMPARE(m_core->core->runtimeState()->status(), quint64(AppStatusAuthorized));
-    QCOMPARE(pushes.size(), 1); // the marker from the attached PC
-
-    pushToPhone(pushOf(1014, blacklist));
-    QTRY_COMPARE(m_core->core->runtimeState()->status(), quint64(AppStatusBlacklisted));
-}
-
-void TestUDPCenter::withoutAKnownPcAShortIdentityIsHeard()
-{
-    m_core->core->runtimeState()->setStatus(AppStatusAuthorized);
-    pushToPhone(pushOf(1014, {{u"action"_s, 1}}, u"short"_s));
-    QTRY_COMPARE(m_core->core->runtimeState()->status(), quint64(AppStatusLoggedIn));
-}
-
-void TestUDPCenter::pushedTextBecomesARecord()
-{
-    NotificationRecorder recorder(m_core->hub(), {Notifications::SaveQuickTransfer,
-                                                  Notifications::RefreshQuickTransferList,
-                                                  Notifications::DoDownloadFile});
-    QSignalSpy toasts(m_center, &UDPCenter::toastRequested);
-    pushToPhone(pushOf(1016, {{u"text"_s, u"会议改到三点"_s}}));
-    QTRY_COMPARE(recorder.posted, (QStringList{Notifications::SaveQuickTransfer,
-                                               Notifications::RefreshQuickTransferList}));
-    const auto record = recordIn(recorder.payloads.first());
-    QCOMPARE(record->type, quint64(QuickTransferTypeText));
-    QCOMPARE(record->dt, u"会议改到三点"_s);
-    QCOMPARE(toasts.first(), (QList<QVariant>{u"收到来自电脑的文字"_s, 1000}));
-}
-
-void TestUDPCenter::pushedFileIsRecordedThenDownloaded()
-{
-    const QStringList names = {Notifications::SaveQuickTransfer,
-                               Notifications::RefreshQuickTransferList,
-                               Notifications::DoDownloadFile};
-    NotificationRecorder recorder(m_core->hub(), names);
-    QSignalSpy toasts(m_center, &UDPCenter::toastRequested);
-    pushToPhone(
-        pushOf(1015, {{u"path"_s, u"C:/docs/report.PDF"_s}, {u"size"_s, qint64(5368709120)}}));
-    QTRY_COMPARE(recorder.posted, names);
-    const QuickTransferObjectPtr file = recordIn(recorder.payloads.first());
-    QCOMPARE(recordIn(recorder.payloads.last()), file);
-    QCOMPARE(file->path, u"C:/docs/report.PDF"_s);
-    QCOMPARE(file->type, quint64(QuickTransferTypeDocument));
-    QCOMPARE(file->from, 1u);
-    QCOMPARE(file->size, 5368709120u);
-    QCOMPARE(toasts.first(), (QList<QVariant>{u"收到来自电脑的文件"_s, 1000}));
-
-    // A negative size is no size.
-    recorder.clear();
-    pushToPhone(pushOf(1015, {{u"path"_s, u"C:/v.mp4"_s}, {u"size"_s, -5}}));
-    QTRY_COMPARE(recorder.posted, names);
-    QCOMPARE(recordIn(recorder.payloads.first())->size, 0u);
-}
-
-void TestUDPCenter::brokenDatagramsAreDropped()
-{
-    m_core->core->runtimeState()->setStatus(AppStatusAuthorized);
-    QSignalSpy pushes(m_center, &UDPCenter::pushReceived);
-    pushToPhone("not a datagram"_ba);
-    pushToPhone(QByteArray());
-    pushToPhone(datagramOf({{u"cm"_s, 1014}, {u"dt"_s, QVariantList{2}}}));
-    pushToPhone(datagramOf({{u"cm"_s, 1014}, {u"dt"_s, u"action"_s}}));
-    pushToPhone(datagramOf({{u"cm"_s, u"x"_s}, {u"dt"_s, QVariantMap{{u"action"_s, 2}}}}));
-    pushToPhone(pushOf(1016, {{u"text"_s, u""_s}}));
-    pushToPhone(pushOf(1015, {{u"path"_s, u""_s}}));
-    pushToPhone(pushOf(1015, {{u"size"_s, 3}}));
-    settle();
-    QCOMPARE(pushes.size(), 1); // the marker only
-    QCOMPARE(m_core->core->runtimeState()->status(), quint64(AppStatusAuthorized));
-}
-
-void TestUDPCenter::boundPortTakenIsRetried()
-{
-    QUdpSocket squatter;
-    QVERIFY(squatter.bind(QHostAddress::LocalHost, 0));
-    AppConfig config;
-    config.pcPort = m_pc->localPort();
-    config.udpPort = squatter.localPort();
-    config.pcAddressOverride = std::optional<QString>(u"127.0.0.1"_s);
-    m_center = nullptr;
-    m_core = std::make_unique<TestCore>(config);
-    auto *center = makeCenter(*m_core);
-    QVERIFY(!center->isBound());
-    QVERIFY(!center->sendEcho());
-    squatter.close();
-    QVERIFY(center->start());
-    QVERIFY(center->isBound());
-    QVERIFY(center->sendEcho());
-    QVERIFY(nextAtPc());
-}
 
 QTEST_GUILESS_MAIN(TestUDPCenter)
 #include "tst_udpcenter.moc"
