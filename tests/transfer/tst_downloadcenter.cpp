@@ -3,14 +3,11 @@
 
 #include "DataBaseCenter.h"
 #include "HttpFileDownloadCenter.h"
-#include "HttpRequestCenter.h"
 #include "NotificationNames.h"
 #include "RuntimeState.h"
 #include "SerialQueue.h"
 
 #include <QFile>
-#include <QJsonArray>
-#include <QSignalSpy>
 #include <QTest>
 
 using namespace Qt::StringLiterals;
@@ -66,7 +63,7 @@ private Q_SLOTS:
         QCOMPARE(m_center->runningCount(), 0);
     }
 
-    void duplicatesAndExistingFiles()
+    void duplicatesAreDownloadedOnce()
     {
         const auto a = saved(pcFile(u"C:/dup.txt"_s, 100));
         const auto twin = QuickTransferObject::createWithPath(u"C:/dup.txt"_s);
@@ -76,12 +73,6 @@ private Q_SLOTS:
         download(a);
         QCOMPARE(m_center->runningCount() + m_center->waitingCount(), 1);
         QTRY_COMPARE(m_rec->count(Notifications::DownloadFileFinished), 1);
-        // Already on disk: finished at once, without asking the PC.
-        const int asked = pcRequests();
-        download(twin);
-        QCOMPARE(m_rec->count(Notifications::DownloadFileFinished), 2);
-        QCOMPARE(twin->finishedSize, twin->size);
-        QCOMPARE(pcRequests(), asked);
     }
 
     void completeFileNeedsNoAddress()
@@ -252,27 +243,6 @@ private Q_SLOTS:
         QCOMPARE(requests.value(u"pc"_s).toInt(), 0);
     }
 
-    void folderDownloadTakesDirectFilesOnly()
-    {
-        pcFile(u"C:/dir/one.txt"_s, 5000);
-        pcFile(u"C:/dir/two.jpg"_s, 6000);
-        pcFile(u"C:/dir/sub/deep.txt"_s, 7000);
-        auto *api = HttpRequestCenter::sharedInstance();
-        QSignalSpy listed(api, &HttpRequestCenter::directoryFileListToDownloadFinished);
-        FileObject folder;
-        folder.path = u"C:/dir"_s;
-        folder.type = FileObject::Folder;
-        api->downloadFileOrDirectroy(folder);
-        QVERIFY(listed.wait());
-        QTRY_COMPARE(m_rec->count(Notifications::DownloadFileFinished), 2);
-        QCOMPARE(m_rec->count(Notifications::DownloadFileFailed), 0);
-        const QString qt = m_core->core->libraryPath(u"qt"_s);
-        for (const QString &name : {u"C:/dir/one.txt"_s, u"C:/dir/two.jpg"_s})
-            QCOMPARE(content(qt + u'/' + name), content(m_pc->rootPath() + u'/' + name));
-        QVERIFY(!QFileInfo::exists(qt + u"/C:/dir/sub"_s));
-        QCOMPARE(idsOfStore().size(), 2);
-    }
-
 private:
     QuickTransferObjectPtr pcFile(const QString &pcPath, qint64 bytes)
     {
@@ -311,10 +281,6 @@ private:
         for (const auto &r : DataBaseCenter::sharedInstance()->getQuickTransfer())
             ids << r->identifier;
         return ids;
-    }
-    int pcRequests()
-    {
-        return m_pc->state().value(u"requests"_s).toObject().value(u"pc"_s).toInt();
     }
 
     std::unique_ptr<PcSim> m_pc;

@@ -14,30 +14,258 @@
 
 using namespace Qt::StringLiterals;
 
-/// Uploads against the stand-in PC over loopback.
 class TestTCPFileUpload : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
-    void init();
-    void cleanup();
-    void uploadsSeveralItemsOnOneConnection();
-    void itemsAddedDuringAnUploadFollowOnTheSameConnection();
-    void pcThatDoesNotCloseAfterTheEndMarker();
-    void mismatchedRepliesResendTheItem();
-    void resendIsBounded();
-    void statusChangeEndsTheUpload();
-    void refusesFilesOf4GiB();
-    void failuresEndAsAborted();
-    void silentPcEndsAsAborted();
+    void init()
+    {
+        m_pc = std::make_unique<PcSim>();
+        QVERIFY2(m_pc->start(), qPrintable(m_pc->errorString()));
+        startCenter(m_pc->port);
+    }
+
+    void cleanup()
+    {
+        m_recorder.reset();
+        m_core.reset();
+        m_pc.reset();
+    }
+
+    void uploadsSeveralItemsOnOneConnection()
+    {
+        auto *center = TCPFileUploadCenter::sharedInstance();
+        const QDateTime taken = QDateTime::currentDateTimeUtc();
+        QVERIFY(center
+                    ->uploadAssets({item(u"a.jpg"_s, 20000), item(u"b.png"_s, 16384),
+                                    item(u"empty.jpg"_s, 0), item(u"照片.mov"_s, 8193)})
+                    .isEmpty());
+        QVERIFY(center->isRunning());
+        QCOMPARE(outcome(), Notifications::UploadFileSuccessed);
+        QCOMPARE(m_recorder->posted.size(), 1);
+        QVERIFY(!center->isRunning());
+
+        for (const QString &name : {u"a.jpg"_s, u"b.png"_s, u"empty.jpg"_s, u"照片.mov"_s})
+            QCOMPARE(pcFile(u"C:/up/"_s + name), m_contents[name]);
+        const QJsonArray uploads = uploadsAtPc();
+        QCOMPARE(uploads.size(), 4);
+        QCOMPARE(uploads[0][u"announced"_s].toInt(), 20000);
+        QCOMPARE(uploads[0][u"trailer"_s].toInt(), 20000);
+        QCOMPARE(uploads[2][u"trailer"_s].toInt(), 0);
+        QVERIFY(std::abs(uploads[0][u"time"_s].toInteger() - taken.toSecsSinceEpoch()) < 120);
+        QCOMPARE(m_pc->state()[u"requests"_s][u"upload"_s].toInt(), 1);
+    }
+
+    void itemsAddedDuringAnUploadFollowOnTheSameConnection()
+    {
+        auto *center = TCPFileUploadCenter::sharedInstance();
+        (void)center->uploadAssets({item(u"first.jpg"_s, 300000)});
+        (void)center->uploadAssets({item(u"second.jpg"_s, 5000, u"Desktop"_s)});
+        QCOMPARE(outcome(), Notifications::UploadFileSuccessed);
+        QCOMPARE(pcFile(u"C:/up/first.jpg"_s), m_contents[u"first.jpg"_s]);
+        QCOMPARE(pcFile(u"Desktop/second.jpg"_s), m_contents[u"second.jpg"_s]);
+        QCOMPARE(m_pc->state()[u"requests"_s][u"upload"_s].toInt(), 1);
+    }
+
+    void pcThatDoesNotCloseAfterTheEndMarker()
+    {
+        // Every item confirmed, only the close missing: the upload counts as done.
+        QVERIFY(m_pc->fault(u"upload_end"_s, u"hang"_s)[u"ok"_s].toBool());
+        auto *center = TCPFileUploadCenter::sharedInstance();
+        center->setStallTimeout(300);
+        (void)center->uploadAssets({item(u"a.jpg"_s, 100)});
+        QCOMPARE(outcome(), Notifications::UploadFileSuccessed);
+
+        // An item added once the end marker is out is never sent: the upload ends as aborted,
+        // whether the standing changes or the wait for the close runs out.
+        for (const bool statusChange : {true, false}) {
+            m_recorder->clear();
+            QVERIFY(m_pc->fault(u"upload_end"_s, u"hang"_s)[u"ok"_s].toBool());
+            center->setStallTimeout(statusChange ? 60000 : 300);
+            (void)center->uploadAssets({item(u"b.jpg"_s, 100)});
+            // No item left while still connected: the end marker has been written.
+            QTRY_VERIFY(center->pendingCount() == 0 && center->isRunning());
+            (void)center->uploadAssets({item(u"late.jpg"_s, 100)});
+            QCOMPARE(center->pendingCount(), 1);
+            if (statusChange)
+                RuntimeState::sharedInstance()->setStatus(AppStatusLoggedIn);
+            QCOMPARE(outcome(), Notifications::UploadFileAborted);
+            QCOMPARE(m_recorder->posted.size(), 1);
+            QCOMPARE(center->pendingCount(), 0);
+            QVERIFY(!center->isRunning());
+        }
+        QCOMPARE(uploadsAtPc().size(), 3);
+        QCOMPARE(pcFile(u"C:/up/late.jpg"_s), "<missing>"_ba);
+    }
+
+    void mismatchedRepliesResendTheItem()
+    {
+        // Two wrong size replies: the item goes a second and a third time, then is confirmed.
+        QVERIFY(m_pc->fault(u"upload"_s, u"garbage"_s)[u"ok"_s].toBool());
+        QVERIFY(m_pc->fault(u"upload"_s, u"short"_s)[u"ok"_s].toBool());
+        auto *center = TCPFileUploadCenter::sharedInstance();
+        (void)center->uploadAssets({item(u"a.jpg"_s, 20000), item(u"b.jpg"_s, 100)});
+        QCOMPARE(outcome(), Notifications::UploadFileSuccessed);
+        const QJsonArray uploads = uploadsAtPc();
+        QCOMPARE(uploads.size(), 4);
+        for (int i = 0; i < 3; ++i)
+            QCOMPARE(uploads[i][u"path"_s].toString(), u"C:/up/a.jpg"_s);
+        QCOMPARE(uploads[3][u"path"_s].toString(), u"C:/up/b.jpg"_s);
+        QCOMPARE(pcFile(u"C:/up/a.jpg"_s), m_contents[u"a.jpg"_s]);
+    }
+
+    void resendIsBounded()
+    {
+        // A PC that never confirms: three sends of the item, then the upload ends as aborted.
+        QVERIFY(m_pc->fault(u"upload"_s, u"garbage"_s, 0, 0)[u"ok"_s].toBool());
+        auto *center = TCPFileUploadCenter::sharedInstance();
+        (void)center->uploadAssets({item(u"a.jpg"_s, 20000), item(u"b.jpg"_s, 10)});
+        QCOMPARE(outcome(), Notifications::UploadFileAborted);
+        QCOMPARE(m_recorder->posted.size(), 1);
+        QCOMPARE(center->pendingCount(), 0);
+        QVERIFY(!center->isRunning());
+        const QJsonArray uploads = uploadsAtPc();
+        QCOMPARE(uploads.size(), TCPFileUploadCenter::MaxSendsPerItem);
+        for (const auto &u : uploads)
+            QCOMPARE(u[u"path"_s].toString(), u"C:/up/a.jpg"_s);
+
+        // The service is free for the next upload.
+        QVERIFY(m_pc->fault(u"*"_s, u"clear"_s)[u"ok"_s].toBool());
+        m_recorder->clear();
+        (void)center->uploadAssets({item(u"c.jpg"_s, 10)});
+        QCOMPARE(outcome(), Notifications::UploadFileSuccessed);
+    }
+
+    void statusChangeEndsTheUpload()
+    {
+        // The PC holds its first reply back; meanwhile the phone's standing changes.
+        QVERIFY(m_pc->fault(u"upload"_s, u"delay"_s, 20000)[u"ok"_s].toBool());
+        auto *center = TCPFileUploadCenter::sharedInstance();
+        (void)center->uploadAssets({item(u"a.jpg"_s, 20000), item(u"b.jpg"_s, 10)});
+        QTRY_COMPARE_WITH_TIMEOUT(uploadsAtPc().size(), 1, 10000);
+        QVERIFY(m_recorder->posted.isEmpty());
+        RuntimeState::sharedInstance()->setStatus(AppStatusLoggedIn);
+        QCOMPARE(m_recorder->posted, QStringList{Notifications::UploadFileAborted});
+        QVERIFY(!center->isRunning());
+        QCOMPARE(center->pendingCount(), 0);
+    }
+
+    void refusesFilesOf4GiB()
+    {
+        const QString huge = m_files.filePath(u"huge.mov"_s);
+        {
+            QFile file(huge);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            QVERIFY(file.resize(qint64(4) << 30)); // sparse: takes no room on the disk
+        }
+        auto *center = TCPFileUploadCenter::sharedInstance();
+        QSignalSpy toasts(center, &TCPFileUploadCenter::toastRequested);
+        const QStringList refused =
+            center->uploadAssets({{PhotoAsset::fromFile(huge), u"C:/up"_s}});
+        QCOMPARE(refused.size(), 1);
+        QVERIFY(refused.first().contains(u"huge.mov"_s));
+        QVERIFY(refused.first().contains(u"4GB"_s));
+        QCOMPARE(toasts.size(), 1);
+        QVERIFY(!center->isRunning());
+
+        // Beside a small file, only the small one goes.
+        (void)center->uploadAssets(
+            {{PhotoAsset::fromFile(huge), u"C:/up"_s}, item(u"s.jpg"_s, 10)});
+        QCOMPARE(outcome(), Notifications::UploadFileSuccessed);
+        QCOMPARE(uploadsAtPc().size(), 1);
+
+        // A file that grew past the limit after it was chosen is not sent either.
+        m_recorder->clear();
+        auto grown = item(u"grows.mov"_s, 10);
+        {
+            QFile file(grown.asset->filePath);
+            QVERIFY(file.open(QIODevice::ReadWrite));
+            QVERIFY(file.resize(qint64(5) << 30));
+        }
+        (void)center->uploadAssets({grown});
+        QCOMPARE(outcome(), Notifications::UploadFileAborted);
+        QCOMPARE(uploadsAtPc().size(), 1);
+    }
+
+    void failuresEndAsAborted()
+    {
+        auto *center = TCPFileUploadCenter::sharedInstance();
+        // An item without a destination folder cannot be described: the upload ends at once.
+        (void)center->uploadAssets({{item(u"a.jpg"_s, 10).asset, QString()}});
+        QCOMPARE(outcome(5000), Notifications::UploadFileAborted);
+        // So does an item whose file is gone.
+        m_recorder->clear();
+        auto gone = item(u"gone.jpg"_s, 10);
+        QFile::remove(gone.asset->filePath);
+        (void)center->uploadAssets({gone});
+        QCOMPARE(outcome(5000), Notifications::UploadFileAborted);
+        QCOMPARE(uploadsAtPc().size(), 0);
+
+        // Nobody listening on the PC port.
+        QTcpServer closed;
+        QVERIFY(closed.listen(QHostAddress::LocalHost, 0));
+        const quint16 port = closed.serverPort();
+        closed.close();
+        startCenter(port);
+        (void)TCPFileUploadCenter::sharedInstance()->uploadAssets({item(u"b.jpg"_s, 10)});
+        QCOMPARE(outcome(5000), Notifications::UploadFileAborted);
+    }
+
+    void silentPcEndsAsAborted()
+    {
+        QVERIFY(m_pc->fault(u"upload"_s, u"hang"_s)[u"ok"_s].toBool());
+        auto *center = TCPFileUploadCenter::sharedInstance();
+        center->setStallTimeout(500);
+        (void)center->uploadAssets({item(u"a.jpg"_s, 20000)});
+        QCOMPARE(outcome(5000), Notifications::UploadFileAborted);
+    }
 
 private:
     TCPFileUploadCenter::Item item(const QString &name, qint64 size,
-                                   const QString &folder = u"C:/up"_s);
-    QByteArray pcFile(const QString &pcPath) const;
-    QJsonArray uploadsAtPc();
-    /// Waits for the outcome notification; its name.
-    QString outcome(int timeoutMs = 20000);
+                                   const QString &folder = u"C:/up"_s)
+    {
+        QByteArray bytes(size, Qt::Uninitialized);
+        QRandomGenerator rng(quint32(size) ^ quint32(qHash(name)));
+        for (char &c : bytes)
+            c = char(rng.bounded(256));
+        const QString path = m_files.filePath(name);
+        QFile file(path);
+        if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != size)
+            qFatal("cannot write the test file");
+        file.close();
+        m_contents[name] = bytes;
+        return {PhotoAsset::fromFile(path), folder};
+    }
+
+    void startCenter(quint16 port)
+    {
+        m_recorder.reset();
+        AppConfig config;
+        config.pcPort = port;
+        config.pcAddressOverride = std::optional<QString>(u"127.0.0.1"_s);
+        m_core = std::make_unique<TestCore>(config);
+        m_core->make<TCPFileUploadCenter>(*m_core->hub(), config.pcPort);
+        m_recorder = std::make_unique<NotificationRecorder>(
+            m_core->hub(),
+            QStringList{Notifications::UploadFileSuccessed, Notifications::UploadFileAborted});
+    }
+
+    QByteArray pcFile(const QString &pcPath) const
+    {
+        QFile file(m_pc->rootPath() + u'/' + pcPath);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : "<missing>"_ba;
+    }
+
+    QJsonArray uploadsAtPc() { return m_pc->state().value(u"uploads"_s).toArray(); }
+
+    // Waits for the outcome notification; its name.
+    QString outcome(int timeoutMs = 20000)
+    {
+        QDeadlineTimer deadline(timeoutMs);
+        while (m_recorder->posted.isEmpty() && !deadline.hasExpired())
+            QTest::qWait(10);
+        return m_recorder->posted.value(0, u"(no outcome)"_s);
+    }
 
     std::unique_ptr<PcSim> m_pc;
     std::unique_ptr<TestCore> m_core;
@@ -45,273 +273,6 @@ private:
     QTemporaryDir m_files;
     QMap<QString, QByteArray> m_contents;
 };
-
-void TestTCPFileUpload::init()
-{
-    m_pc = std::make_unique<PcSim>();
-    QVERIFY2(m_pc->start(), qPrintable(m_pc->errorString()));
-    AppConfig config;
-    config.pcPort = m_pc->port;
-    config.pcAddressOverride = std::optional<QString>(u"127.0.0.1"_s);
-    m_core = std::make_unique<TestCore>(config);
-    m_core->make<TCPFileUploadCenter>(*m_core->hub(), config.pcPort);
-    m_recorder = std::make_unique<NotificationRecorder>(
-        m_core->hub(),
-        QStringList{Notifications::UploadFileSuccessed, Notifications::UploadFileAborted});
-}
-
-void TestTCPFileUpload::cleanup()
-{
-    m_recorder.reset();
-    m_core.reset();
-    m_pc.reset();
-}
-
-TCPFileUploadCenter::Item TestTCPFileUpload::item(const QString &name, qint64 size,
-                                                  const QString &folder)
-{
-    QByteArray bytes(size, Qt::Uninitialized);
-    QRandomGenerator rng(quint32(size) ^ quint32(qHash(name)));
-    for (char &c : bytes)
-        c = char(rng.bounded(256));
-    const QString path = m_files.filePath(name);
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != size)
-        qFatal("cannot write the test file");
-    file.close();
-    m_contents[name] = bytes;
-    return {PhotoAsset::fromFile(path), folder};
-}
-
-QByteArray TestTCPFileUpload::pcFile(const QString &pcPath) const
-{
-    QFile file(m_pc->rootPath() + u'/' + pcPath);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : "<missing>"_ba;
-}
-
-QJsonArray TestTCPFileUpload::uploadsAtPc()
-{
-    return m_pc->state().value(u"uploads"_s).toArray();
-}
-
-QString TestTCPFileUpload::outcome(int timeoutMs)
-{
-    QDeadlineTimer deadline(timeoutMs);
-    while (m_recorder->posted.isEmpty() && !deadline.hasExpired())
-        QTest::qWait(10);
-    return m_recorder->posted.value(0, u"(no outcome)"_s);
-}
-
-void TestTCPFileUpload::uploadsSeveralItemsOnOneConnection()
-{
-    auto *center = TCPFileUploadCenter::sharedInstance();
-    const QDateTime taken = QDateTime::currentDateTimeUtc();
-    QVERIFY(center
-                ->uploadAssets({item(u"a.jpg"_s, 20000), item(u"b.png"_s, 16384),
-                                item(u"empty.jpg"_s, 0), item(u"照片.mov"_s, 8193)})
-                .isEmpty());
-    QVERIFY(center->isRunning());
-    QCOMPARE(outcome(), Notifications::UploadFileSuccessed);
-    QCOMPARE(m_recorder->posted.size(), 1);
-    QVERIFY(!center->isRunning());
-    QCOMPARE(center->pendingCount(), 0);
-
-    for (const QString &name : {u"a.jpg"_s, u"b.png"_s, u"empty.jpg"_s, u"照片.mov"_s})
-        QCOMPARE(pcFile(u"C:/up/"_s + name), m_contents[name]);
-    const QJsonArray uploads = uploadsAtPc();
-    QCOMPARE(uploads.size(), 4);
-    QCOMPARE(uploads[0][u"path"_s].toString(), u"C:/up/a.jpg"_s);
-    QCOMPARE(uploads[0][u"announced"_s].toInt(), 20000);
-    QCOMPARE(uploads[0][u"trailer"_s].toInt(), 20000);
-    QCOMPARE(uploads[2][u"trailer"_s].toInt(), 0);
-    QVERIFY(std::abs(uploads[0][u"time"_s].toInteger() - taken.toSecsSinceEpoch()) < 120);
-    QCOMPARE(m_pc->state()[u"requests"_s][u"upload"_s].toInt(), 1);
-}
-
-void TestTCPFileUpload::itemsAddedDuringAnUploadFollowOnTheSameConnection()
-{
-    auto *center = TCPFileUploadCenter::sharedInstance();
-    (void)center->uploadAssets({item(u"first.jpg"_s, 300000)});
-    (void)center->uploadAssets({item(u"second.jpg"_s, 5000, u"Desktop"_s)});
-    QCOMPARE(outcome(), Notifications::UploadFileSuccessed);
-    QCOMPARE(pcFile(u"C:/up/first.jpg"_s), m_contents[u"first.jpg"_s]);
-    QCOMPARE(pcFile(u"Desktop/second.jpg"_s), m_contents[u"second.jpg"_s]);
-    QCOMPARE(m_pc->state()[u"requests"_s][u"upload"_s].toInt(), 1);
-}
-
-void TestTCPFileUpload::pcThatDoesNotCloseAfterTheEndMarker()
-{
-    // Every item confirmed, only the close missing: the upload counts as done.
-    QVERIFY(m_pc->fault(u"upload_end"_s, u"hang"_s)[u"ok"_s].toBool());
-    auto *center = TCPFileUploadCenter::sharedInstance();
-    center->setStallTimeout(300);
-    (void)center->uploadAssets({item(u"a.jpg"_s, 100)});
-    QCOMPARE(outcome(), Notifications::UploadFileSuccessed);
-
-    // An item added once the end marker is out is never sent: the upload ends as aborted,
-    // whether the standing changes or the wait for the close runs out.
-    for (const bool statusChange : {true, false}) {
-        m_recorder->clear();
-        QVERIFY(m_pc->fault(u"upload_end"_s, u"hang"_s)[u"ok"_s].toBool());
-        center->setStallTimeout(statusChange ? 60000 : 300);
-        (void)center->uploadAssets({item(u"b.jpg"_s, 100)});
-        // No item left while still connected: the end marker has been written.
-        QTRY_VERIFY(center->pendingCount() == 0 && center->isRunning());
-        (void)center->uploadAssets({item(u"late.jpg"_s, 100)});
-        QCOMPARE(center->pendingCount(), 1);
-        if (statusChange)
-            RuntimeState::sharedInstance()->setStatus(AppStatusLoggedIn);
-        QCOMPARE(outcome(), Notifications::UploadFileAborted);
-        QCOMPARE(m_recorder->posted.size(), 1);
-        QCOMPARE(center->pendingCount(), 0);
-        QVERIFY(!center->isRunning());
-    }
-    QCOMPARE(uploadsAtPc().size(), 3);
-    QCOMPARE(pcFile(u"C:/up/late.jpg"_s), "<missing>"_ba);
-}
-
-void TestTCPFileUpload::mismatchedRepliesResendTheItem()
-{
-    // Two wrong size replies: the item goes a second and a third time, then is confirmed.
-    QVERIFY(m_pc->control(u"fault"_s, {{u"target"_s, u"upload"_s},
-                                       {u"kind"_s, u"garbage"_s},
-                                       {u"count"_s, 1}})[u"ok"_s]
-                .toBool());
-    QVERIFY(m_pc->control(
-                    u"fault"_s,
-                    {{u"target"_s, u"upload"_s}, {u"kind"_s, u"short"_s}, {u"count"_s, 1}})[u"ok"_s]
-                .toBool());
-    auto *center = TCPFileUploadCenter::sharedInstance();
-    (void)center->uploadAssets({item(u"a.jpg"_s, 20000), item(u"b.jpg"_s, 100)});
-    QCOMPARE(outcome(), Notifications::UploadFileSuccessed);
-    const QJsonArray uploads = uploadsAtPc();
-    QCOMPARE(uploads.size(), 4);
-    for (int i = 0; i < 3; ++i)
-        QCOMPARE(uploads[i][u"path"_s].toString(), u"C:/up/a.jpg"_s);
-    QCOMPARE(uploads[3][u"path"_s].toString(), u"C:/up/b.jpg"_s);
-    QCOMPARE(pcFile(u"C:/up/a.jpg"_s), m_contents[u"a.jpg"_s]);
-}
-
-void TestTCPFileUpload::resendIsBounded()
-{
-    // A PC that never confirms: three sends of the item, then the upload ends as aborted.
-    QVERIFY(m_pc->control(u"fault"_s, {{u"target"_s, u"upload"_s},
-                                       {u"kind"_s, u"garbage"_s},
-                                       {u"count"_s, 0}})[u"ok"_s]
-                .toBool());
-    auto *center = TCPFileUploadCenter::sharedInstance();
-    (void)center->uploadAssets({item(u"a.jpg"_s, 20000), item(u"b.jpg"_s, 10)});
-    QCOMPARE(outcome(), Notifications::UploadFileAborted);
-    QCOMPARE(m_recorder->posted.size(), 1);
-    QCOMPARE(center->pendingCount(), 0);
-    QVERIFY(!center->isRunning());
-    const QJsonArray uploads = uploadsAtPc();
-    QCOMPARE(uploads.size(), TCPFileUploadCenter::MaxSendsPerItem);
-    for (const auto &u : uploads)
-        QCOMPARE(u[u"path"_s].toString(), u"C:/up/a.jpg"_s);
-
-    // The service is free for the next upload.
-    QVERIFY(m_pc->control(u"fault"_s, {{u"target"_s, u"*"_s}, {u"kind"_s, u"clear"_s}})[u"ok"_s]
-                .toBool());
-    m_recorder->clear();
-    (void)center->uploadAssets({item(u"c.jpg"_s, 10)});
-    QCOMPARE(outcome(), Notifications::UploadFileSuccessed);
-}
-
-void TestTCPFileUpload::statusChangeEndsTheUpload()
-{
-    // The PC holds its first reply back; meanwhile the phone's standing changes.
-    QVERIFY(m_pc->control(u"fault"_s, {{u"target"_s, u"upload"_s},
-                                       {u"kind"_s, u"delay"_s},
-                                       {u"ms"_s, 20000}})[u"ok"_s]
-                .toBool());
-    auto *center = TCPFileUploadCenter::sharedInstance();
-    (void)center->uploadAssets({item(u"a.jpg"_s, 20000), item(u"b.jpg"_s, 10)});
-    QTRY_COMPARE_WITH_TIMEOUT(uploadsAtPc().size(), 1, 10000);
-    QVERIFY(m_recorder->posted.isEmpty());
-    RuntimeState::sharedInstance()->setStatus(AppStatusLoggedIn);
-    QCOMPARE(m_recorder->posted, QStringList{Notifications::UploadFileAborted});
-    QVERIFY(!center->isRunning());
-    QCOMPARE(center->pendingCount(), 0);
-}
-
-void TestTCPFileUpload::refusesFilesOf4GiB()
-{
-    const QString huge = m_files.filePath(u"huge.mov"_s);
-    {
-        QFile file(huge);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        QVERIFY(file.resize(qint64(4) << 30)); // sparse: takes no room on the disk
-    }
-    auto *center = TCPFileUploadCenter::sharedInstance();
-    QSignalSpy toasts(center, &TCPFileUploadCenter::toastRequested);
-    const QStringList refused = center->uploadAssets({{PhotoAsset::fromFile(huge), u"C:/up"_s}});
-    QCOMPARE(refused.size(), 1);
-    QVERIFY(refused.first().contains(u"huge.mov"_s));
-    QVERIFY(refused.first().contains(u"4GB"_s));
-    QCOMPARE(toasts.size(), 1);
-    QVERIFY(!center->isRunning());
-
-    // Beside a small file, only the small one goes.
-    (void)center->uploadAssets({{PhotoAsset::fromFile(huge), u"C:/up"_s}, item(u"s.jpg"_s, 10)});
-    QCOMPARE(outcome(), Notifications::UploadFileSuccessed);
-    QCOMPARE(uploadsAtPc().size(), 1);
-
-    // A file that grew past the limit after it was chosen is not sent either.
-    m_recorder->clear();
-    auto grown = item(u"grows.mov"_s, 10);
-    {
-        QFile file(grown.asset->filePath);
-        QVERIFY(file.open(QIODevice::ReadWrite));
-        QVERIFY(file.resize(qint64(5) << 30));
-    }
-    (void)center->uploadAssets({grown});
-    QCOMPARE(outcome(), Notifications::UploadFileAborted);
-    QCOMPARE(uploadsAtPc().size(), 1);
-}
-
-void TestTCPFileUpload::failuresEndAsAborted()
-{
-    auto *center = TCPFileUploadCenter::sharedInstance();
-    // An item without a destination folder cannot be described: the upload ends at once.
-    (void)center->uploadAssets({{item(u"a.jpg"_s, 10).asset, QString()}});
-    QCOMPARE(outcome(5000), Notifications::UploadFileAborted);
-    // So does an item whose file is gone.
-    m_recorder->clear();
-    auto gone = item(u"gone.jpg"_s, 10);
-    QFile::remove(gone.asset->filePath);
-    (void)center->uploadAssets({gone});
-    QCOMPARE(outcome(5000), Notifications::UploadFileAborted);
-    QCOMPARE(uploadsAtPc().size(), 0);
-
-    // Nobody listening on the PC port.
-    m_recorder->clear();
-    QTcpServer closed;
-    QVERIFY(closed.listen(QHostAddress::LocalHost, 0));
-    const quint16 port = closed.serverPort();
-    closed.close();
-    AppConfig config;
-    config.pcPort = port;
-    config.pcAddressOverride = std::optional<QString>(u"127.0.0.1"_s);
-    m_recorder.reset();
-    m_core = std::make_unique<TestCore>(config);
-    m_core->make<TCPFileUploadCenter>(*m_core->hub(), config.pcPort);
-    m_recorder = std::make_unique<NotificationRecorder>(
-        m_core->hub(),
-        QStringList{Notifications::UploadFileSuccessed, Notifications::UploadFileAborted});
-    (void)TCPFileUploadCenter::sharedInstance()->uploadAssets({item(u"b.jpg"_s, 10)});
-    QCOMPARE(outcome(5000), Notifications::UploadFileAborted);
-}
-
-void TestTCPFileUpload::silentPcEndsAsAborted()
-{
-    QVERIFY(m_pc->control(u"fault"_s, {{u"target"_s, u"upload"_s}, {u"kind"_s, u"hang"_s}})[u"ok"_s]
-                .toBool());
-    auto *center = TCPFileUploadCenter::sharedInstance();
-    center->setStallTimeout(500);
-    (void)center->uploadAssets({item(u"a.jpg"_s, 20000)});
-    QCOMPARE(outcome(5000), Notifications::UploadFileAborted);
-}
 
 QTEST_GUILESS_MAIN(TestTCPFileUpload)
 #include "tst_tcpfileupload.moc"
