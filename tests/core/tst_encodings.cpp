@@ -137,11 +137,8 @@ private Q_SLOTS:
                                              "\"h\":[[{\"k\":\"\xc3\xa9\"}]]}");
         QTest::newRow("paths") << QByteArray(
             " [ \"D:\\\\Docs\\\\a b.txt\" , 0 , 123456789012345678 ] ");
-        QTest::newRow("large") << QByteArray("{\"size\":4294967296,\"time\":-1700000000}");
         QTest::newRow("null") << QByteArray("{\"n\":null}");
-        QTest::newRow("fractions") << QByteArray("{\"x\":1.5,\"y\":1e3,\"z\":-0}");
         QTest::newRow("unicode escape") << QByteArray("{\"u\":\"\\u00e9\\ud83d\\ude00\"}");
-        QTest::newRow("twice the same key") << QByteArray("{\"a\":1,\"a\":2}");
         QTest::newRow("repeated strings") << QByteArray(
             "[{\"name\":\"abcde\",\"type\":1},{\"type\":2,\"name\":\"aXcde\"},"
             "{\"abcde\":\"name\",\"aXcde\":\"type\",\"name\":\"abcde\"},\"aXcde\",\"\"]");
