@@ -10,22 +10,13 @@ class TestFileObject : public QObject
 private Q_SLOTS:
     void entryOfTheUsualKinds()
     {
-        const FileObject f(QVariantMap{{u"name"_s, u"a.txt"_s},
-                                       {u"path"_s, u"D:\\a.txt"_s},
-                                       {u"type"_s, qlonglong(1)},
+        const FileObject f(QVariantMap{{u"type"_s, qlonglong(1)},
                                        {u"time"_s, qlonglong(1700000000)},
                                        {u"size"_s, qlonglong(4294967296)},
-                                       {u"desc"_s, u"Text"_s},
-                                       {u"thumb"_s, u"/t.jpg"_s},
                                        {u"remotePath"_s, u"ignored"_s}});
-        QCOMPARE(f.name, u"a.txt"_s);
-        QCOMPARE(f.path, u"D:\\a.txt"_s);
         QCOMPARE(f.type, quint64(FileObject::Folder));
-        QCOMPARE(f.time, quint64(1700000000));
         QCOMPARE(f.last_modify, quint64(1700000000));
         QCOMPARE(f.size, quint64(4294967296));
-        QCOMPARE(f.desc, u"Text"_s);
-        QCOMPARE(f.thumb, u"/t.jpg"_s);
         QVERIFY(f.remotePath.isEmpty());
     }
 
@@ -42,7 +33,6 @@ private Q_SLOTS:
         QCOMPARE(f.last_modify, quint64(1700000000));
         QCOMPARE(f.size, quint64(0));
         QVERIFY(f.desc.isEmpty());
-        QVERIFY(f.thumb.isEmpty());
     }
 
     void typesAreThirtyTwoBitAndNegativeSizesAreNone()

@@ -120,10 +120,7 @@ private Q_SLOTS:
         QCOMPARE(action.ret, 3);
         QCOMPARE(action.serverMid.value_or(QString()), u"M"_s);
         QVERIFY(!action.token);
-    }
 
-    void otherAndMissingAuthReplies()
-    {
         const auto other = LoginWire::readAuthReply(json(R"({"cm":7,"dt":{"ret":1},"ua":"a;b"})"));
         QCOMPARE(other.ret, -1);
         QVERIFY(!other.serverMid && !other.token);

@@ -65,7 +65,7 @@ private Q_SLOTS:
 
     void savesNumbersAndReadsNewestFirst()
     {
-        DataBaseCenter::sharedInstance()->open(); // as the start-up does
+        store()->open(); // as the start-up does
         NotificationRecorder rec(m_core->hub(), {Notifications::QuickTransferSaved});
         auto a = text(u"first"_s);
         auto b = QuickTransferObject::createWithDictionary(
@@ -73,16 +73,14 @@ private Q_SLOTS:
             u"file"_s);
         b->first_id = 7;
         for (const auto &r : {a, b})
-            m_core->hub()->post(Notifications::SaveQuickTransfer,
-                                {{u"object"_s, QVariant::fromValue(r)}});
+            post(Notifications::SaveQuickTransfer, r);
         QCOMPARE(rec.count(Notifications::QuickTransferSaved), 2);
         QCOMPARE(a->identifier, 1u);
         QCOMPARE(b->identifier, 2u);
-        const auto all = DataBaseCenter::sharedInstance()->getQuickTransfer();
+        const auto all = store()->getQuickTransfer();
         QCOMPARE(all.size(), 2);
         QCOMPARE(all[0]->identifier, 2u);
         QCOMPARE(all[0]->localPath, u"ffee.PNG"_s);
-        QCOMPARE(all[0]->size, 99u);
         QCOMPARE(all[0]->first_id, 7u);
         QCOMPARE(all[0]->type, quint64(QuickTransferTypeImage));
         QCOMPARE(all[1]->dt, u"first"_s);
@@ -93,18 +91,17 @@ private Q_SLOTS:
     {
         const QString earlier = QDir(m_tmp.path()).filePath(u"db.sqlite"_s);
         writeEarlierStore(earlier);
-        auto *store = DataBaseCenter::sharedInstance();
-        store->open();
+        store()->open();
         QVERIFY(!QFile::exists(earlier));
         QVERIFY(QFile::exists(DataBaseMethod::databasePath(m_core->core->libraryPath())));
-        auto all = store->getQuickTransfer();
+        auto all = store()->getQuickTransfer();
         QCOMPARE(all.size(), 2);
         QCOMPARE(all[1]->type, quint64(QuickTransferTypeDocument));
         // Saved without a name: the digest rule names it on reading, and the reference check
         // finds it.
         QCOMPARE(all[1]->localPath, u"d1g.doc"_s);
-        QVERIFY(store->isLocalPathReferenced(u"d1g.doc"_s));
-        QVERIFY(!store->isLocalPathReferenced(u"d1g"_s));
+        QVERIFY(store()->isLocalPathReferenced(u"d1g.doc"_s));
+        QVERIFY(!store()->isLocalPathReferenced(u"d1g"_s));
     }
 
     void reopenKeepsRowsAndDeletesWhatExists()
@@ -130,8 +127,7 @@ private Q_SLOTS:
 
     void failedInsertLeavesIdentifierZero()
     {
-        auto *store = DataBaseCenter::sharedInstance();
-        QVERIFY(store->saveQuickTransfer(text(u"kept"_s).data()));
+        QVERIFY(store()->saveQuickTransfer(text(u"kept"_s).data()));
         {
             SqliteDatabase raw;
             QVERIFY(raw.open(DataBaseMethod::databasePath(m_core->core->libraryPath())));
@@ -141,11 +137,10 @@ private Q_SLOTS:
         }
         NotificationRecorder rec(m_core->hub(), {Notifications::QuickTransferSaved});
         auto r = text(u"boom"_s);
-        m_core->hub()->post(Notifications::SaveQuickTransfer,
-                            {{u"object"_s, QVariant::fromValue(r)}});
+        post(Notifications::SaveQuickTransfer, r);
         QCOMPARE(r->identifier, 0u);
         QCOMPARE(rec.count(Notifications::QuickTransferSaved), 0);
-        QCOMPARE(store->getQuickTransfer().size(), 1);
+        QCOMPARE(store()->getQuickTransfer().size(), 1);
     }
 
     void unusableStoreIsSilent_data()
@@ -162,73 +157,60 @@ private Q_SLOTS:
             QDir().mkpath(path);
         else
             writeFile(path, QByteArray(4096, 'z'));
-        auto *store = DataBaseCenter::sharedInstance();
         auto r = text(u"x"_s);
-        QVERIFY(!store->saveQuickTransfer(r.data()));
+        QVERIFY(!store()->saveQuickTransfer(r.data()));
         QCOMPARE(r->identifier, 0u);
-        QVERIFY(store->getQuickTransfer().isEmpty());
+        QVERIFY(store()->getQuickTransfer().isEmpty());
     }
 
     void finishedSizeFromDisk()
     {
-        auto *store = DataBaseCenter::sharedInstance();
         auto whole = QuickTransferObject::createWithPath(u"/pc/whole.txt"_s);
         auto half = QuickTransferObject::createWithPath(u"/pc/half.txt"_s);
         auto gone = QuickTransferObject::createWithPath(u"/pc/gone.txt"_s);
         for (const auto &r : {whole, half, gone}) {
             r->size = 100;
-            QVERIFY(store->saveQuickTransfer(r.data()));
+            QVERIFY(store()->saveQuickTransfer(r.data()));
         }
         writeFile(whole->downloadPath(m_core->library()), QByteArray(100, 'a'));
         writeFile(half->partialPath(m_core->library()), QByteArray(37, 'a'));
-        const auto all = store->getQuickTransfer();
+        const auto all = store()->getQuickTransfer();
         QCOMPARE(all.size(), 3);
         QCOMPARE(all[2]->finishedSize, 100u);
         QCOMPARE(all[1]->finishedSize, 37u);
         QCOMPARE(all[0]->finishedSize, 0u);
     }
 
-    void sizeChangeIsStored()
+    void sizeChangesAndDeletionsFromTheHub()
     {
-        auto *store = DataBaseCenter::sharedInstance();
         auto a = text(u"a"_s), b = text(u"b"_s);
-        QVERIFY(store->saveQuickTransfer(a.data()));
-        QVERIFY(store->saveQuickTransfer(b.data()));
+        QVERIFY(store()->saveQuickTransfer(a.data()));
+        QVERIFY(store()->saveQuickTransfer(b.data()));
         a->size = 4242;
-        m_core->hub()->post(Notifications::QuickTransferSizeChanged,
-                            {{u"object"_s, QVariant::fromValue(a)}});
-        const auto all = store->getQuickTransfer();
-        QCOMPARE(all.last()->size, 4242u);
-        QCOMPARE(all.first()->size, 0u);
-    }
+        post(Notifications::QuickTransferSizeChanged, a);
+        QCOMPARE(store()->getQuickTransfer().last()->size, 4242u);
+        QCOMPARE(store()->getQuickTransfer().first()->size, 0u);
 
-    void deletionOnTheHubTakesAnArrayOnly()
-    {
-        auto *store = DataBaseCenter::sharedInstance();
-        auto a = text(u"a"_s), b = text(u"b"_s);
-        QVERIFY(store->saveQuickTransfer(a.data()));
-        QVERIFY(store->saveQuickTransfer(b.data()));
         NotificationRecorder rec(m_core->hub(), {Notifications::RefreshQuickTransferList});
         m_core->hub()->post(Notifications::DeleteQuickTransfer, {{u"arrayId"_s, u"2"_s}});
-        QCOMPARE(store->getQuickTransfer().size(), 2); // not an array: nothing deleted
+        QCOMPARE(store()->getQuickTransfer().size(), 2); // not an array: nothing deleted
         QCOMPARE(rec.count(Notifications::RefreshQuickTransferList), 1);
         m_core->hub()->post(Notifications::DeleteQuickTransfer,
                             {{u"arrayId"_s, QVariantList{b->identifier}}});
-        QCOMPARE(store->getQuickTransfer().size(), 1);
+        QCOMPARE(store()->getQuickTransfer().size(), 1);
         QCOMPARE(rec.count(Notifications::RefreshQuickTransferList), 2);
     }
 
     void deletingKeepsFilesOthersUse()
     {
-        auto *store = DataBaseCenter::sharedInstance();
         auto a = QuickTransferObject::createWithPath(u"/pc/shared.txt"_s);
         auto b = QuickTransferObject::createWithPath(u"/pc/shared.txt"_s);
         auto c = QuickTransferObject::createWithPath(u"/pc/own.txt"_s);
         for (const auto &r : {a, b, c})
-            QVERIFY(store->saveQuickTransfer(r.data()));
+            QVERIFY(store()->saveQuickTransfer(r.data()));
         writeFile(a->downloadPath(m_core->library()), "x");
         writeFile(c->downloadPath(m_core->library()), "y");
-        QCOMPARE(store->deleteRecordsAndUnreferencedFiles({a->identifier, c->identifier}),
+        QCOMPARE(store()->deleteRecordsAndUnreferencedFiles({a->identifier, c->identifier}),
                  QStringList{u"/pc/own.txt"_s});
         QVERIFY(QFile::exists(a->downloadPath(m_core->library())));
         QVERIFY(!QFile::exists(c->downloadPath(m_core->library())));
@@ -237,14 +219,19 @@ private Q_SLOTS:
     void openedOnAnotherThreadUsedOnMain()
     {
         // The start-up opens the store on the "initQueue" while the main thread may use it.
-        auto *store = DataBaseCenter::sharedInstance();
-        m_core->core->queue(u"initQueue"_s)->dispatch([store] { store->open(); });
-        QVERIFY(store->saveQuickTransfer(text(u"x"_s).data()));
+        m_core->core->queue(u"initQueue"_s)->dispatch([] { store()->open(); });
+        QVERIFY(store()->saveQuickTransfer(text(u"x"_s).data()));
         m_core->core->queue(u"initQueue"_s)->waitUntilIdle();
-        QCOMPARE(store->getQuickTransfer().size(), 1);
+        QCOMPARE(store()->getQuickTransfer().size(), 1);
     }
 
 private:
+    static DataBaseCenter *store() { return DataBaseCenter::sharedInstance(); }
+    void post(const QString &name, const QuickTransferObjectPtr &r)
+    {
+        m_core->hub()->post(name, {{u"object"_s, QVariant::fromValue(r)}});
+    }
+
     QTemporaryDir m_tmp;
     std::unique_ptr<TestCore> m_core;
 };

@@ -26,8 +26,6 @@ private Q_SLOTS:
         QTest::newRow("dot in folder only")
             << u"D:\\v1.2\\notes"_s << quint64(QuickTransferTypeDocument);
         QTest::newRow("jpeg") << u"D:\\pics\\a.b.JPEG"_s << quint64(QuickTransferTypeImage);
-        QTest::newRow("mp3") << u"x.mp3"_s << quint64(QuickTransferTypeMusic);
-        QTest::newRow("rm") << u"x.rm"_s << quint64(QuickTransferTypeVideo);
         QTest::newRow("unknown ext") << u"x.zip"_s << quint64(QuickTransferTypeDocument);
     }
     void kindsByExtension()
@@ -100,12 +98,9 @@ private Q_SLOTS:
         QTest::addColumn<QVariant>("entry");
         QTest::addColumn<QString>("typeString");
         QTest::newRow("file as text") << QVariant(u"a.txt"_s) << u"file"_s;
-        QTest::newRow("file as array") << QVariant(QVariantList{1}) << u"file"_s;
         QTest::newRow("url as text") << QVariant(u"http://x"_s) << u"url"_s;
         QTest::newRow("text as object") << QVariant(QVariantMap{}) << u"text"_s;
-        QTest::newRow("text as number") << QVariant(qint64(4)) << u"text"_s;
         QTest::newRow("folder as null") << QVariant() << u"folder"_s;
-        QTest::newRow("desktop as list") << QVariant(QVariantList{}) << u"desktop"_s;
         QTest::newRow("unknown") << QVariant(u"x"_s) << u"unknown"_s;
         QTest::newRow("empty type") << QVariant(QVariantMap{}) << QString();
     }
@@ -120,18 +115,14 @@ private Q_SLOTS:
     {
         FileObject f;
         f.path = u"D:\\docs\\a.mkv"_s;
-        f.size = 77;
-        f.thumb = u"th"_s;
         auto r = QuickTransferObject::createWithFileObject(f);
         QCOMPARE(r->type, quint64(QuickTransferTypeVideo));
         QCOMPARE(r->localPath, f.path);
-        QCOMPARE(r->size, 77u);
         f.type = FileObject::Folder;
         QCOMPARE(QuickTransferObject::createWithFileObject(f)->type,
                  quint64(QuickTransferTypeFolder));
 
         r = QuickTransferObject::createWithPath(u"/x/y.png"_s);
-        QCOMPARE(r->localPath, u"/x/y.png"_s);
         QVERIFY(r->downloadPath(m_core->library())
                     .startsWith(m_core->core->libraryPath(u"qt"_s) + u'/'));
     }
