@@ -136,3 +136,16 @@ private:
     const PcSim &m_pc;
     QTemporaryDir m_dirs;
 };
+
+/// Starts a stand-in PC into @p pc and a runner against it into @p cli, as every command test
+/// does first; returns why that failed, or "" when both are ready.
+inline QString startPcAndCli(std::unique_ptr<PcSim> &pc, std::unique_ptr<CliRunner> &cli)
+{
+    if (CliRunner::binary().isEmpty())
+        return QStringLiteral("ZEPHYR_CLI_BIN is not set: run the test through ctest");
+    pc = std::make_unique<PcSim>();
+    if (!pc->start())
+        return pc->errorString();
+    cli = std::make_unique<CliRunner>(*pc);
+    return {};
+}

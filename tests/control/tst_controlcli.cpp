@@ -13,11 +13,8 @@ class TestControlCli : public QObject
 private Q_SLOTS:
     void init()
     {
-        QVERIFY2(!CliRunner::binary().isEmpty(),
-                 "ZEPHYR_CLI_BIN is not set: run the test through ctest");
-        m_pc = std::make_unique<PcSim>();
-        QVERIFY2(m_pc->start(), qPrintable(m_pc->errorString()));
-        m_cli = std::make_unique<CliRunner>(*m_pc);
+        const QString failure = startPcAndCli(m_pc, m_cli);
+        QVERIFY2(failure.isEmpty(), qPrintable(failure));
     }
 
     void cleanup()
