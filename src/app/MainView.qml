@@ -21,7 +21,7 @@ Rectangle {
         id: bar
         width: parent.width
         height: 64
-        source: "qrc:/assets/images/nav_color_gradient.png"
+        source: "qrc:/images/nav_color_gradient.png"
         fillMode: Image.Stretch
 
         ToolButton {

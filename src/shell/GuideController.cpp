@@ -69,12 +69,12 @@ void GuideController::finishDismiss()
 
 QString GuideController::agreementResource() const
 {
-    return u"qrc:/assets/html/agreement.html"_s;
+    return u"qrc:/html/agreement.html"_s;
 }
 
 QString GuideController::agreementHtml() const
 {
-    QFile file(u":/assets/html/agreement.html"_s);
+    QFile file(u":/html/agreement.html"_s);
     if (!file.open(QIODevice::ReadOnly))
         return u"《ZephyrWiFi快传用户协议》"_s;
     return QString::fromUtf8(file.readAll());

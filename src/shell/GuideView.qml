@@ -35,11 +35,11 @@ Rectangle {
         spacing: 18
 
         Image {
-            source: "qrc:/assets/images/guide_top.png"
+            source: "qrc:/images/guide_top.png"
             anchors.horizontalCenter: parent.horizontalCenter
         }
         Image {
-            source: "qrc:/assets/images/guide_files_icon.png"
+            source: "qrc:/images/guide_files_icon.png"
             anchors.horizontalCenter: parent.horizontalCenter
         }
         Text {
@@ -61,7 +61,7 @@ Rectangle {
             anchors.horizontalCenter: parent.horizontalCenter
             spacing: 6
             Image {
-                source: "qrc:/assets/images/" + root.controller.checkImage
+                source: "qrc:/images/" + root.controller.checkImage
                 width: 20
                 height: 20
                 MouseArea {
