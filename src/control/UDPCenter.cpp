@@ -119,24 +119,31 @@ void UDPCenter::readPending()
     while (socket && socket == m_udpSocket.get() && socket->hasPendingDatagrams()) {
         const QNetworkDatagram datagram = socket->receiveDatagram();
         if (datagram.isValid())
-            handleDatagram(datagram.data());
+            handleDatagram(datagram.data(), datagram.senderAddress());
     }
 }
 
-void UDPCenter::handleDatagram(const QByteArray &datagram)
+bool UDPCenter::isFromThePc(const QVariantMap &message, const QHostAddress &sender) const
+{
+    // Every device on the hotspot can reach this port, and any authorisation reply names the
+    // PC's machine id: the PC's address comes first, the machine id then confirms it.
+    const QHostAddress pc(DeviceInfoCenter::getServerWiFiIPAddress().value_or(QString()));
+    if (pc.isNull() || !pc.isEqual(sender, QHostAddress::ConvertV4MappedToIPv4))
+        return false;
+    const QString serverMid = m_state.serverMid();
+    if (serverMid.isEmpty())
+        return true;
+    const QVariant ua = message.value(u"ua"_s);
+    if (ua.typeId() != QMetaType::QString)
+        return false;
+    return ControlDatagram::machineIdOf(ua.toString()) == serverMid;
+}
+
+void UDPCenter::handleDatagram(const QByteArray &datagram, const QHostAddress &sender)
 {
     const auto message = ControlDatagram::decode(datagram);
-    if (!message)
+    if (!message || !isFromThePc(*message, sender))
         return;
-    const QString serverMid = m_state.serverMid();
-    if (!serverMid.isEmpty()) {
-        const QVariant ua = message->value(u"ua"_s);
-        const auto mid = ua.typeId() == QMetaType::QString
-                             ? ControlDatagram::machineIdOf(ua.toString())
-                             : std::nullopt;
-        if (mid != serverMid)
-            return;
-    }
     const QVariant dtValue = message->value(u"dt"_s);
     if (!JsonUtils::isObject(dtValue))
         return;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QHostAddress>
 #include <QObject>
 #include <QString>
 #include <QTimer>
@@ -13,8 +14,8 @@ class RuntimeState;
 
 /// The datagram channel with the PC: pointer, key, text and volume messages and an echo every
 /// 30 seconds go out; the PC's pushes (texts, files, changes of the phone's standing) come in.
-/// Nothing is acknowledged. Only the PC the phone is attached to may push once its machine id is
-/// known.
+/// Nothing is acknowledged. Pushes are heard only from the PC's address and, once its machine id
+/// is known, only when they carry it.
 class UDPCenter : public QObject
 {
     Q_OBJECT
@@ -23,7 +24,6 @@ public:
     /// How long the toasts of received texts and files and of changes of standing stay.
     static constexpr int ReceiptToastMs = 1000;
     static constexpr int StandingToastMs = 2000;
-
     /// Posts pushes on @p hub and changes of standing into @p state; listens on @p udpPort and
     /// sends to the PC's @p pcPort once started.
     UDPCenter(NotificationCenter &hub, RuntimeState &state, quint16 udpPort, quint16 pcPort,
@@ -59,7 +59,8 @@ Q_SIGNALS:
 private:
     bool send(const QByteArray &payload);
     void readPending();
-    void handleDatagram(const QByteArray &datagram);
+    void handleDatagram(const QByteArray &datagram, const QHostAddress &sender);
+    [[nodiscard]] bool isFromThePc(const QVariantMap &message, const QHostAddress &sender) const;
     void receivedText(const QVariantMap &dt);
     void receivedFile(const QVariantMap &dt);
     void standingChanged(const QVariantMap &dt);

@@ -240,6 +240,38 @@ private Q_SLOTS:
         QCOMPARE(m_core->core->runtimeState()->status(), quint64(AppStatusAuthorized));
     }
 
+    // Another client on the hotspot may know the PC's machine id (any authorisation reply names
+    // it): only the PC's own address is heard, whether or not the machine id is known yet.
+    void pushesFromAnotherAddressAreRefused_data()
+    {
+        QTest::addColumn<QString>("serverMid");
+        QTest::newRow("machine id known") << kPcMid;
+        QTest::newRow("no machine id yet") << QString();
+    }
+    void pushesFromAnotherAddressAreRefused()
+    {
+        QFETCH(QString, serverMid);
+        m_core->core->runtimeState()->setServerMid(serverMid);
+        m_core->core->runtimeState()->setStatus(AppStatusAuthorized);
+        QUdpSocket neighbour;
+        QVERIFY(neighbour.bind(QHostAddress(u"127.0.0.2"_s), 0));
+        NotificationRecorder recorder(m_core->hub(), {Notifications::SaveQuickTransfer,
+                                                      Notifications::DoDownloadFile,
+                                                      Notifications::AppStatusChanged});
+        QSignalSpy toasts(m_center, &UDPCenter::toastRequested);
+        QSignalSpy pushes(m_center, &UDPCenter::pushReceived);
+        for (const QByteArray &push :
+             {pushOf(1014, {{u"action"_s, 2}}), pushOf(1016, {{u"text"_s, u"你好"_s}}),
+              pushOf(1015, {{u"path"_s, u"C:/a.exe"_s}, {u"size"_s, 10}}),
+              pushOf(1014, {{u"action"_s, 3}}, u"short"_s)})
+            neighbour.writeDatagram(push, QHostAddress::LocalHost, m_center->localPort());
+        settle();
+        QCOMPARE(m_core->core->runtimeState()->status(), quint64(AppStatusAuthorized));
+        QCOMPARE(recorder.posted, QStringList{Notifications::SaveQuickTransfer}); // the marker
+        QCOMPARE(toasts.size(), 1);
+        QCOMPARE(pushes.size(), 1);
+    }
+
     void boundPortTakenIsRetried()
     {
         QUdpSocket squatter;
@@ -274,7 +306,7 @@ private:
         const QString mid = m_core->core->runtimeState()->serverMid();
         const QString ua = mid.isEmpty() ? kPcUa : u"PC;3;W;n;h;8360;%1;;"_s.arg(mid);
         QSignalSpy toasts(m_center, &UDPCenter::toastRequested);
-        pushToPhone(pushOf(1016, {{u"text"_s, u"marker"_s}}, ua));
+        pushToPhone(pushOf(1016, {{u"text"_s, u"marker %1"_s.arg(++m_markers)}}, ua));
         QTRY_VERIFY(!toasts.isEmpty());
     }
 
@@ -297,6 +329,7 @@ private:
     std::unique_ptr<QUdpSocket> m_pc;
     std::unique_ptr<TestCore> m_core;
     UDPCenter *m_center = nullptr;
+    int m_markers = 0;
 };
 
 QTEST_GUILESS_MAIN(TestUDPCenter)
