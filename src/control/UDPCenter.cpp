@@ -9,12 +9,14 @@
 #include "QuickTransferObject.h"
 #include "RuntimeState.h"
 
-#include <QHostAddress>
+#include <QLoggingCategory>
 #include <QNetworkDatagram>
 
 #include <algorithm>
 
 using namespace Qt::StringLiterals;
+
+Q_LOGGING_CATEGORY(lcPush, "zephyr.net", QtWarningMsg)
 
 UDPCenter::UDPCenter(NotificationCenter &hub, RuntimeState &state, quint16 udpPort, quint16 pcPort,
                      QObject *parent)
@@ -22,6 +24,7 @@ UDPCenter::UDPCenter(NotificationCenter &hub, RuntimeState &state, quint16 udpPo
 {
     m_echoTimer.setInterval(EchoIntervalMs);
     connect(&m_echoTimer, &QTimer::timeout, this, [this] { sendEcho(); });
+    m_pushClock.start();
 }
 
 UDPCenter::~UDPCenter() = default;
@@ -139,6 +142,30 @@ bool UDPCenter::isFromThePc(const QVariantMap &message, const QHostAddress &send
     return ControlDatagram::machineIdOf(ua.toString()) == serverMid;
 }
 
+bool UDPCenter::admitRecord(const QString &key)
+{
+    const qint64 now = m_pushClock.elapsed();
+    m_recentPushes.removeIf(
+        [now](const RecentPush &push) { return now - push.atMs >= RepeatWindowMs; });
+    for (const RecentPush &push : std::as_const(m_recentPushes))
+        if (push.key == key)
+            return false;
+    const qint64 full = qint64(PushBurst) * PushRefillMs;
+    m_pushCreditMs = std::min(full, m_pushCreditMs + (now - m_pushToppedUpMs));
+    m_pushToppedUpMs = now;
+    if (m_pushCreditMs < PushRefillMs) {
+        if (!m_warnedOfFlood)
+            qCWarning(lcPush) << "pushes arrive faster than" << 60000 / PushRefillMs
+                              << "a minute; those over the budget are dropped";
+        m_warnedOfFlood = true;
+        return false;
+    }
+    m_pushCreditMs -= PushRefillMs;
+    m_warnedOfFlood = false;
+    m_recentPushes.append({key, now});
+    return true;
+}
+
 void UDPCenter::handleDatagram(const QByteArray &datagram, const QHostAddress &sender)
 {
     const auto message = ControlDatagram::decode(datagram);
@@ -167,7 +194,7 @@ void UDPCenter::handleDatagram(const QByteArray &datagram, const QHostAddress &s
 void UDPCenter::receivedText(const QVariantMap &dt)
 {
     const QString text = dt.value(u"text"_s).toString();
-    if (text.isEmpty())
+    if (text.isEmpty() || !admitRecord(u"text:"_s + text))
         return;
     const QuickTransferObjectPtr record = QuickTransferObject::create();
     record->type = QuickTransferTypeText;
@@ -182,12 +209,13 @@ void UDPCenter::receivedText(const QVariantMap &dt)
 void UDPCenter::receivedFile(const QVariantMap &dt)
 {
     const QString path = dt.value(u"path"_s).toString();
-    if (path.isEmpty())
+    // A negative size is no size; the download corrects it from the file itself.
+    const auto size = quint64(std::max<qint64>(0, JsonUtils::integerValue(dt.value(u"size"_s))));
+    if (path.isEmpty() || !admitRecord(u"file:%1:%2"_s.arg(size).arg(path)))
         return;
     const QuickTransferObjectPtr record = QuickTransferObject::createWithPath(path);
     record->from = 1;
-    // A negative size is no size; the download corrects it from the file itself.
-    record->size = quint64(std::max<qint64>(0, JsonUtils::integerValue(dt.value(u"size"_s))));
+    record->size = size;
     auto *hub = &m_hub;
     const QVariantMap payload{{u"object"_s, QVariant::fromValue(record)}};
     hub->post(Notifications::SaveQuickTransfer, payload);

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <QElapsedTimer>
 #include <QHostAddress>
+#include <QList>
 #include <QObject>
 #include <QString>
 #include <QTimer>
@@ -24,6 +26,14 @@ public:
     /// How long the toasts of received texts and files and of changes of standing stay.
     static constexpr int ReceiptToastMs = 1000;
     static constexpr int StandingToastMs = 2000;
+    /// Pushes that add a record (texts and files) draw on a budget of PushBurst, which comes
+    /// back at one every PushRefillMs: a person's handful lands at once, while a flood adds at
+    /// most twelve records a minute. A push's text is bounded by the datagram itself.
+    static constexpr int PushBurst = 10;
+    static constexpr int PushRefillMs = 5000;
+    /// The same text, or the same file and size, pushed again within this time adds nothing.
+    static constexpr int RepeatWindowMs = 60000;
+
     /// Posts pushes on @p hub and changes of standing into @p state; listens on @p udpPort and
     /// sends to the PC's @p pcPort once started.
     UDPCenter(NotificationCenter &hub, RuntimeState &state, quint16 udpPort, quint16 pcPort,
@@ -61,6 +71,8 @@ private:
     void readPending();
     void handleDatagram(const QByteArray &datagram, const QHostAddress &sender);
     [[nodiscard]] bool isFromThePc(const QVariantMap &message, const QHostAddress &sender) const;
+    /// Whether a push that adds the record named @p key may add it now; takes from the budget.
+    bool admitRecord(const QString &key);
     void receivedText(const QVariantMap &dt);
     void receivedFile(const QVariantMap &dt);
     void standingChanged(const QVariantMap &dt);
@@ -71,4 +83,15 @@ private:
     quint16 m_pcPort;
     std::unique_ptr<QUdpSocket> m_udpSocket;
     QTimer m_echoTimer;
+    /// The push budget, kept in milliseconds of refill time, and when it was last topped up.
+    qint64 m_pushCreditMs = qint64(PushBurst) * PushRefillMs;
+    qint64 m_pushToppedUpMs = 0;
+    QElapsedTimer m_pushClock;
+    bool m_warnedOfFlood = false;
+    struct RecentPush
+    {
+        QString key;
+        qint64 atMs;
+    };
+    QList<RecentPush> m_recentPushes;
 };

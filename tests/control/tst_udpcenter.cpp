@@ -7,7 +7,9 @@
 #include "TestCore.h"
 #include "UDPCenter.h"
 
+#include <QElapsedTimer>
 #include <QNetworkDatagram>
+#include <QRegularExpression>
 #include <QSignalSpy>
 #include <QTest>
 #include <QUdpSocket>
@@ -270,6 +272,75 @@ private Q_SLOTS:
         QCOMPARE(recorder.posted, QStringList{Notifications::SaveQuickTransfer}); // the marker
         QCOMPARE(toasts.size(), 1);
         QCOMPARE(pushes.size(), 1);
+    }
+
+    // A person's handful of texts and files pushed at once all land.
+    void aBurstOfPushesLands()
+    {
+        NotificationRecorder recorder(
+            m_core->hub(), {Notifications::SaveQuickTransfer, Notifications::DoDownloadFile});
+        QSignalSpy toasts(m_center, &UDPCenter::toastRequested);
+        for (int i = 0; i < 6; ++i)
+            pushToPhone(pushOf(1016, {{u"text"_s, u"第%1条"_s.arg(i)}}));
+        pushToPhone(pushOf(1015, {{u"path"_s, u"C:/a.jpg"_s}, {u"size"_s, 10}}));
+        pushToPhone(pushOf(1015, {{u"path"_s, u"C:/b.jpg"_s}, {u"size"_s, 10}}));
+        QTRY_COMPARE(recorder.count(Notifications::SaveQuickTransfer), 8);
+        QCOMPARE(recorder.count(Notifications::DoDownloadFile), 2);
+        QCOMPARE(toasts.size(), 8);
+    }
+
+    // The same text, or the same file, pushed again at once adds no second record.
+    void repeatedPushesAreStoredOnce()
+    {
+        NotificationRecorder recorder(
+            m_core->hub(), {Notifications::SaveQuickTransfer, Notifications::DoDownloadFile});
+        const QByteArray text = pushOf(1016, {{u"text"_s, u"会议改到三点"_s}});
+        const QByteArray file = pushOf(1015, {{u"path"_s, u"C:/a.jpg"_s}, {u"size"_s, 10}});
+        for (int i = 0; i < 3; ++i) {
+            pushToPhone(text);
+            pushToPhone(file);
+        }
+        // The same path with another size is another file.
+        pushToPhone(pushOf(1015, {{u"path"_s, u"C:/a.jpg"_s}, {u"size"_s, 11}}));
+        settle();
+        QStringList texts;
+        for (const QVariantMap &payload : recorder.payloads)
+            if (recordIn(payload)->type == QuickTransferTypeText)
+                texts << recordIn(payload)->dt;
+        QCOMPARE(texts, (QStringList{u"会议改到三点"_s, u"marker %1"_s.arg(m_markers)}));
+        QCOMPARE(recorder.count(Notifications::DoDownloadFile), 2);
+    }
+
+    // A flood of large texts and files adds a bounded number of records; the budget comes back
+    // with time, so the PC is heard again afterwards.
+    void floodsOfPushesAreBounded()
+    {
+        NotificationRecorder recorder(
+            m_core->hub(), {Notifications::SaveQuickTransfer, Notifications::DoDownloadFile});
+        QTest::ignoreMessage(QtWarningMsg,
+                             QRegularExpression(u"pushes arrive faster than .*dropped"_s));
+        const QString filler(15000, u'x');
+        QElapsedTimer flood;
+        flood.start();
+        for (int i = 0; i < 3000; ++i) {
+            if (i % 3 == 2)
+                pushToPhone(pushOf(1015, {{u"path"_s, u"C:/f%1.bin"_s.arg(i)}, {u"size"_s, 1}}));
+            else
+                pushToPhone(pushOf(1016, {{u"text"_s, u"%1 %2"_s.arg(i).arg(filler)}}));
+            if (i % 50 == 49)
+                QTest::qWait(1);
+        }
+        QTest::qWait(200);
+        const qsizetype flooded = recorder.count(Notifications::SaveQuickTransfer);
+        // What came back while the flood lasted, on a slow machine too.
+        const qint64 refilled = flood.elapsed() / UDPCenter::PushRefillMs + 1;
+        QVERIFY2(flooded >= UDPCenter::PushBurst && flooded <= UDPCenter::PushBurst + refilled,
+                 qPrintable(QString::number(flooded)));
+        QVERIFY(recorder.count(Notifications::DoDownloadFile) <= flooded);
+
+        QTest::qWait(UDPCenter::PushRefillMs);
+        settle();
+        QCOMPARE(recorder.count(Notifications::SaveQuickTransfer), flooded + 1);
     }
 
     void boundPortTakenIsRetried()
