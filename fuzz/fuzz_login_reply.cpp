@@ -7,6 +7,7 @@
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     const QByteArray bytes(reinterpret_cast<const char *>(data), qsizetype(size));
+    (void)LoginWire::declaredLength(bytes);
     const std::optional<QVariant> reply = LoginWire::decodeReply(bytes);
     if (reply) {
         if (const auto facts = LoginWire::readLoginReply(*reply))

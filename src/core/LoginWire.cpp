@@ -18,13 +18,20 @@ QByteArray LoginWire::encodeRequest(int cm, const QString &ua)
     return frame + payload;
 }
 
+std::optional<quint32> LoginWire::declaredLength(const QByteArray &bytes)
+{
+    if (bytes.size() < 4)
+        return std::nullopt;
+    return qFromBigEndian<quint32>(bytes.constData());
+}
+
 std::optional<QVariant> LoginWire::decodeReply(const QByteArray &bytes)
 {
     if (bytes.size() < 5)
         return std::nullopt;
-    const quint32 length = qFromBigEndian<quint32>(bytes.constData());
+    const quint32 length = *declaredLength(bytes);
     // A reply that stops before its declared end is cut off: never read past what arrived.
-    if (quint64(length) > quint64(bytes.size() - 4))
+    if (length > MaxReplyLength || quint64(length) > quint64(bytes.size() - 4))
         return std::nullopt;
     const QVariant value = JsonUtils::dataToDictionary(Utils::negated(bytes.mid(4, length)));
     if (!value.isValid())

@@ -35,11 +35,18 @@ public:
         std::optional<QString> token;     ///< field 8, only when non-empty
     };
 
+    /// Longest reply payload taken. Real replies are a few hundred bytes; a longer announcement
+    /// is refused as soon as its length word is in.
+    static constexpr quint32 MaxReplyLength = 1024 * 1024;
+
     /// Request frame: 0x01, big-endian payload length, complemented compact JSON {"cm","ua"}.
     [[nodiscard]] static QByteArray encodeRequest(int cm, const QString &ua);
 
+    /// The payload length a reply announces in its first 4 bytes; nothing before they are in.
+    [[nodiscard]] static std::optional<quint32> declaredLength(const QByteArray &bytes);
     /// The JSON value of a reply frame (big-endian length, complemented JSON). Nothing when the
-    /// reply is missing: fewer than 5 bytes, fewer payload bytes than declared, or not JSON.
+    /// reply is missing: fewer than 5 bytes, fewer payload bytes than declared, a length over
+    /// MaxReplyLength, or not JSON.
     [[nodiscard]] static std::optional<QVariant> decodeReply(const QByteArray &bytes);
 
     /// Reads a decoded login reply; nothing unless "cm" is 1010 and "dt" is an object.

@@ -2,6 +2,7 @@
 
 #include "DefaultsKeys.h"
 #include "DeviceInfoCenter.h"
+#include "Logging.h"
 #include "LoginWire.h"
 #include "RuntimeState.h"
 #include "UserDefaults.h"
@@ -39,7 +40,13 @@ void TCPConnect::start()
     }
     m_socket = new QTcpSocket(this);
     connect(m_socket, &QTcpSocket::connected, this, &TCPConnect::connected);
-    connect(m_socket, &QTcpSocket::readyRead, this, [this] { m_readData += m_socket->readAll(); });
+    connect(m_socket, &QTcpSocket::readyRead, this, [this] {
+        if (collect())
+            return;
+        qCWarning(lcCore) << "the PC's reply announces" << *LoginWire::declaredLength(m_readData)
+                          << "bytes; closed";
+        finish();
+    });
     connect(m_socket, &QTcpSocket::disconnected, this, &TCPConnect::finish);
     // Every socket error ends the exchange, the PC closing after its reply included.
     connect(m_socket, &QTcpSocket::errorOccurred, this, &TCPConnect::finish);
@@ -67,6 +74,21 @@ void TCPConnect::writeRequest()
     m_socket->write(LoginWire::encodeRequest(cm, ua));
 }
 
+bool TCPConnect::collect()
+{
+    m_readData += m_socket->readAll();
+    const auto length = LoginWire::declaredLength(m_readData);
+    if (!length)
+        return true;
+    if (*length > LoginWire::MaxReplyLength) {
+        m_readData.truncate(4);
+        return false;
+    }
+    // Bytes after the frame are not part of the reply: a PC that keeps sending fills nothing.
+    m_readData.truncate(4 + qsizetype(*length));
+    return true;
+}
+
 void TCPConnect::stop()
 {
     finish();
@@ -79,7 +101,7 @@ void TCPConnect::finish()
     m_finished = true;
     m_timer.stop();
     if (m_socket) {
-        m_readData += m_socket->readAll();
+        collect();
         m_socket->disconnect(this);
         m_socket->abort();
     }

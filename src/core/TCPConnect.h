@@ -9,7 +9,8 @@ class RuntimeState;
 class UserDefaults;
 
 /// One login or authorisation exchange with the PC: connect, write one request frame, read the
-/// reply until the PC closes the connection, then report the result exactly once.
+/// reply until the PC closes the connection, then report the result exactly once. Only the reply
+/// frame is kept, and a frame longer than any reply ends the exchange as soon as it is announced.
 class TCPConnect : public QObject
 {
     Q_OBJECT
@@ -44,6 +45,9 @@ Q_SIGNALS:
 private:
     void connected();
     void writeRequest();
+    /// Takes what arrived into the reply; false once the reply announces more than any reply
+    /// holds.
+    bool collect();
     void finish();
 
     Type m_type;

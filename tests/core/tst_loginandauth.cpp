@@ -8,9 +8,80 @@
 
 #include <QJsonArray>
 #include <QTcpServer>
+#include <QTcpSocket>
 #include <QTest>
+#include <QtEndian>
 
 using namespace Qt::StringLiterals;
+
+namespace {
+// A PC of its own making: the first @c acceptedLogins connections get an accepting login reply
+// and are closed; every later one gets a reply that announces @c hostileLength bytes and then
+// streams filler for as long as the phone keeps the connection open.
+class HostilePc : public QTcpServer
+{
+public:
+    int acceptedLogins = 0;
+    quint32 hostileLength = 0xFFFFFFF0;
+    qint64 streamed = 0;
+    bool closedByPhone = false;
+
+    HostilePc()
+    {
+        connect(this, &QTcpServer::newConnection, this, [this] {
+            while (QTcpSocket *socket = nextPendingConnection()) {
+                connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
+                const bool accept = m_connections++ < acceptedLogins;
+                // The reply goes out once the request frame is in.
+                connect(socket, &QTcpSocket::readyRead, socket, [this, socket, accept] {
+                    socket->readAll();
+                    socket->disconnect(this);
+                    if (accept)
+                        acceptLogin(socket);
+                    else
+                        stream(socket);
+                });
+            }
+        });
+    }
+
+private:
+    static QByteArray frame(const QByteArray &json)
+    {
+        QByteArray out(4, '\0');
+        qToBigEndian<quint32>(quint32(json.size()), out.data());
+        for (const char c : json)
+            out += char(~c);
+        return out;
+    }
+
+    void acceptLogin(QTcpSocket *socket)
+    {
+        socket->write(frame(R"({"cm":1010,"dt":{"type":1,"enable":1}})"));
+        socket->disconnectFromHost();
+    }
+
+    void stream(QTcpSocket *socket)
+    {
+        QByteArray head(4, '\0');
+        qToBigEndian<quint32>(hostileLength, head.data());
+        socket->write(head);
+        const QByteArray chunk(64 * 1024, '\xff');
+        auto more = [this, socket, chunk] {
+            // Stops by itself far beyond any cap, so that a phone that never stops still ends.
+            while (socket->bytesToWrite() < 4 * chunk.size() && streamed < (qint64(1) << 30)) {
+                socket->write(chunk);
+                streamed += chunk.size();
+            }
+        };
+        connect(socket, &QTcpSocket::bytesWritten, socket, more);
+        connect(socket, &QTcpSocket::disconnected, this, [this] { closedByPhone = true; });
+        more();
+    }
+
+    int m_connections = 0;
+};
+} // namespace
 
 class TestLoginAndAuth : public QObject
 {
@@ -184,6 +255,35 @@ private Q_SLOTS:
         // Nothing to connect to: the failure is reported before startLogin returns.
         QCOMPARE(m_rec->count(Notifications::LoginFinished), 1);
         expectFailedLogin();
+    }
+
+    // A reply that announces more than any reply holds is closed as soon as its length is in,
+    // instead of being buffered until the PC stops sending.
+    void overlongRepliesAreClosedAtOnce_data()
+    {
+        QTest::addColumn<int>("acceptedLogins");
+        QTest::newRow("login") << 0;
+        QTest::newRow("authorisation") << 1;
+    }
+    void overlongRepliesAreClosedAtOnce()
+    {
+        QFETCH(int, acceptedLogins);
+        HostilePc pc;
+        pc.acceptedLogins = acceptedLogins;
+        QVERIFY(pc.listen(QHostAddress::LocalHost, 0));
+        AppConfig config = m_pc.config();
+        config.pcPort = pc.serverPort();
+        newCore(config);
+        center()->setReadTimeout(60000);
+        QTest::ignoreMessage(QtWarningMsg, "the PC's reply announces 4294967280 bytes; closed");
+        center()->startLogin();
+        const QString finished =
+            acceptedLogins ? Notifications::AuthFinished : Notifications::LoginFinished;
+        QTRY_COMPARE_WITH_TIMEOUT(m_rec->count(finished), 1, 5000);
+        QCOMPARE(state()->status(),
+                 quint64(acceptedLogins ? AppStatusLoggedIn : AppStatusNotLoggedIn));
+        QTRY_VERIFY(pc.closedByPhone);
+        QVERIFY2(pc.streamed < 16 * 1024 * 1024, qPrintable(QString::number(pc.streamed)));
     }
 
     void stopAndWifiChangeEndExchanges()

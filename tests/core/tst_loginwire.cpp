@@ -5,6 +5,7 @@
 #include "RuntimeState.h"
 
 #include <QTest>
+#include <QtEndian>
 
 using namespace Qt::StringLiterals;
 
@@ -56,6 +57,25 @@ private Q_SLOTS:
               kLoginReply.left(9), QByteArray::fromHex("FFFFFFFF84"),
               QByteArray::fromHex("00000006c3978b9293c1")})
             QVERIFY2(!LoginWire::decodeReply(bytes), bytes.toHex().constData());
+    }
+
+    // A whole frame of a JSON text is taken up to the cap and refused beyond it.
+    void replyLengthCap()
+    {
+        auto frameOfText = [](quint32 length) {
+            QByteArray json(qsizetype(length), 'x');
+            json.front() = '"';
+            json.back() = '"';
+            QByteArray frame(4, '\0');
+            qToBigEndian<quint32>(length, frame.data());
+            for (const char c : json)
+                frame += char(~c);
+            return frame;
+        };
+        QVERIFY(LoginWire::decodeReply(frameOfText(LoginWire::MaxReplyLength)));
+        QVERIFY(!LoginWire::decodeReply(frameOfText(LoginWire::MaxReplyLength + 1)));
+        QCOMPARE(LoginWire::declaredLength(QByteArray::fromHex("fffffff0")), 0xFFFFFFF0u);
+        QVERIFY(!LoginWire::declaredLength(QByteArray::fromHex("ffffff")));
     }
 
     void loginReplyFields()
