@@ -6,14 +6,22 @@
 #include "NotificationNames.h"
 #include "RuntimeState.h"
 
+#include <QLoggingCategory>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QNetworkRequest>
 #include <QUrl>
 
+#include <algorithm>
+#include <utility>
+
 using namespace Qt::StringLiterals;
 
+Q_LOGGING_CATEGORY(lcApi, "zephyr.net", QtWarningMsg)
+
 namespace {
+constexpr qint64 kReadAheadBytes = 1024 * 1024;
+
 QByteArray percentEscape(const QString &text, const QByteArray &alsoEscaped)
 {
     static const char hex[] = "0123456789ABCDEF";
@@ -154,7 +162,35 @@ void HttpRequestBase::send(QNetworkReply *reply)
         return;
     }
     m_reply = reply;
+    // The answer is taken as it arrives, and the network layer holds no more than this ahead of
+    // it, so an answer over the cap is never held whole.
+    reply->setReadBufferSize(kReadAheadBytes);
+    connect(reply, &QNetworkReply::metaDataChanged, this, [this] {
+        if (!collect())
+            refuseOverlongAnswer();
+    });
+    connect(reply, &QNetworkReply::readyRead, this, [this] {
+        if (!collect())
+            refuseOverlongAnswer();
+    });
     connect(reply, &QNetworkReply::finished, this, &HttpRequestBase::replyFinished);
+}
+
+bool HttpRequestBase::collect()
+{
+    const QVariant announced = m_reply->header(QNetworkRequest::ContentLengthHeader);
+    if (announced.isValid() && announced.toLongLong() > MaxAnswerBytes)
+        return false;
+    const qint64 room = MaxAnswerBytes - m_body.size();
+    m_body += m_reply->read(std::min(m_reply->bytesAvailable(), room));
+    return !m_reply->bytesAvailable();
+}
+
+void HttpRequestBase::refuseOverlongAnswer()
+{
+    qCWarning(lcApi).noquote() << "answer of" << m_reply->url().toDisplayString() << "is over"
+                               << (MaxAnswerBytes >> 20) << "MiB; refused";
+    stopHttpRequest();
 }
 
 void HttpRequestBase::replyFinished()
@@ -162,15 +198,20 @@ void HttpRequestBase::replyFinished()
     QNetworkReply *reply = m_reply;
     if (!reply)
         return;
+    if (!collect()) {
+        refuseOverlongAnswer();
+        return;
+    }
     m_reply.clear();
     reply->deleteLater();
     reply->disconnect(this);
+    const QByteArray body = std::exchange(m_body, {});
     const QVariant status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
     if (!status.isValid() || !isHttpAnswer(reply->error())) {
         deliver({});
         return;
     }
-    const HttpAnswer answer = HttpAnswer::decode(m_tagStr, status.toInt(), reply->readAll());
+    const HttpAnswer answer = HttpAnswer::decode(m_tagStr, status.toInt(), body);
     if (answer.dropsLogin)
         m_context.state->setStatus(AppStatusNotLoggedIn);
     deliver(answer.value);

@@ -14,7 +14,8 @@ class RuntimeState;
 
 /// One HTTP exchange with the PC's service or an outside service: builds a GET or a form POST,
 /// sends it with the phone's identity header, decodes the answer by its tag string and calls
-/// back exactly once, with the answer or with nothing (failure, time-out, cancellation).
+/// back exactly once, with the answer or with nothing (failure, time-out, cancellation, an
+/// answer over MaxAnswerBytes).
 /// Takes part in the "notification_cancel_http_request" broadcast.
 class HttpRequestBase : public QObject
 {
@@ -24,6 +25,9 @@ public:
     using Callback = std::function<void(HttpRequestBase *request, const QVariant &answer)>;
 
     static constexpr int DefaultTimeoutMs = 30000;
+    /// Largest answer taken, counted in the bytes of its body as received (for the PC, the
+    /// encoded text). No real answer comes near it: a 20,000-entry listing is 5 MB.
+    static constexpr qint64 MaxAnswerBytes = qint64(64) << 20;
 
     /// What every exchange is given by the coordinator that makes it.
     struct Context
@@ -70,6 +74,10 @@ public:
 
 private:
     void send(QNetworkReply *reply);
+    /// Takes what arrived into the answer; false once the answer is announced or grown over
+    /// MaxAnswerBytes.
+    bool collect();
+    void refuseOverlongAnswer();
     void replyFinished();
     void cancelHttpRequest(const QVariantMap &userInfo);
     void deliver(const QVariant &answer);
@@ -81,6 +89,7 @@ private:
     Context m_context;
     Callback m_callback;
     QPointer<QNetworkReply> m_reply;
+    QByteArray m_body;
     QString m_tagStr;
     int m_tag = 0;
     int m_timeoutMs = DefaultTimeoutMs;

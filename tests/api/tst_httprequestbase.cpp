@@ -7,6 +7,7 @@
 #include "Utils.h"
 
 #include <QNetworkAccessManager>
+#include <QRegularExpression>
 #include <QSignalSpy>
 #include <QTcpServer>
 #include <QTcpSocket>
@@ -56,6 +57,59 @@ private:
     QHash<QTcpSocket *, QByteArray> m_requests;
 };
 
+// Answers with a head and then a body streamed as fast as the client takes it, up to
+// @c bodySize bytes, then closes; a client that closes first stops it.
+class StreamingServer : public QTcpServer
+{
+public:
+    bool announceLength = true;
+    qint64 bodySize = 0;
+    /// The body starts with this, then filler of valid Base64.
+    QByteArray prefix;
+    qint64 streamed = 0;
+
+    StreamingServer()
+    {
+        connect(this, &QTcpServer::newConnection, this, [this] {
+            while (QTcpSocket *socket = nextPendingConnection()) {
+                connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
+                connect(socket, &QTcpSocket::readyRead, socket, [this, socket] {
+                    socket->readAll();
+                    socket->disconnect(this);
+                    answer(socket);
+                });
+            }
+        });
+    }
+
+    [[nodiscard]] QString url() const
+    {
+        return u"http://127.0.0.1:%1/cgi/dir_list.mo"_s.arg(serverPort());
+    }
+
+private:
+    void answer(QTcpSocket *socket)
+    {
+        QByteArray head = "HTTP/1.1 200 OK\r\nContent-Type: text/plain\r\n";
+        if (announceLength)
+            head += "Content-Length: " + QByteArray::number(bodySize) + "\r\n";
+        socket->write(head + "Connection: close\r\n\r\n" + prefix);
+        streamed = prefix.size();
+        const QByteArray chunk(64 * 1024, 'A');
+        auto more = [this, socket, chunk] {
+            while (socket->bytesToWrite() < 4 * chunk.size() && streamed < bodySize) {
+                const QByteArray part = chunk.left(bodySize - streamed);
+                socket->write(part);
+                streamed += part.size();
+            }
+            if (streamed >= bodySize && !socket->bytesToWrite())
+                socket->disconnectFromHost();
+        };
+        connect(socket, &QTcpSocket::bytesWritten, socket, more);
+        more();
+    }
+};
+
 QByteArray pcBody(const QByteArray &json)
 {
     return Utils::negated(json).toBase64();
@@ -78,6 +132,11 @@ private:
     // The answer the callback receives for one GET, and how often it was called.
     QVariant exchange(const QString &tagStr = {}, int *calls = nullptr)
     {
+        return exchangeWith(m_server.url(), tagStr, calls);
+    }
+
+    QVariant exchangeWith(const QString &url, const QString &tagStr = {}, int *calls = nullptr)
+    {
         int count = 0;
         QVariant answer;
         bool done = false;
@@ -90,7 +149,7 @@ private:
             },
             this);
         request->setTagStr(tagStr);
-        request->setHttpRequestGetWithUrl(m_server.url());
+        request->setHttpRequestGetWithUrl(url);
         [&] { QTRY_VERIFY_WITH_TIMEOUT(done, 10000); }();
         QTest::qWait(20);
         delete request;
@@ -143,6 +202,50 @@ private Q_SLOTS:
         m_server.status = "400 Bad Request";
         m_server.body = R"({"errno":3})";
         QCOMPARE(exchange(HttpTags::PlainJson).toMap().value(u"errno"_s), QVariant(3));
+    }
+
+    // No real answer comes near the cap (a 20,000-entry listing is 5 MB): one that announces
+    // more, or sends more, is refused as soon as that is known, and the rest is not read.
+    void answersOverTheCapAreRefused_data()
+    {
+        QTest::addColumn<bool>("announced");
+        QTest::newRow("announced length") << true;
+        QTest::newRow("bytes received") << false;
+    }
+    void answersOverTheCapAreRefused()
+    {
+        QFETCH(bool, announced);
+        StreamingServer server;
+        QVERIFY(server.listen(QHostAddress::LocalHost, 0));
+        server.announceLength = announced;
+        server.bodySize = qint64(256) << 20;
+        QTest::ignoreMessage(QtWarningMsg,
+                             QRegularExpression(u"answer of .*dir_list.mo is over 64 MiB"_s));
+        int calls = 0;
+        QVERIFY(!exchangeWith(server.url(), {}, &calls).isValid());
+        QCOMPARE(calls, 1);
+        const qint64 cap = HttpRequestBase::MaxAnswerBytes;
+        const qint64 read = announced ? 0 : cap;
+        QVERIFY2(server.streamed < read + (qint64(16) << 20),
+                 qPrintable(QString::number(server.streamed)));
+    }
+
+    // A large answer under the cap is read whole, announced or not.
+    void largeAnswersUnderTheCapAreRead()
+    {
+        const QByteArray entries = '"' + QByteArray(6 << 20, 'x') + '"';
+        const QByteArray body = pcBody(R"({"err":0,"data":{"files":[)" + entries + "]}}");
+        for (const bool announced : {true, false}) {
+            StreamingServer server;
+            QVERIFY(server.listen(QHostAddress::LocalHost, 0));
+            server.announceLength = announced;
+            server.prefix = body;
+            server.bodySize = body.size();
+            const QVariantMap answer = exchangeWith(server.url()).toMap();
+            const QVariantList files = answer.value(u"data"_s).toMap().value(u"files"_s).toList();
+            QCOMPARE(files.size(), 1);
+            QCOMPARE(files.first().toString().size(), 6 << 20);
+        }
     }
 
     void noAnswerWithoutAWholeBody()
