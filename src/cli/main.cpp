@@ -90,7 +90,8 @@ int main(int argc, char *argv[])
     auto platform = Platform::createDefault(QDir(config.dataDir).filePath(u"settings.ini"_s),
                                             config.keychainDir, config.preferSecretService);
     AppCore core(config, std::move(platform));
-    core.start(AppWiring::startupHooks());
+    if (!core.start(AppWiring::startupHooks()))
+        return CliOutput(parsed.json).fail(core.startError());
     CliContext ctx(core, parsed.json);
     ctx.setUsage(CliCommandLine::usage(*parsed.command));
     const int status = parsed.command->run(ctx, parsed.args);
