@@ -96,5 +96,6 @@ int main(int argc, char *argv[])
     ctx.setUsage(CliCommandLine::usage(*parsed.command));
     const int status = parsed.command->run(ctx, parsed.args);
     ctx.endProgress();
-    return status;
+    // A record the history could not store was reported when it happened; the run failed.
+    return status == 0 && ctx.saveFailures() > 0 ? 1 : status;
 }
