@@ -9,6 +9,8 @@
 #include <QWindow>
 #include <QtQml/qqmlextensionplugin.h>
 
+#include <cstdio>
+
 Q_IMPORT_QML_PLUGIN(Zephyr_ShellPlugin)
 Q_IMPORT_QML_PLUGIN(Zephyr_AppPlugin)
 
@@ -36,7 +38,10 @@ int main(int argc, char *argv[])
     QObject::connect(&foreground, &ForegroundWatcher::willEnterForeground, &core,
                      &AppCore::willEnterForeground);
 
-    core.start(shell.startupHooks());
+    if (!core.start(shell.startupHooks())) {
+        std::fputs(qPrintable(core.startError() + u'\n'), stderr);
+        return 1;
+    }
 
     QQmlApplicationEngine engine;
     engine.addImportPath(u"qrc:/"_s);

@@ -2,13 +2,36 @@
 
 #include "DeviceInfoCenter.h"
 #include "NotificationCenter.h"
+#include "NotificationNames.h"
+#include "QuickTransferRowText.h"
 
 #include <QEventLoop>
 #include <QTimer>
 
 using namespace Qt::StringLiterals;
 
-CliContext::CliContext(AppCore &core, bool json) : CliOutput(json), m_core(core) {}
+namespace {
+// A pushed text can be long; a failure names it by its beginning.
+constexpr qsizetype kNameInMessage = 60;
+} // namespace
+
+CliContext::CliContext(AppCore &core, bool json)
+    : CliOutput(json), m_core(core), m_observer(std::make_unique<QObject>())
+{
+    core.notificationCenter()->addObserver(
+        m_observer.get(), Notifications::QuickTransferSaveFailed, [this](const QVariantMap &info) {
+            ++m_saveFailures;
+            const auto record = info.value(u"object"_s).value<QuickTransferObjectPtr>();
+            QString what =
+                record ? CliTable::oneLine(QuickTransferRowText::titleOf(*record)) : QString();
+            if (what.size() > kNameInMessage)
+                what = what.left(kNameInMessage - 1) + u'…';
+            fail(u"the history could not store \"%1\": %2"_s.arg(
+                what, info.value(u"error"_s).toString()));
+        });
+}
+
+CliContext::~CliContext() = default;
 
 std::optional<QVariantMap> CliContext::waitForNotification(const QString &name, int timeoutMs,
                                                            const std::function<void()> &trigger)

@@ -9,14 +9,22 @@
 #include <QVariantMap>
 
 #include <functional>
+#include <memory>
 #include <optional>
 
 /// What one zephyr-cli command works with: the running core, the output, and helpers to wait
-/// for answers on the notification hub.
+/// for answers on the notification hub. A record the history fails to store is reported as a
+/// failure when it happens, and counted.
 class CliContext : public CliOutput
 {
 public:
     CliContext(AppCore &core, bool json);
+    ~CliContext();
+    CliContext(const CliContext &) = delete;
+    CliContext &operator=(const CliContext &) = delete;
+
+    /// Records the history failed to store since the command began.
+    [[nodiscard]] int saveFailures() const { return m_saveFailures; }
 
     [[nodiscard]] AppCore &core() const { return m_core; }
 
@@ -40,6 +48,8 @@ public:
 private:
     AppCore &m_core;
     QString m_usage;
+    std::unique_ptr<QObject> m_observer;
+    int m_saveFailures = 0;
 };
 
 /// An option of a command: a flag, or with a value when it has a value name.

@@ -77,9 +77,14 @@ QString sizeText(const QuickTransferObject &record)
 }
 } // namespace
 
-void print(CliOutput &out, const QList<QuickTransferObjectPtr> &records,
+void print(CliOutput &out, const QList<QuickTransferObjectPtr> &shown,
            const QList<QuickTransferObjectPtr> &waiting)
 {
+    // A record the history refused has no identifier; its failure has been reported instead.
+    QList<QuickTransferObjectPtr> records;
+    for (const auto &record : shown)
+        if (record->identifier || record->type == QuickTransferTypeFolder)
+            records << record;
     if (out.json()) {
         for (const auto &record : records) {
             QVariantMap printed = record->toVariantMap();

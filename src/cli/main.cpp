@@ -90,10 +90,12 @@ int main(int argc, char *argv[])
     auto platform = Platform::createDefault(QDir(config.dataDir).filePath(u"settings.ini"_s),
                                             config.keychainDir, config.preferSecretService);
     AppCore core(config, std::move(platform));
-    core.start(AppWiring::startupHooks());
+    if (!core.start(AppWiring::startupHooks()))
+        return CliOutput(parsed.json).fail(core.startError());
     CliContext ctx(core, parsed.json);
     ctx.setUsage(CliCommandLine::usage(*parsed.command));
     const int status = parsed.command->run(ctx, parsed.args);
     ctx.endProgress();
-    return status;
+    // A record the history could not store was reported when it happened; the run failed.
+    return status == 0 && ctx.saveFailures() > 0 ? 1 : status;
 }

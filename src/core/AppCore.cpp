@@ -69,8 +69,24 @@ void AppCore::initDirectory()
         QDir().mkpath(libraryPath(folder));
 }
 
-void AppCore::start(const Hooks &hooks)
+bool AppCore::start(const Hooks &hooks)
 {
+    FolderLockAttempt attempt = m_platform->folderAccess->lock(libraryPath());
+    if (!attempt.lock) {
+        const QString folder = QDir::toNativeSeparators(libraryPath());
+        if (attempt.inUse && attempt.holderPid)
+            m_startError = u"the data folder %1 is in use by another process (pid %2): only one "
+                           u"process may use a data folder at a time"_s.arg(
+                               folder, QString::number(attempt.holderPid));
+        else if (attempt.inUse)
+            m_startError = u"the data folder %1 is in use by another process: only one process "
+                           u"may use a data folder at a time"_s.arg(folder);
+        else
+            m_startError = u"cannot lock the data folder %1: %2"_s.arg(folder, attempt.error);
+        return false;
+    }
+    m_libraryLock = std::move(attempt.lock);
+
     if (hooks.createServices)
         hooks.createServices(*this);
     m_runtimeState->setLastSsid(DeviceInfoCenter::getCurrentSSID());
@@ -103,6 +119,7 @@ void AppCore::start(const Hooks &hooks)
         hooks.showGuide();
     if (hooks.commitStatistics)
         hooks.commitStatistics();
+    return true;
 }
 
 void AppCore::willEnterForeground()

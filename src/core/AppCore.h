@@ -76,8 +76,13 @@ public:
     }
 
     /// Runs the start-up sequence: services, WiFi name, launch counter, folders and store on the
-    /// "initQueue", platform observers, first-launch guide, statistics report.
-    void start(const Hooks &hooks);
+    /// "initQueue", platform observers, first-launch guide, statistics report. First the Library
+    /// folder is locked for this process, as two processes writing one folder spoil each other's
+    /// files and rows: when another process holds it (or it cannot be locked) nothing starts,
+    /// and false is returned with the reason in startError().
+    bool start(const Hooks &hooks);
+    /// Why start() refused to run; empty when it ran.
+    [[nodiscard]] QString startError() const { return m_startError; }
 
     /// Creates the folders of the Library (missing ones only; failures are ignored).
     void initDirectory();
@@ -94,6 +99,9 @@ public:
     void completeFirstLaunchGuide();
 
 private:
+    // Declared first, so released only after everything that writes to the folder has gone (the
+    // settings are written when the platform goes).
+    std::unique_ptr<FolderLock> m_libraryLock;
     AppConfig m_config;
     std::unique_ptr<Platform> m_platform;
     std::unique_ptr<NotificationCenter> m_hub;
@@ -104,4 +112,5 @@ private:
     std::mutex m_queueLock;
     std::map<QString, std::unique_ptr<SerialQueue>> m_queues;
     AppCore *m_previous = nullptr;
+    QString m_startError;
 };

@@ -20,6 +20,7 @@ inline const QString GetNewQuickTransfer = u"notification_get_new_quicktransfer"
 inline const QString GetQuickTransferFailed = u"notification_get_quicktransfer_failed"_s;
 inline const QString SaveQuickTransfer = u"notification_save_quicktransfer"_s;
 inline const QString QuickTransferSaved = u"notification_quicktransfer_saved"_s;
+inline const QString QuickTransferSaveFailed = u"notification_quicktransfer_save_failed"_s;
 inline const QString DeleteQuickTransfer = u"notification_delete_quicktransfer"_s;
 inline const QString RefreshQuickTransferList = u"notification_refresh_quicktransfer_list"_s;
 inline const QString QuickTransferSizeChanged = u"notification_quicktransfer_size_changed"_s;

@@ -72,6 +72,19 @@ void FakeNetworkInfo::reportSsidLater(const std::optional<QString> &name, int de
     QTimer::singleShot(delayMs, this, [this, name] { reportSsid(name); });
 }
 
+FolderLockAttempt FakeFolderAccess::lock(const QString &folder)
+{
+    FolderLockAttempt attempt;
+    if (heldByPid) {
+        attempt.inUse = true;
+        attempt.holderPid = heldByPid;
+        return attempt;
+    }
+    locked << folder;
+    attempt.lock = std::make_unique<FolderLock>();
+    return attempt;
+}
+
 std::unique_ptr<Platform> makeFakePlatform(const QString &settingsFile)
 {
     auto platform = std::make_unique<Platform>();
@@ -80,5 +93,6 @@ std::unique_ptr<Platform> makeFakePlatform(const QString &settingsFile)
     platform->networkInfo = std::make_unique<FakeNetworkInfo>();
     platform->reachability = std::make_unique<FakeReachability>();
     platform->systemInfo = std::make_unique<FakeSystemInfo>();
+    platform->folderAccess = std::make_unique<FakeFolderAccess>();
     return platform;
 }

@@ -3,6 +3,7 @@
 #include "Platform.h"
 
 #include <QMap>
+#include <QStringList>
 
 /// In-memory keychain for tests. It answers late, as a real one may: @p answerDelayMs after each
 /// call (0: on the next turn of the event loop); it can be told to refuse every call.
@@ -71,6 +72,21 @@ public:
 
     quint64 free = quint64(1) << 40;
     QString name = QStringLiteral("Fake phone");
+};
+
+/// Folder locks and ownership set by the test: every lock is granted unless the test says the
+/// folders are in use; every folder counts as private unless the test says otherwise.
+class FakeFolderAccess : public FolderAccess
+{
+public:
+    [[nodiscard]] FolderLockAttempt lock(const QString &folder) override;
+    [[nodiscard]] bool isPrivateFolder(const QString &) const override { return foldersArePrivate; }
+
+    /// Non-zero: every folder is held by this process.
+    qint64 heldByPid = 0;
+    bool foldersArePrivate = true;
+    /// The folders locked so far.
+    QStringList locked;
 };
 
 /// A platform of fakes with settings kept in @p settingsFile (empty: in memory).

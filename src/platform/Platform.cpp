@@ -1,6 +1,7 @@
 #include "Platform.h"
 
 #include "FileKeychain.h"
+#include "LinuxFolderAccess.h"
 #include "LinuxNetworkInfo.h"
 #include "LinuxReachability.h"
 #include "LinuxSystemInfo.h"
@@ -37,5 +38,6 @@ std::unique_ptr<Platform> Platform::createDefault(const QString &settingsFile,
     platform->reachability =
         std::make_unique<LinuxReachability>([wifi] { return wifi->wifiInterface(); });
     platform->systemInfo = std::make_unique<LinuxSystemInfo>();
+    platform->folderAccess = std::make_unique<LinuxFolderAccess>();
     return platform;
 }

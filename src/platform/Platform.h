@@ -1,5 +1,6 @@
 #pragma once
 
+#include "FolderAccess.h"
 #include "Keychain.h"
 #include "NetworkInfo.h"
 #include "Reachability.h"
@@ -17,6 +18,7 @@ struct Platform
     std::unique_ptr<NetworkInfo> networkInfo;
     std::unique_ptr<Reachability> reachability;
     std::unique_ptr<SystemInfo> systemInfo;
+    std::unique_ptr<FolderAccess> folderAccess;
 
     /// The services of this machine: settings in @p settingsFile, the secret service where one
     /// is at hand (and @p preferSecretService), with a file keychain in @p keychainDir wherever

@@ -13,8 +13,8 @@
 using namespace Qt::StringLiterals;
 
 DataBaseCenter::DataBaseCenter(NotificationCenter &hub, const QString &libraryPath,
-                               QuickTransferRegistry *registry)
-    : m_hub(hub), m_libraryPath(libraryPath), m_registry(registry)
+                               QuickTransferRegistry *registry, const FolderAccess *folders)
+    : m_hub(hub), m_libraryPath(libraryPath), m_registry(registry), m_folders(folders)
 {
     QuickTransferObject::registerMetaTypes();
     registerObservers();
@@ -32,8 +32,15 @@ void DataBaseCenter::registerObservers()
     NotificationCenter *hub = &m_hub;
     hub->addObserver(this, Notifications::SaveQuickTransfer, [this](const QVariantMap &info) {
         const auto record = info.value(u"object"_s).value<QuickTransferObjectPtr>();
-        if (record && saveQuickTransfer(record.data()))
+        if (!record)
+            return;
+        // The poster reads the outcome right after posting: an identifier, or none and this.
+        QString error;
+        if (saveQuickTransfer(record.data(), &error))
             m_hub.post(Notifications::QuickTransferSaved, {{u"object"_s, info.value(u"object"_s)}});
+        else
+            m_hub.post(Notifications::QuickTransferSaveFailed,
+                       {{u"object"_s, info.value(u"object"_s)}, {u"error"_s, error}});
     });
     hub->addObserver(this, Notifications::DeleteQuickTransfer, [this](const QVariantMap &info) {
         const QVariant ids = info.value(u"arrayId"_s);
@@ -61,13 +68,13 @@ void DataBaseCenter::open()
 {
     std::lock_guard lock(m_lock);
     if (!m_method)
-        m_method = std::make_unique<DataBaseMethod>(m_libraryPath);
+        m_method = std::make_unique<DataBaseMethod>(m_libraryPath, m_folders);
 }
 
 DataBaseMethod &DataBaseCenter::method()
 {
     if (!m_method)
-        m_method = std::make_unique<DataBaseMethod>(m_libraryPath);
+        m_method = std::make_unique<DataBaseMethod>(m_libraryPath, m_folders);
     return *m_method;
 }
 
@@ -99,10 +106,13 @@ bool DataBaseCenter::isLocalPathReferenced(const QString &localPath)
     return method().isLocalPathReferenced(localPath);
 }
 
-bool DataBaseCenter::saveQuickTransfer(QuickTransferObject *record)
+bool DataBaseCenter::saveQuickTransfer(QuickTransferObject *record, QString *error)
 {
     std::lock_guard lock(m_lock);
-    return method().saveQuickTransfer(record);
+    const bool saved = method().saveQuickTransfer(record);
+    if (!saved && error)
+        *error = method().lastError();
+    return saved;
 }
 
 bool DataBaseCenter::updateQuickTransferSize(const QuickTransferObject &record)

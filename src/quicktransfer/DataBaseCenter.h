@@ -9,21 +9,24 @@
 #include <mutex>
 
 class DataBaseMethod;
+class FolderAccess;
 class NotificationCenter;
 class QuickTransferRegistry;
 
 /// The history of received quick-transfer records. Created and opened on the "initQueue" at
 /// start-up and used from the main thread: every call holds one lock around the connection, so
 /// a call made while the open is still running waits for it (or opens the store itself when
-/// nothing has yet). Saves, deletions and size updates arrive as hub notifications.
+/// nothing has yet). Saves, deletions and size updates arrive as hub notifications; a save that
+/// fails posts "notification_quicktransfer_save_failed" with the record and the reason.
 class DataBaseCenter : public QObject
 {
     Q_OBJECT
 public:
     /// The store of the Library folder @p libraryPath, observing @p hub; the records it loads are
-    /// tracked by @p registry. Created on the main thread; open() may run on another.
+    /// tracked by @p registry. @p folders tells whether a store of the earlier layout may be
+    /// brought over (none is without it). Created on the main thread; open() may run on another.
     DataBaseCenter(NotificationCenter &hub, const QString &libraryPath,
-                   QuickTransferRegistry *registry);
+                   QuickTransferRegistry *registry, const FolderAccess *folders);
     ~DataBaseCenter() override;
 
     [[nodiscard]] static DataBaseCenter *sharedInstance();
@@ -36,8 +39,9 @@ public:
     [[nodiscard]] QList<QuickTransferObjectPtr> getQuickTransfer();
     bool deleteQuickTransferByIdArray(const QList<quint64> &ids);
     [[nodiscard]] bool isLocalPathReferenced(const QString &localPath);
-    /// Inserts @p record and gives it its row id; false (identifier untouched) on failure.
-    bool saveQuickTransfer(QuickTransferObject *record);
+    /// Inserts @p record and gives it its row id; false (identifier untouched) on failure, with
+    /// the reason in @p error when given.
+    bool saveQuickTransfer(QuickTransferObject *record, QString *error = nullptr);
     bool updateQuickTransferSize(const QuickTransferObject &record);
     /// Deletes the rows and then every local file that no remaining row names. Returns the
     /// names of the removed files.
@@ -52,4 +56,5 @@ private:
     NotificationCenter &m_hub;
     QString m_libraryPath;
     QuickTransferRegistry *m_registry;
+    const FolderAccess *m_folders;
 };

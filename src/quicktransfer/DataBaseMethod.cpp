@@ -1,7 +1,6 @@
 #include "DataBaseMethod.h"
 
-#include "AppCore.h"
-#include <QDateTime>
+#include "FolderAccess.h"
 
 #include <QDir>
 #include <QDirIterator>
@@ -22,7 +21,6 @@ const QString kSelectAll = u"select * from quick_transfer order by id desc"_s;
 const QString kInsert =
     u"insert into quick_transfer(type, dt, path, local_path, size, thumb, url, title, summary, "
     "md5, first_id) values(?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"_s;
-const QString kLastId = u"select id from quick_transfer order by id desc limit 1"_s;
 const QString kDelete = u"delete from quick_transfer where id in (%1)"_s;
 const QString kUpdateSize = u"update quick_transfer set size = ? where id = ?"_s;
 const QString kSelectOne = u"select * from quick_transfer where id = ?"_s;
@@ -38,21 +36,31 @@ QString DataBaseMethod::databasePath(const QString &libraryPath)
     return QDir(libraryPath).filePath(u"db/db.sqlite"_s);
 }
 
-DataBaseMethod::DataBaseMethod(const QString &libraryPath) : m_libraryPath(libraryPath)
+DataBaseMethod::DataBaseMethod(const QString &libraryPath, const FolderAccess *folders)
+    : m_libraryPath(libraryPath)
 {
     const QString target = databasePath(libraryPath);
     QDir().mkpath(QFileInfo(target).absolutePath());
-    if (!QFileInfo::exists(target)) {
-        const QString earlier = QDir(QDir::tempPath()).filePath(u"db.sqlite"_s);
-        if (QFileInfo::exists(earlier) && !QFile::rename(earlier, target)) {
-            // Across file systems a rename fails: copy, then remove the old one.
-            if (QFile::copy(earlier, target))
-                QFile::remove(earlier);
-        }
-    }
+    if (!QFileInfo::exists(target) && folders)
+        adoptEarlierStore(*folders, target);
     if (!m_db.open(target))
         return;
     updateDB();
+}
+
+void DataBaseMethod::adoptEarlierStore(const FolderAccess &folders, const QString &target)
+{
+    const QString folder = QDir::tempPath();
+    const QFileInfo earlier(QDir(folder).filePath(u"db.sqlite"_s));
+    // Another local user can plant a store, or a link to one, in a folder others may write to.
+    if (!earlier.exists() || earlier.isSymLink() || !earlier.isFile() ||
+        !folders.isPrivateFolder(folder))
+        return;
+    if (!QFile::rename(earlier.filePath(), target)) {
+        // Across file systems a rename fails: copy, then remove the old one.
+        if (QFile::copy(earlier.filePath(), target))
+            QFile::remove(earlier.filePath());
+    }
 }
 
 bool DataBaseMethod::updateDB()
@@ -116,18 +124,17 @@ bool DataBaseMethod::saveQuickTransfer(QuickTransferObject *record)
                                                  record->path, record->localPath, record->size,
                                                  record->thumb, record->url, record->title,
                                                  record->summary, record->md5, record->first_id});
-    // Only a row of this record gives it an id: a failed insert must not take another's.
+    // The id of this insert on this connection. The largest id in the table may be another
+    // row's: one another connection inserted meanwhile, or one at the largest possible id, past
+    // which SQLite gives new rows a free id at random.
     if (ok)
-        record->identifier = getLastQuickTransferId();
+        record->identifier = quint64(m_db.lastInsertRowId());
     return ok;
 }
 
-quint64 DataBaseMethod::getLastQuickTransferId()
+QString DataBaseMethod::lastError() const
 {
-    SqliteQuery row = m_db.executeQuery(kLastId);
-    if (row.next())
-        return quint64(row.int64("id"));
-    return quint64(QDateTime::currentSecsSinceEpoch());
+    return m_db.lastErrorMessage();
 }
 
 bool DataBaseMethod::deleteQuickTransferByIdArray(const QList<quint64> &ids)

@@ -3,6 +3,8 @@
 #include "QuickTransferObject.h"
 #include "SqliteDatabase.h"
 
+class FolderAccess;
+
 #include <QHash>
 #include <QList>
 
@@ -11,19 +13,22 @@
 class DataBaseMethod
 {
 public:
-    /// Opens "<library>/db/db.sqlite", bringing over a store of the earlier layout (a
-    /// "db.sqlite" in the temporary folder) when there is none yet, and updates its schema.
-    explicit DataBaseMethod(const QString &libraryPath);
+    /// Opens "<library>/db/db.sqlite" and updates its schema. When there is none yet, a store of
+    /// the earlier layout (a "db.sqlite" in the temporary folder) is brought over, but only when
+    /// @p folders says that folder belongs to this user alone: in a shared one another user may
+    /// have planted it. Without @p folders nothing is brought over.
+    explicit DataBaseMethod(const QString &libraryPath, const FolderAccess *folders = nullptr);
 
     [[nodiscard]] bool isOpen() const { return m_db.isOpen(); }
     [[nodiscard]] static QString databasePath(const QString &libraryPath);
 
     /// Every stored record, newest first, with finishedSize taken from the disk.
     [[nodiscard]] QList<QuickTransferObjectPtr> getQuickTransfer();
-    /// Inserts @p record; on success its identifier is the new row id. A failed insert leaves the
-    /// identifier as it was.
+    /// Inserts @p record; on success its identifier is the id of the row just inserted. A failed
+    /// insert leaves the identifier as it was, and lastError() tells why.
     bool saveQuickTransfer(QuickTransferObject *record);
-    [[nodiscard]] quint64 getLastQuickTransferId();
+    /// Why the last statement failed.
+    [[nodiscard]] QString lastError() const;
     bool deleteQuickTransferByIdArray(const QList<quint64> &ids);
     bool updateQuickTransferSize(const QuickTransferObject &record);
     /// Creates the table and its index, and rewrites the type code of earlier stores.
@@ -34,6 +39,7 @@ public:
     [[nodiscard]] QStringList localPathsOf(const QList<quint64> &ids);
 
 private:
+    void adoptEarlierStore(const FolderAccess &folders, const QString &target);
     /// @p files: sizes of the files of the download folder, when already listed.
     QuickTransferObjectPtr recordFromRow(const SqliteQuery &row,
                                          const QHash<QString, qint64> *files = nullptr) const;

@@ -115,7 +115,19 @@ void SqliteDatabase::close()
 
 QString SqliteDatabase::lastErrorMessage() const
 {
-    return m_db ? QString::fromUtf8(sqlite3_errmsg(m_db)) : QStringLiteral("not open");
+    return m_db ? m_lastError : QStringLiteral("the database is not open");
+}
+
+qint64 SqliteDatabase::lastInsertRowId() const
+{
+    return m_db ? sqlite3_last_insert_rowid(m_db) : 0;
+}
+
+void SqliteDatabase::noteError(const char *what, const QString &sql)
+{
+    // Kept now: a later call that succeeds clears SQLite's own message.
+    m_lastError = QString::fromUtf8(sqlite3_errmsg(m_db));
+    qCWarning(lcStore) << what << m_lastError << sql;
 }
 
 sqlite3_stmt *SqliteDatabase::prepare(const QString &sql, const QVariantList &args)
@@ -128,12 +140,13 @@ sqlite3_stmt *SqliteDatabase::prepare(const QString &sql, const QVariantList &ar
         if (sqlite3_prepare_v2(m_db, utf8.constData(), int(utf8.size()), &stmt, nullptr) !=
                 SQLITE_OK ||
             !stmt) {
-            qCWarning(lcStore) << "prepare failed:" << sqlite3_errmsg(m_db) << sql;
+            noteError("prepare failed:", sql);
             return nullptr;
         }
         m_cache.insert(sql, stmt);
     }
     if (sqlite3_bind_parameter_count(stmt) != args.size()) {
+        m_lastError = QStringLiteral("wrong number of arguments");
         qCWarning(lcStore) << "wrong number of arguments for" << sql;
         return nullptr;
     }
@@ -161,6 +174,7 @@ sqlite3_stmt *SqliteDatabase::prepare(const QString &sql, const QVariantList &ar
         }
         }
         if (rc != SQLITE_OK) {
+            noteError("bind failed:", sql);
             sqlite3_reset(stmt);
             sqlite3_clear_bindings(stmt);
             return nullptr;
@@ -178,7 +192,7 @@ bool SqliteDatabase::executeUpdate(const QString &sql, const QVariantList &args)
     while (rc == SQLITE_ROW)
         rc = sqlite3_step(stmt);
     if (rc != SQLITE_DONE)
-        qCWarning(lcStore) << "update failed:" << sqlite3_errmsg(m_db) << sql;
+        noteError("update failed:", sql);
     sqlite3_reset(stmt);
     sqlite3_clear_bindings(stmt);
     return rc == SQLITE_DONE;
@@ -190,8 +204,10 @@ bool SqliteDatabase::executeUpdateOnce(const QString &sql)
         return false;
     char *error = nullptr;
     const int rc = sqlite3_exec(m_db, sql.toUtf8().constData(), nullptr, nullptr, &error);
-    if (rc != SQLITE_OK)
-        qCWarning(lcStore) << "update failed:" << error << sql;
+    if (rc != SQLITE_OK) {
+        m_lastError = QString::fromUtf8(error ? error : sqlite3_errmsg(m_db));
+        qCWarning(lcStore) << "update failed:" << m_lastError << sql;
+    }
     sqlite3_free(error);
     return rc == SQLITE_OK;
 }

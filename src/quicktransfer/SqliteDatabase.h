@@ -60,11 +60,16 @@ public:
     /// Starts a query; an invalid query when the statement cannot be prepared.
     [[nodiscard]] SqliteQuery executeQuery(const QString &sql, const QVariantList &args = {});
 
+    /// SQLite's message for the last statement that failed ("database is locked", ...).
     [[nodiscard]] QString lastErrorMessage() const;
+    /// The row id of the last successful insert on this connection.
+    [[nodiscard]] qint64 lastInsertRowId() const;
 
 private:
     sqlite3_stmt *prepare(const QString &sql, const QVariantList &args);
+    void noteError(const char *what, const QString &sql);
 
     sqlite3 *m_db = nullptr;
     QHash<QString, sqlite3_stmt *> m_cache;
+    QString m_lastError;
 };

@@ -32,7 +32,8 @@ void createServices(AppCore &core)
                                                         *core.queue(u"writeDataQueue"_s)));
     core.adopt(std::make_unique<TCPFileUploadCenter>(hub, config.pcPort));
     auto *registry = core.adopt(std::make_unique<QuickTransferRegistry>(hub));
-    core.adopt(std::make_unique<DataBaseCenter>(hub, core.libraryPath(), registry));
+    core.adopt(std::make_unique<DataBaseCenter>(hub, core.libraryPath(), registry,
+                                                core.platform().folderAccess.get()));
 }
 } // namespace
 

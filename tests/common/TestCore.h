@@ -59,6 +59,10 @@ struct TestCore
     {
         return static_cast<FakeSystemInfo &>(*core->platform().systemInfo);
     }
+    [[nodiscard]] FakeFolderAccess &folders() const
+    {
+        return static_cast<FakeFolderAccess &>(*core->platform().folderAccess);
+    }
     [[nodiscard]] NotificationCenter *hub() const { return core->notificationCenter(); }
     [[nodiscard]] QString library() const { return core->libraryPath(); }
 

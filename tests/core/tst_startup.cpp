@@ -54,7 +54,8 @@ private Q_SLOTS:
         QStringList steps;
         QString storeThread;
         bool folders = false;
-        t.core->start(recordingHooks(t, steps, storeThread, folders));
+        QVERIFY(t.core->start(recordingHooks(t, steps, storeThread, folders)));
+        QCOMPARE(t.folders().locked, QStringList{t.library()});
         QStringList expected{u"services"_s, u"ssid:Hotspot"_s, u"guide"_s, u"statistics"_s};
         if (guideDone)
             expected.removeAll(u"guide"_s);
@@ -64,6 +65,24 @@ private Q_SLOTS:
         QCOMPARE(storeThread, u"initQueue"_s);
         QVERIFY(folders);
         QVERIFY(t.reachability().started);
+    }
+
+    // A second process on the same data folder would overwrite the first's files and rows.
+    void dataFolderInUseStartsNothing()
+    {
+        TestCore t;
+        t.folders().heldByPid = 4242;
+        QStringList steps;
+        QString storeThread;
+        bool folders = false;
+        QVERIFY(!t.core->start(recordingHooks(t, steps, storeThread, folders)));
+        QVERIFY(steps.isEmpty());
+        QVERIFY(storeThread.isEmpty());
+        QVERIFY(!t.reachability().started);
+        const QString error = t.core->startError();
+        QVERIFY2(error.contains(t.library()) && error.contains(u"in use by another process (pid "
+                                                               u"4242)"_s),
+                 qPrintable(error));
     }
 
     void missingWifiStillStartsNotLoggedIn()

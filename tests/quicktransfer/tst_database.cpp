@@ -11,6 +11,9 @@
 #include <QFile>
 #include <QTest>
 
+#include <algorithm>
+#include <limits>
+
 using namespace Qt::StringLiterals;
 
 namespace {
@@ -51,15 +54,18 @@ private Q_SLOTS:
     void init()
     {
         // The earlier layout kept its store in the temporary folder.
-        QVERIFY(m_tmp.isValid());
-        qputenv("TMPDIR", m_tmp.path().toUtf8());
+        m_tmp = std::make_unique<QTemporaryDir>();
+        QVERIFY(m_tmp->isValid());
+        qputenv("TMPDIR", m_tmp->path().toUtf8());
         m_core = std::make_unique<TestCore>();
         auto *registry = m_core->make<QuickTransferRegistry>(*m_core->hub());
-        m_core->make<DataBaseCenter>(*m_core->hub(), m_core->library(), registry);
+        m_core->make<DataBaseCenter>(*m_core->hub(), m_core->library(), registry,
+                                     &m_core->folders());
     }
     void cleanup()
     {
         m_core.reset();
+        m_tmp.reset();
         qunsetenv("TMPDIR");
     }
 
@@ -89,8 +95,9 @@ private Q_SLOTS:
 
     void earlierLayoutMovedAndMigrated()
     {
-        const QString earlier = QDir(m_tmp.path()).filePath(u"db.sqlite"_s);
+        const QString earlier = QDir(m_tmp->path()).filePath(u"db.sqlite"_s);
         writeEarlierStore(earlier);
+        m_core->folders().foldersArePrivate = true;
         store()->open();
         QVERIFY(!QFile::exists(earlier));
         QVERIFY(QFile::exists(DataBaseMethod::databasePath(m_core->core->libraryPath())));
@@ -102,6 +109,53 @@ private Q_SLOTS:
         QCOMPARE(all[1]->localPath, u"d1g.doc"_s);
         QVERIFY(store()->isLocalPathReferenced(u"d1g.doc"_s));
         QVERIFY(!store()->isLocalPathReferenced(u"d1g"_s));
+    }
+
+    // Another local user can plant a store in a shared temporary folder, or a link to one.
+    void earlierLayoutLeftWhereOthersCouldPlantIt_data()
+    {
+        QTest::addColumn<bool>("folderIsPrivate");
+        QTest::addColumn<bool>("storeIsALink");
+        QTest::newRow("a folder others may write") << false << false;
+        QTest::newRow("a link in this user's own folder") << true << true;
+    }
+    void earlierLayoutLeftWhereOthersCouldPlantIt()
+    {
+        QFETCH(bool, folderIsPrivate);
+        QFETCH(bool, storeIsALink);
+        QTemporaryDir elsewhere;
+        const QString planted = storeIsALink ? elsewhere.filePath(u"db.sqlite"_s)
+                                             : QDir(m_tmp->path()).filePath(u"db.sqlite"_s);
+        writeEarlierStore(planted);
+        if (storeIsALink)
+            QVERIFY(QFile::link(planted, QDir(m_tmp->path()).filePath(u"db.sqlite"_s)));
+        m_core->folders().foldersArePrivate = folderIsPrivate;
+        store()->open();
+        QVERIFY(store()->isOpen());
+        QVERIFY(store()->getQuickTransfer().isEmpty());
+        QVERIFY(QFileInfo(QDir(m_tmp->path()).filePath(u"db.sqlite"_s)).exists());
+        QVERIFY(!QFileInfo(DataBaseMethod::databasePath(m_core->library())).isSymLink());
+    }
+
+    // Each record gets the id of its own row, even where that is not the largest in the table.
+    void savedRecordGetsItsOwnRowId()
+    {
+        store()->open();
+        {
+            SqliteDatabase raw;
+            QVERIFY(raw.open(DataBaseMethod::databasePath(m_core->library())));
+            QVERIFY(raw.executeUpdate(u"insert into quick_transfer(id, type, dt) values(?, ?, ?)"_s,
+                                      {std::numeric_limits<qint64>::max(), 0x40000, u"last"_s}));
+        }
+        auto mine = text(u"mine"_s);
+        post(Notifications::SaveQuickTransfer, mine);
+        QVERIFY(mine->identifier != 0);
+        const auto all = store()->getQuickTransfer();
+        QCOMPARE(all.size(), 2);
+        const auto stored = std::find_if(all.cbegin(), all.cend(),
+                                         [](const auto &r) { return r->dt == u"mine"_s; });
+        QVERIFY(stored != all.cend());
+        QCOMPARE(mine->identifier, (*stored)->identifier);
     }
 
     void reopenKeepsRowsAndDeletesWhatExists()
@@ -122,7 +176,6 @@ private Q_SLOTS:
         QCOMPARE(left.size(), 1);
         QCOMPARE(left[0]->identifier, 2u);
         QVERIFY(db.deleteQuickTransferByIdArray({}));
-        QCOMPARE(db.getLastQuickTransferId(), 2u);
     }
 
     void failedInsertLeavesIdentifierZero()
@@ -135,11 +188,15 @@ private Q_SLOTS:
                 u"CREATE TRIGGER refuse BEFORE INSERT ON quick_transfer WHEN NEW.dt = 'boom' "
                 "BEGIN SELECT RAISE(ABORT, 'refused'); END"_s));
         }
-        NotificationRecorder rec(m_core->hub(), {Notifications::QuickTransferSaved});
+        NotificationRecorder rec(m_core->hub(), {Notifications::QuickTransferSaved,
+                                                 Notifications::QuickTransferSaveFailed});
         auto r = text(u"boom"_s);
         post(Notifications::SaveQuickTransfer, r);
         QCOMPARE(r->identifier, 0u);
-        QCOMPARE(rec.count(Notifications::QuickTransferSaved), 0);
+        QCOMPARE(rec.posted, QStringList{Notifications::QuickTransferSaveFailed});
+        const QVariantMap failed = rec.last(Notifications::QuickTransferSaveFailed);
+        QCOMPARE(failed.value(u"object"_s).value<QuickTransferObjectPtr>(), r);
+        QCOMPARE(failed.value(u"error"_s).toString(), u"refused"_s);
         QCOMPARE(store()->getQuickTransfer().size(), 1);
     }
 
@@ -232,7 +289,7 @@ private:
         m_core->hub()->post(name, {{u"object"_s, QVariant::fromValue(r)}});
     }
 
-    QTemporaryDir m_tmp;
+    std::unique_ptr<QTemporaryDir> m_tmp;
     std::unique_ptr<TestCore> m_core;
 };
 
