@@ -85,6 +85,30 @@ FolderLockAttempt FakeFolderAccess::lock(const QString &folder)
     return attempt;
 }
 
+void FakeComposer::sendMail(const QString &body)
+{
+    const Result ending = mail ? result : Result::Failed;
+    if (mail)
+        mails.append(body);
+    QTimer::singleShot(0, this, [this, ending] { Q_EMIT mailFinished(ending); });
+}
+
+void FakeComposer::sendText(const QString &body)
+{
+    const Result ending = text ? result : Result::Failed;
+    if (text)
+        texts.append(body);
+    QTimer::singleShot(0, this, [this, ending] { Q_EMIT textFinished(ending); });
+}
+
+bool FakeComposer::openUrl(const QUrl &url)
+{
+    if (!opens || !isOpenable(url))
+        return false;
+    openedUrls.append(url);
+    return true;
+}
+
 std::unique_ptr<Platform> makeFakePlatform(const QString &settingsFile)
 {
     auto platform = std::make_unique<Platform>();
@@ -94,5 +118,9 @@ std::unique_ptr<Platform> makeFakePlatform(const QString &settingsFile)
     platform->reachability = std::make_unique<FakeReachability>();
     platform->systemInfo = std::make_unique<FakeSystemInfo>();
     platform->folderAccess = std::make_unique<FakeFolderAccess>();
+    platform->vibration = std::make_unique<FakeVibration>();
+    platform->motion = std::make_unique<FakeMotion>();
+    platform->clipboard = std::make_unique<FakeClipboard>();
+    platform->composer = std::make_unique<FakeComposer>();
     return platform;
 }

@@ -89,5 +89,55 @@ public:
     QStringList locked;
 };
 
+/// Motion whose shakes the test makes.
+class FakeMotion : public Motion
+{
+    Q_OBJECT
+public:
+    [[nodiscard]] bool hasSensor() const override { return sensor; }
+    void simulateShake() { Q_EMIT shaken(); }
+    bool sensor = true;
+};
+
+/// Counts the vibrations asked for.
+class FakeVibration : public Vibration
+{
+    Q_OBJECT
+public:
+    void vibrate() override { ++vibrations; }
+    int vibrations = 0;
+};
+
+/// A clipboard in memory.
+class FakeClipboard : public Clipboard
+{
+    Q_OBJECT
+public:
+    void copyText(const QString &copied) override { text = copied; }
+    QString text;
+};
+
+/// Records what would be composed and opened. A message ends with `result` on the next turn of
+/// the event loop (Failed where the device cannot send it); an openable address is opened while
+/// `opens` is set.
+class FakeComposer : public Composer
+{
+    Q_OBJECT
+public:
+    [[nodiscard]] bool canSendMail() const override { return mail; }
+    [[nodiscard]] bool canSendText() const override { return text; }
+    void sendMail(const QString &body) override;
+    void sendText(const QString &body) override;
+    bool openUrl(const QUrl &url) override;
+
+    bool mail = true;
+    bool text = true;
+    bool opens = true;
+    Result result = Result::Sent;
+    QStringList mails;
+    QStringList texts;
+    QList<QUrl> openedUrls;
+};
+
 /// A platform of fakes with settings kept in @p settingsFile (empty: in memory).
 [[nodiscard]] std::unique_ptr<Platform> makeFakePlatform(const QString &settingsFile = {});

@@ -5,12 +5,24 @@
 #include "LinuxNetworkInfo.h"
 #include "LinuxReachability.h"
 #include "LinuxSystemInfo.h"
+#include "LinuxVibration.h"
 
 #ifdef ZEPHYR_HAVE_QTKEYCHAIN
 #include "SecretServiceKeychain.h"
 #endif
 
+using namespace Qt::StringLiterals;
+
 namespace {
+// The session bus only where the session names one: otherwise asking for it would try to start a
+// bus of its own.
+QDBusConnection sessionBusIfAny()
+{
+    if (qEnvironmentVariableIsEmpty("DBUS_SESSION_BUS_ADDRESS"))
+        return QDBusConnection(u"zephyr-no-session-bus"_s);
+    return QDBusConnection::sessionBus();
+}
+
 std::unique_ptr<Keychain> makeKeychain(const QString &keychainDir, bool preferSecretService)
 {
     auto files = std::make_unique<FileKeychain>(keychainDir);
@@ -39,5 +51,6 @@ std::unique_ptr<Platform> Platform::createDefault(const QString &settingsFile,
         std::make_unique<LinuxReachability>([wifi] { return wifi->wifiInterface(); });
     platform->systemInfo = std::make_unique<LinuxSystemInfo>();
     platform->folderAccess = std::make_unique<LinuxFolderAccess>();
+    platform->vibration = std::make_unique<LinuxVibration>(sessionBusIfAny());
     return platform;
 }
