@@ -1,0 +1,214 @@
+// The window's platform services: shakes from an accelerometer backend of the test's own, the
+// clipboard, and mail and addresses handed to the desktop (caught by URL handlers of the test).
+#include "LinuxClipboard.h"
+#include "LinuxComposer.h"
+#include "LinuxMotion.h"
+
+#include <QAccelerometer>
+#include <QClipboard>
+#include <QDesktopServices>
+#include <QGuiApplication>
+#include <QMimeData>
+#include <QSensorBackend>
+#include <QSensorManager>
+#include <QSignalSpy>
+#include <QTest>
+#include <QUrlQuery>
+
+#include <cmath>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+const QByteArray kBackendId = "zephyr.test.accelerometer";
+
+// An accelerometer whose readings the test gives.
+class TestAccelerometer : public QSensorBackend
+{
+public:
+    explicit TestAccelerometer(QSensor *sensor) : QSensorBackend(sensor)
+    {
+        setReading<QAccelerometerReading>(&m_reading);
+        addDataRate(10, 50);
+        addDataRate(80, 400);
+    }
+    void start() override
+    {
+        started = true;
+        startedRate = sensor()->dataRate();
+    }
+    void stop() override { started = false; }
+
+    // Readings at 100 per second from @p fromMs, of gravity on y and @p shake m/s² at 4 Hz on x.
+    void feed(int fromMs, int toMs, double shake)
+    {
+        for (int ms = fromMs; ms < toMs; ms += 10) {
+            m_reading.setTimestamp(quint64(ms) * 1000);
+            m_reading.setX(shake * std::sin(2 * 3.14159265358979 * 4 * ms / 1000.0));
+            m_reading.setY(9.81);
+            m_reading.setZ(0.1);
+            newReadingAvailable();
+        }
+    }
+
+    inline static TestAccelerometer *current = nullptr;
+    bool started = false;
+    int startedRate = 0;
+
+private:
+    QAccelerometerReading m_reading{nullptr};
+};
+
+class TestBackends : public QSensorBackendFactory
+{
+public:
+    QSensorBackend *createBackend(QSensor *sensor) override
+    {
+        TestAccelerometer::current = new TestAccelerometer(sensor);
+        return TestAccelerometer::current;
+    }
+};
+
+// Receives the addresses the desktop would open.
+class UrlCatcher : public QObject
+{
+    Q_OBJECT
+public Q_SLOTS:
+    void open(const QUrl &url) { urls.append(url); }
+
+public:
+    QList<QUrl> urls;
+};
+} // namespace
+
+class TestPlatformGui : public QObject
+{
+    Q_OBJECT
+private:
+    TestBackends m_backends;
+    UrlCatcher m_catcher;
+    const QStringList m_schemes{u"mailto"_s, u"http"_s, u"https"_s,     u"tel"_s,
+                                u"file"_s,   u"smb"_s,  u"javascript"_s};
+
+private Q_SLOTS:
+    void cleanup()
+    {
+        for (const QString &scheme : m_schemes)
+            QDesktopServices::unsetUrlHandler(scheme);
+        m_catcher.urls.clear();
+    }
+
+    // A desktop has only Qt's stand-in accelerometer, which is not used: no sensor, no readings.
+    void noAccelerometerOnADesktop()
+    {
+        LinuxMotion motion;
+        QVERIFY(!motion.hasSensor());
+    }
+
+    // With an accelerometer, its readings are watched at the rate asked for where it has one,
+    // and a shake among them is one signal.
+    void shakesFromTheAccelerometer()
+    {
+        QSensorManager::registerBackend(QAccelerometer::sensorType, kBackendId, &m_backends);
+        auto unregister = qScopeGuard(
+            [] { QSensorManager::unregisterBackend(QAccelerometer::sensorType, kBackendId); });
+        LinuxMotion motion;
+        QVERIFY(motion.hasSensor());
+        QVERIFY(TestAccelerometer::current);
+        TestAccelerometer &sensor = *TestAccelerometer::current;
+        QVERIFY(sensor.started);
+        QCOMPARE(sensor.startedRate, LinuxMotion::kDataRateHz);
+
+        QSignalSpy shaken(&motion, &Motion::shaken);
+        sensor.feed(0, 2000, 2.0);
+        QCOMPARE(shaken.count(), 0);
+        sensor.feed(2000, 3200, 20.0);
+        QCOMPARE(shaken.count(), 1);
+        sensor.feed(3200, 5000, 0.0);
+        QCOMPARE(shaken.count(), 1);
+    }
+
+    // Copied text replaces the clipboard's content, as plain text only.
+    void copiesPlainText()
+    {
+        QClipboard *clipboard = QGuiApplication::clipboard();
+        auto *rich = new QMimeData;
+        rich->setHtml(u"<b>old</b>"_s);
+        clipboard->setMimeData(rich);
+        LinuxClipboard copier;
+        copier.copyText(u"Zephyr随身wifi\nhttp://example.com/?a=1&b=2"_s);
+        QCOMPARE(clipboard->text(), u"Zephyr随身wifi\nhttp://example.com/?a=1&b=2"_s);
+        QCOMPARE(clipboard->mimeData()->formats(), QStringList{u"text/plain"_s});
+    }
+
+    // The body reaches the mail program whole: every character that could end the field is
+    // encoded and line breaks are CRLF. Handing over is reported after the call has returned.
+    void mailHandedToTheDesktop()
+    {
+        QDesktopServices::setUrlHandler(u"mailto"_s, &m_catcher, "open");
+        LinuxComposer composer;
+        QVERIFY(composer.canSendMail());
+        QSignalSpy finished(&composer, &Composer::mailFinished);
+        composer.sendMail(u"a&b=c #1+2%?\n你好\r\nend"_s);
+        QCOMPARE(finished.count(), 0);
+        QVERIFY(finished.wait(5000));
+        QCOMPARE(finished.first().first().value<Composer::Result>(), Composer::Result::HandedOver);
+        QCOMPARE(m_catcher.urls.size(), 1);
+        const QUrl url = m_catcher.urls.first();
+        QCOMPARE(url.toString(QUrl::FullyEncoded),
+                 u"mailto:?body=a%26b%3Dc%20%231%2B2%25%3F%0D%0A%E4%BD%A0%E5%A5%BD%0D%0Aend"_s);
+        QCOMPARE(QUrlQuery(url).queryItemValue(u"body"_s, QUrl::FullyDecoded),
+                 u"a&b=c #1+2%?\r\n你好\r\nend"_s);
+    }
+
+    // A desktop that cannot hand the address over (here the offscreen platform, which has no
+    // opener) makes the mail fail; a text message always fails on a desktop.
+    void whatCannotBeSentFails()
+    {
+        LinuxComposer composer;
+        QSignalSpy mail(&composer, &Composer::mailFinished);
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression(u"does not support"_s));
+        composer.sendMail(u"hello"_s);
+        QVERIFY(mail.wait(5000));
+        QCOMPARE(mail.first().first().value<Composer::Result>(), Composer::Result::Failed);
+
+        QVERIFY(!composer.canSendText());
+        QSignalSpy text(&composer, &Composer::textFinished);
+        composer.sendText(u"hello"_s);
+        QCOMPARE(text.count(), 0);
+        QVERIFY(text.wait(5000));
+        QCOMPARE(text.first().first().value<Composer::Result>(), Composer::Result::Failed);
+    }
+
+    void openUrl_data()
+    {
+        QTest::addColumn<QUrl>("url");
+        QTest::addColumn<bool>("opened");
+        QTest::newRow("https") << QUrl(u"https://example.com/a?b=1#c"_s) << true;
+        QTest::newRow("http, upper case scheme") << QUrl(u"HTTP://example.com/"_s) << true;
+        QTest::newRow("mail address") << QUrl(u"mailto:someone@example.com"_s) << true;
+        QTest::newRow("telephone") << QUrl(u"tel:+8610123456"_s) << true;
+        QTest::newRow("local file") << QUrl(u"file:///etc/passwd"_s) << false;
+        QTest::newRow("web address without a host") << QUrl(u"http:///index.html"_s) << false;
+        QTest::newRow("script") << QUrl(u"javascript:alert(1)"_s) << false;
+        QTest::newRow("network share") << QUrl(u"smb://pc/c$"_s) << false;
+        QTest::newRow("relative") << QUrl(u"index.html"_s) << false;
+        QTest::newRow("empty") << QUrl() << false;
+    }
+
+    // Web, mail and telephone addresses go to the desktop; others, which could start local
+    // programs or open local files from an address the PC sent, are refused.
+    void openUrl()
+    {
+        QFETCH(QUrl, url);
+        QFETCH(bool, opened);
+        for (const QString &scheme : m_schemes)
+            QDesktopServices::setUrlHandler(scheme, &m_catcher, "open");
+        LinuxComposer composer;
+        QCOMPARE(composer.openUrl(url), opened);
+        QCOMPARE(m_catcher.urls, opened ? QList<QUrl>{url} : QList<QUrl>());
+    }
+};
+
+QTEST_MAIN(TestPlatformGui)
+#include "tst_platformgui.moc"
