@@ -2,6 +2,7 @@
 #include "AppCore.h"
 #include "AppShell.h"
 #include "ForegroundWatcher.h"
+#include "PlatformGui.h"
 
 #include <QDir>
 #include <QGuiApplication>
@@ -28,6 +29,7 @@ int main(int argc, char *argv[])
     QDir().mkpath(config.dataDir);
     auto platform = Platform::createDefault(QDir(config.dataDir).filePath(u"settings.ini"_s),
                                             config.keychainDir, config.preferSecretService);
+    addGuiServices(*platform);
     AppCore core(config, std::move(platform));
     AppShell shell;
 
