@@ -1,30 +1,81 @@
 import QtQuick
 import QtQuick.Controls
+import Zephyr.Ui
+import Zephyr.Home
 import Zephyr.Shell
 
-// The application window: the menu lies underneath, the main screen on top of it, and the
-// first-launch guide over both until it has been completed.
+// The application window: the phone layout (at most a readable width, centred on a desktop)
+// with the menu under the sliding main screen, the screens laid over them, the first-launch
+// guide until it has been completed, and the window's dialogs and toasts on top.
 ApplicationWindow {
     id: window
 
     width: 375
     height: 667
+    minimumWidth: 320
+    minimumHeight: 480
     visible: true
-    title: "ZephyrWiFi"
-    color: "#1f2150"
+    title: qsTr("ZephyrWiFi")
+    color: Theme.menuBackground
 
-    MenuView {
-        id: menu
-        anchors.fill: parent
-        onEntryChosen: mainView.closeMenu()
-    }
-
-    MainView {
-        id: mainView
-        width: parent.width
+    Item {
+        id: phone
+        objectName: "phone"
+        width: Math.min(window.width, Theme.readableWidth)
         height: parent.height
+        anchors.horizontalCenter: parent.horizontalCenter
+        clip: true
+
+        SlideNavigation {
+            id: navigation
+            anchors.fill: parent
+            controller: Shell.navigation
+            menu: MenuView {
+                width: navigation.width
+                height: navigation.height
+                controller: Shell.menu
+            }
+
+            MainView {
+                id: mainView
+                width: navigation.width
+                height: navigation.height
+                controller: Shell.main
+                enabled: Shell.navigation.mainInteractive
+                onMenuClicked: Shell.navigation.showMenu()
+                onHelpClicked: Shell.menu.tableViewCellHighlighted(MenuController.IntroduceRow)
+            }
+        }
+
+        OverlayHost {
+            anchors.fill: parent
+            router: Shell.router
+            blurredImages: Shell.blurredImages
+            covered: navigation
+        }
+
+        GuideView {
+            anchors.fill: parent
+            controller: Shell.guide
+        }
+
+        DialogView {
+            anchors.fill: parent
+            dialogs: Shell.dialogs
+        }
+
+        ToastView {
+            anchors.fill: parent
+            toasts: Shell.toasts
+        }
     }
 
+    // A shake of the phone, from the keyboard on a desktop.
+    Shortcut {
+        sequence: "Ctrl+Shift+S"
+        context: Qt.ApplicationShortcut
+        onActivated: Shell.main.motionBegan()
+    }
     // Media keys reach the player as remote-control events.
     Shortcut {
         sequences: ["Media Play", "Toggle Media Play/Pause"]
@@ -45,10 +96,5 @@ ApplicationWindow {
         sequence: "Media Previous"
         context: Qt.ApplicationShortcut
         onActivated: Shell.remoteControlReceived("previous")
-    }
-
-    GuideView {
-        anchors.fill: parent
-        controller: Shell.guide
     }
 }

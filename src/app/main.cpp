@@ -12,6 +12,8 @@
 
 #include <cstdio>
 
+Q_IMPORT_QML_PLUGIN(Zephyr_UiPlugin)
+Q_IMPORT_QML_PLUGIN(Zephyr_HomePlugin)
 Q_IMPORT_QML_PLUGIN(Zephyr_ShellPlugin)
 Q_IMPORT_QML_PLUGIN(Zephyr_AppPlugin)
 
@@ -31,7 +33,7 @@ int main(int argc, char *argv[])
                                             config.keychainDir, config.preferSecretService);
     addGuiServices(*platform);
     AppCore core(config, std::move(platform));
-    AppShell shell;
+    AppShell shell(core);
 
     // Coming back to the foreground re-reads the WiFi name and counts a start.
     ForegroundWatcher foreground;
@@ -39,6 +41,13 @@ int main(int argc, char *argv[])
                      &ForegroundWatcher::applicationStateChanged);
     QObject::connect(&foreground, &ForegroundWatcher::willEnterForeground, &core,
                      &AppCore::willEnterForeground);
+    QObject::connect(&foreground, &ForegroundWatcher::willEnterForeground, &shell,
+                     &AppShell::willEnterForeground);
+    QObject::connect(&app, &QGuiApplication::applicationStateChanged, &shell,
+                     [&shell](Qt::ApplicationState state) {
+                         if (state != Qt::ApplicationActive)
+                             shell.didEnterBackground();
+                     });
 
     if (!core.start(shell.startupHooks())) {
         std::fputs(qPrintable(core.startError() + u'\n'), stderr);
@@ -47,6 +56,8 @@ int main(int argc, char *argv[])
 
     QQmlApplicationEngine engine;
     engine.addImportPath(u"qrc:/"_s);
+    engine.addImageProvider(QLatin1StringView(BlurredImages::ProviderId),
+                            shell.blurredImages()->createProvider());
     QObject::connect(
         &engine, &QQmlApplicationEngine::objectCreationFailed, &app,
         [] { QCoreApplication::exit(1); }, Qt::QueuedConnection);

@@ -10,12 +10,16 @@ namespace {
 AppShell *g_shell = nullptr;
 }
 
-AppShell::AppShell(QObject *parent) : QObject(parent)
+AppShell::AppShell(AppCore &core, QObject *parent)
+    : QObject(parent), m_core(core),
+      m_navigation(core.notificationCenter(), core.runtimeState()), m_router(&m_navigation),
+      m_menu(core.notificationCenter(), core.runtimeState(), &core.userDefaults(), &m_navigation,
+             &m_toasts),
+      m_main(core.notificationCenter(), core.runtimeState(), &core.userDefaults(), &m_toasts)
 {
     g_shell = this;
-    RuntimeState *s = state();
-    connect(s, &RuntimeState::lastSsidChanged, this, &AppShell::wifiTextChanged);
-    connect(s, &RuntimeState::statusChanged, this, &AppShell::statusTextChanged);
+    connect(&m_router, &ScreenRouter::openCountChanged, this,
+            [this] { m_main.setSubScreenOpen(m_router.openCount() > 0); });
 }
 
 AppShell::~AppShell()
@@ -31,34 +35,22 @@ AppShell *AppShell::instance()
 
 RuntimeState *AppShell::state() const
 {
-    return RuntimeState::sharedInstance();
-}
-
-QString AppShell::wifiText() const
-{
-    const auto ssid = state()->lastSsid();
-    return ssid && !ssid->isEmpty() ? *ssid : u"未连接WiFi"_s;
-}
-
-QString AppShell::statusText() const
-{
-    const quint64 status = state()->status();
-    if (status & AppStatusAuthorized)
-        return u"已连接电脑"_s;
-    if (status & AppStatusLoggedIn)
-        return u"已连接，未授权"_s;
-    if (status == AppStatusBlacklisted)
-        return u"您已被加入黑名单"_s;
-    if (status == AppStatusRemoteDisabled)
-        return u"电脑已关闭手机遥控"_s;
-    if (status == AppStatusFullScreen)
-        return u"电脑正处于全屏模式"_s;
-    return u"未连接电脑"_s;
+    return m_core.runtimeState();
 }
 
 void AppShell::remoteControlReceived(const QString &event)
 {
-    AppCore::current()->remoteControlReceived(event.isEmpty() ? QVariant() : QVariant(event));
+    m_core.remoteControlReceived(event.isEmpty() ? QVariant() : QVariant(event));
+}
+
+void AppShell::didEnterBackground()
+{
+    m_navigation.didEnterBackground();
+}
+
+void AppShell::willEnterForeground()
+{
+    m_main.willEnterForeground();
 }
 
 AppCore::Hooks AppShell::startupHooks()

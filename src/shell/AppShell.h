@@ -1,8 +1,15 @@
 #pragma once
 
 #include "AppCore.h"
+#include "BlurredImages.h"
+#include "DialogCenter.h"
 #include "GuideController.h"
+#include "MainViewController.h"
+#include "MenuController.h"
+#include "NavigationController.h"
 #include "RuntimeState.h"
+#include "ScreenRouter.h"
+#include "ToastCenter.h"
 
 #include <QObject>
 #include <QtQml/qqml.h>
@@ -11,43 +18,59 @@ class QQmlEngine;
 class QJSEngine;
 
 /// The screens' entry into the running application: the controllers that live as long as the
-/// window (first-launch guide, ...) and the runtime state. Published to QML as the singleton
+/// window (navigation, menu, main screen, first-launch guide), the window's toasts and dialogs,
+/// and the router that lays the other screens over them. Published to QML as the singleton
 /// `Shell`.
 class AppShell : public QObject
 {
     Q_OBJECT
-    /// The first-launch guide.
     Q_PROPERTY(GuideController *guide READ guide CONSTANT)
+    Q_PROPERTY(NavigationController *navigation READ navigation CONSTANT)
+    Q_PROPERTY(MenuController *menu READ menu CONSTANT)
+    Q_PROPERTY(MainViewController *main READ main CONSTANT)
+    Q_PROPERTY(ScreenRouter *router READ router CONSTANT)
+    Q_PROPERTY(ToastCenter *toasts READ toasts CONSTANT)
+    Q_PROPERTY(DialogCenter *dialogs READ dialogs CONSTANT)
+    Q_PROPERTY(BlurredImages *blurredImages READ blurredImages CONSTANT)
     /// The connection state every screen reads.
     Q_PROPERTY(RuntimeState *state READ state CONSTANT)
-    /// The status line of the menu: the WiFi name, or that the phone is not on WiFi.
-    Q_PROPERTY(QString wifiText READ wifiText NOTIFY wifiTextChanged)
-    /// The connection status in words.
-    Q_PROPERTY(QString statusText READ statusText NOTIFY statusTextChanged)
 public:
-    explicit AppShell(QObject *parent = nullptr);
+    explicit AppShell(AppCore &core, QObject *parent = nullptr);
     ~AppShell() override;
 
     /// The shell of the running window.
     [[nodiscard]] static AppShell *instance();
 
     [[nodiscard]] GuideController *guide() { return &m_guide; }
+    [[nodiscard]] NavigationController *navigation() { return &m_navigation; }
+    [[nodiscard]] MenuController *menu() { return &m_menu; }
+    [[nodiscard]] MainViewController *main() { return &m_main; }
+    [[nodiscard]] ScreenRouter *router() { return &m_router; }
+    [[nodiscard]] ToastCenter *toasts() { return &m_toasts; }
+    [[nodiscard]] DialogCenter *dialogs() { return &m_dialogs; }
+    [[nodiscard]] BlurredImages *blurredImages() { return &m_blurredImages; }
     [[nodiscard]] RuntimeState *state() const;
-    [[nodiscard]] QString wifiText() const;
-    [[nodiscard]] QString statusText() const;
 
     /// A media remote-control key of the window ("play", "pause", "next", "previous", ...).
     Q_INVOKABLE void remoteControlReceived(const QString &event);
+    /// The window went to the background.
+    Q_INVOKABLE void didEnterBackground();
+    /// The window came back to the foreground.
+    void willEnterForeground();
 
     /// The hooks of the start-up sequence, with the guide shown by this shell.
     [[nodiscard]] AppCore::Hooks startupHooks();
 
-Q_SIGNALS:
-    void wifiTextChanged();
-    void statusTextChanged();
-
 private:
+    AppCore &m_core;
+    ToastCenter m_toasts;
+    DialogCenter m_dialogs;
+    BlurredImages m_blurredImages;
     GuideController m_guide;
+    NavigationController m_navigation;
+    ScreenRouter m_router;
+    MenuController m_menu;
+    MainViewController m_main;
 };
 
 /// Publishes the running AppShell to QML as the singleton `Shell`.

@@ -1,0 +1,94 @@
+#include "MenuController.h"
+#include "NavigationController.h"
+#include "RuntimeState.h"
+#include "TestCore.h"
+#include "ToastCenter.h"
+
+#include <QQmlEngine>
+#include <QtQml/qqmlextensionplugin.h>
+#include <QtQuickTest>
+
+#include <cstdio>
+#include <cstdlib>
+
+Q_IMPORT_QML_PLUGIN(Zephyr_UiPlugin)
+Q_IMPORT_QML_PLUGIN(Zephyr_HomePlugin)
+Q_IMPORT_QML_PLUGIN(Zephyr_ShellPlugin)
+
+using namespace Qt::StringLiterals;
+
+// What the shell's views are driven by in their tests: fresh controllers over a test core.
+class Fixture : public QObject
+{
+    Q_OBJECT
+    Q_PROPERTY(NavigationController *navigation READ navigation CONSTANT)
+    Q_PROPERTY(MenuController *menu READ menu CONSTANT)
+    Q_PROPERTY(ToastCenter *toasts READ toasts CONSTANT)
+public:
+    Fixture()
+        : m_navigation(m_core.core->notificationCenter(), m_core.core->runtimeState()),
+          m_menu(m_core.core->notificationCenter(), m_core.core->runtimeState(),
+                 &m_core.core->userDefaults(), &m_navigation, &m_toasts)
+    {
+    }
+    NavigationController *navigation() { return &m_navigation; }
+    MenuController *menu() { return &m_menu; }
+    ToastCenter *toasts() { return &m_toasts; }
+
+    /// Puts the main screen back, closed, without animation.
+    Q_INVOKABLE void reset()
+    {
+        m_navigation.setOverlayOpen(false);
+        m_core.core->runtimeState()->setIsMainViewCovered(false);
+        if (m_navigation.offset() != 0)
+            m_navigation.moveToMiddle();
+    }
+    Q_INVOKABLE void setStatus(int status)
+    {
+        m_core.core->runtimeState()->setStatus(quint64(status));
+    }
+    Q_INVOKABLE void setCovered(bool covered)
+    {
+        m_core.core->runtimeState()->setIsMainViewCovered(covered);
+    }
+
+private:
+    TestCore m_core;
+    ToastCenter m_toasts;
+    NavigationController m_navigation;
+    MenuController m_menu;
+};
+
+namespace {
+QtMessageHandler g_previous = nullptr;
+
+// Any QML warning fails the run.
+void failOnWarning(QtMsgType type, const QMessageLogContext &context, const QString &message)
+{
+    g_previous(type, context, message);
+    if (type == QtWarningMsg && !message.contains(u"XDG_RUNTIME_DIR"_s)) {
+        std::fprintf(stderr, "FAIL: a warning was printed\n");
+        std::_Exit(1);
+    }
+}
+} // namespace
+
+class Setup : public QObject
+{
+    Q_OBJECT
+public Q_SLOTS:
+    void applicationAvailable() { g_previous = qInstallMessageHandler(failOnWarning); }
+    void qmlEngineAvailable(QQmlEngine *engine)
+    {
+        engine->addImportPath(u"qrc:/"_s);
+        m_fixture = std::make_unique<Fixture>();
+        qmlRegisterSingletonInstance("Zephyr.Test", 1, 0, "Fixture", m_fixture.get());
+    }
+    void cleanupTestCase() { m_fixture.reset(); }
+
+private:
+    std::unique_ptr<Fixture> m_fixture;
+};
+
+QUICK_TEST_MAIN_WITH_SETUP(shell_views, Setup)
+#include "tst_shell_views.moc"
