@@ -41,7 +41,6 @@ ApplicationWindow {
                 width: navigation.width
                 height: navigation.height
                 controller: Shell.main
-                enabled: Shell.navigation.mainInteractive
                 onMenuClicked: Shell.navigation.showMenu()
                 onHelpClicked: Shell.menu.tableViewCellHighlighted(MenuController.IntroduceRow)
             }

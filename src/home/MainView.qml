@@ -1,6 +1,7 @@
 import QtQuick
 import QtQuick.Controls
 import Zephyr.Ui
+import Zephyr.Home
 
 // The main screen: the bar with the menu button, the filter title and the help button; the
 // history below it; the footer with the PC browser, the quick-transfer disc and remote control.
@@ -29,7 +30,7 @@ Rectangle {
         titleIcon: "main_icon_popover.png"
         leftIcon: "nav_menu.png"
         leftName: qsTr("菜单")
-        rightIcon: "about_help.png"
+        rightIcon: "nav_help.png"
         rightName: qsTr("快传说明")
         onLeftClicked: root.menuClicked()
         onRightClicked: root.helpClicked()
@@ -64,8 +65,8 @@ Rectangle {
             anchors.left: parent.left
             anchors.leftMargin: Theme.margin
             anchors.verticalCenter: parent.verticalCenter
-            icon: root.controller.computerIcon
-            pressedIcon: root.controller.computerPressedIcon
+            image: root.controller.computerIcon
+            pressedImage: root.controller.computerPressedIcon
             text: root.controller.computerName
             onClicked: root.controller.tappedMyComputerButton()
         }
@@ -73,8 +74,8 @@ Rectangle {
             anchors.right: parent.right
             anchors.rightMargin: Theme.margin
             anchors.verticalCenter: parent.verticalCenter
-            icon: root.controller.remoteIcon
-            pressedIcon: root.controller.remotePressedIcon
+            image: root.controller.remoteIcon
+            pressedImage: root.controller.remotePressedIcon
             text: root.controller.remoteName
             onClicked: root.controller.tappedRemoteControlButton()
         }
@@ -114,8 +115,8 @@ Rectangle {
 
     component FooterButton: AbstractButton {
         id: button
-        property string icon
-        property string pressedIcon
+        property string image
+        property string pressedImage
         width: 96
         height: 52
         focusPolicy: Qt.StrongFocus
@@ -127,7 +128,7 @@ Rectangle {
             spacing: 2
             Image {
                 anchors.horizontalCenter: parent.horizontalCenter
-                source: Theme.image(button.pressed ? button.pressedIcon : button.icon)
+                source: Theme.image(button.pressed ? button.pressedImage : button.image)
                 sourceSize.width: 30
             }
             Text {

@@ -79,11 +79,11 @@ QVariant MenuController::data(const QModelIndex &index, int role) const
 
 QHash<int, QByteArray> MenuController::roleNames() const
 {
-    return {{IconRole, "icon"},
+    return {{IconRole, "iconName"},
             {TitleRole, "title"},
             {ExtraRole, "extra"},
             {MarkRole, "mark"},
-            {HighlightedRole, "highlighted"}};
+            {HighlightedRole, "rowHighlighted"}};
 }
 
 QString MenuController::wifiText() const

@@ -1,6 +1,7 @@
 import QtQuick
 import QtQuick.Controls
 import Zephyr.Ui
+import Zephyr.Shell
 
 // The slide menu under the main screen: the WiFi name and the PC's standing, then the five
 // rows of 55 points.
@@ -69,17 +70,17 @@ Rectangle {
         delegate: TableCell {
             id: cell
             required property int index
-            required property string icon
+            required property string iconName
             required property string title
             required property string extra
             required property bool mark
-            required property bool highlighted
+            required property bool rowHighlighted
             width: Theme.menuWidth
             height: Theme.menuRowHeight
             text: extra.length > 0 ? title + " " + extra : title
             normalColour: Theme.menuBackground
             highlightColour: Theme.menuHighlight
-            selectedLook: highlighted
+            selectedLook: rowHighlighted
             separatorColour: Theme.menuHighlight
             onActivated: root.controller.tableViewCellHighlighted(index)
             contentItem: Item {
@@ -87,7 +88,7 @@ Rectangle {
                     id: rowIcon
                     x: Theme.margin + 5
                     anchors.verticalCenter: parent.verticalCenter
-                    source: Theme.image(cell.icon)
+                    source: Theme.image(cell.iconName)
                     sourceSize.width: 24
                 }
                 Text {

@@ -1,5 +1,6 @@
 import QtQuick
 import Zephyr.Ui
+import Zephyr.Shell
 
 // Where the router's screens appear: each over a blurred picture of what lay under it when it
 // opened, and removed when its controller has closed.

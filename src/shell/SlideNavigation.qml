@@ -1,5 +1,6 @@
 import QtQuick
 import Zephyr.Ui
+import Zephyr.Shell
 
 // The main screen over the menu. A horizontal drag slides the main screen (its controller
 // decides where it settles); while the menu is open a tap on the main screen closes it.

@@ -1,4 +1,5 @@
 import QtQuick
+import Zephyr.Ui
 import QtQuick.Controls
 
 // A picture button of at least 44 × 44 points: bars, rows and panels. Its text is its name for
@@ -6,7 +7,7 @@ import QtQuick.Controls
 AbstractButton {
     id: control
 
-    property string icon: ""
+    property string image: ""
     property int iconSize: 24
 
     implicitWidth: Math.max(Theme.touchTarget, iconImage.implicitWidth)
@@ -20,7 +21,7 @@ AbstractButton {
         Image {
             id: iconImage
             anchors.centerIn: parent
-            source: Theme.image(control.icon)
+            source: Theme.image(control.image)
             sourceSize.width: control.iconSize
             fillMode: Image.PreserveAspectFit
             opacity: control.pressed ? 0.5 : (control.enabled ? 1 : 0.4)

@@ -1,4 +1,5 @@
 import QtQuick
+import Zephyr.Ui
 import QtQuick.Controls
 
 // The window's alert (in the middle) or action sheet (from the bottom), as the dialog centre

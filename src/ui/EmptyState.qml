@@ -1,4 +1,5 @@
 import QtQuick
+import Zephyr.Ui
 
 // What a screen shows instead of an empty list: a picture and a line of text.
 Column {

@@ -1,4 +1,5 @@
 import QtQuick
+import Zephyr.Ui
 import QtQuick.Controls
 
 // A text button with a coloured face: bold 17 points, radius 3, darker while pressed.

@@ -1,4 +1,5 @@
 import QtQuick
+import Zephyr.Ui
 import QtQuick.Controls
 
 // An overlay whose round item buttons fly in one after another (one every 0.1 s, as its

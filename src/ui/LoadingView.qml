@@ -1,4 +1,5 @@
 import QtQuick
+import Zephyr.Ui
 
 // The loading view: a ring that stands still and an arc over it that turns once a second.
 // The five looks: 0 gray, 1 green, 2 purple, 3 white, 4 small white.

@@ -1,4 +1,5 @@
 import QtQuick
+import Zephyr.Ui
 import QtQuick.Controls
 
 // The blue bar on top of a screen: the status-bar strip, then 44 points with the title in the
@@ -39,7 +40,7 @@ Item {
             visible: bar.leftIcon.length > 0
             anchors.left: parent.left
             anchors.verticalCenter: parent.verticalCenter
-            icon: bar.leftIcon
+            image: bar.leftIcon
             text: bar.leftName
             onClicked: bar.leftClicked()
         }
@@ -87,7 +88,7 @@ Item {
             visible: bar.rightIcon.length > 0
             anchors.right: parent.right
             anchors.verticalCenter: parent.verticalCenter
-            icon: bar.rightIcon
+            image: bar.rightIcon
             text: bar.rightName
             onClicked: bar.rightClicked()
         }

@@ -1,4 +1,5 @@
 import QtQuick
+import Zephyr.Ui
 
 // An overlay screen with the blue bar: its title and the back button.
 OverlayScreen {

@@ -1,4 +1,5 @@
 import QtQuick
+import Zephyr.Ui
 
 // The base of every screen laid over another: a blurred picture of what it covers under a
 // violet tint (or a plain colour), a 0.2 s fade in when it appears, and a fade out when its

@@ -1,4 +1,5 @@
 import QtQuick
+import Zephyr.Ui
 import QtQuick.Controls
 
 // A row that acts as soon as a touch lands on it (highlighted), as the lists of this

@@ -1,4 +1,5 @@
 import QtQuick
+import Zephyr.Ui
 
 // The window's toast, its progress indicator and its loading view, as the toast centre holds
 // them. Lies over everything and lets touches through except while busy.

@@ -114,6 +114,7 @@ const QStringList kImages = {
     u"menu_upload"_s,
     u"menu_wifi"_s,
     u"nav_color_gradient"_s,
+    u"nav_help"_s,
     u"nav_menu"_s,
     u"qt_background"_s,
     u"qt_background_hl"_s,

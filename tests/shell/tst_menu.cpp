@@ -67,6 +67,7 @@ private Q_SLOTS:
         QFETCH(quint64, status);
         QFETCH(QString, icon);
         QFETCH(bool, blue);
+        state()->setStatus(status == AppStatusAuthorized ? AppStatusLoggedIn : AppStatusAuthorized);
         QSignalSpy header(m_menu.get(), &MenuController::headerChanged);
         state()->setStatus(status);
         QVERIFY(!header.isEmpty());
