@@ -124,7 +124,7 @@ private Q_SLOTS:
     // controller; here the real window shows it, and its view ends it.
     void firstLaunchShowsTheGuideAndLeavesIt()
     {
-        m_core->core->start(m_shell->startupHooks());
+        QVERIFY(m_core->core->start(m_shell->startupHooks()));
         QQuickWindow *window = load();
         QVERIFY(window);
         QVERIFY(QTest::qWaitForWindowExposed(window));
@@ -147,7 +147,7 @@ private Q_SLOTS:
     void laterLaunchesShowNoGuide()
     {
         m_core->core->completeFirstLaunchGuide();
-        m_core->core->start(m_shell->startupHooks());
+        QVERIFY(m_core->core->start(m_shell->startupHooks()));
         QQuickWindow *window = load();
         QVERIFY(window);
         QVERIFY(QTest::qWaitForWindowExposed(window));
@@ -160,7 +160,7 @@ private Q_SLOTS:
     void everyControlHasAnAccessibleName()
     {
         m_core->core->completeFirstLaunchGuide();
-        m_core->core->start(m_shell->startupHooks());
+        QVERIFY(m_core->core->start(m_shell->startupHooks()));
         QQuickWindow *window = load();
         QVERIFY(window);
         QVERIFY(QTest::qWaitForWindowExposed(window));
