@@ -13,8 +13,7 @@
 using namespace Qt::StringLiterals;
 
 MainViewController::MainViewController(NotificationCenter *hub, RuntimeState *state,
-                                       UserDefaults *defaults, ToastCenter *toasts,
-                                       QObject *parent)
+                                       UserDefaults *defaults, ToastCenter *toasts, QObject *parent)
     : QObject(parent), m_hub(hub), m_state(state), m_defaults(defaults), m_toasts(toasts)
 {
     m_hub->addObserver(this, Notifications::AppStatusChanged,

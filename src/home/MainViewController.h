@@ -29,8 +29,8 @@ class MainViewController : public QObject
     Q_PROPERTY(QString remotePressedIcon READ remotePressedIcon NOTIFY statusLooksChanged)
     /// Whether a sub-screen (connection, PC browser, remote control, transfer, text) lies over
     /// the main screen; the shell keeps it.
-    Q_PROPERTY(bool subScreenOpen READ isSubScreenOpen WRITE setSubScreenOpen NOTIFY
-                   subScreenOpenChanged)
+    Q_PROPERTY(
+        bool subScreenOpen READ isSubScreenOpen WRITE setSubScreenOpen NOTIFY subScreenOpenChanged)
     /// Whether the type filter menu is open.
     Q_PROPERTY(bool filterMenuOpen READ isFilterMenuOpen WRITE setFilterMenuOpen NOTIFY
                    filterMenuOpenChanged)

@@ -11,10 +11,9 @@ AppShell *g_shell = nullptr;
 }
 
 AppShell::AppShell(AppCore &core, QObject *parent)
-    : QObject(parent), m_core(core),
-      m_navigation(core.notificationCenter(), core.runtimeState()), m_router(&m_navigation),
-      m_menu(core.notificationCenter(), core.runtimeState(), &core.userDefaults(), &m_navigation,
-             &m_toasts),
+    : QObject(parent), m_core(core), m_navigation(core.notificationCenter(), core.runtimeState()),
+      m_router(&m_navigation), m_menu(core.notificationCenter(), core.runtimeState(),
+                                      &core.userDefaults(), &m_navigation, &m_toasts),
       m_main(core.notificationCenter(), core.runtimeState(), &core.userDefaults(), &m_toasts)
 {
     g_shell = this;

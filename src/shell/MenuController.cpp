@@ -11,18 +11,16 @@
 
 using namespace Qt::StringLiterals;
 
-MenuController::MenuController(NotificationCenter *hub, RuntimeState *state,
-                               UserDefaults *defaults, NavigationController *navigation,
-                               ToastCenter *toasts, QObject *parent)
+MenuController::MenuController(NotificationCenter *hub, RuntimeState *state, UserDefaults *defaults,
+                               NavigationController *navigation, ToastCenter *toasts,
+                               QObject *parent)
     : QAbstractListModel(parent), m_hub(hub), m_state(state), m_defaults(defaults),
       m_navigation(navigation), m_toasts(toasts)
 {
-    m_hub->addObserver(this, Notifications::SsidChanged, [this](const QVariantMap &) {
-        Q_EMIT headerChanged();
-    });
-    m_hub->addObserver(this, Notifications::AppStatusChanged, [this](const QVariantMap &) {
-        Q_EMIT headerChanged();
-    });
+    m_hub->addObserver(this, Notifications::SsidChanged,
+                       [this](const QVariantMap &) { Q_EMIT headerChanged(); });
+    m_hub->addObserver(this, Notifications::AppStatusChanged,
+                       [this](const QVariantMap &) { Q_EMIT headerChanged(); });
     m_hub->addObserver(this, Notifications::ClientCountChanged, [this](const QVariantMap &) {
         beginResetModel();
         endResetModel();

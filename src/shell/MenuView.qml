@@ -1,3 +1,4 @@
+pragma ComponentBehavior: Bound
 import QtQuick
 import QtQuick.Controls
 import Zephyr.Ui
@@ -83,58 +84,11 @@ Rectangle {
             selectedLook: rowHighlighted
             separatorColour: Theme.menuHighlight
             onActivated: root.controller.tableViewCellHighlighted(index)
-            contentItem: Item {
-                Image {
-                    id: rowIcon
-                    x: Theme.margin + 5
-                    anchors.verticalCenter: parent.verticalCenter
-                    source: Theme.image(cell.iconName)
-                    sourceSize.width: 24
-                }
-                Text {
-                    anchors.left: rowIcon.right
-                    anchors.leftMargin: Theme.wideGap + 4
-                    anchors.verticalCenter: parent.verticalCenter
-                    text: cell.title
-                    color: Theme.menuText
-                    font.pixelSize: Theme.bodySize
-                }
-                Rectangle {
-                    visible: cell.extra.length > 0
-                    anchors.right: parent.right
-                    anchors.rightMargin: 2 * Theme.margin
-                    anchors.verticalCenter: parent.verticalCenter
-                    width: Math.max(height, countText.implicitWidth + 12)
-                    height: 20
-                    radius: 10
-                    color: Theme.accent
-                    Text {
-                        id: countText
-                        anchors.centerIn: parent
-                        text: cell.extra
-                        color: Theme.white
-                        font.pixelSize: Theme.smallSize
-                        font.bold: true
-                    }
-                }
-                Rectangle {
-                    visible: cell.mark
-                    anchors.right: parent.right
-                    anchors.rightMargin: 2 * Theme.margin
-                    anchors.verticalCenter: parent.verticalCenter
-                    width: newText.implicitWidth + 10
-                    height: 18
-                    radius: 9
-                    color: Theme.destructive
-                    Text {
-                        id: newText
-                        anchors.centerIn: parent
-                        text: "new"
-                        color: Theme.white
-                        font.pixelSize: Theme.minimumSize
-                        font.bold: true
-                    }
-                }
+            contentItem: MenuRowContent {
+                iconName: cell.iconName
+                title: cell.title
+                extra: cell.extra
+                mark: cell.mark
             }
         }
     }
@@ -147,5 +101,65 @@ Rectangle {
         text: root.controller.versionText
         color: Theme.menuSecondaryText
         font.pixelSize: Theme.smallSize
+    }
+
+    component MenuRowContent: Item {
+        id: row
+        property string iconName
+        property string title
+        property string extra
+        property bool mark
+
+        Image {
+            id: rowIcon
+            x: Theme.margin + 5
+            anchors.verticalCenter: parent.verticalCenter
+            source: Theme.image(row.iconName)
+            sourceSize.width: 24
+        }
+        Text {
+            anchors.left: rowIcon.right
+            anchors.leftMargin: Theme.wideGap + 4
+            anchors.verticalCenter: parent.verticalCenter
+            text: row.title
+            color: Theme.menuText
+            font.pixelSize: Theme.bodySize
+        }
+        Rectangle {
+            visible: row.extra.length > 0
+            anchors.right: parent.right
+            anchors.rightMargin: 2 * Theme.margin
+            anchors.verticalCenter: parent.verticalCenter
+            width: Math.max(height, countText.implicitWidth + 12)
+            height: 20
+            radius: 10
+            color: Theme.accent
+            Text {
+                id: countText
+                anchors.centerIn: parent
+                text: row.extra
+                color: Theme.white
+                font.pixelSize: Theme.smallSize
+                font.bold: true
+            }
+        }
+        Rectangle {
+            visible: row.mark
+            anchors.right: parent.right
+            anchors.rightMargin: 2 * Theme.margin
+            anchors.verticalCenter: parent.verticalCenter
+            width: newText.implicitWidth + 10
+            height: 18
+            radius: 9
+            color: Theme.destructive
+            Text {
+                id: newText
+                anchors.centerIn: parent
+                text: "new"
+                color: Theme.white
+                font.pixelSize: Theme.minimumSize
+                font.bold: true
+            }
+        }
     }
 }

@@ -27,7 +27,6 @@ Item {
             controller.closeFinished()
             return
         }
-        object.forceActiveFocus()
         views.push({ controller: controller, view: object })
     }
 

@@ -10,8 +10,8 @@ AbstractButton {
     property string image: ""
     property int iconSize: 24
 
-    implicitWidth: Math.max(Theme.touchTarget, iconImage.implicitWidth)
-    implicitHeight: Math.max(Theme.touchTarget, iconImage.implicitHeight)
+    implicitWidth: Math.max(Theme.touchTarget, iconSize)
+    implicitHeight: Math.max(Theme.touchTarget, iconSize)
     focusPolicy: Qt.StrongFocus
     Accessible.role: Accessible.Button
     Accessible.name: text
@@ -19,7 +19,6 @@ AbstractButton {
 
     contentItem: Item {
         Image {
-            id: iconImage
             anchors.centerIn: parent
             source: Theme.image(control.image)
             sourceSize.width: control.iconSize

@@ -72,8 +72,7 @@ private:
 };
 } // namespace
 
-BlurredImages::BlurredImages(QObject *parent)
-    : QObject(parent), m_store(std::make_shared<Store>())
+BlurredImages::BlurredImages(QObject *parent) : QObject(parent), m_store(std::make_shared<Store>())
 {
 }
 
@@ -81,7 +80,8 @@ QImage BlurredImages::blurred(const QImage &image)
 {
     if (image.isNull())
         return {};
-    const QSize small(std::max(1, image.width() / Downscale), std::max(1, image.height() / Downscale));
+    const QSize small(std::max(1, image.width() / Downscale),
+                      std::max(1, image.height() / Downscale));
     QImage out = image.convertToFormat(QImage::Format_ARGB32_Premultiplied)
                      .scaled(small, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
     for (int i = 0; i < 3; ++i)

@@ -1,3 +1,4 @@
+pragma ComponentBehavior: Bound
 import QtQuick
 import Zephyr.Ui
 import QtQuick.Controls
@@ -131,13 +132,13 @@ Item {
                 }
                 Repeater {
                     id: sheetButtons
-                    model: root.isSheet ? root.dialogs.buttons.slice(0, -1) : []
+                    model: root.isSheet ? Math.max(0, root.dialogs.buttons.length - 1) : 0
                     delegate: Column {
                         id: entry
                         required property int index
-                        required property string modelData
+                        readonly property string modelData: root.dialogs.buttons[index] ?? ""
                         width: sheetColumn.width
-                        function forceActiveFocus() { button.forceActiveFocus() }
+                        function forceActiveFocus() { entryButton.forceActiveFocus() }
                         Rectangle {
                             visible: entry.index > 0 || root.dialogs.title.length > 0
                             width: parent.width
@@ -145,7 +146,7 @@ Item {
                             color: Theme.separator
                         }
                         DialogButton {
-                            id: button
+                            id: entryButton
                             width: parent.width
                             text: entry.modelData
                             destructive: entry.index === root.dialogs.destructiveIndex

@@ -11,7 +11,7 @@ AbstractButton {
     property color textColour: Theme.white
     property int fontSize: Theme.buttonSize
 
-    implicitWidth: Math.max(Theme.touchTarget, label.implicitWidth + 2 * Theme.margin)
+    implicitWidth: Math.max(Theme.touchTarget, contentItem.implicitWidth + 2 * Theme.margin)
     implicitHeight: Theme.touchTarget
     focusPolicy: Qt.StrongFocus
     Accessible.role: Accessible.Button
@@ -19,7 +19,6 @@ AbstractButton {
     Accessible.onPressAction: clicked()
 
     contentItem: Text {
-        id: label
         text: control.text
         color: control.enabled ? control.textColour : Theme.hint
         font.pixelSize: control.fontSize

@@ -48,7 +48,7 @@ Item {
         AbstractButton {
             id: titleButton
             anchors.centerIn: parent
-            width: Math.min(titleRow.implicitWidth, row.width - 2 * 60)
+            width: Math.min(contentItem.implicitWidth, row.width - 2 * 60)
             height: parent.height
             enabled: bar.titleIcon.length > 0
             focusPolicy: enabled ? Qt.StrongFocus : Qt.NoFocus
@@ -59,10 +59,9 @@ Item {
             onClicked: bar.titleClicked()
             Keys.onReturnPressed: bar.titleClicked()
             contentItem: Row {
-                id: titleRow
                 spacing: 4
                 Text {
-                    width: Math.min(implicitWidth, titleButton.width - (titleIconImage.visible ? 20 : 0))
+                    width: Math.min(implicitWidth, titleButton.width - (bar.titleIcon.length > 0 ? 20 : 0))
                     height: titleButton.height
                     text: bar.title
                     color: Theme.barText
@@ -73,7 +72,6 @@ Item {
                     opacity: titleButton.pressed ? 0.6 : 1
                 }
                 Image {
-                    id: titleIconImage
                     visible: bar.titleIcon.length > 0
                     anchors.verticalCenter: parent.verticalCenter
                     source: Theme.image(bar.titleIcon)

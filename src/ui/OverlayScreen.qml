@@ -19,7 +19,10 @@ FocusScope {
     Accessible.role: Accessible.Pane
     Accessible.name: screenController ? screenController.title : ""
 
-    Component.onCompleted: fadeIn.start()
+    Component.onCompleted: {
+        forceActiveFocus()
+        fadeIn.start()
+    }
 
     NumberAnimation {
         id: fadeIn
@@ -57,11 +60,11 @@ FocusScope {
     Rectangle {
         anchors.fill: parent
         color: screen.plainBackground
-        visible: screen.backgroundSource.toString().length === 0
+        visible: String(screen.backgroundSource).length === 0
     }
     Image {
         anchors.fill: parent
-        visible: screen.backgroundSource.toString().length > 0
+        visible: String(screen.backgroundSource).length > 0
         source: screen.backgroundSource
         fillMode: Image.Stretch
         smooth: true

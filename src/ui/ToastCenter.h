@@ -47,8 +47,7 @@ public:
 
     /// Shows a toast after removing every toast and progress indicator. It goes after 3 s when
     /// @p detail is non-empty, else after 1 s when @p delay is 0, else after @p delay seconds.
-    void showToast(const QString &title, const QString &detail, double yOffset,
-                               double delay);
+    void showToast(const QString &title, const QString &detail, double yOffset, double delay);
     /// A toast at the default offset that stays @p delay seconds (1 s for 0).
     void showToast(const QString &title, double delay = 0);
     /// A toast at @p yOffset that stays @p delay seconds (1 s for 0).

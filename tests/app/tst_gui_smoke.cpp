@@ -62,8 +62,8 @@ QStringList unnamedControls(QQuickWindow *window)
     walk(QAccessible::queryAccessibleInterface(window), [&](QAccessibleInterface *iface) {
         if (isControl(iface->role()) && iface->text(QAccessible::Name).trimmed().isEmpty()) {
             QObject *o = iface->object();
-            found << u"%1 (%2)"_s.arg(o ? QString::fromLatin1(o->metaObject()->className())
-                                        : u"?"_s)
+            found << u"%1 (%2)"_s
+                         .arg(o ? QString::fromLatin1(o->metaObject()->className()) : u"?"_s)
                          .arg(o ? o->objectName() : QString());
         }
     });
@@ -130,7 +130,8 @@ private Q_SLOTS:
         QVERIFY(QTest::qWaitForWindowExposed(window));
         QVERIFY(m_shell->guide()->isVisible());
         QCOMPARE(m_shell->menu()->wifiText(), u"测试热点"_s);
-        QVERIFY2(unnamedControls(window).isEmpty(), qPrintable(unnamedControls(window).join(u'\n')));
+        QVERIFY2(unnamedControls(window).isEmpty(),
+                 qPrintable(unnamedControls(window).join(u'\n')));
         m_shell->guide()->tappedShowUserAgreementButton();
         QVERIFY(m_shell->guide()->agreementHtml().contains(u"用户协议"_s));
 

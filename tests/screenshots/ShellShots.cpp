@@ -8,8 +8,8 @@ void addShellShots(std::vector<Shot> &shots)
 {
     shots.push_back({u"guide"_s, [](ShotContext &) {},
                      [](ShotContext &c) { return c.shell->guide()->isVisible(); }});
-    shots.push_back({u"guide-unchecked"_s,
-                     [](ShotContext &c) { c.shell->guide()->tappedCheckButton(); }});
+    shots.push_back(
+        {u"guide-unchecked"_s, [](ShotContext &c) { c.shell->guide()->tappedCheckButton(); }});
     shots.push_back({u"main-not-connected"_s,
                      [](ShotContext &c) {
                          c.shell->guide()->tappedCheckButton();
@@ -29,14 +29,12 @@ void addShellShots(std::vector<Shot> &shots)
                          c.shell->toasts()->showToast(u"您不具备管理员权限，请申请~"_s, 5);
                      },
                      [](ShotContext &c) { return !c.shell->navigation()->isAnimating(); }});
-    shots.push_back({u"alert"_s,
-                     [](ShotContext &c) {
+    shots.push_back({u"alert"_s, [](ShotContext &c) {
                          c.shell->toasts()->hideToast();
                          c.shell->dialogs()->alert(QString(), u"您确定要删除已选的3条记录吗"_s,
                                                    {u"取消"_s, u"删除"_s}, {}, 1);
                      }});
-    shots.push_back({u"action-sheet"_s,
-                     [](ShotContext &c) {
+    shots.push_back({u"action-sheet"_s, [](ShotContext &c) {
                          c.shell->dialogs()->choose(0);
                          c.shell->dialogs()->actionSheet(
                              QString(), {u"短信分享"_s, u"邮件分享"_s, u"取消"_s}, {});

@@ -36,9 +36,8 @@ private Q_SLOTS:
         m_menu = std::make_unique<MenuController>(m_core->core->notificationCenter(), state(),
                                                   &m_core->core->userDefaults(), m_nav.get(),
                                                   m_toasts.get());
-        new QAbstractItemModelTester(m_menu.get(),
-                                     QAbstractItemModelTester::FailureReportingMode::QtTest,
-                                     m_menu.get());
+        new QAbstractItemModelTester(
+            m_menu.get(), QAbstractItemModelTester::FailureReportingMode::QtTest, m_menu.get());
     }
     void cleanup()
     {
@@ -53,14 +52,14 @@ private Q_SLOTS:
         QTest::addColumn<quint64>("status");
         QTest::addColumn<QString>("icon");
         QTest::addColumn<bool>("blue");
-        QTest::newRow("not logged in") << quint64(AppStatusNotLoggedIn)
-                                       << u"menu_icon_disconnect.png"_s << false;
-        QTest::newRow("blacklisted") << quint64(AppStatusBlacklisted)
-                                     << u"menu_icon_disconnect.png"_s << false;
-        QTest::newRow("logged in") << quint64(AppStatusLoggedIn) << u"menu_icon_connect.png"_s
-                                   << true;
-        QTest::newRow("authorised") << quint64(AppStatusAuthorized) << u"menu_icon_auth.png"_s
-                                    << true;
+        QTest::newRow("not logged in")
+            << quint64(AppStatusNotLoggedIn) << u"menu_icon_disconnect.png"_s << false;
+        QTest::newRow("blacklisted")
+            << quint64(AppStatusBlacklisted) << u"menu_icon_disconnect.png"_s << false;
+        QTest::newRow("logged in")
+            << quint64(AppStatusLoggedIn) << u"menu_icon_connect.png"_s << true;
+        QTest::newRow("authorised")
+            << quint64(AppStatusAuthorized) << u"menu_icon_auth.png"_s << true;
     }
     void headerFollowsTheStatus()
     {
@@ -126,10 +125,7 @@ private Q_SLOTS:
         QCOMPARE(clients.count(), 1);
     }
 
-    void wifiNameOrNotConnected()
-    {
-        QCOMPARE(m_menu->wifiText(), u"办公室WiFi"_s);
-    }
+    void wifiNameOrNotConnected() { QCOMPARE(m_menu->wifiText(), u"办公室WiFi"_s); }
 };
 
 QTEST_GUILESS_MAIN(TestMenu)
