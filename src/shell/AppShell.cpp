@@ -1,6 +1,9 @@
 #include "AppShell.h"
 
 #include "AppWiring.h"
+#include "Motion.h"
+#include "UDPCenter.h"
+#include "Vibration.h"
 
 #include <QJSEngine>
 
@@ -19,6 +22,13 @@ AppShell::AppShell(AppCore &core, QObject *parent)
     g_shell = this;
     connect(&m_router, &ScreenRouter::openCountChanged, this,
             [this] { m_main.setSubScreenOpen(m_router.openCount() > 0); });
+    // The phone's shake reaches the main screen; a shake that passes its gates vibrates.
+    Platform &platform = core.platform();
+    if (platform.motion)
+        connect(platform.motion.get(), &Motion::shaken, &m_main, &MainViewController::motionBegan);
+    if (platform.vibration)
+        connect(&m_main, &MainViewController::vibrate, platform.vibration.get(),
+                &Vibration::vibrate);
 }
 
 AppShell::~AppShell()
@@ -56,7 +66,21 @@ AppCore::Hooks AppShell::startupHooks()
 {
     AppCore::Hooks hooks = AppWiring::startupHooks();
     hooks.showGuide = [this] { m_guide.show(); };
+    hooks.createServices = [this, create = hooks.createServices](AppCore &core) {
+        create(core);
+        connectServices(core);
+    };
     return hooks;
+}
+
+void AppShell::connectServices(AppCore &core)
+{
+    // What the PC pushes is announced with a toast.
+    if (auto *udp = core.service<UDPCenter>())
+        connect(udp, &UDPCenter::toastRequested, &m_toasts,
+                [this](const QString &text, int durationMs) {
+                    m_toasts.showToast(text, durationMs / 1000.0);
+                });
 }
 
 AppShell *AppShellForeign::create(QQmlEngine *, QJSEngine *)

@@ -62,6 +62,9 @@ public:
     [[nodiscard]] AppCore::Hooks startupHooks();
 
 private:
+    /// Connects the window to the services the start-up created.
+    void connectServices(AppCore &core);
+
     AppCore &m_core;
     ToastCenter m_toasts;
     DialogCenter m_dialogs;

@@ -1,11 +1,15 @@
 #include "AppShell.h"
+#include "FakePlatform.h"
+#include "NotificationNames.h"
 #include "RuntimeState.h"
 #include "TestCore.h"
+#include "UDPCenter.h"
 
 #include <QAccessible>
 #include <QQmlApplicationEngine>
 #include <QQuickItem>
 #include <QQuickWindow>
+#include <QSignalSpy>
 #include <QTest>
 #include <QtQml/qqmlextensionplugin.h>
 
@@ -154,6 +158,53 @@ private Q_SLOTS:
         QVERIFY(QTest::qWaitForWindowExposed(window));
         QVERIFY(!m_shell->guide()->isVisible());
         QVERIFY2(g_warnings.isEmpty(), qPrintable(g_warnings.join(u'\n')));
+    }
+
+    // A shake of the phone passes the main screen's gates in order: nothing before the guide is
+    // completed, a toast while not connected, a vibration and a fetch once authorised, and
+    // nothing while a dialog-free sub-screen lies over the main screen.
+    void shakeReachesTheMainScreenThroughItsGates()
+    {
+        QVERIFY(m_core->core->start(m_shell->startupHooks()));
+        auto &motion = static_cast<FakeMotion &>(*m_core->core->platform().motion);
+        auto &vibration = static_cast<FakeVibration &>(*m_core->core->platform().vibration);
+        int shakes = 0;
+        m_core->core->notificationCenter()->addObserver(this, Notifications::DeviceShaked,
+                                                        [&](const QVariantMap &) { ++shakes; });
+        QSignalSpy fetches(m_shell->main(), &MainViewController::openTransferPanel);
+
+        motion.simulateShake();
+        QCOMPARE(shakes, 1);
+        QCOMPARE(vibration.vibrations, 0);
+
+        m_core->core->completeFirstLaunchGuide();
+        m_core->core->runtimeState()->setStatus(AppStatusNotLoggedIn);
+        motion.simulateShake();
+        QCOMPARE(vibration.vibrations, 1);
+        QCOMPARE(m_shell->toasts()->title(), u"您的手机还未连接上电脑~"_s);
+        QCOMPARE(fetches.count(), 0);
+
+        m_core->core->runtimeState()->setStatus(AppStatusAuthorized);
+        motion.simulateShake();
+        QCOMPARE(vibration.vibrations, 2);
+        QCOMPARE(fetches.count(), 1);
+
+        m_shell->main()->setEditing(true);
+        motion.simulateShake();
+        QVERIFY(!m_shell->main()->isEditing());
+        QCOMPARE(fetches.count(), 1);
+        QCOMPARE(shakes, 4);
+    }
+
+    // What the control channel announces shows as the window's toast, for its duration.
+    void pushToastsReachTheWindow()
+    {
+        QVERIFY(m_core->core->start(m_shell->startupHooks()));
+        auto *udp = m_core->core->service<UDPCenter>();
+        QVERIFY(udp);
+        Q_EMIT udp->toastRequested(u"您已被管理员加入黑名单"_s, 2000);
+        QCOMPARE(m_shell->toasts()->title(), u"您已被管理员加入黑名单"_s);
+        QCOMPARE(m_shell->toasts()->toastDuration(), 2000);
     }
 
     // Every control a person or a screen reader can reach has a name, on the main screen,
