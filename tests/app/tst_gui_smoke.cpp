@@ -1,6 +1,7 @@
 #include "AppShell.h"
 #include "FakePlatform.h"
 #include "NotificationNames.h"
+#include "QmlWarnings.h"
 #include "RuntimeState.h"
 #include "TestCore.h"
 #include "UDPCenter.h"
@@ -21,15 +22,6 @@ Q_IMPORT_QML_PLUGIN(Zephyr_AppPlugin)
 using namespace Qt::StringLiterals;
 
 namespace {
-QStringList g_warnings;
-QtMessageHandler g_previous = nullptr;
-
-void collectWarnings(QtMsgType type, const QMessageLogContext &context, const QString &message)
-{
-    if (type != QtDebugMsg && type != QtInfoMsg && !message.contains(u"XDG_RUNTIME_DIR"_s))
-        g_warnings << message;
-    g_previous(type, context, message);
-}
 bool isControl(QAccessible::Role role)
 {
     switch (role) {
@@ -106,11 +98,11 @@ class TestGuiSmoke : public QObject
     }
 
 private Q_SLOTS:
-    void initTestCase() { g_previous = qInstallMessageHandler(collectWarnings); }
+    void initTestCase() { QmlWarnings::install(); }
 
     void init()
     {
-        g_warnings.clear();
+        QmlWarnings::collected().clear();
         AppConfig c;
         c.ssidOverride = std::optional<QString>(u"测试热点"_s);
         m_core = std::make_unique<TestCore>(c);
@@ -146,7 +138,8 @@ private Q_SLOTS:
         m_core->core->runtimeState()->setStatus(AppStatusAuthorized);
         QCOMPARE(m_shell->main()->shakeIcon(), u"login_icon_shake.png"_s);
         QTest::qWait(50);
-        QVERIFY2(g_warnings.isEmpty(), qPrintable(g_warnings.join(u'\n')));
+        QVERIFY2(QmlWarnings::collected().isEmpty(),
+                 qPrintable(QmlWarnings::collected().join(u'\n')));
     }
 
     void laterLaunchesShowNoGuide()
@@ -157,7 +150,8 @@ private Q_SLOTS:
         QVERIFY(window);
         QVERIFY(QTest::qWaitForWindowExposed(window));
         QVERIFY(!m_shell->guide()->isVisible());
-        QVERIFY2(g_warnings.isEmpty(), qPrintable(g_warnings.join(u'\n')));
+        QVERIFY2(QmlWarnings::collected().isEmpty(),
+                 qPrintable(QmlWarnings::collected().join(u'\n')));
     }
 
     // A shake of the phone passes the main screen's gates in order: nothing before the guide is
@@ -229,7 +223,8 @@ private Q_SLOTS:
         QTest::qWait(50);
         unnamed = unnamedControls(window);
         QVERIFY2(unnamed.isEmpty(), qPrintable(unnamed.join(u'\n')));
-        QVERIFY2(g_warnings.isEmpty(), qPrintable(g_warnings.join(u'\n')));
+        QVERIFY2(QmlWarnings::collected().isEmpty(),
+                 qPrintable(QmlWarnings::collected().join(u'\n')));
     }
 };
 

@@ -3,6 +3,7 @@
 
 #include "AppShell.h"
 #include "PcSim.h"
+#include "QmlWarnings.h"
 #include "Shots.h"
 #include "TestCore.h"
 
@@ -24,16 +25,6 @@ Q_IMPORT_QML_PLUGIN(Zephyr_AppPlugin)
 using namespace Qt::StringLiterals;
 
 namespace {
-QStringList g_warnings;
-QtMessageHandler g_previous = nullptr;
-
-void collectWarnings(QtMsgType type, const QMessageLogContext &context, const QString &message)
-{
-    if (type == QtWarningMsg && !message.contains(u"XDG_RUNTIME_DIR"_s))
-        g_warnings << message;
-    g_previous(type, context, message);
-}
-
 // The PC's files: what a person would have on a desktop.
 void fillPc(PcSim &pc)
 {
@@ -55,7 +46,7 @@ void fillPc(PcSim &pc)
 int main(int argc, char *argv[])
 {
     QGuiApplication app(argc, argv);
-    g_previous = qInstallMessageHandler(collectWarnings);
+    QmlWarnings::install();
     const QString out = argc > 1 ? QString::fromLocal8Bit(argv[1]) : u"screenshots"_s;
     QDir().mkpath(out);
 
@@ -107,8 +98,8 @@ int main(int argc, char *argv[])
             ++failures;
         }
     }
-    for (const QString &w : std::as_const(g_warnings))
+    for (const QString &w : std::as_const(QmlWarnings::collected()))
         std::fprintf(stderr, "zephyr-screenshots: warning: %s\n", qPrintable(w));
     std::printf("%zu pictures in %s\n", shots.size() - size_t(failures), qPrintable(out));
-    return failures || !g_warnings.isEmpty() ? 1 : 0;
+    return failures || !QmlWarnings::collected().isEmpty() ? 1 : 0;
 }
