@@ -4,6 +4,7 @@
 #include "DeviceInfoCenter.h"
 #include "RuntimeState.h"
 
+#include <QCryptographicHash>
 #include <QDir>
 #include <QFileInfo>
 #include <QJsonDocument>
@@ -87,6 +88,20 @@ QUrl LocalFiles::getCSMFileUrlByPcPath(const QString &pcPath, const QString &ua)
 {
     return fileUrl(RuntimeState::sharedInstance()->api(), u"csm/"_s, pcPath,
                    ua.isEmpty() ? DeviceInfoCenter::getHttpRequestUA() : ua);
+}
+
+QString LocalFiles::partialFolder(const QString &library)
+{
+    return QDir(library).filePath(QString::fromLatin1(kPartialFolder));
+}
+
+QString LocalFiles::partialPath(const QString &library, const QString &finalPath)
+{
+    if (finalPath.isEmpty() || library.isEmpty())
+        return {};
+    const QByteArray hash =
+        QCryptographicHash::hash(QDir::cleanPath(finalPath).toUtf8(), QCryptographicHash::Sha256);
+    return partialFolder(library) + u'/' + QString::fromLatin1(hash.toHex()) + u".part"_s;
 }
 
 bool LocalFiles::isFileExist(const FileObject &file, const QString &folder)

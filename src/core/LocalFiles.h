@@ -43,6 +43,15 @@ public:
     /// "user.zephyr.created", or in the folder's side index when the file system refuses it.
     static bool setCreationDate(const QString &path, const QDateTime &date);
 
+    /// Where a download into @p finalPath is written until it is complete: a file of the
+    /// Library's hidden folder kPartialFolder named by a hash of @p finalPath, so that no name
+    /// the PC chooses can be the part file of another download. Empty when @p finalPath is.
+    [[nodiscard]] static QString partialPath(const QString &library, const QString &finalPath);
+    /// The folder of the part files in @p library.
+    [[nodiscard]] static QString partialFolder(const QString &library);
+
+    /// The Library's folder of part files; PC names land only in its other folders.
+    static inline const char *kPartialFolder = ".partial";
     /// Name of the side index of creation dates kept in a folder whose files refuse attributes.
     static inline const char *kSideIndexName = ".zephyr-created";
 };

@@ -1,6 +1,7 @@
 #include "DataBaseMethod.h"
 
 #include "FolderAccess.h"
+#include "LocalFiles.h"
 
 #include <QDir>
 #include <QDirIterator>
@@ -73,7 +74,8 @@ bool DataBaseMethod::updateDB()
 }
 
 QuickTransferObjectPtr DataBaseMethod::recordFromRow(const SqliteQuery &row,
-                                                     const QHash<QString, qint64> *files) const
+                                                     const QHash<QString, qint64> *files,
+                                                     const QHash<QString, qint64> *parts) const
 {
     auto r = QuickTransferObject::create();
     r->identifier = quint64(row.int64("id"));
@@ -91,7 +93,11 @@ QuickTransferObjectPtr DataBaseMethod::recordFromRow(const SqliteQuery &row,
     r->applyLocalFileNameRule();
     if (!r->localPath.isEmpty() && files) {
         const QString path = r->downloadPath(m_libraryPath);
-        r->finishedSize = quint64(files->value(path, files->value(path + u".zephyr-part"_s)));
+        const auto whole = files->constFind(path);
+        if (whole != files->cend())
+            r->finishedSize = quint64(*whole);
+        else if (parts && !parts->isEmpty())
+            r->finishedSize = quint64(parts->value(LocalFiles::partialPath(m_libraryPath, path)));
     } else if (!r->localPath.isEmpty()) {
         r->finishedSize = r->bytesOnDisk(m_libraryPath);
     }
@@ -110,9 +116,16 @@ QList<QuickTransferObjectPtr> DataBaseMethod::getQuickTransfer()
         it.next();
         files.insert(it.filePath(), it.fileInfo().size());
     }
+    // Downloads in progress: a few at most.
+    QHash<QString, qint64> parts;
+    QDirIterator partIt(LocalFiles::partialFolder(m_libraryPath), QDir::Files | QDir::Hidden);
+    while (partIt.hasNext()) {
+        partIt.next();
+        parts.insert(partIt.filePath(), partIt.fileInfo().size());
+    }
     SqliteQuery row = m_db.executeQuery(kSelectAll);
     while (row.next())
-        records << recordFromRow(row, &files);
+        records << recordFromRow(row, &files, &parts);
     return records;
 }
 

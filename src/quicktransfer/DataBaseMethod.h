@@ -40,9 +40,11 @@ public:
 
 private:
     void adoptEarlierStore(const FolderAccess &folders, const QString &target);
-    /// @p files: sizes of the files of the download folder, when already listed.
+    /// @p files: sizes of the files of the download folder, when already listed, and @p parts
+    /// those of the part files.
     QuickTransferObjectPtr recordFromRow(const SqliteQuery &row,
-                                         const QHash<QString, qint64> *files = nullptr) const;
+                                         const QHash<QString, qint64> *files = nullptr,
+                                         const QHash<QString, qint64> *parts = nullptr) const;
 
     QString m_libraryPath;
     SqliteDatabase m_db;

@@ -202,8 +202,7 @@ QString QuickTransferObject::downloadPath(const QString &library) const
 
 QString QuickTransferObject::partialPath(const QString &library) const
 {
-    const QString final = downloadPath(library);
-    return final.isEmpty() ? QString() : final + u".zephyr-part"_s;
+    return LocalFiles::partialPath(library, downloadPath(library));
 }
 
 quint64 QuickTransferObject::bytesOnDisk(const QString &library) const

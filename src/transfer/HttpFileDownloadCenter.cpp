@@ -8,6 +8,7 @@
 #include "NotificationNames.h"
 #include "SerialQueue.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 
@@ -38,6 +39,13 @@ HttpFileDownloadCenter::HttpFileDownloadCenter(NotificationCenter &hub, const QS
     QuickTransferObject::registerMetaTypes();
     // The transfers run on the write queue: the bytes go from the socket to the file there.
     m_pool->moveToThread(m_writeDataQueue->thread());
+    // Part files of an earlier run: nothing is queued yet, and every transfer starts behind
+    // this on the same queue.
+    m_writeDataQueue->dispatch([parts = LocalFiles::partialFolder(libraryPath)] {
+        QDir dir(parts);
+        for (const QString &name : dir.entryList(QDir::Files | QDir::Hidden | QDir::System))
+            dir.remove(name);
+    });
     m_freeSpace = [libraryPath] { return DeviceInfoCenter::getFreeDiskSpace(libraryPath); };
     hub.addObserver(this, Notifications::DoDownloadFile, [this](const QVariantMap &info) {
         const auto record = info.value(u"object"_s).value<QuickTransferObjectPtr>();
@@ -229,6 +237,7 @@ void HttpFileDownloadCenter::fetchEnded(Download *d, bool ok, qint64 bytes)
     r->finishedSize = quint64(bytes);
     ok = ok && r->finishedSize == r->size;
     if (ok) {
+        QDir().mkpath(QFileInfo(d->finalPath).absolutePath());
         QFile::remove(d->finalPath);
         ok = QFile::rename(d->partPath, d->finalPath);
     }

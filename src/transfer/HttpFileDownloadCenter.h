@@ -18,9 +18,11 @@ class SerialQueue;
 
 /// Downloads the files of quick-transfer records into the "qt" folder, two at a time, in the
 /// order they were asked for. Each transfer runs on the "writeDataQueue", streaming the bytes
-/// from the socket to "<file>.zephyr-part"; the file takes its name only once every byte has
-/// arrived, so a cut-off download never looks complete. Progress, completion and failure are
-/// announced on the hub; a failed or cancelled download also removes its history row.
+/// from the socket to a part file in the Library's hidden folder of part files (where no name
+/// from the PC lands); the file takes its name only once every byte has arrived, so a cut-off
+/// download never looks complete. Progress, completion and failure are announced on the hub; a
+/// failed or cancelled download also removes its history row. Part files left by an earlier run
+/// are removed when the manager starts.
 class HttpFileDownloadCenter : public QObject
 {
     Q_OBJECT

@@ -6,7 +6,9 @@
 #include "LocalFiles.h"
 #include "RuntimeState.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 
 #include <utility>
 
@@ -66,7 +68,7 @@ void OneFileHttp::startDownload()
     }
     m_started = true;
     m_reported = 0;
-    m_partPath = m_localPath + u".zephyr-part"_s;
+    m_partPath = LocalFiles::partialPath(m_downloads->libraryPath(), m_localPath);
     m_fetch =
         m_downloads->createFetch(url, DeviceInfoCenter::getHttpRequestUA().toUtf8(), m_partPath);
     const quint64 run = m_run;
@@ -91,6 +93,7 @@ void OneFileHttp::fetchEnded(bool ok, qint64 bytes)
     if (m_downloads)
         m_downloads->releaseFetch(fetch);
     if (ok) {
+        QDir().mkpath(QFileInfo(m_localPath).absolutePath());
         QFile::remove(m_localPath);
         ok = QFile::rename(m_partPath, m_localPath);
     }

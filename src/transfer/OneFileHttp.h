@@ -14,10 +14,10 @@ class RuntimeState;
 
 /// Fetches one PC file for opening, into a folder of the Library ("preview"; "file" by
 /// default). It starts when created and runs on the download manager's "writeDataQueue" with
-/// the same fetch as the manager's downloads, streaming into "<file>.zephyr-part" that takes
-/// the file's name once every announced byte has arrived. The file keeps the PC's modification
-/// time as its creation date, so a later check finds the copy still valid. A download that does
-/// not succeed leaves nothing behind.
+/// the same fetch as the manager's downloads, streaming into a part file of the Library's
+/// hidden folder of part files that takes the file's name once every announced byte has
+/// arrived. The file keeps the PC's modification time as its creation date, so a later check
+/// finds the copy still valid. A download that does not succeed leaves nothing behind.
 class OneFileHttp : public QObject
 {
     Q_OBJECT

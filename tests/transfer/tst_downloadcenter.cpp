@@ -3,6 +3,7 @@
 
 #include "DataBaseCenter.h"
 #include "HttpFileDownloadCenter.h"
+#include "LocalFiles.h"
 #include "NotificationNames.h"
 #include "RuntimeState.h"
 #include "SerialQueue.h"
@@ -21,16 +22,7 @@ private Q_SLOTS:
         m_pc = std::make_unique<PcSim>();
         QVERIFY2(m_pc->start(), qPrintable(m_pc->errorString()));
         m_core = std::make_unique<TestCore>(m_pc->config());
-        createServices(*m_core);
-        RuntimeState::sharedInstance()->setApi(m_pc->api);
-        m_center = HttpFileDownloadCenter::sharedInstance();
-        m_rec = std::make_unique<NotificationRecorder>(
-            m_core->hub(),
-            QStringList{Notifications::DownloadFileFinished, Notifications::DownloadFileFailed,
-                        Notifications::QuickTransferSizeChanged,
-                        Notifications::DownloadFileReceivedData,
-                        Notifications::ToObjectDownloadFileReceivedData,
-                        Notifications::DeleteQuickTransfer});
+        startServices();
     }
     void cleanup()
     {
@@ -232,6 +224,45 @@ private Q_SLOTS:
         QVERIFY(!QFile::exists(QDir(m_core->core->libraryPath()).filePath(u"../escape.txt"_s)));
     }
 
+    void pcNamesCannotBePartFiles()
+    {
+        // A PC file named as another download's part file was once named: each keeps its own.
+        const auto named = saved(pcFile(u"C:/d/a.bin.zephyr-part"_s, 3000));
+        download(named);
+        QTRY_COMPARE(m_rec->count(Notifications::DownloadFileFinished), 1);
+        const auto a = saved(pcFile(u"C:/d/a.bin"_s, 200000));
+        download(a);
+        QTRY_COMPARE(m_rec->count(Notifications::DownloadFileFinished), 2);
+        for (const auto &r : {named, a})
+            QCOMPARE(content(r->downloadPath(m_core->library())),
+                     content(m_pc->rootPath() + u'/' + r->path));
+    }
+
+    void leftoverPartFilesGoAtStartUp()
+    {
+        // The previous run ended in the middle of a download and of a preview.
+        m_rec.reset();
+        m_core.reset();
+        m_core = std::make_unique<TestCore>(m_pc->config());
+        const QString library = m_core->library();
+        const auto r = pcFile(u"C:/again.bin"_s, 5000);
+        const QString leftovers[] = {
+            r->partialPath(library),
+            LocalFiles::partialPath(library, library + u"/preview/C:/x.doc"_s)};
+        for (const QString &path : leftovers) {
+            QDir().mkpath(QFileInfo(path).absolutePath());
+            QFile f(path);
+            QVERIFY(f.open(QIODevice::WriteOnly) && f.write("left over") == 9);
+        }
+        startServices();
+        download(saved(r));
+        QTRY_COMPARE(m_rec->count(Notifications::DownloadFileFinished), 1);
+        m_core->core->queue(u"writeDataQueue"_s)->waitUntilIdle();
+        QCOMPARE(content(r->downloadPath(library)), content(m_pc->rootPath() + u'/' + r->path));
+        for (const QString &path : leftovers)
+            QVERIFY2(!QFile::exists(path), qPrintable(path));
+    }
+
     void pushedFilesUseTheirOwnAddress()
     {
         const auto r = saved(pcFile(u"Desktop/pushed.txt"_s, 77));
@@ -244,6 +275,19 @@ private Q_SLOTS:
     }
 
 private:
+    void startServices()
+    {
+        createServices(*m_core);
+        RuntimeState::sharedInstance()->setApi(m_pc->api);
+        m_center = HttpFileDownloadCenter::sharedInstance();
+        m_rec = std::make_unique<NotificationRecorder>(
+            m_core->hub(),
+            QStringList{Notifications::DownloadFileFinished, Notifications::DownloadFileFailed,
+                        Notifications::QuickTransferSizeChanged,
+                        Notifications::DownloadFileReceivedData,
+                        Notifications::ToObjectDownloadFileReceivedData,
+                        Notifications::DeleteQuickTransfer});
+    }
     QuickTransferObjectPtr pcFile(const QString &pcPath, qint64 bytes)
     {
         const QString local = m_pc->rootPath() + u'/' + pcPath;
