@@ -2,136 +2,20 @@
 // on byte fixtures.
 #include "HttpFileFetch.h"
 #include "HttpResponseHead.h"
+#include "ScriptedPeer.h"
 
 #include <QFile>
-#include <QMutex>
 #include <QSignalSpy>
 #include <QTcpServer>
-#include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <atomic>
 #include <chrono>
 #include <thread>
 
 using namespace Qt::StringLiterals;
 
 namespace {
-// What the peer does for one request.
-struct Reply
-{
-    enum After { Keep, Close, Hang };
-    QByteArray bytes;
-    After after = Keep;
-    int pieces = 1;  // written in this many parts...
-    int pieceMs = 0; // ...with this pause between them
-};
-
-QByteArray answer(const QByteArray &body, const QByteArray &extraHead = {})
-{
-    return "HTTP/1.1 200 OK\r\nContent-Length: " + QByteArray::number(body.size()) + "\r\n" +
-           extraHead + "\r\n" + body;
-}
-
-// A blocking HTTP peer on a thread of its own: it answers the requests of each connection from
-// a script, in order, and counts connections and requests.
-class ScriptedPeer
-{
-public:
-    ScriptedPeer()
-    {
-        m_thread = std::thread([this] { run(); });
-        while (m_port == 0)
-            std::this_thread::sleep_for(std::chrono::milliseconds(2));
-    }
-    ~ScriptedPeer()
-    {
-        m_stop = true;
-        m_thread.join();
-    }
-    void script(QList<Reply> replies)
-    {
-        QMutexLocker lock(&m_mutex);
-        m_script = std::move(replies);
-    }
-    [[nodiscard]] QUrl url(const QString &path) const
-    {
-        return QUrl(u"http://127.0.0.1:%1%2"_s.arg(m_port).arg(path));
-    }
-    [[nodiscard]] QList<QByteArray> requests() const
-    {
-        QMutexLocker lock(&m_mutex);
-        return m_requests;
-    }
-    std::atomic<int> connections{0};
-    std::atomic<int> closed{0};
-
-private:
-    void run()
-    {
-        QTcpServer server;
-        server.listen(QHostAddress::LocalHost);
-        m_port = server.serverPort();
-        while (!m_stop) {
-            if (!server.waitForNewConnection(20))
-                continue;
-            std::unique_ptr<QTcpSocket> socket(server.nextPendingConnection());
-            ++connections;
-            serve(socket.get());
-        }
-    }
-    void serve(QTcpSocket *socket)
-    {
-        QByteArray in;
-        while (!m_stop) {
-            const qsizetype end = in.indexOf("\r\n\r\n");
-            if (end < 0) {
-                if (socket->state() != QAbstractSocket::ConnectedState)
-                    return;
-                socket->waitForReadyRead(20);
-                in += socket->readAll();
-                continue;
-            }
-            Reply reply{"HTTP/1.1 404 Not Found\r\nContent-Length: 0\r\n\r\n"};
-            {
-                QMutexLocker lock(&m_mutex);
-                m_requests << in.left(end + 4);
-                if (!m_script.isEmpty())
-                    reply = m_script.takeFirst();
-            }
-            in.remove(0, end + 4);
-            const qsizetype step = reply.bytes.size() / reply.pieces + 1;
-            for (qsizetype at = 0; at < reply.bytes.size(); at += step) {
-                if (at > 0 && reply.pieceMs > 0)
-                    std::this_thread::sleep_for(std::chrono::milliseconds(reply.pieceMs));
-                socket->write(reply.bytes.mid(at, step));
-                while (socket->bytesToWrite() > 0 && socket->waitForBytesWritten(100)) {
-                }
-            }
-            if (reply.after == Reply::Close) {
-                socket->disconnectFromHost();
-                if (socket->state() != QAbstractSocket::UnconnectedState)
-                    socket->waitForDisconnected(1000);
-                ++closed;
-                return;
-            }
-            if (reply.after == Reply::Hang) {
-                while (!m_stop && socket->state() == QAbstractSocket::ConnectedState)
-                    socket->waitForReadyRead(20);
-                return;
-            }
-        }
-    }
-
-    std::thread m_thread;
-    std::atomic<bool> m_stop{false};
-    std::atomic<quint16> m_port{0};
-    mutable QMutex m_mutex;
-    QList<Reply> m_script;
-    QList<QByteArray> m_requests;
-};
-
 QByteArray content(const QString &path)
 {
     QFile f(path);
