@@ -12,6 +12,7 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <limits>
 #include <utility>
 
 using namespace Qt::StringLiterals;
@@ -91,6 +92,13 @@ HttpFileFetch *HttpFileDownloadCenter::createFetch(const QUrl &url, const QByteA
                                                    const QString &filePath)
 {
     auto *fetch = new HttpFileFetch(m_pool, url, ua, filePath);
+    // Room for the answer: what is free, less the reserve and what the running downloads still
+    // have to write.
+    qint64 room = qint64(std::min<quint64>(m_freeSpace(), std::numeric_limits<qint64>::max()));
+    room -= qint64(kReserve);
+    for (const Download *d : std::as_const(m_requestPool))
+        room -= qint64(d->record->size - std::min(d->record->finishedSize, d->record->size));
+    fetch->setRoom(std::max<qint64>(room, 0));
     fetch->moveToThread(m_writeDataQueue->thread());
     m_fetches.insert(fetch);
     return fetch;

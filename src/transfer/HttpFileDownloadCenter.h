@@ -57,8 +57,10 @@ public:
 
     /// A fetch of @p url into @p filePath that runs on the "writeDataQueue" beside the
     /// manager's downloads, over the same kept connections (preview downloads use it). It
-    /// starts with startFetch() and is given back with releaseFetch(); should the manager go
-    /// first, it stops the fetch and removes its file itself.
+    /// refuses an answer longer than the free space less the reserve and what the running
+    /// downloads still have to write. It starts with startFetch() and is given back with
+    /// releaseFetch(); should the manager go first, it stops the fetch and removes its file
+    /// itself.
     [[nodiscard]] HttpFileFetch *createFetch(const QUrl &url, const QByteArray &ua,
                                              const QString &filePath);
     void startFetch(HttpFileFetch *fetch);

@@ -243,6 +243,11 @@ bool HttpFileFetch::takeHead()
         finish(false, u"the PC did not announce the file's length"_s);
         return false;
     }
+    if (m_room >= 0 && head.contentLength >= m_room) {
+        finish(false, u"the PC announced %1 bytes, more than the phone has room for"_s.arg(
+                          head.contentLength));
+        return false;
+    }
     QDir().mkpath(QFileInfo(m_filePath).absolutePath());
     m_file = std::make_unique<QFile>(m_filePath);
     // A part left by an earlier, interrupted run is started over. Blocks are already gathered,

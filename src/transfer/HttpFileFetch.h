@@ -71,6 +71,8 @@ public:
     [[nodiscard]] QString filePath() const { return m_filePath; }
     /// A peer silent for this long ends the fetch as failed.
     void setStallTimeout(int ms) { m_stallMs = ms; }
+    /// An answer that announces @p bytes or more is refused before the file is created.
+    void setRoom(qint64 bytes) { m_room = bytes; }
     void start();
     /// Stops without any further signal; the file is closed and left as it is.
     void abort();
@@ -116,6 +118,7 @@ private:
     QElapsedTimer m_sinceWrite;
     QElapsedTimer m_sinceReport;
     QTimer *m_stall;
+    qint64 m_room = -1;
     bool m_reading = false;
     bool m_retried = false;
     int m_stallMs = kDefaultStallMs;

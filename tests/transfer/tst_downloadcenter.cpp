@@ -1,4 +1,5 @@
 #include "PcSim.h"
+#include "ScriptedPeer.h"
 #include "TestServices.h"
 
 #include "DataBaseCenter.h"
@@ -222,6 +223,38 @@ private Q_SLOTS:
         QVERIFY(abs->downloadPath(m_core->library()).startsWith(qt + u'/'));
         QVERIFY(QFile::exists(qt + u"/C:/abs.txt"_s));
         QVERIFY(!QFile::exists(QDir(m_core->core->libraryPath()).filePath(u"../escape.txt"_s)));
+    }
+
+    void announcedLengthMustFitThePhone_data()
+    {
+        QTest::addColumn<quint64>("free");
+        QTest::addColumn<QByteArray>("said");
+        const QByteArray body(1000, 'x');
+        QTest::newRow("absurd length")
+            << (quint64(1) << 40)
+            << "HTTP/1.1 200 OK\r\nContent-Length: 999999999999999999\r\n\r\n"_ba + body;
+        // 45 MB and the 10 MiB reserve do not fit in 50 MB.
+        QTest::newRow("more than is free")
+            << quint64(50000000) << "HTTP/1.1 200 OK\r\nContent-Length: 45000000\r\n\r\n"_ba + body;
+    }
+    void announcedLengthMustFitThePhone()
+    {
+        QFETCH(quint64, free);
+        QFETCH(QByteArray, said);
+        ScriptedPeer peer;
+        peer.script({{said, Reply::Hang}});
+        RuntimeState::sharedInstance()->setApi(peer.url(u"/"_s).toString());
+        m_center->setFreeSpaceProvider([free] { return free; });
+        const auto r = saved(pcFile(u"C:/claimed.bin"_s, 1000));
+        download(r);
+        QTRY_COMPARE(m_rec->count(Notifications::DownloadFileFailed), 1);
+        // The record keeps its size, and goes with its history row; nothing was written.
+        QCOMPARE(m_rec->count(Notifications::QuickTransferSizeChanged), 0);
+        QCOMPARE(r->size, 1000u);
+        QVERIFY(idsOfStore().isEmpty());
+        m_core->core->queue(u"writeDataQueue"_s)->waitUntilIdle();
+        QVERIFY(!QFile::exists(r->partialPath(m_core->library())));
+        QVERIFY(!QFile::exists(r->downloadPath(m_core->library())));
     }
 
     void pcNamesCannotBePartFiles()

@@ -286,6 +286,37 @@ private Q_SLOTS:
         QCOMPARE(pool.idleCount(), 0);
     }
 
+    void answersBeyondTheRoomAreRefused_data()
+    {
+        QTest::addColumn<QByteArray>("said");
+        QTest::addColumn<bool>("ok");
+        QTest::newRow("far beyond the room")
+            << "HTTP/1.1 200 OK\r\nContent-Length: 999999999999999999\r\n\r\n"_ba +
+                   QByteArray(1000, 'x')
+            << false;
+        QTest::newRow("exactly the room") << answer(QByteArray(1000, 'x')) << false;
+        QTest::newRow("a byte less") << answer(QByteArray(999, 'x')) << true;
+    }
+    void answersBeyondTheRoomAreRefused()
+    {
+        QFETCH(QByteArray, said);
+        QFETCH(bool, ok);
+        QFile::remove(path(u"room"_s));
+        ScriptedPeer peer;
+        peer.script({{said, Reply::Hang}});
+        HttpConnectionPool pool;
+        HttpFileFetch f(&pool, peer.url(u"/room"_s), {}, path(u"room"_s));
+        f.setRoom(1000);
+        QSignalSpy answered(&f, &HttpFileFetch::answered);
+        QSignalSpy ended(&f, &HttpFileFetch::ended);
+        f.start();
+        QVERIFY(ended.wait(5000));
+        QCOMPARE(ended.first().at(0).toBool(), ok);
+        // Refused before anything is written: no file, no length announced.
+        QCOMPARE(answered.size(), ok ? 1 : 0);
+        QCOMPARE(QFile::exists(path(u"room"_s)), ok);
+    }
+
     void abortedFetchEndsSilently()
     {
         ScriptedPeer peer;
