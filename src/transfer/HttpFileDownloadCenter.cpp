@@ -11,6 +11,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 
 #include <limits>
 #include <utility>
@@ -20,6 +21,12 @@ using namespace Qt::StringLiterals;
 namespace {
 constexpr quint64 kReserve = 0xA00000; // 10 MiB kept free
 
+// The digest the record carries, when it is one: 32 hexadecimal digits.
+QByteArray md5Of(const QuickTransferObject &record)
+{
+    static const QRegularExpression md5(u"^[0-9A-Fa-f]{32}$"_s);
+    return md5.match(record.md5).hasMatch() ? record.md5.toLatin1() : QByteArray();
+}
 } // namespace
 
 struct HttpFileDownloadCenter::Download
@@ -170,8 +177,11 @@ void HttpFileDownloadCenter::checkAndStartDownloadingRequest()
         d->serial = ++m_serial;
         d->record = r;
         d->finalPath = r->downloadPath(m_libraryPath);
-        // A file already on disk is complete, whether or not an address could be built now.
-        if (!d->finalPath.isEmpty() && QFileInfo::exists(d->finalPath)) {
+        // A file already on disk of the record's size is complete, whether or not an address
+        // could be built now. One of another size (a record that shares its digest, a hostile
+        // name) is fetched again.
+        const QFileInfo existing(d->finalPath);
+        if (!d->finalPath.isEmpty() && existing.isFile() && quint64(existing.size()) == r->size) {
             delete d;
             r->finishedSize = r->size;
             postRecord(Notifications::DownloadFileFinished, r);
@@ -192,6 +202,7 @@ void HttpFileDownloadCenter::checkAndStartDownloadingRequest()
         r->finishedSize = 0;
         d->partPath = r->partialPath(m_libraryPath);
         d->fetch = createFetch(url, ua.toUtf8(), d->partPath);
+        d->fetch->setExpectedMd5(md5Of(*r));
         m_requestPool.append(d);
         // Signals cross from the write queue; each finds its download by serial, so one that
         // arrives after the download ended finds nothing.

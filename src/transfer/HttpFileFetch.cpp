@@ -91,6 +91,15 @@ HttpFileFetch::~HttpFileFetch()
         m_socket->abort();
 }
 
+void HttpFileFetch::setExpectedMd5(const QByteArray &hex)
+{
+    m_expectedMd5 = hex.toLower();
+    if (m_expectedMd5.isEmpty())
+        m_md5.reset();
+    else
+        m_md5 = std::make_unique<QCryptographicHash>(QCryptographicHash::Md5);
+}
+
 void HttpFileFetch::start()
 {
     if (m_url.scheme() != u"http"_s || m_url.host().isEmpty()) {
@@ -215,7 +224,12 @@ void HttpFileFetch::onReadable()
         return;
     if (m_received == m_length) {
         writeBlock();
-        finish(true, {});
+        if (m_md5 && !m_done && m_md5->result().toHex() != m_expectedMd5)
+            finish(false, u"the file's MD5 %1 is not the digest %2 the PC gave"_s.arg(
+                              QString::fromLatin1(m_md5->result().toHex()),
+                              QString::fromLatin1(m_expectedMd5)));
+        else
+            finish(true, {});
     } else if (m_fill > 0 && m_sinceWrite.elapsed() >= kReportMs) {
         writeBlock();
     }
@@ -282,6 +296,9 @@ void HttpFileFetch::writeBlock()
         finish(false, u"cannot write %1: %2"_s.arg(m_filePath, m_file->errorString()));
         return;
     }
+    // Hashed while the block is still in the cache from the read.
+    if (m_md5)
+        m_md5->addData(QByteArrayView(m_block.constData(), m_fill));
     m_written += m_fill;
     m_fill = 0;
     if (!m_sinceReport.isValid() || m_sinceReport.elapsed() >= kReportMs) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QCryptographicHash>
 #include <QElapsedTimer>
 #include <QList>
 #include <QObject>
@@ -73,6 +74,9 @@ public:
     void setStallTimeout(int ms) { m_stallMs = ms; }
     /// An answer that announces @p bytes or more is refused before the file is created.
     void setRoom(qint64 bytes) { m_room = bytes; }
+    /// The body's MD5, as 32 hexadecimal digits, checked as the bytes arrive: a body with
+    /// another digest ends the fetch as failed. Empty: not checked.
+    void setExpectedMd5(const QByteArray &hex);
     void start();
     /// Stops without any further signal; the file is closed and left as it is.
     void abort();
@@ -119,6 +123,8 @@ private:
     QElapsedTimer m_sinceReport;
     QTimer *m_stall;
     qint64 m_room = -1;
+    std::unique_ptr<QCryptographicHash> m_md5;
+    QByteArray m_expectedMd5;
     bool m_reading = false;
     bool m_retried = false;
     int m_stallMs = kDefaultStallMs;

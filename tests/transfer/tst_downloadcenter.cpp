@@ -9,6 +9,7 @@
 #include "RuntimeState.h"
 #include "SerialQueue.h"
 
+#include <QCryptographicHash>
 #include <QFile>
 #include <QTest>
 
@@ -257,6 +258,61 @@ private Q_SLOTS:
         QVERIFY(!QFile::exists(r->downloadPath(m_core->library())));
     }
 
+    void digestsAreVerified_data()
+    {
+        QTest::addColumn<QString>("digest");
+        QTest::addColumn<bool>("ok");
+        QTest::newRow("its digest") << QString() << true;
+        QTest::newRow("its digest in capitals") << u"upper"_s << true;
+        QTest::newRow("another digest") << u"0123456789abcdef0123456789abcdef"_s << false;
+        // Not 32 hexadecimal digits: there is nothing to check against.
+        QTest::newRow("not a digest") << u"not-a-digest-not-a-digest-not-a-"_s << true;
+    }
+    void digestsAreVerified()
+    {
+        QFETCH(QString, digest);
+        QFETCH(bool, ok);
+        const auto r = pcFile(u"C:/sum.bin"_s, 300000);
+        const QString own = md5OfPcFile(r->path);
+        r->md5 = digest.isEmpty() ? own : digest == u"upper"_s ? own.toUpper() : digest;
+        r->localPath.clear();
+        r->applyLocalFileNameRule();
+        download(saved(r));
+        QTRY_COMPARE(m_rec->count(ok ? Notifications::DownloadFileFinished
+                                     : Notifications::DownloadFileFailed),
+                     1);
+        m_core->core->queue(u"writeDataQueue"_s)->waitUntilIdle();
+        QCOMPARE(content(r->downloadPath(m_core->library())),
+                 ok ? content(m_pc->rootPath() + u'/' + r->path) : "<missing>"_ba);
+        QCOMPARE(idsOfStore().size(), ok ? 1 : 0);
+        QVERIFY(!QFile::exists(r->partialPath(m_core->library())));
+    }
+
+    void aFileOfAnotherSizeIsNotTheRecordsFile()
+    {
+        // Two records carry one digest, so they name one local file. The second, of another
+        // size, is fetched rather than taken as done: its bytes do not have the digest, so it
+        // fails, and the first keeps its file.
+        const auto first = pcFile(u"C:/one.txt"_s, 10);
+        first->md5 = md5OfPcFile(first->path);
+        first->localPath.clear();
+        first->applyLocalFileNameRule();
+        download(saved(first));
+        QTRY_COMPARE(m_rec->count(Notifications::DownloadFileFinished), 1);
+        const auto second = pcFile(u"C:/two.txt"_s, 20);
+        second->md5 = first->md5;
+        second->localPath.clear();
+        second->applyLocalFileNameRule();
+        QCOMPARE(second->downloadPath(m_core->library()), first->downloadPath(m_core->library()));
+        download(saved(second));
+        QTRY_COMPARE(m_rec->count(Notifications::DownloadFileFailed), 1);
+        QCOMPARE(m_rec->count(Notifications::DownloadFileFinished), 1);
+        QCOMPARE(m_pc->state()[u"requests"_s][u"pc"_s].toInt(), 2);
+        QCOMPARE(content(first->downloadPath(m_core->library())),
+                 content(m_pc->rootPath() + u"/C:/one.txt"_s));
+        QCOMPARE(idsOfStore(), QList<quint64>{first->identifier});
+    }
+
     void pcNamesCannotBePartFiles()
     {
         // A PC file named as another download's part file was once named: each keeps its own.
@@ -320,6 +376,13 @@ private:
                         Notifications::DownloadFileReceivedData,
                         Notifications::ToObjectDownloadFileReceivedData,
                         Notifications::DeleteQuickTransfer});
+    }
+    QString md5OfPcFile(const QString &pcPath) const
+    {
+        return QString::fromLatin1(
+            QCryptographicHash::hash(content(m_pc->rootPath() + u'/' + pcPath),
+                                     QCryptographicHash::Md5)
+                .toHex());
     }
     QuickTransferObjectPtr pcFile(const QString &pcPath, qint64 bytes)
     {

@@ -4,6 +4,7 @@
 #include "HttpResponseHead.h"
 #include "ScriptedPeer.h"
 
+#include <QCryptographicHash>
 #include <QFile>
 #include <QSignalSpy>
 #include <QTcpServer>
@@ -315,6 +316,45 @@ private Q_SLOTS:
         // Refused before anything is written: no file, no length announced.
         QCOMPARE(answered.size(), ok ? 1 : 0);
         QCOMPARE(QFile::exists(path(u"room"_s)), ok);
+    }
+
+    void digestsAreCheckedOnTheWay_data()
+    {
+        // Over several blocks and pieces, so the digest is built as the bytes arrive.
+        QByteArray body(1300000, Qt::Uninitialized);
+        for (qsizetype i = 0; i < body.size(); ++i)
+            body[i] = char((i * 13 + i / 4099) % 253);
+        const QByteArray md5 = QCryptographicHash::hash(body, QCryptographicHash::Md5).toHex();
+        QTest::addColumn<QByteArray>("body");
+        QTest::addColumn<QByteArray>("digest");
+        QTest::addColumn<bool>("ok");
+        QTest::newRow("its digest") << body << md5 << true;
+        QTest::newRow("its digest in capitals") << body << md5.toUpper() << true;
+        QByteArray other = md5;
+        other[31] = other[31] == '0' ? '1' : '0';
+        QTest::newRow("another digest") << body << other << false;
+        QByteArray changed = body;
+        changed[700000] = char(changed[700000] ^ 1);
+        QTest::newRow("one bit changed on the way") << changed << md5 << false;
+        QTest::newRow("empty file")
+            << QByteArray() << "d41d8cd98f00b204e9800998ecf8427e"_ba << true;
+    }
+    void digestsAreCheckedOnTheWay()
+    {
+        QFETCH(QByteArray, body);
+        QFETCH(QByteArray, digest);
+        QFETCH(bool, ok);
+        ScriptedPeer peer;
+        peer.script({{answer(body), Reply::Keep, 5, 20}});
+        HttpConnectionPool pool;
+        HttpFileFetch f(&pool, peer.url(u"/digest"_s), {}, path(u"digest"_s));
+        f.setExpectedMd5(digest);
+        QSignalSpy ended(&f, &HttpFileFetch::ended);
+        f.start();
+        QVERIFY(ended.wait(5000));
+        QCOMPARE(ended.first().at(0).toBool(), ok);
+        QCOMPARE(ended.first().at(2).toString().isEmpty(), ok);
+        QCOMPARE(ended.first().at(1).toLongLong(), body.size());
     }
 
     void abortedFetchEndsSilently()
