@@ -42,7 +42,8 @@ struct HttpFileDownloadCenter::Download
 HttpFileDownloadCenter::HttpFileDownloadCenter(NotificationCenter &hub, const QString &libraryPath,
                                                SerialQueue &writeDataQueue)
     : m_hub(hub), m_libraryPath(libraryPath), m_writeDataQueue(&writeDataQueue),
-      m_pool(new HttpConnectionPool)
+      m_pool(new HttpConnectionPool), m_minBytes(HttpFileFetch::kMinBytesPerWindow),
+      m_rateWindowMs(HttpFileFetch::kRateWindowMs)
 {
     QuickTransferObject::registerMetaTypes();
     // The transfers run on the write queue: the bytes go from the socket to the file there.
@@ -95,6 +96,12 @@ void HttpFileDownloadCenter::setFreeSpaceProvider(std::function<quint64()> provi
     m_freeSpace = std::move(provider);
 }
 
+void HttpFileDownloadCenter::setMinimumRate(qint64 bytes, int windowMs)
+{
+    m_minBytes = bytes;
+    m_rateWindowMs = windowMs;
+}
+
 HttpFileFetch *HttpFileDownloadCenter::createFetch(const QUrl &url, const QByteArray &ua,
                                                    const QString &filePath)
 {
@@ -106,6 +113,7 @@ HttpFileFetch *HttpFileDownloadCenter::createFetch(const QUrl &url, const QByteA
     for (const Download *d : std::as_const(m_requestPool))
         room -= qint64(d->record->size - std::min(d->record->finishedSize, d->record->size));
     fetch->setRoom(std::max<qint64>(room, 0));
+    fetch->setMinimumRate(m_minBytes, m_rateWindowMs);
     fetch->moveToThread(m_writeDataQueue->thread());
     m_fetches.insert(fetch);
     return fetch;

@@ -19,10 +19,12 @@ class SerialQueue;
 /// Downloads the files of quick-transfer records into the "qt" folder, two at a time, in the
 /// order they were asked for. Each transfer runs on the "writeDataQueue", streaming the bytes
 /// from the socket to a part file in the Library's hidden folder of part files (where no name
-/// from the PC lands); the file takes its name only once every byte has arrived, so a cut-off
-/// download never looks complete. Progress, completion and failure are announced on the hub; a
-/// failed or cancelled download also removes its history row. Part files left by an earlier run
-/// are removed when the manager starts.
+/// from the PC lands); the file takes its name only once every byte has arrived, and, for a
+/// record that carries an MD5 digest, only when the bytes have that digest, so a cut-off or
+/// corrupted download never looks complete. An answer that announces more than the phone has
+/// room for, or a PC that stops sending, fails the download. Progress, completion and failure
+/// are announced on the hub; a failed or cancelled download also removes its history row. Part
+/// files left by an earlier run are removed when the manager starts.
 class HttpFileDownloadCenter : public QObject
 {
     Q_OBJECT
@@ -51,6 +53,9 @@ public:
 
     /// Free bytes of the phone's storage; replaceable so the space rule can be exercised.
     void setFreeSpaceProvider(std::function<quint64()> provider);
+    /// Transfers started from now on fail when fewer than @p bytes arrive in any window of
+    /// @p windowMs (HttpFileFetch::setMinimumRate).
+    void setMinimumRate(qint64 bytes, int windowMs);
     [[nodiscard]] QString libraryPath() const { return m_libraryPath; }
     /// Free bytes of the phone's storage, as the space rule reads them.
     [[nodiscard]] quint64 freeSpace() const { return m_freeSpace(); }
@@ -92,4 +97,6 @@ private:
     QList<QuickTransferObjectPtr> m_downloadFileQueue;
     QList<QuickTransferObjectPtr> m_downloadingArray;
     std::function<quint64()> m_freeSpace;
+    qint64 m_minBytes;
+    int m_rateWindowMs;
 };

@@ -78,17 +78,21 @@ void HttpConnectionPool::put(const QString &host, quint16 port, QTcpSocket *sock
 
 HttpFileFetch::HttpFileFetch(HttpConnectionPool *pool, const QUrl &url, const QByteArray &ua,
                              const QString &filePath)
-    : m_pool(pool), m_url(url), m_ua(ua), m_filePath(filePath), m_stall(new QTimer(this))
+    : m_pool(pool), m_url(url), m_ua(ua), m_filePath(filePath), m_rateCheck(new QTimer(this))
 {
-    m_stall->setSingleShot(true);
-    connect(m_stall, &QTimer::timeout, this,
-            [this] { finish(false, u"the PC sent nothing for %1 s"_s.arg(m_stallMs / 1000.0)); });
+    connect(m_rateCheck, &QTimer::timeout, this, &HttpFileFetch::checkRate);
 }
 
 HttpFileFetch::~HttpFileFetch()
 {
     if (m_socket)
         m_socket->abort();
+}
+
+void HttpFileFetch::setMinimumRate(qint64 bytes, int windowMs)
+{
+    m_minBytes = bytes;
+    m_windowMs = windowMs;
 }
 
 void HttpFileFetch::setExpectedMd5(const QByteArray &hex)
@@ -100,6 +104,18 @@ void HttpFileFetch::setExpectedMd5(const QByteArray &hex)
         m_md5 = std::make_unique<QCryptographicHash>(QCryptographicHash::Md5);
 }
 
+void HttpFileFetch::checkRate()
+{
+    // The window is read as four quarters: the bytes since the check a whole window ago.
+    const qsizetype slot = m_checks % qsizetype(m_marks.size());
+    const qint64 inWindow = m_arrived - m_marks[size_t(slot)];
+    if (++m_checks >= int(m_marks.size()) && inWindow < m_minBytes) {
+        finish(false, u"the PC sent %1 bytes in %2 s"_s.arg(inWindow).arg(m_windowMs / 1000.0));
+        return;
+    }
+    m_marks[size_t(slot)] = m_arrived;
+}
+
 void HttpFileFetch::start()
 {
     if (m_url.scheme() != u"http"_s || m_url.host().isEmpty()) {
@@ -109,7 +125,10 @@ void HttpFileFetch::start()
     m_host = m_url.host();
     m_port = quint16(m_url.port(80));
     m_block = QByteArray(kBlock, Qt::Uninitialized);
-    m_stall->start(m_stallMs);
+    m_arrived = 0;
+    m_marks.fill(0);
+    m_checks = 0;
+    m_rateCheck->start(std::max(1, m_windowMs / int(m_marks.size())));
     if (QTcpSocket *socket = m_pool ? m_pool->take(m_host, m_port) : nullptr) {
         m_reused = true;
         adopt(socket);
@@ -190,7 +209,6 @@ void HttpFileFetch::onReadable()
 {
     if (m_done || !m_socket)
         return;
-    m_stall->start(m_stallMs);
     // A pass reads at most this much, then lets the queue's other work (the other transfer, a
     // cancellation) run; the socket reports itself readable again while bytes wait.
     qint64 budget = 8 * kBlock;
@@ -214,6 +232,7 @@ void HttpFileFetch::onReadable()
             return;
         }
         m_fill += n;
+        m_arrived += n;
         budget -= n;
         if (m_headDone)
             m_received += n;
@@ -329,7 +348,7 @@ void HttpFileFetch::finish(bool ok, const QString &error)
     if (m_done)
         return;
     m_done = true;
-    m_stall->stop();
+    m_rateCheck->stop();
     if (m_file)
         m_file->close();
     releaseSocket(ok && m_keepAlive && m_reusable);
@@ -341,7 +360,7 @@ void HttpFileFetch::finish(bool ok, const QString &error)
 void HttpFileFetch::abort()
 {
     m_done = true;
-    m_stall->stop();
+    m_rateCheck->stop();
     releaseSocket(false);
     if (m_file)
         m_file->close();

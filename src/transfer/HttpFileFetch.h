@@ -8,6 +8,7 @@
 #include <QString>
 #include <QUrl>
 
+#include <array>
 #include <memory>
 
 class QFile;
@@ -59,7 +60,11 @@ public:
     /// calls (measured: a 1 GiB file takes about a third less CPU than with 64 KiB), small
     /// enough to stay in the processor's cache between the read and the write.
     static constexpr qint64 kBlock = 512 << 10;
-    static constexpr int kDefaultStallMs = 60000;
+    /// A PC that sends fewer bytes than this in any window of kRateWindowMs (from the start of
+    /// the fetch, the answer's head included) ends the fetch as failed: silence or a trickle
+    /// never keeps a download alive.
+    static constexpr qint64 kMinBytesPerWindow = 64 << 10;
+    static constexpr int kRateWindowMs = 60000;
     /// Progress is reported at most this often, and a partly filled block is written out after
     /// this long, so progress keeps moving on a slow link.
     static constexpr qint64 kReportMs = 50;
@@ -70,8 +75,8 @@ public:
     ~HttpFileFetch() override;
 
     [[nodiscard]] QString filePath() const { return m_filePath; }
-    /// A peer silent for this long ends the fetch as failed.
-    void setStallTimeout(int ms) { m_stallMs = ms; }
+    /// The fetch fails when fewer than @p bytes arrive in any window of @p windowMs.
+    void setMinimumRate(qint64 bytes, int windowMs);
     /// An answer that announces @p bytes or more is refused before the file is created.
     void setRoom(qint64 bytes) { m_room = bytes; }
     /// The body's MD5, as 32 hexadecimal digits, checked as the bytes arrive: a body with
@@ -100,6 +105,7 @@ private:
     void writeBlock();
     void finish(bool ok, const QString &error);
     void releaseSocket(bool reusable);
+    void checkRate();
 
     HttpConnectionPool *m_pool;
     QUrl m_url;
@@ -121,11 +127,15 @@ private:
     qint64 m_written = 0;
     QElapsedTimer m_sinceWrite;
     QElapsedTimer m_sinceReport;
-    QTimer *m_stall;
+    QTimer *m_rateCheck;
+    qint64 m_arrived = 0;            // bytes read from the connection, head included
+    std::array<qint64, 4> m_marks{}; // m_arrived at each of the last four checks
+    int m_checks = 0;
+    qint64 m_minBytes = kMinBytesPerWindow;
+    int m_windowMs = kRateWindowMs;
     qint64 m_room = -1;
     std::unique_ptr<QCryptographicHash> m_md5;
     QByteArray m_expectedMd5;
     bool m_reading = false;
     bool m_retried = false;
-    int m_stallMs = kDefaultStallMs;
 };

@@ -258,6 +258,27 @@ private Q_SLOTS:
         QVERIFY(!QFile::exists(r->downloadPath(m_core->library())));
     }
 
+    void pcThatTricklesFailsTheDownload()
+    {
+        // The head and some of the file, then one byte shortly before the PC would count as
+        // silent, again and again: too little in every window of the rate bound.
+        ScriptedPeer peer;
+        const QByteArray said = answer(QByteArray(1000, 'd'));
+        peer.script({{said, Reply::Hang, 900, 250, said.size() - 900}});
+        RuntimeState::sharedInstance()->setApi(peer.url(u"/"_s).toString());
+        m_center->setMinimumRate(64, 300);
+        const auto r = saved(pcFile(u"C:/trickle.bin"_s, 5));
+        download(r);
+        QTRY_COMPARE(m_rec->count(Notifications::DownloadFileFailed), 1);
+        // It failed in the middle: the answer had come (and corrected the size).
+        QCOMPARE(m_rec->count(Notifications::QuickTransferSizeChanged), 1);
+        QCOMPARE(m_center->runningCount(), 0);
+        QVERIFY(idsOfStore().isEmpty());
+        m_core->core->queue(u"writeDataQueue"_s)->waitUntilIdle();
+        QVERIFY(!QFile::exists(r->partialPath(m_core->library())));
+        QVERIFY(!QFile::exists(r->downloadPath(m_core->library())));
+    }
+
     void digestsAreVerified_data()
     {
         QTest::addColumn<QString>("digest");

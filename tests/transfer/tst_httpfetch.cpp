@@ -220,8 +220,9 @@ private Q_SLOTS:
 
     void piecesAndProgress()
     {
-        // The head is cut in the middle of a line and the body arrives slowly: progress is
-        // reported on the way, every byte lands in order.
+        // The head is cut in the middle of a line and the body arrives slowly, over several
+        // windows of the rate bound but above it: progress is reported on the way, every byte
+        // lands in order.
         ScriptedPeer peer;
         QByteArray body(200000, Qt::Uninitialized);
         for (qsizetype i = 0; i < body.size(); ++i)
@@ -229,6 +230,7 @@ private Q_SLOTS:
         peer.script({{answer(body), Reply::Keep, 12, 70}});
         HttpConnectionPool pool;
         HttpFileFetch f(&pool, peer.url(u"/slow"_s), {}, path(u"slow"_s));
+        f.setMinimumRate(1000, 400);
         QSignalSpy answered(&f, &HttpFileFetch::answered);
         QSignalSpy written(&f, &HttpFileFetch::written);
         QSignalSpy ended(&f, &HttpFileFetch::ended);
@@ -260,24 +262,29 @@ private Q_SLOTS:
         QCOMPARE(QFileInfo(path(u"empty"_s)).size(), 0);
     }
 
-    void silencesEndInFailure_data()
+    void silencesAndTricklesEndInFailure_data()
     {
-        QTest::addColumn<QByteArray>("said");
+        QTest::addColumn<Reply>("reply");
         QTest::addColumn<bool>("fileCreated");
-        QTest::newRow("never answers") << QByteArray() << false;
+        QTest::newRow("never answers") << Reply{{}, Reply::Hang} << false;
         QTest::newRow("stops in the body")
-            << "HTTP/1.1 200 OK\r\nContent-Length: 10\r\n\r\nabc"_ba << true;
+            << Reply{"HTTP/1.1 200 OK\r\nContent-Length: 10\r\n\r\nabc", Reply::Hang} << true;
+        // The head and a few bytes, then a byte now and then, each before the PC would count
+        // as silent: never enough in a window.
+        const QByteArray trickle = answer(QByteArray(200, 't'));
+        QTest::newRow("a byte now and then")
+            << Reply{trickle, Reply::Hang, 200, 95, trickle.size() - 197} << true;
     }
-    void silencesEndInFailure()
+    void silencesAndTricklesEndInFailure()
     {
-        QFETCH(QByteArray, said);
+        QFETCH(Reply, reply);
         QFETCH(bool, fileCreated);
         QFile::remove(path(u"s"_s));
         ScriptedPeer peer;
-        peer.script({{said, Reply::Hang}});
+        peer.script({reply});
         HttpConnectionPool pool;
         HttpFileFetch f(&pool, peer.url(u"/silent"_s), {}, path(u"s"_s));
-        f.setStallTimeout(300);
+        f.setMinimumRate(64, 400);
         QSignalSpy ended(&f, &HttpFileFetch::ended);
         f.start();
         QVERIFY(ended.wait(5000));
