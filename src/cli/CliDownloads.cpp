@@ -8,19 +8,16 @@
 using namespace Qt::StringLiterals;
 
 namespace {
-// A download may take long; each one must make progress at least this often.
-constexpr int kStallMs = 60000;
-
 QuickTransferObjectPtr recordOf(const QVariantMap &info)
 {
     return info.value(u"object"_s).value<QuickTransferObjectPtr>();
 }
 } // namespace
 
-CliDownloads::CliDownloads(CliContext &ctx) : m_ctx(ctx)
+CliDownloads::CliDownloads(CliContext &ctx, int stallMs) : m_ctx(ctx)
 {
     m_stall.setSingleShot(true);
-    m_stall.setInterval(kStallMs);
+    m_stall.setInterval(stallMs);
     connect(&m_stall, &QTimer::timeout, &m_loop, &QEventLoop::quit);
     auto *hub = NotificationCenter::defaultCenter();
     hub->addObserver(this, Notifications::DoDownloadFile,
@@ -67,6 +64,7 @@ void CliDownloads::ended(const QVariantMap &info, bool ok)
     const auto record = recordOf(info);
     if (!record || !m_pending.removeOne(record))
         return;
+    m_stall.start();
     if (!ok) {
         ++m_failures;
         m_ctx.fail(u"download failed: "_s + record->path);
@@ -100,11 +98,20 @@ int CliDownloads::waitForAll()
         m_stall.start();
         m_loop.exec();
     }
-    m_ctx.endProgress();
     if (!m_pending.isEmpty()) {
-        m_ctx.fail(u"downloads stalled: %1 unfinished"_s.arg(m_pending.size()));
+        const qsizetype stalled = m_pending.size();
+        // Each running download ends at once through its failure path, reported by ended();
+        // those still waiting only leave the queue.
+        QVariantList ids;
+        for (const auto &r : std::as_const(m_pending))
+            ids << QString::number(r->identifier);
+        NotificationCenter::defaultCenter()->post(Notifications::CancelDownloadFile,
+                                                  {{u"idArray"_s, ids}});
         m_failures += int(m_pending.size());
         m_pending.clear();
+        m_ctx.fail(u"downloads stalled: %1 unfinished"_s.arg(stalled));
     }
+    m_stall.stop();
+    m_ctx.endProgress();
     return m_failures;
 }

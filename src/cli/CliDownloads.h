@@ -12,12 +12,19 @@
 class CliDownloads : public QObject
 {
 public:
-    explicit CliDownloads(CliContext &ctx);
+    /// How long the downloads may go without progress or an end before the wait gives up.
+    /// Longer than the download manager's own bound on a PC that stops sending, which normally
+    /// fails such a download first.
+    static constexpr int kDefaultStallMs = 90000;
+
+    explicit CliDownloads(CliContext &ctx, int stallMs = kDefaultStallMs);
 
     /// Also follows @p record (a download started before this tracker existed).
     void follow(const QuickTransferObjectPtr &record);
-    /// Waits until every followed download has ended, as long as each makes progress within the
-    /// stall limit. Reports each that failed or stalled and returns their number.
+    /// Waits until every followed download has ended, as long as they make progress within the
+    /// stall limit. When the wait gives up, the downloads still followed are cancelled, so those
+    /// running end through their failure path (history row and part file removed) before it
+    /// returns. Reports each that failed or stalled and returns their number.
     int waitForAll();
     [[nodiscard]] int pendingCount() const { return int(m_pending.size()); }
     /// The records downloaded, in the order they finished.
