@@ -10,7 +10,7 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace {
 const QStringList FaultKinds{u"close"_s,     u"hang"_s,  u"403"_s,   u"garbage"_s, u"notjson"_s,
-                             u"wrongkind"_s, u"short"_s, u"delay"_s, u"noerr"_s};
+                             u"wrongkind"_s, u"short"_s, u"delay"_s, u"noerr"_s,   u"split"_s};
 const QStringList SelectionTypes{u"file"_s,   u"files"_s,   u"text"_s,    u"url"_s,
                                  u"folder"_s, u"desktop"_s, u"unknown"_s, u"raw"_s};
 

@@ -260,7 +260,13 @@ void UploadService::reply(Session &s, quint32 trailer)
             answer = Wire::be32(~s.received);
         else if (fault->kind == u"short"_s)
             answer = answer.left(2);
-        else if (fault->kind == u"delay"_s) {
+        else if (fault->kind == u"split"_s) {
+            // The reply in two segments, ms apart.
+            s.socket->write(answer.left(2));
+            s.socket->flush();
+            answer = answer.mid(2);
+        }
+        if (fault->kind == u"delay"_s || fault->kind == u"split"_s) {
             QTimer::singleShot(fault->ms, this,
                                [this, sock = QPointer<QTcpSocket>(s.socket), answer] {
                                    auto it = m_sessions.find(sock.data());

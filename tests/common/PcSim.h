@@ -116,7 +116,7 @@ public:
 
     /// Schedules a misbehaviour: target "login", "auth", "upload", "upload_end", "http" or a
     /// route such as "cgi/pc_volum.mo"; kind close, hang, 403, garbage, notjson, wrongkind,
-    /// short, delay, noerr.
+    /// short, delay, noerr, split.
     QJsonObject fault(const QString &target, const QString &kind, int ms = 0, int count = 1)
     {
         return control(QStringLiteral("fault"), {{QStringLiteral("target"), target},
