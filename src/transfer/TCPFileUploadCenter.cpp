@@ -8,6 +8,8 @@
 
 #include <QHostAddress>
 
+#include <utility>
+
 using namespace Qt::StringLiterals;
 
 namespace {
@@ -169,6 +171,7 @@ void TCPFileUploadCenter::sendFragments()
         if (n < 1) {
             m_file.reset();
             m_stage = Stage::AwaitingReply;
+            m_reply.clear();
             Q_EMIT uploadProgress(m_currentFileSize, m_currentFileSize, m_assetsArray.size());
             send(UploadWire::trailer(m_currentFileSize));
             break;
@@ -209,14 +212,19 @@ void TCPFileUploadCenter::replyReceived()
 {
     if (!m_asyncSocket)
         return;
-    const QByteArray reply = m_asyncSocket->readAll();
+    const QByteArray bytes = m_asyncSocket->readAll();
     // Unbuffered, a close by the PC shows only as a read that leaves the socket unconnected;
     // a reply read with it still counts, and writes it causes fail and end the connection.
     const bool closed = m_asyncSocket->state() != QAbstractSocket::ConnectedState;
     if (!closed)
         madeProgress();
-    if (m_stage == Stage::AwaitingReply && !m_assetsArray.isEmpty())
-        handleReply(reply);
+    if (m_stage == Stage::AwaitingReply && !m_assetsArray.isEmpty()) {
+        // The reply is taken once its 4 bytes are in, whether they came in one segment or
+        // several; more than 4 at once is not a reply (counted as size 0).
+        m_reply += bytes;
+        if (m_reply.size() >= UploadWire::ReplyLength)
+            handleReply(std::exchange(m_reply, QByteArray()));
+    }
     if (closed)
         connectionEnded();
 }
@@ -264,6 +272,7 @@ void TCPFileUploadCenter::connectionEnded()
     m_connectTimer.stop();
     m_stallTimer.stop();
     m_file.reset();
+    m_reply.clear();
     m_block = QByteArray();
     m_blockOffset = 0;
     m_blockLength = 0;

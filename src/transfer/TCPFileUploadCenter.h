@@ -17,7 +17,8 @@ class NotificationCenter;
 
 /// Sends photo-library assets to a folder on the PC over one TCP connection to the PC's port:
 /// an identity message, then per item a header, the bytes in 8 KiB fragments (one in flight)
-/// and a size trailer that the PC answers with the size it received, then an end marker. The
+/// and a size trailer that the PC answers with the size it received (4 bytes, gathered however
+/// the network splits them), then an end marker. The
 /// outcome is posted when the connection ends: "notification_upload_file_successed" when every
 /// item was confirmed, else "notification_upload_file_aborted". A change of the connection
 /// status ends the upload.
@@ -89,6 +90,7 @@ private:
     QList<Item> m_assetsArray;
     QTcpSocket *m_asyncSocket = nullptr;
     std::unique_ptr<QFile> m_file;
+    QByteArray m_reply; // the reply so far: it may come in several segments
     QByteArray m_block;
     qint64 m_blockOffset = 0;
     qint64 m_blockLength = 0;

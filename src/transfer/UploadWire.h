@@ -11,6 +11,8 @@ public:
     static constexpr qint64 FragmentSize = 8192;
     /// Sizes at or above this do not fit the 32-bit size fields.
     static constexpr qint64 SizeLimit = qint64(1) << 32;
+    /// Bytes of the PC's reply after each item.
+    static constexpr qsizetype ReplyLength = 4;
 
     /// 0x00, length, the complemented JSON text {"ua": ua}, 0x01.
     [[nodiscard]] static QByteArray identity(const QString &ua);

@@ -101,8 +101,7 @@ private Q_SLOTS:
     void mismatchedRepliesResendTheItem()
     {
         // Two wrong size replies: the item goes a second and a third time, then is confirmed.
-        QVERIFY(m_pc->fault(u"upload"_s, u"garbage"_s)[u"ok"_s].toBool());
-        QVERIFY(m_pc->fault(u"upload"_s, u"short"_s)[u"ok"_s].toBool());
+        QVERIFY(m_pc->fault(u"upload"_s, u"garbage"_s, 0, 2)[u"ok"_s].toBool());
         auto *center = TCPFileUploadCenter::sharedInstance();
         (void)center->uploadAssets({item(u"a.jpg"_s, 20000), item(u"b.jpg"_s, 100)});
         QCOMPARE(outcome(), Notifications::UploadFileSuccessed);
@@ -112,6 +111,21 @@ private Q_SLOTS:
             QCOMPARE(uploads[i][u"path"_s].toString(), u"C:/up/a.jpg"_s);
         QCOMPARE(uploads[3][u"path"_s].toString(), u"C:/up/b.jpg"_s);
         QCOMPARE(pcFile(u"C:/up/a.jpg"_s), m_contents[u"a.jpg"_s]);
+    }
+
+    void repliesSplitByTheNetworkAreGathered()
+    {
+        // Each size reply arrives in two segments: every item is still confirmed on its first
+        // send.
+        QVERIFY(m_pc->fault(u"upload"_s, u"split"_s, 150, 2)[u"ok"_s].toBool());
+        auto *center = TCPFileUploadCenter::sharedInstance();
+        (void)center->uploadAssets({item(u"a.jpg"_s, 20000), item(u"b.jpg"_s, 100)});
+        QCOMPARE(outcome(), Notifications::UploadFileSuccessed);
+        const QJsonArray uploads = uploadsAtPc();
+        QCOMPARE(uploads.size(), 2);
+        QCOMPARE(uploads[0][u"path"_s].toString(), u"C:/up/a.jpg"_s);
+        QCOMPARE(uploads[1][u"path"_s].toString(), u"C:/up/b.jpg"_s);
+        QCOMPARE(pcFile(u"C:/up/b.jpg"_s), m_contents[u"b.jpg"_s]);
     }
 
     void resendIsBounded()
@@ -211,9 +225,16 @@ private Q_SLOTS:
         QCOMPARE(outcome(5000), Notifications::UploadFileAborted);
     }
 
+    void silentPcEndsAsAborted_data()
+    {
+        QTest::addColumn<QString>("fault");
+        QTest::newRow("no reply") << u"hang"_s;
+        QTest::newRow("half a reply") << u"short"_s;
+    }
     void silentPcEndsAsAborted()
     {
-        QVERIFY(m_pc->fault(u"upload"_s, u"hang"_s)[u"ok"_s].toBool());
+        QFETCH(QString, fault);
+        QVERIFY(m_pc->fault(u"upload"_s, fault)[u"ok"_s].toBool());
         auto *center = TCPFileUploadCenter::sharedInstance();
         center->setStallTimeout(500);
         (void)center->uploadAssets({item(u"a.jpg"_s, 20000)});
