@@ -158,34 +158,6 @@ private Q_SLOTS:
         QVERIFY(log.contains("upload item C:/Photos/50%2 off %1.bin size=3 time=1700000000"));
     }
 
-    void downloadAnnouncesLengthAndKeepsConnection()
-    {
-        QByteArray content(5 << 20, 'z');
-        for (int i = 0; i < 5; ++i)
-            content[i << 20] = char('a' + i);
-        QVERIFY(writeFile(m_root + u"/Desktop/big file.bin"_s, content));
-
-        const auto s = connectTo("http");
-        QVERIFY(s);
-        for (const char *prefix : {"pc", "csm"}) {
-            s->write("GET /" + QByteArray(prefix) +
-                     "/Desktop/big%20file.bin?UA=iPhone;1;2;x;;"
-                     " HTTP/1.1\r\nHost: x\r\n\r\n");
-            QByteArray head;
-            while (!head.contains("\r\n\r\n") && s->waitForReadyRead(3000))
-                head += s->readAll();
-            const qsizetype end = head.indexOf("\r\n\r\n") + 4;
-            QVERIFY2(head.startsWith("HTTP/1.1 200"), head.left(100).constData());
-            QVERIFY(head.left(end).contains("Content-Length: 5242880\r\n"));
-            QByteArray body = head.mid(end);
-            while (body.size() < 5242880 && s->waitForReadyRead(3000))
-                body += s->readAll();
-            QCOMPARE(body.size(), 5242880);
-            QCOMPARE(body[4 << 20], 'e');
-        }
-        QCOMPARE(s->state(), QAbstractSocket::ConnectedState);
-    }
-
     void strictModeRefusesForeignTokens()
     {
         QCOMPARE(loginFrame(1013)[u"ua"_s].toString().split(u';').value(7).size(), 32);
@@ -221,40 +193,6 @@ private Q_SLOTS:
 
         QCOMPARE(loginFrame(1010)[u"cm"_s].toInt(), 1010);
         QCOMPARE(cgi(u"pc_volum.mo"_s)[u"data"_s][u"volum"_s].toInt(), 50);
-    }
-
-    void faultsWithACountAreConsumed()
-    {
-        QVERIFY(control(u"fault"_s, {{u"target"_s, u"login"_s}, {u"kind"_s, u"short"_s}})[u"ok"_s]
-                    .toBool());
-        QVERIFY(loginFrame(1010).contains(u"bad_length"_s));
-        QCOMPARE(loginFrame(1010)[u"cm"_s].toInt(), 1010);
-
-        control(
-            u"fault"_s,
-            {{u"target"_s, u"cgi/pc_volum.mo"_s}, {u"kind"_s, u"wrongkind"_s}, {u"count"_s, 2}});
-        QVERIFY(cgi(u"pc_volum.mo"_s).isArray());
-        QVERIFY(cgi(u"pc_volum.mo"_s).isArray());
-        QVERIFY(cgi(u"pc_volum.mo"_s).isObject());
-        QVERIFY(!control(u"fault"_s, {{u"target"_s, u"http"_s}, {u"kind"_s, u"melt"_s}})[u"ok"_s]
-                     .toBool());
-    }
-
-    // Faults whose effect a phone test cannot tell from the PC behaving normally: here it is seen.
-    void faultsThatLookLikeSuccess()
-    {
-        control(u"fault"_s, {{u"target"_s, u"cgi/pc_volum.mo"_s}, {u"kind"_s, u"noerr"_s}});
-        const QJsonObject withoutErr = cgi(u"pc_volum.mo"_s).toObject();
-        QVERIFY(!withoutErr.contains(u"err"_s));
-        QCOMPARE(withoutErr[u"data"_s][u"volum"_s].toInt(), 50);
-        QVERIFY(cgi(u"pc_volum.mo"_s).toObject().contains(u"err"_s));
-
-        // Scripted to stay open after an upload's end marker.
-        control(u"fault"_s, {{u"target"_s, u"upload_end"_s}, {u"kind"_s, u"hang"_s}});
-        const auto open = connectTo("port");
-        QVERIFY(open);
-        open->write(QByteArray(1, '\0') + be32(2) + inverted("{}") + "\x01" + "\x04");
-        QVERIFY(!open->waitForDisconnected(300));
     }
 
 private:
