@@ -1,5 +1,5 @@
 // zephyr-cli's commands on files: listing, deleting, moving and renaming PC files, downloads into
-// the history, the history itself, uploads and the shake.
+// the history, the history itself, uploads and the shake of every kind.
 #include "CliRunner.h"
 
 #include <QDir>
@@ -42,6 +42,12 @@ class TestCliFiles : public QObject
         return m_pc->rootPath() + u'/' + path;
     }
 
+    [[nodiscard]] QByteArray downloaded(const QString &localPath) const
+    {
+        QFile local(m_cli->dataPath() + u"/qt/"_s + localPath);
+        return local.open(QIODevice::ReadOnly) ? local.readAll() : QByteArray("(missing)");
+    }
+
 private Q_SLOTS:
     void init()
     {
@@ -58,9 +64,9 @@ private Q_SLOTS:
         m_pc.reset();
     }
 
-    void ls()
+    // For people: kind, size, date and name in aligned columns, folders without a size.
+    void lsForPeople()
     {
-        // For people: kind, size, date and name in aligned columns, folders without a size.
         const CliRun folder = m_cli->run({u"ls"_s, u"C:/docs"_s}, false);
         QCOMPARE(folder.status, 0);
         const QStringList lines = folder.lines();
@@ -78,8 +84,11 @@ private Q_SLOTS:
         QVERIFY(top.lines()[0].startsWith(u"drive "_s) && top.lines()[0].endsWith(u"  C:"_s));
         QVERIFY(top.lines()[1].startsWith(u"folder "_s) && top.lines()[1].endsWith(u"  桌面"_s));
         QCOMPARE(top.lines()[0].indexOf(u"C:"_s), top.lines()[1].indexOf(u"桌面"_s));
+    }
 
-        // For scripts: the listing's answer as one object.
+    // For scripts: the listing's answer as one object.
+    void lsForScripts()
+    {
         const CliRun json = m_cli->run({u"ls"_s, u"C:/docs"_s});
         QCOMPARE(json.status, 0);
         QCOMPARE(json.json().size(), 1);
@@ -88,7 +97,10 @@ private Q_SLOTS:
         QCOMPARE(names(listing), (QStringList{u"sub"_s, u"a.txt"_s, u"photo.jpg"_s}));
         QCOMPARE(listing[u"array"_s][1][u"size"_s].toInt(), 6);
         QCOMPARE(listing[u"array"_s][1][u"time"_s].toInteger(), 1700000000);
+    }
 
+    void lsFailures()
+    {
         const CliRun missing = m_cli->run({u"ls"_s, u"C:/nope"_s});
         QCOMPARE(missing.status, 1);
         QCOMPARE(missing.json(), (QList<QJsonObject>{{{u"error"_s, u"cannot list C:/nope"_s}}}));
@@ -101,7 +113,6 @@ private Q_SLOTS:
             QCOMPARE(usage.status, 2);
             QCOMPARE(usage.json().size(), 1);
             QVERIFY(usage.json()[0].contains(u"error"_s));
-            QCOMPARE(usage.json()[0][u"usage"_s].toString(), u"zephyr-cli [--json] ls PATH"_s);
             QVERIFY(usage.errText().contains(u"usage: zephyr-cli [--json] ls PATH"_s));
         }
 
@@ -207,6 +218,27 @@ private Q_SLOTS:
         QVERIFY(broken.json().last()[u"error"_s].toString().contains(u"C:/docs/b.txt"_s));
     }
 
+    void downloadOfAFolderTakesItsFilesOnce()
+    {
+        // A folder's direct files; one of them named on its own too is fetched once.
+        const CliRun run = m_cli->run({u"download"_s, u"C:/docs/"_s, u"C:/docs/a.txt"_s});
+        QVERIFY2(run.status == 0, qPrintable(run.errText()));
+        QStringList fetched;
+        for (const QJsonObject &line : run.json())
+            fetched << line[u"path"_s].toString();
+        fetched.sort();
+        QCOMPARE(fetched, (QStringList{u"C:/docs/a.txt"_s, u"C:/docs/photo.jpg"_s}));
+        QCOMPARE(downloaded(u"C:/docs/a.txt"_s), "hello\n");
+
+        // Nothing is fetched when one of the names does not exist.
+        QVERIFY(writeFile(pcFile(u"C:/docs/sub/c.txt"_s), "c"));
+        const CliRun missing =
+            m_cli->run({u"download"_s, u"C:/docs/sub/c.txt"_s, u"C:/docs/none.txt"_s});
+        QCOMPARE(missing.status, 1);
+        QVERIFY(missing.errText().contains(u"C:/docs/none.txt"_s));
+        QVERIFY(!QFileInfo::exists(m_cli->dataPath() + u"/qt/C:/docs/sub/c.txt"_s));
+    }
+
     void progressOnlyOnATerminal()
     {
         QVERIFY(writeFile(pcFile(u"C:/docs/big.bin"_s), QByteArray(3 << 20, 'b')));
@@ -266,6 +298,32 @@ private Q_SLOTS:
 
     void shake()
     {
+        m_pc->control(u"selection"_s, {{u"type"_s, u"text"_s}, {u"text"_s, u"你好"_s}});
+        const CliRun text = m_cli->run({u"shake"_s});
+        QVERIFY2(text.status == 0, qPrintable(text.errText()));
+        QCOMPARE(text.json().size(), 1);
+        QCOMPARE(text.json()[0][u"dt"_s].toString(), u"你好"_s);
+        QCOMPARE(text.json()[0][u"type"_s].toInteger(), 0x40000);
+
+        m_pc->control(u"selection"_s, {{u"type"_s, u"file"_s}, {u"path"_s, u"C:/docs/a.txt"_s}});
+        const CliRun file = m_cli->run({u"shake"_s});
+        QVERIFY2(file.status == 0, qPrintable(file.errText()));
+        QCOMPARE(file.json().last()[u"finishedSize"_s].toInteger(), 6);
+        QCOMPARE(downloaded(file.json().last()[u"localPath"_s].toString()), "hello\n");
+
+        // A selection the PC cannot name falls back to a screenshot.
+        m_pc->control(u"selection"_s, {{u"type"_s, u"unknown"_s}});
+        const CliRun shot = m_cli->run({u"shake"_s});
+        QVERIFY2(shot.status == 0, qPrintable(shot.errText()));
+        QCOMPARE(shot.json().last()[u"type"_s].toInteger(), 0x80004);
+        QVERIFY(shot.json().last()[u"localPath"_s].toString().endsWith(u".png"_s));
+
+        m_pc->control(u"selection"_s,
+                      {{u"type"_s, u"raw"_s}, {u"err"_s, 1}, {u"data"_s, QJsonObject{}}});
+        const CliRun refused = m_cli->run({u"shake"_s});
+        QCOMPARE(refused.status, 1);
+        QVERIFY(!refused.err.isEmpty());
+
         // A file held back for the user: shown as waiting, not downloaded.
         m_pc->control(
             u"selection"_s,
