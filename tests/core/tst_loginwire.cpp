@@ -111,12 +111,7 @@ private Q_SLOTS:
     void verdicts()
     {
         QCOMPARE(LoginWire::loginVerdict(-1, -1), quint64(AppStatusNotLoggedIn));
-        QCOMPARE(LoginWire::loginVerdict(1, -1), quint64(AppStatusNotLoggedIn));
-        QCOMPARE(LoginWire::loginVerdict(4, 0), quint64(AppStatusRemoteDisabled));
-        QCOMPARE(LoginWire::loginVerdict(4, 1), quint64(AppStatusBlacklisted));
         QCOMPARE(LoginWire::loginVerdict(6, 1), quint64(AppStatusBlacklisted));
-        QCOMPARE(LoginWire::loginVerdict(0, 1), quint64(AppStatusLoggedIn));
-        QCOMPARE(LoginWire::loginVerdict(1, 1), quint64(AppStatusLoggedIn));
         QCOMPARE(LoginWire::loginVerdict(2, 7), quint64(AppStatusLoggedIn));
         QCOMPARE(LoginWire::loginVerdict(8, 1), quint64(AppStatusNotLoggedIn));
         QVERIFY(LoginWire::isAuthorised(1013, 1));
