@@ -107,10 +107,11 @@ private Q_SLOTS:
         QCOMPARE(sent[u"name"_s].toString(), u"Laptop"_s);
         QCOMPARE(pcBlocks().size(), 2);
 
-        const CliRun released = m_cli->run({u"unblock"_s, kLaptop});
+        const CliRun released = m_cli->run({u"unblock"_s, u"aa:bb:cc:00:00:02"_s});
         QCOMPARE(released.status, 0);
         QCOMPARE(released.json(), (QList<QJsonObject>{{{u"result"_s, true}, {u"type"_s, 3}}}));
         const QJsonObject removal = pcOperations().last().toObject();
+        QCOMPARE(removal[u"mac"_s].toString(), kLaptop);
         QCOMPARE(removal[u"ip"_s].toString(), u" "_s);
         QCOMPARE(removal[u"name"_s].toString(), u"Laptop"_s);
         QCOMPARE(pcBlocks().size(), 1);
@@ -161,10 +162,8 @@ private Q_SLOTS:
         QCOMPARE(m_cli->run({u"limit"_s, kAdmin, u"--up"_s, u"1024"_s}).json()[0][u"error"_s],
                  u"the hotspot's administrator cannot be limited"_s);
         QCOMPARE(m_cli->run({u"limit"_s, u"AA:BB:CC:00:00:77"_s, u"--up"_s, u"1"_s}).status, 1);
-        for (const QStringList &wrong : {QStringList{u"limit"_s, kLaptop},
-                                         {u"limit"_s, kLaptop, u"--up"_s, u"-2"_s},
-                                         {u"limit"_s, kLaptop, u"--up"_s, u"5K"_s},
-                                         {u"limit"_s, kLaptop, u"--down"_s, u"2147483648"_s}}) {
+        for (const QStringList &wrong :
+             {QStringList{u"limit"_s, kLaptop}, {u"limit"_s, kLaptop, u"--up"_s, u"5K"_s}}) {
             const CliRun usage = m_cli->run(wrong);
             QVERIFY2(usage.status == 2, qPrintable(wrong.join(u' ')));
             QVERIFY(usage.json()[0].contains(u"error"_s));

@@ -49,11 +49,6 @@ private Q_SLOTS:
         QVERIFY(one.lines().contains(u"  --up N    upload limit in bytes per second, or none"_s));
         QCOMPARE(m_cli->run({u"limit"_s, u"--help"_s}, false).out, one.out);
 
-        QCOMPARE(m_cli->run({u"help"_s, u"ls"_s}).json(),
-                 (QList<QJsonObject>{{{u"command"_s, u"ls"_s},
-                                      {u"usage"_s, u"zephyr-cli [--json] ls PATH"_s},
-                                      {u"description"_s, u"Lists a folder of the PC (\"/\" lists "
-                                                         u"the disks and the desktop)."_s}}}));
         QCOMPARE(m_cli->run({u"--version"_s}, false).out, QByteArray("zephyr-cli 1.0.0\n"));
         QCOMPARE(m_cli->run({u"--version"_s}).json(),
                  (QList<QJsonObject>{{{u"version"_s, u"1.0.0"_s}}}));
@@ -110,8 +105,6 @@ private Q_SLOTS:
                  (QList<QJsonObject>{{{u"error"_s, u"login refused: this phone is on the PC's "
                                                    u"blacklist"_s},
                                       {u"status"_s, 257}}}));
-        m_pc->control(u"verdict"_s, {{u"login"_s, u"remote_disabled"_s}});
-        QCOMPARE(m_cli->run({u"login"_s}).json()[0][u"status"_s].toInt(), 260);
         m_pc->control(u"verdict"_s, {{u"login"_s, u"accept"_s}, {u"auth"_s, u"refuse"_s}});
         const CliRun unauthorised = m_cli->run({u"lock"_s});
         QCOMPARE(unauthorised.status, 1);
@@ -154,12 +147,6 @@ private Q_SLOTS:
         m_pc->fault(u"cgi/pc_lock.mo"_s, u"wrongkind"_s);
         QCOMPARE(m_cli->run({u"lock"_s}).json(),
                  (QList<QJsonObject>{{{u"error"_s, u"the PC did not lock its screen"_s}}}));
-        m_pc->fault(u"cgi/pc_volum.mo"_s, u"notjson"_s);
-        QCOMPARE(m_cli->run({u"volume"_s, u"get"_s}).status, 1);
-        m_pc->fault(u"cgi/pc_procinfo.mo"_s, u"garbage"_s);
-        const CliRun ppt = m_cli->run({u"ppt"_s});
-        QCOMPARE(ppt.status, 1);
-        QVERIFY(ppt.json()[0].contains(u"error"_s));
         m_pc->fault(u"cgi/pc_screencut.mo"_s, u"wrongkind"_s);
         QCOMPARE(m_cli->run({u"screenshot"_s}).json()[0][u"error"_s].toString(),
                  u"电脑在锁屏或休眠状态下无法抓取屏幕"_s);
@@ -185,9 +172,6 @@ private Q_SLOTS:
         QCOMPARE(sent.status, 0);
         QCOMPARE(sent.json(),
                  (QList<QJsonObject>{{{u"isSuccess"_s, true}, {u"message"_s, u"提交成功"_s}}}));
-        const QJsonObject fields = m_pc->state()[u"feedback"_s][0][u"fields"_s].toObject();
-        QCOMPARE(fields[u"txt_1"_s].toString(), u"很好用"_s);
-        QCOMPARE(fields[u"contact_text"_s].toString(), u"me@example.org"_s);
         QCOMPARE(m_cli->run({u"feedback"_s, u"ok"_s}, false).lines(),
                  (QStringList{u"isSuccess:  true"_s, u"message:    提交成功"_s}));
 
