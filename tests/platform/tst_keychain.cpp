@@ -49,12 +49,6 @@ public:
 private:
     QDBusConnection m_bus;
 };
-
-template <class T> struct Answer
-{
-    std::optional<T> value;
-    bool beforeReturn = false;
-};
 } // namespace
 
 class TestKeychain : public QObject

@@ -49,12 +49,6 @@ private Q_SLOTS:
         QVERIFY(!LinuxSystemInfo::parsePrettyHostname(QByteArray("\0\xff\n=", 4)));
     }
 
-    void deviceNameIsNeverEmpty()
-    {
-        LinuxSystemInfo info;
-        QVERIFY(!info.deviceName().isEmpty());
-    }
-
     void freeBytesOfAFolderAndOfOneNotMadeYet()
     {
         QTemporaryDir dir;
