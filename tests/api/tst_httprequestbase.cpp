@@ -16,65 +16,30 @@
 using namespace Qt::StringLiterals;
 
 namespace {
-// Answers every request with the same raw head and body, then closes; a body cut off after
-// @c cutAt bytes when it is set.
+// Answers every request with @c status and @c body, then closes: the body cut off after @c cutAt
+// bytes when that is set, or followed by filler of valid Base64 up to @c bodySize bytes, streamed
+// as fast as the client takes it (a client that closes first stops it).
 class ScriptedServer : public QTcpServer
 {
 public:
     QByteArray status = "200 OK";
     QByteArray body;
     qsizetype cutAt = -1;
+    bool announceLength = true;
+    qint64 bodySize = -1; // the body's own size when not set
+    qint64 streamed = 0;
 
     ScriptedServer()
     {
         connect(this, &QTcpServer::newConnection, this, [this] {
             while (QTcpSocket *socket = nextPendingConnection()) {
-                connect(socket, &QTcpSocket::readyRead, socket, [this, socket] {
-                    m_requests[socket] += socket->readAll();
-                    if (m_requests[socket].contains("\r\n\r\n"))
-                        answer(socket);
-                });
-                connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
-            }
-        });
-    }
-
-    [[nodiscard]] QString url() const
-    {
-        return u"http://127.0.0.1:%1/cgi/pc_volum.mo"_s.arg(serverPort());
-    }
-
-private:
-    void answer(QTcpSocket *socket)
-    {
-        QByteArray head = "HTTP/1.1 " + status + "\r\nContent-Type: text/plain\r\n" +
-                          "Content-Length: " + QByteArray::number(body.size()) +
-                          "\r\nConnection: close\r\n\r\n";
-        socket->write(head + (cutAt >= 0 ? body.left(cutAt) : body));
-        socket->disconnectFromHost();
-    }
-
-    QHash<QTcpSocket *, QByteArray> m_requests;
-};
-
-// Answers with a head and then a body streamed as fast as the client takes it, up to
-// @c bodySize bytes, then closes; a client that closes first stops it.
-class StreamingServer : public QTcpServer
-{
-public:
-    bool announceLength = true;
-    qint64 bodySize = 0;
-    /// The body starts with this, then filler of valid Base64.
-    QByteArray prefix;
-    qint64 streamed = 0;
-
-    StreamingServer()
-    {
-        connect(this, &QTcpServer::newConnection, this, [this] {
-            while (QTcpSocket *socket = nextPendingConnection()) {
                 connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
                 connect(socket, &QTcpSocket::readyRead, socket, [this, socket] {
-                    socket->readAll();
+                    const QByteArray request =
+                        socket->property("request").toByteArray() + socket->readAll();
+                    socket->setProperty("request", request);
+                    if (!request.contains("\r\n\r\n"))
+                        return;
                     socket->disconnect(this);
                     answer(socket);
                 });
@@ -82,27 +47,32 @@ public:
         });
     }
 
-    [[nodiscard]] QString url() const
+    [[nodiscard]] QString url(const QString &route = u"cgi/pc_volum.mo"_s) const
     {
-        return u"http://127.0.0.1:%1/cgi/dir_list.mo"_s.arg(serverPort());
+        return u"http://127.0.0.1:%1/"_s.arg(serverPort()) + route;
     }
 
 private:
     void answer(QTcpSocket *socket)
     {
-        QByteArray head = "HTTP/1.1 200 OK\r\nContent-Type: text/plain\r\n";
+        const qint64 size = bodySize < 0 ? body.size() : bodySize;
+        QByteArray head = "HTTP/1.1 " + status + "\r\nContent-Type: text/plain\r\n";
         if (announceLength)
-            head += "Content-Length: " + QByteArray::number(bodySize) + "\r\n";
-        socket->write(head + "Connection: close\r\n\r\n" + prefix);
-        streamed = prefix.size();
+            head += "Content-Length: " + QByteArray::number(size) + "\r\n";
+        socket->write(head + "Connection: close\r\n\r\n" + (cutAt >= 0 ? body.left(cutAt) : body));
+        if (cutAt >= 0) {
+            socket->disconnectFromHost();
+            return;
+        }
+        streamed = body.size();
         const QByteArray chunk(64 * 1024, 'A');
-        auto more = [this, socket, chunk] {
-            while (socket->bytesToWrite() < 4 * chunk.size() && streamed < bodySize) {
-                const QByteArray part = chunk.left(bodySize - streamed);
+        auto more = [this, socket, chunk, size] {
+            while (socket->bytesToWrite() < 4 * chunk.size() && streamed < size) {
+                const QByteArray part = chunk.left(size - streamed);
                 socket->write(part);
                 streamed += part.size();
             }
-            if (streamed >= bodySize && !socket->bytesToWrite())
+            if (streamed >= size && !socket->bytesToWrite())
                 socket->disconnectFromHost();
         };
         connect(socket, &QTcpSocket::bytesWritten, socket, more);
@@ -215,14 +185,14 @@ private Q_SLOTS:
     void answersOverTheCapAreRefused()
     {
         QFETCH(bool, announced);
-        StreamingServer server;
+        ScriptedServer server;
         QVERIFY(server.listen(QHostAddress::LocalHost, 0));
         server.announceLength = announced;
         server.bodySize = qint64(256) << 20;
         QTest::ignoreMessage(QtWarningMsg,
                              QRegularExpression(u"answer of .*dir_list.mo is over 64 MiB"_s));
         int calls = 0;
-        QVERIFY(!exchangeWith(server.url(), {}, &calls).isValid());
+        QVERIFY(!exchangeWith(server.url(u"cgi/dir_list.mo"_s), {}, &calls).isValid());
         QCOMPARE(calls, 1);
         const qint64 cap = HttpRequestBase::MaxAnswerBytes;
         const qint64 read = announced ? 0 : cap;
@@ -236,12 +206,11 @@ private Q_SLOTS:
         const QByteArray entries = '"' + QByteArray(6 << 20, 'x') + '"';
         const QByteArray body = pcBody(R"({"err":0,"data":{"files":[)" + entries + "]}}");
         for (const bool announced : {true, false}) {
-            StreamingServer server;
+            ScriptedServer server;
             QVERIFY(server.listen(QHostAddress::LocalHost, 0));
             server.announceLength = announced;
-            server.prefix = body;
-            server.bodySize = body.size();
-            const QVariantMap answer = exchangeWith(server.url()).toMap();
+            server.body = body;
+            const QVariantMap answer = exchangeWith(server.url(u"cgi/dir_list.mo"_s)).toMap();
             const QVariantList files = answer.value(u"data"_s).toMap().value(u"files"_s).toList();
             QCOMPARE(files.size(), 1);
             QCOMPARE(files.first().toString().size(), 6 << 20);
