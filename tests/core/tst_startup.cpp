@@ -85,16 +85,6 @@ private Q_SLOTS:
                  qPrintable(error));
     }
 
-    void missingWifiStillStartsNotLoggedIn()
-    {
-        TestCore t;
-        NotificationRecorder rec(t.hub(), {Notifications::SsidChanged});
-        t.core->start({});
-        QCOMPARE(rec.count(Notifications::SsidChanged), 1);
-        QVERIFY(!t.core->runtimeState()->lastSsid());
-        QCOMPARE(t.core->runtimeState()->status(), quint64(AppStatusNotLoggedIn));
-    }
-
     void reachabilityChangeDropsTheLogin()
     {
         TestCore t;
@@ -113,6 +103,7 @@ private Q_SLOTS:
         QCOMPARE(rec.posted, QStringList({Notifications::SsidChanged}));
     }
 
+    // Started without a WiFi name: one announcement, and the name is taken when it comes.
     void wifiNameReportedLateIsTaken()
     {
         TestCore t;
