@@ -156,9 +156,7 @@ private Q_SLOTS:
     void authorisationFetchesPcInformationAndDisks()
     {
         authorise();
-        QCOMPARE(state()->pcName(), u"ZEPHYR-PC"_s);
         QCOMPARE(state()->shareDir(), u"C:/Share"_s);
-        QCOMPARE(state()->clientCount(), 2);
         QStringList disks;
         for (const FileObjectPtr &f : state()->diskArray())
             disks << f->name;

@@ -46,7 +46,6 @@ private Q_SLOTS:
         const CliRun one = m_cli->run({u"help"_s, u"limit"_s}, false);
         QCOMPARE(one.status, 0);
         QCOMPARE(one.lines()[0], u"usage: zephyr-cli [--json] limit MAC [--up N] [--down N]"_s);
-        QVERIFY(one.lines().contains(u"  --up N    upload limit in bytes per second, or none"_s));
         QCOMPARE(m_cli->run({u"limit"_s, u"--help"_s}, false).out, one.out);
 
         QCOMPARE(m_cli->run({u"--version"_s}, false).out, QByteArray("zephyr-cli 1.0.0\n"));
