@@ -2,6 +2,7 @@
 #include "DialogCenter.h"
 #include "FakePlatform.h"
 #include "FeedbackViewController.h"
+#include "GuideController.h"
 #include "IntroduceViewController.h"
 #include "LoginViewController.h"
 #include "MenuController.h"
@@ -31,6 +32,7 @@ class Fixture : public QObject
     Q_PROPERTY(MenuController *menu READ menu CONSTANT)
     Q_PROPERTY(ToastCenter *toasts READ toasts CONSTANT)
     Q_PROPERTY(DialogCenter *dialogs READ dialogs CONSTANT)
+    Q_PROPERTY(GuideController *guide READ guide CONSTANT)
     /// What the about screen copied last.
     Q_PROPERTY(QString clipboardText READ clipboardText)
 public:
@@ -44,6 +46,8 @@ public:
     MenuController *menu() { return &m_menu; }
     ToastCenter *toasts() { return &m_toasts; }
     DialogCenter *dialogs() { return &m_dialogs; }
+    GuideController *guide() { return &m_guide; }
+    Q_INVOKABLE void showGuide() { m_guide.show(); }
     QString clipboardText() const
     {
         return static_cast<FakeClipboard &>(*m_core.core->platform().clipboard).text;
@@ -96,6 +100,7 @@ private:
     TestCore m_core;
     ToastCenter m_toasts;
     DialogCenter m_dialogs;
+    GuideController m_guide;
     NavigationController m_navigation;
     MenuController m_menu;
 };
