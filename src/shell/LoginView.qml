@@ -15,19 +15,23 @@ OverlayBarScreen {
     screenController: controller
     fadeOutDuration: Theme.panel
 
+    // The outcome can come before the view exists: the fall starts with it.
+    Component.onCompleted: if (screen.controller.closing) screen.startFall(screen.controller.fallDuration)
+
+    function startFall(duration) {
+        const start = disc.mapToItem(screen.parent, 0, 0)
+        disc.parent = screen.parent
+        disc.x = start.x
+        disc.y = start.y
+        fallX.to = screen.fallTarget.x - disc.width / 2
+        fallY.to = screen.fallTarget.y - disc.height / 2
+        fallX.duration = duration * 1000
+        fallY.duration = duration * 1000
+        fall.start()
+    }
     Connections {
         target: screen.controller
-        function onStartFallDownSendButton(duration) {
-            const start = disc.mapToItem(screen.parent, 0, 0)
-            disc.parent = screen.parent
-            disc.x = start.x
-            disc.y = start.y
-            fallX.to = screen.fallTarget.x - disc.width / 2
-            fallY.to = screen.fallTarget.y - disc.height / 2
-            fallX.duration = duration * 1000
-            fallY.duration = duration * 1000
-            fall.start()
-        }
+        function onStartFallDownSendButton(duration) { screen.startFall(duration) }
     }
     ParallelAnimation {
         id: fall
@@ -40,27 +44,35 @@ OverlayBarScreen {
         id: page
         anchors.fill: parent
 
-        Row {
+        // The WiFi line on a blue pill, so its white picture reads on any background.
+        Rectangle {
             id: wifiLine
             anchors.horizontalCenter: parent.horizontalCenter
             anchors.top: parent.top
             anchors.topMargin: 40
-            spacing: 0
-            Image {
-                anchors.verticalCenter: parent.verticalCenter
-                source: Theme.image("login_icon_wifi.png")
-                sourceSize.width: 24
-            }
-            Text {
-                anchors.verticalCenter: parent.verticalCenter
-                width: Math.min(implicitWidth, page.width - 2 * Theme.margin - 24)
-                text: screen.controller.wifiText
-                color: Theme.white
-                font.pixelSize: Theme.bodySize
-                font.bold: true
-                elide: Text.ElideMiddle
-                Accessible.role: Accessible.StaticText
-                Accessible.name: text.trim()
+            width: Math.min(wifiRow.implicitWidth + 2 * Theme.margin, page.width - 2 * Theme.margin)
+            height: 36
+            radius: height / 2
+            color: Theme.accent
+            Row {
+                id: wifiRow
+                anchors.centerIn: parent
+                Image {
+                    anchors.verticalCenter: parent.verticalCenter
+                    source: Theme.image("login_icon_wifi.png")
+                    sourceSize.width: 20
+                }
+                Text {
+                    anchors.verticalCenter: parent.verticalCenter
+                    width: Math.min(implicitWidth, page.width - 4 * Theme.margin - 20)
+                    text: screen.controller.wifiText
+                    color: Theme.white
+                    font.pixelSize: Theme.bodySize
+                    font.bold: true
+                    elide: Text.ElideMiddle
+                    Accessible.role: Accessible.StaticText
+                    Accessible.name: text.trim()
+                }
             }
         }
 
@@ -72,7 +84,7 @@ OverlayBarScreen {
             height: width
             x: (page.width - width) / 2
             y: disc.y + (disc.height - height) / 2
-            source: Theme.image("loading_white2.png")
+            source: Theme.image("loading_purple2.png")
             sourceSize.width: width
             Accessible.role: Accessible.Animation
             Accessible.name: screen.controller.title
@@ -109,7 +121,7 @@ OverlayBarScreen {
             anchors.horizontalCenter: parent.horizontalCenter
             width: parent.width - 2 * Theme.margin
             text: screen.controller.hint
-            color: Theme.white
+            color: Theme.text
             font.pixelSize: Theme.secondarySize
             horizontalAlignment: Text.AlignHCenter
             wrapMode: Text.Wrap
@@ -127,9 +139,6 @@ OverlayBarScreen {
             visible: opacity > 0
             enabled: screen.controller.authOffered && !screen.controller.loading
             text: screen.controller.applyTitle
-            face: Theme.white
-            pressedFace: Theme.rowPressed
-            textColour: Theme.accent
             Behavior on y { NumberAnimation { duration: Theme.panel; easing.type: Easing.OutCubic } }
             Behavior on opacity { NumberAnimation { duration: Theme.panel; easing.type: Easing.OutCubic } }
             onClicked: screen.controller.tappedAuthButton()
@@ -142,7 +151,8 @@ OverlayBarScreen {
             visible: screen.controller.authOffered
             text: screen.controller.declineTitle
             face: "transparent"
-            pressedFace: Qt.rgba(1, 1, 1, 0.2)
+            pressedFace: Theme.rowPressed
+            textColour: Theme.accent
             fontSize: Theme.bodySize
             onClicked: screen.controller.tappedNotAuthButton()
         }

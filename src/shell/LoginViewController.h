@@ -31,6 +31,8 @@ class LoginViewController : public ScreenController
     Q_PROPERTY(bool authOffered READ isAuthOffered NOTIFY looksChanged)
     Q_PROPERTY(QString applyTitle READ applyTitle CONSTANT)
     Q_PROPERTY(QString declineTitle READ declineTitle CONSTANT)
+    /// How long the closing fall lasts, in seconds.
+    Q_PROPERTY(double fallDuration READ fallDuration CONSTANT)
     /// The hint under the disc for the current state.
     Q_PROPERTY(QString hint READ hint NOTIFY looksChanged)
 public:
@@ -48,6 +50,7 @@ public:
     [[nodiscard]] QString applyTitle() const;
     [[nodiscard]] QString declineTitle() const;
     [[nodiscard]] QString hint() const;
+    [[nodiscard]] double fallDuration() const { return FallDuration; }
 
     /// The screen is laid on screen: logs in, offers the authorisation, or waits when the phone
     /// is already authorised.

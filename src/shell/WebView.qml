@@ -63,6 +63,19 @@ OverlayBarScreen {
         }
     }
 
+    // A page that failed shows this screen's own failure state, not the engine's.
+    Rectangle {
+        objectName: "pageFailed"
+        anchors.fill: parent
+        visible: screen.controller.failed
+        color: Theme.listBackground
+        EmptyState {
+            anchors.centerIn: parent
+            image: "main_qt_failed.png"
+            text: screen.controller.failureText
+        }
+    }
+
     Rectangle {
         objectName: "pageLoading"
         visible: screen.controller.loading

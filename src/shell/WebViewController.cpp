@@ -17,6 +17,7 @@ WebViewController::WebViewController(const QString &address, const QString &titl
       m_showMore(showMore)
 {
     if (!m_url.isValid()) {
+        m_failed = true;
         setTitle(tr("加载失败"));
         return;
     }
@@ -42,6 +43,11 @@ QUrl WebViewController::resolve(const QString &address)
     return url;
 }
 
+QString WebViewController::failureText() const
+{
+    return tr("网页无法打开，请检查网络后返回重试");
+}
+
 QString WebViewController::moreName() const
 {
     return tr("更多");
@@ -51,12 +57,14 @@ void WebViewController::loadStarted()
 {
     m_failed = false;
     setLoading(true);
+    Q_EMIT loadingChanged();
 }
 
 void WebViewController::loadFinished(bool succeeded, const QString &pageTitle)
 {
-    setLoading(false);
     m_failed = !succeeded;
+    setLoading(false);
+    Q_EMIT loadingChanged();
     if (!succeeded)
         setTitle(tr("加载失败"));
     else if (!pageTitle.trimmed().isEmpty())

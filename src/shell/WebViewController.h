@@ -27,6 +27,10 @@ class WebViewController : public ScreenController
     Q_PROPERTY(bool showMoreButton READ showMoreButton CONSTANT)
     /// Whether the page is loading (the loading view covers it).
     Q_PROPERTY(bool loading READ isLoading NOTIFY loadingChanged)
+    /// Whether the last load failed (the screen shows its failure state over the page).
+    Q_PROPERTY(bool failed READ isFailed NOTIFY loadingChanged)
+    /// The failure state's line.
+    Q_PROPERTY(QString failureText READ failureText CONSTANT)
     /// The more button's name for screen readers.
     Q_PROPERTY(QString moreName READ moreName CONSTANT)
     /// The loading view's look over the page (white).
@@ -50,6 +54,8 @@ public:
     [[nodiscard]] bool showMoreButton() const { return m_showMore; }
     [[nodiscard]] bool isLoading() const { return m_loading; }
     [[nodiscard]] QString moreName() const;
+    [[nodiscard]] bool isFailed() const { return m_failed; }
+    [[nodiscard]] QString failureText() const;
     [[nodiscard]] int loadingType() const { return LoadingType; }
 
     /// The view's reports: a load started, a load ended (with the page's title), and whether the

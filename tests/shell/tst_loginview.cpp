@@ -130,6 +130,20 @@ private Q_SLOTS:
         QVERIFY(!screen->isAuthOffered());
     }
 
+    void aSecondVisitAfterAFailureTriesAgain()
+    {
+        m_pc.control(u"verdict"_s, {{u"login"_s, u"blacklisted"_s}});
+        QSignalSpy firstFall(open(), &LoginViewController::startFallDownSendButton);
+        QVERIFY(firstFall.wait(10000));
+        m_screen->closeFinished();
+        QCOMPARE(m_toasts->title(), u"您已被管理员拉入黑名单"_s);
+        m_pc.control(u"verdict"_s, {{u"login"_s, u"remote_disabled"_s}});
+        state()->setStatus(AppStatusNotLoggedIn);
+        QSignalSpy fall(open(), &LoginViewController::startFallDownSendButton);
+        QVERIFY(fall.wait(10000));
+        QCOMPARE(m_toasts->title(), u"您的电脑已经关闭了手机遥控功能"_s);
+    }
+
     void aPcThatClosesWithoutReplyIsAFailedConnection()
     {
         m_pc.fault(u"login"_s, u"close"_s);

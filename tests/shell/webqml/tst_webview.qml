@@ -68,6 +68,8 @@ Item {
             const view = open("http://127.0.0.1:9/nothing-here", "", true)
             tryCompare(view.controller, "title", "加载失败", 20000)
             verify(!view.controller.loading)
+            verify(view.controller.failed)
+            verify(findChild(view, "pageFailed").visible)
             verify(!view.controller.closing)
         }
 
@@ -94,6 +96,7 @@ Item {
             const view = open("javascript:alert(1)", "", false)
             compare(view.controller.title, "加载失败")
             compare(String(view.controller.url), "")
+            verify(view.controller.failed)
         }
     }
 }
