@@ -45,6 +45,17 @@ Item {
             closed.destroy()
         }
 
+        function test_closedBeforeTheViewExistsStillGoes() {
+            Fixture.setStatus(1024)
+            const controller = Fixture.newLogin()
+            const closed = signalSpy.createObject(root, { target: controller, signalName: "closed" })
+            controller.back()
+            const view = createTemporaryObject(loginView, root, { controller: controller })
+            closed.wait(2000)
+            compare(closed.count, 1)
+            closed.destroy()
+        }
+
         function test_notLoggedInShowsNoOffer() {
             Fixture.setStatus(256)
             const controller = Fixture.newLogin()
