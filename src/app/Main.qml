@@ -46,16 +46,17 @@ ApplicationWindow {
             }
         }
 
+        // The first-launch guide lies under the screens it opens (the agreement).
+        GuideView {
+            anchors.fill: parent
+            controller: Shell.guide
+        }
+
         OverlayHost {
             anchors.fill: parent
             router: Shell.router
             blurredImages: Shell.blurredImages
             covered: navigation
-        }
-
-        GuideView {
-            anchors.fill: parent
-            controller: Shell.guide
         }
 
         DialogView {

@@ -9,6 +9,7 @@
 #include <QQmlApplicationEngine>
 #include <QWindow>
 #include <QtQml/qqmlextensionplugin.h>
+#include <QtWebEngineQuick/qtwebenginequickglobal.h>
 
 #include <cstdio>
 
@@ -21,6 +22,8 @@ using namespace Qt::StringLiterals;
 
 int main(int argc, char *argv[])
 {
+    // The web page screen's engine must be set up before the application object.
+    QtWebEngineQuick::initialize();
     QGuiApplication app(argc, argv);
     QGuiApplication::setOrganizationName(u"ZephyrWiFi"_s);
     QGuiApplication::setApplicationName(u"zephyr-wifi"_s);

@@ -1,9 +1,16 @@
 #include "AppShell.h"
 
+#include "AboutViewController.h"
 #include "AppWiring.h"
+#include "FeedbackViewController.h"
+#include "HttpRequestCenter.h"
+#include "IntroduceViewController.h"
+#include "LoginAndAuthCenter.h"
+#include "LoginViewController.h"
 #include "Motion.h"
 #include "UDPCenter.h"
 #include "Vibration.h"
+#include "WebViewController.h"
 
 #include <QJSEngine>
 
@@ -29,6 +36,13 @@ AppShell::AppShell(AppCore &core, QObject *parent)
     if (platform.vibration)
         connect(&m_main, &MainViewController::vibrate, platform.vibration.get(),
                 &Vibration::vibrate);
+    connect(&m_menu, &MenuController::showLoginView, this, &AppShell::showLoginView);
+    connect(&m_main, &MainViewController::showLoginView, this, &AppShell::showLoginView);
+    connect(&m_menu, &MenuController::openFeedback, this, &AppShell::openFeedback);
+    connect(&m_menu, &MenuController::openAbout, this, &AppShell::openAbout);
+    connect(&m_menu, &MenuController::openIntroduce, this, &AppShell::openIntroduce);
+    connect(&m_guide, &GuideController::showAgreementRequested, this,
+            [this](const QString &resource) { openWebPage(resource); });
 }
 
 AppShell::~AppShell()
@@ -81,6 +95,49 @@ void AppShell::connectServices(AppCore &core)
                 [this](const QString &text, int durationMs) {
                     m_toasts.showToast(text, durationMs / 1000.0);
                 });
+}
+
+void AppShell::showLoginView()
+{
+    auto *screen = new LoginViewController(m_core.notificationCenter(), m_core.runtimeState(),
+                                           LoginAndAuthCenter::sharedInstance(), &m_toasts);
+    connect(screen, &LoginViewController::startFallDownSendButton, this,
+            &AppShell::startFallDownSendButton);
+    connect(screen, &LoginViewController::endFallDownSendButton, this,
+            &AppShell::endFallDownSendButton);
+    connect(screen, &LoginViewController::closeedFunctionalSubView, this,
+            &AppShell::closeedFunctionalSubView);
+    m_router.open(QUrl(u"qrc:/Zephyr/Shell/LoginView.qml"_s), screen);
+    screen->viewDidLoad();
+}
+
+void AppShell::openFeedback()
+{
+    auto *screen = new FeedbackViewController(m_core.notificationCenter(), &m_core.userDefaults(),
+                                              HttpRequestCenter::sharedInstance(), &m_toasts);
+    screen->viewWillAppear();
+    m_router.open(QUrl(u"qrc:/Zephyr/Shell/FeedbackView.qml"_s), screen, false);
+}
+
+void AppShell::openAbout()
+{
+    auto *screen = new AboutViewController(m_core.platform().clipboard.get(), &m_toasts);
+    connect(screen, &AboutViewController::openWebPage, this, &AppShell::openWebPage);
+    m_router.open(QUrl(u"qrc:/Zephyr/Shell/AboutView.qml"_s), screen, false);
+}
+
+void AppShell::openIntroduce()
+{
+    m_router.open(QUrl(u"qrc:/Zephyr/Shell/IntroduceView.qml"_s), new IntroduceViewController,
+                  false);
+}
+
+void AppShell::openWebPage(const QString &url, const QString &title, bool showMore)
+{
+    auto *screen =
+        new WebViewController(url, title, showMore, &m_dialogs, &m_toasts,
+                              m_core.platform().clipboard.get(), m_core.platform().composer.get());
+    m_router.open(QUrl(u"qrc:/Zephyr/Shell/WebView.qml"_s), screen, false);
 }
 
 AppShell *AppShellForeign::create(QQmlEngine *, QJSEngine *)

@@ -61,6 +61,25 @@ public:
     /// The hooks of the start-up sequence, with the guide shown by this shell.
     [[nodiscard]] AppCore::Hooks startupHooks();
 
+    /// Opens the connection screen over the main screen.
+    Q_INVOKABLE void showLoginView();
+    /// Opens the feedback, about and introduction screens.
+    Q_INVOKABLE void openFeedback();
+    Q_INVOKABLE void openAbout();
+    Q_INVOKABLE void openIntroduce();
+    /// Opens the web page screen on @p url ("qrc:/html/..." for the application's own pages)
+    /// with the bar title @p title (empty: the page's own) and the more button when
+    /// @p showMore. The screens that show links call it.
+    Q_INVOKABLE void openWebPage(const QString &url, const QString &title = {},
+                                 bool showMore = false);
+
+Q_SIGNALS:
+    /// The connection screen's picture starts falling into the send button (for @p duration
+    /// seconds), has fallen, and the screen has gone: the main screen's send disc can react.
+    void startFallDownSendButton(double duration);
+    void endFallDownSendButton();
+    void closeedFunctionalSubView();
+
 private:
     /// Connects the window to the services the start-up created.
     void connectServices(AppCore &core);

@@ -2,7 +2,7 @@
 
 #include "AppCore.h"
 
-#include <QFile>
+#include <algorithm>
 
 using namespace Qt::StringLiterals;
 
@@ -31,6 +31,20 @@ QString GuideController::agreeWord() const
 QString GuideController::agreementTitle() const
 {
     return u"《ZephyrWiFi快传用户协议》"_s;
+}
+
+QString GuideController::checkName() const
+{
+    return tr("同意用户协议");
+}
+
+void GuideController::setPage(int page)
+{
+    page = std::clamp(page, 0, pageCount() - 1);
+    if (m_page == page)
+        return;
+    m_page = page;
+    Q_EMIT pageChanged();
 }
 
 void GuideController::show()
@@ -70,14 +84,6 @@ void GuideController::finishDismiss()
 QString GuideController::agreementResource() const
 {
     return u"qrc:/html/agreement.html"_s;
-}
-
-QString GuideController::agreementHtml() const
-{
-    QFile file(u":/html/agreement.html"_s);
-    if (!file.open(QIODevice::ReadOnly))
-        return u"《ZephyrWiFi快传用户协议》"_s;
-    return QString::fromUtf8(file.readAll());
 }
 
 void GuideController::tappedShowUserAgreementButton()

@@ -25,6 +25,11 @@ class GuideController : public QObject
     Q_PROPERTY(QString startTitle READ startTitle CONSTANT)
     Q_PROPERTY(QString agreeWord READ agreeWord CONSTANT)
     Q_PROPERTY(QString agreementTitle READ agreementTitle CONSTANT)
+    /// The page on screen (0: the pictures, 1: the start button and the agreement).
+    Q_PROPERTY(int page READ page WRITE setPage NOTIFY pageChanged)
+    Q_PROPERTY(int pageCount READ pageCount CONSTANT)
+    /// The names of the check box and the pages' pictures, for screen readers.
+    Q_PROPERTY(QString checkName READ checkName CONSTANT)
 public:
     explicit GuideController(QObject *parent = nullptr);
 
@@ -35,6 +40,10 @@ public:
     [[nodiscard]] QString startTitle() const;
     [[nodiscard]] QString agreeWord() const;
     [[nodiscard]] QString agreementTitle() const;
+    [[nodiscard]] int page() const { return m_page; }
+    void setPage(int page);
+    [[nodiscard]] int pageCount() const { return 2; }
+    [[nodiscard]] QString checkName() const;
 
     /// Puts the guide on screen (the core calls this at start while it has not been completed).
     void show();
@@ -47,12 +56,11 @@ public:
     Q_INVOKABLE void finishDismiss();
     /// The agreement resource the link opens.
     Q_INVOKABLE QString agreementResource() const;
-    /// The agreement's text (rich text), read from the application's resources.
-    Q_INVOKABLE QString agreementHtml() const;
 
 Q_SIGNALS:
     void visibleChanged();
     void checkedChanged();
+    void pageChanged();
     /// The start button was accepted: the view animates the opacity to 0 over 0.5 s.
     void dismissRequested();
     /// The user asked for the agreement.
@@ -65,4 +73,5 @@ private:
     bool m_visible = false;
     bool m_checked = true;
     bool m_dismissing = false;
+    int m_page = 0;
 };

@@ -21,7 +21,12 @@ FocusScope {
 
     Component.onCompleted: {
         forceActiveFocus()
-        fadeIn.start()
+        // A screen can be closed before its view exists (the view waits for the picture of
+        // what it covers): it fades out at once.
+        if (screenController && screenController.closing)
+            fadeOut.start()
+        else
+            fadeIn.start()
     }
 
     NumberAnimation {

@@ -116,6 +116,7 @@ const QStringList kImages = {
     u"nav_color_gradient"_s,
     u"nav_help"_s,
     u"nav_menu"_s,
+    u"nav_more"_s,
     u"qt_background"_s,
     u"qt_background_hl"_s,
     u"qt_icon_all_selected"_s,

@@ -8,8 +8,22 @@ void addShellShots(std::vector<Shot> &shots)
 {
     shots.push_back({u"guide"_s, [](ShotContext &) {},
                      [](ShotContext &c) { return c.shell->guide()->isVisible(); }});
+    shots.push_back({u"guide-page2"_s, [](ShotContext &c) { c.shell->guide()->setPage(1); }});
     shots.push_back(
         {u"guide-unchecked"_s, [](ShotContext &c) { c.shell->guide()->tappedCheckButton(); }});
+    shots.push_back({u"guide-agreement"_s,
+                     [](ShotContext &c) { c.shell->guide()->tappedShowUserAgreementButton(); },
+                     [](ShotContext &c) {
+                         const auto screens = c.shell->router()->openScreens();
+                         return !screens.isEmpty() && screens.last()->title() != u"加载中..."_s;
+                     },
+                     1200});
+    shots.push_back({u"guide-after-agreement"_s,
+                     [](ShotContext &c) {
+                         for (ScreenController *screen : c.shell->router()->openScreens())
+                             screen->back();
+                     },
+                     [](ShotContext &c) { return c.shell->router()->openCount() == 0; }});
     shots.push_back({u"main-not-connected"_s,
                      [](ShotContext &c) {
                          c.shell->guide()->tappedCheckButton();

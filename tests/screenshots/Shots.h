@@ -34,3 +34,5 @@ struct Shot
 
 /// The shell's shots: guide, main screen in its states, menu, toasts, dialogs, loading views.
 void addShellShots(std::vector<Shot> &shots);
+/// The shell's screens: connection in each state, feedback, about, introduction, web pages.
+void addShellScreenShots(std::vector<Shot> &shots);

@@ -14,6 +14,7 @@
 #include <QQuickWindow>
 #include <QTest>
 #include <QtQml/qqmlextensionplugin.h>
+#include <QtWebEngineQuick/qtwebenginequickglobal.h>
 
 #include <cstdio>
 
@@ -45,6 +46,7 @@ void fillPc(PcSim &pc)
 
 int main(int argc, char *argv[])
 {
+    QtWebEngineQuick::initialize();
     QGuiApplication app(argc, argv);
     QmlWarnings::install();
     const QString out = argc > 1 ? QString::fromLocal8Bit(argv[1]) : u"screenshots"_s;
@@ -76,6 +78,7 @@ int main(int argc, char *argv[])
 
     std::vector<Shot> shots;
     addShellShots(shots);
+    addShellScreenShots(shots);
 
     ShotContext context{&shell, &pc, window};
     int failures = 0;

@@ -1,3 +1,10 @@
+#include "AboutViewController.h"
+#include "DialogCenter.h"
+#include "FakePlatform.h"
+#include "FeedbackViewController.h"
+#include "GuideController.h"
+#include "IntroduceViewController.h"
+#include "LoginViewController.h"
 #include "MenuController.h"
 #include "NavigationController.h"
 #include "RuntimeState.h"
@@ -24,6 +31,10 @@ class Fixture : public QObject
     Q_PROPERTY(NavigationController *navigation READ navigation CONSTANT)
     Q_PROPERTY(MenuController *menu READ menu CONSTANT)
     Q_PROPERTY(ToastCenter *toasts READ toasts CONSTANT)
+    Q_PROPERTY(DialogCenter *dialogs READ dialogs CONSTANT)
+    Q_PROPERTY(GuideController *guide READ guide CONSTANT)
+    /// What the about screen copied last.
+    Q_PROPERTY(QString clipboardText READ clipboardText)
 public:
     Fixture()
         : m_navigation(m_core.core->notificationCenter(), m_core.core->runtimeState()),
@@ -34,6 +45,39 @@ public:
     NavigationController *navigation() { return &m_navigation; }
     MenuController *menu() { return &m_menu; }
     ToastCenter *toasts() { return &m_toasts; }
+    DialogCenter *dialogs() { return &m_dialogs; }
+    GuideController *guide() { return &m_guide; }
+    Q_INVOKABLE void showGuide() { m_guide.show(); }
+    QString clipboardText() const
+    {
+        return static_cast<FakeClipboard &>(*m_core.core->platform().clipboard).text;
+    }
+
+    /// Fresh screen controllers, owned by the fixture (no PC: nothing is sent).
+    Q_INVOKABLE LoginViewController *newLogin()
+    {
+        auto *screen =
+            new LoginViewController(m_core.core->notificationCenter(), m_core.core->runtimeState(),
+                                    nullptr, &m_toasts, this);
+        screen->viewDidLoad();
+        return screen;
+    }
+    Q_INVOKABLE FeedbackViewController *newFeedback()
+    {
+        auto *screen =
+            new FeedbackViewController(m_core.core->notificationCenter(),
+                                       &m_core.core->userDefaults(), nullptr, &m_toasts, this);
+        screen->viewWillAppear();
+        return screen;
+    }
+    Q_INVOKABLE AboutViewController *newAbout()
+    {
+        return new AboutViewController(m_core.core->platform().clipboard.get(), &m_toasts, this);
+    }
+    Q_INVOKABLE IntroduceViewController *newIntroduce()
+    {
+        return new IntroduceViewController(this);
+    }
 
     /// Puts the main screen back, closed, without animation.
     Q_INVOKABLE void reset()
@@ -55,6 +99,8 @@ public:
 private:
     TestCore m_core;
     ToastCenter m_toasts;
+    DialogCenter m_dialogs;
+    GuideController m_guide;
     NavigationController m_navigation;
     MenuController m_menu;
 };

@@ -1,0 +1,64 @@
+// The first-launch guide's rules: the agreement gates the start button, the fade ends it for
+// good, and its pages stay within range.
+#include "GuideController.h"
+#include "TestCore.h"
+
+#include <QSignalSpy>
+#include <QTest>
+
+using namespace Qt::StringLiterals;
+
+class TestGuide : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void agreementGatesTheStartButton()
+    {
+        TestCore t;
+        GuideController guide;
+        guide.show();
+        QVERIFY(guide.isChecked());
+        QCOMPARE(guide.checkImage(), u"guide_check_selected.png"_s);
+        guide.tappedCheckButton();
+        QVERIFY(!guide.isChecked());
+        QCOMPARE(guide.checkImage(), u"guide_check.png"_s);
+        QSignalSpy dismiss(&guide, &GuideController::dismissRequested);
+        QVERIFY(!guide.tappedStartButton());
+        QVERIFY(dismiss.isEmpty());
+        guide.tappedCheckButton();
+        QVERIFY(guide.tappedStartButton());
+        QVERIFY(!guide.tappedStartButton());
+        QCOMPARE(dismiss.count(), 1);
+        QVERIFY(!t.core->isFirstLaunchGuideCompleted());
+        guide.finishDismiss();
+        QVERIFY(!guide.isVisible());
+        QVERIFY(t.core->isFirstLaunchGuideCompleted());
+    }
+
+    void startIsIgnoredWhileTheGuideIsNotShown()
+    {
+        TestCore t;
+        GuideController guide;
+        QVERIFY(!guide.tappedStartButton());
+        guide.finishDismiss();
+        QVERIFY(!t.core->isFirstLaunchGuideCompleted());
+    }
+
+    void linkAsksForTheAgreementPageAndPagesStayInRange()
+    {
+        GuideController guide;
+        QSignalSpy agreement(&guide, &GuideController::showAgreementRequested);
+        guide.tappedShowUserAgreementButton();
+        QCOMPARE(agreement.count(), 1);
+        QCOMPARE(agreement.first().first().toString(), u"qrc:/html/agreement.html"_s);
+        QCOMPARE(guide.agreementTitle(), u"《ZephyrWiFi快传用户协议》"_s);
+        guide.setPage(5);
+        QCOMPARE(guide.page(), guide.pageCount() - 1);
+        guide.setPage(-1);
+        QCOMPARE(guide.page(), 0);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestGuide)
+#include "tst_guide.moc"

@@ -1,0 +1,93 @@
+// The web page screen with the real engine in a real window (run under Xvfb: the engine does
+// not draw on the offscreen platform).
+#include "DialogCenter.h"
+#include "FakePlatform.h"
+#include "ToastCenter.h"
+#include "WebViewController.h"
+
+#include <QQmlEngine>
+#include <QtQml/qqmlextensionplugin.h>
+#include <QtQuickTest>
+#include <QtWebEngineQuick/qtwebenginequickglobal.h>
+
+#include <cstdio>
+#include <cstdlib>
+
+Q_IMPORT_QML_PLUGIN(Zephyr_UiPlugin)
+Q_IMPORT_QML_PLUGIN(Zephyr_HomePlugin)
+Q_IMPORT_QML_PLUGIN(Zephyr_ShellPlugin)
+
+using namespace Qt::StringLiterals;
+
+// Fresh web page screens over recording platform services.
+class Fixture : public QObject
+{
+    Q_OBJECT
+    Q_PROPERTY(DialogCenter *dialogs READ dialogs CONSTANT)
+    Q_PROPERTY(ToastCenter *toasts READ toasts CONSTANT)
+    Q_PROPERTY(QString clipboardText READ clipboardText)
+    Q_PROPERTY(QStringList openedUrls READ openedUrls)
+public:
+    DialogCenter *dialogs() { return &m_dialogs; }
+    ToastCenter *toasts() { return &m_toasts; }
+    QString clipboardText() const { return m_clipboard.text; }
+    QStringList openedUrls() const
+    {
+        QStringList urls;
+        for (const QUrl &url : m_composer.openedUrls)
+            urls << url.toString();
+        return urls;
+    }
+
+    Q_INVOKABLE WebViewController *newPage(const QString &url, const QString &title, bool showMore)
+    {
+        return new WebViewController(url, title, showMore, &m_dialogs, &m_toasts, &m_clipboard,
+                                     &m_composer, this);
+    }
+
+private:
+    DialogCenter m_dialogs;
+    ToastCenter m_toasts;
+    FakeClipboard m_clipboard;
+    FakeComposer m_composer;
+};
+
+namespace {
+QtMessageHandler g_previous = nullptr;
+
+// Any warning fails the run, except the engine's own notes about its value types, which
+// Qt 6.4's web engine module prints whenever it is imported.
+void failOnWarning(QtMsgType type, const QMessageLogContext &context, const QString &message)
+{
+    g_previous(type, context, message);
+    if (type != QtWarningMsg || message.contains(u"XDG_RUNTIME_DIR"_s) ||
+        message.contains(u"nor default- and copy-constructible. You should not use it as a QML"_s))
+        return;
+    std::fprintf(stderr, "FAIL: a warning was printed\n");
+    std::_Exit(1);
+}
+} // namespace
+
+class Setup : public QObject
+{
+    Q_OBJECT
+public:
+    // The engine must be set up before the application object exists.
+    Setup() { QtWebEngineQuick::initialize(); }
+
+public Q_SLOTS:
+    void applicationAvailable() { g_previous = qInstallMessageHandler(failOnWarning); }
+    void qmlEngineAvailable(QQmlEngine *engine)
+    {
+        engine->addImportPath(u"qrc:/"_s);
+        m_fixture = std::make_unique<Fixture>();
+        qmlRegisterSingletonInstance("Zephyr.Test", 1, 0, "Fixture", m_fixture.get());
+    }
+    void cleanupTestCase() { m_fixture.reset(); }
+
+private:
+    std::unique_ptr<Fixture> m_fixture;
+};
+
+QUICK_TEST_MAIN_WITH_SETUP(webview, Setup)
+#include "tst_webview.moc"
