@@ -61,6 +61,8 @@ int main(int argc, char *argv[])
     engine.addImportPath(u"qrc:/"_s);
     engine.addImageProvider(QLatin1StringView(BlurredImages::ProviderId),
                             shell.blurredImages()->createProvider());
+    engine.addImageProvider(QLatin1StringView(QuickTransferListModel::ProviderId),
+                            shell.main()->listModel()->createImageProvider());
     QObject::connect(
         &engine, &QQmlApplicationEngine::objectCreationFailed, &app,
         [] { QCoreApplication::exit(1); }, Qt::QueuedConnection);

@@ -1,10 +1,12 @@
+pragma ComponentBehavior: Bound
 import QtQuick
 import QtQuick.Controls
 import Zephyr.Ui
 import Zephyr.Home
 
-// The main screen: the bar with the menu button, the filter title and the help button; the
-// history below it; the footer with the PC browser, the quick-transfer disc and remote control.
+// The main screen: the bar with the menu (or back) button, the filter title, the edit and help
+// buttons; the history below it with the filter menu under the title; the footer with the PC
+// browser, the quick-transfer disc and remote control, or the selection bar in selection mode.
 Rectangle {
     id: root
 
@@ -25,16 +27,35 @@ Rectangle {
 
     NavBar {
         id: bar
-        z: 2
+        z: 3
         title: root.controller.title
-        titleIcon: "main_icon_popover.png"
-        leftIcon: "nav_menu.png"
-        leftName: qsTr("菜单")
+        titleIcon: root.controller.filtered ? "" : "main_icon_popover.png"
+        leftIcon: root.controller.filtered ? "icon_back.png" : "nav_menu.png"
+        leftName: root.controller.filtered ? qsTr("返回") : qsTr("菜单")
         rightIcon: "nav_help.png"
         rightName: qsTr("快传说明")
-        onLeftClicked: root.menuClicked()
+        onLeftClicked: {
+            if (root.controller.filtered)
+                root.controller.showAllQuickTransferWithoutFilter()
+            else
+                root.menuClicked()
+        }
         onRightClicked: root.helpClicked()
         onTitleClicked: root.controller.filterMenuOpen = !root.controller.filterMenuOpen
+
+        FlatButton {
+            objectName: "editButton"
+            visible: !root.controller.empty || root.controller.isEditing
+            anchors.right: parent.right
+            anchors.rightMargin: Theme.touchTarget
+            y: Theme.statusBarHeight
+            height: Theme.touchTarget
+            text: root.controller.editTitle
+            face: "transparent"
+            pressedFace: Qt.rgba(1, 1, 1, 0.2)
+            fontSize: Theme.bodySize
+            onClicked: root.controller.edit()
+        }
     }
 
     Item {
@@ -45,9 +66,132 @@ Rectangle {
         anchors.bottom: footer.top
 
         EmptyState {
+            objectName: "emptyState"
+            visible: root.controller.empty
             anchors.centerIn: parent
-            image: "qt_no_quicktransfer0.png"
-            text: qsTr("摇一摇手机，电脑上选中的内容就会出现在这里")
+            image: root.controller.emptyImage
+            text: root.controller.filtered ? ""
+                                           : qsTr("摇一摇手机，电脑上选中的内容就会出现在这里")
+        }
+
+        ListView {
+            id: list
+            objectName: "quickTransferList"
+            anchors.fill: parent
+            visible: !root.controller.empty
+            model: root.controller.listModel
+            // Rows are made as they come into view, never ahead of it: a refresh that resets
+            // the rows then never meets a row still being made.
+            cacheBuffer: 0
+            clip: true
+            boundsBehavior: Flickable.StopAtBounds
+            keyNavigationEnabled: true
+            activeFocusOnTab: true
+            Accessible.role: Accessible.List
+            Accessible.name: root.controller.title
+            ScrollIndicator.vertical: ScrollIndicator {}
+            onContentYChanged: {
+                const row = indexAt(0, contentY + 1)
+                if (row >= 0)
+                    root.controller.firstVisibleRow = row
+            }
+            delegate: QuickTransferRow {
+                width: list.width
+                editing: root.controller.isEditing
+                onContentTapped: (row) => root.controller.tappedRowContent(row)
+                onIconTapped: (row) => root.controller.tappedRowIcon(row)
+            }
+        }
+        Connections {
+            target: root.controller
+            function onScrollToRow(row) { list.positionViewAtIndex(row, ListView.Beginning) }
+        }
+
+        // The filter menu, under the title; a tap beside it closes it.
+        MouseArea {
+            objectName: "filterMenuShade"
+            anchors.fill: parent
+            visible: filterMenu.opacity > 0
+            onClicked: root.controller.filterMenuOpen = false
+        }
+        Rectangle {
+            id: filterMenu
+            objectName: "filterMenu"
+            anchors.horizontalCenter: parent.horizontalCenter
+            y: Theme.gap
+            width: 160
+            height: filterColumn.height + 2 * Theme.gap
+            radius: Theme.panelRadius
+            color: Theme.white
+            border.color: Theme.separator
+            opacity: root.controller.filterMenuOpen ? 1 : 0
+            visible: opacity > 0
+            Accessible.role: Accessible.PopupMenu
+            Accessible.name: qsTr("筛选")
+            Behavior on opacity {
+                NumberAnimation { duration: Theme.fade; easing.type: Easing.OutCubic }
+            }
+
+            Column {
+                id: filterColumn
+                y: Theme.gap
+                width: parent.width
+                Repeater {
+                    model: root.controller.filterEntries
+                    delegate: AbstractButton {
+                        id: entry
+                        required property var modelData
+                        required property int index
+                        readonly property bool active: entry.index === root.controller.filterIndex
+                        width: filterColumn.width
+                        height: Theme.touchTarget
+                        text: entry.modelData.label
+                        focusPolicy: Qt.StrongFocus
+                        enabled: filterMenu.visible
+                        Accessible.role: Accessible.MenuItem
+                        Accessible.name: text
+                        Accessible.checkable: true
+                        Accessible.checked: entry.active
+                        Accessible.onPressAction: entry.clicked()
+                        Keys.onReturnPressed: entry.clicked()
+                        onClicked: root.controller.chooseFilter(entry.index)
+                        background: Rectangle {
+                            color: entry.pressed ? Theme.rowPressed : "transparent"
+                            border.width: entry.visualFocus ? 2 : 0
+                            border.color: Theme.accent
+                        }
+                        contentItem: Item {
+                            Row {
+                                x: Theme.margin
+                                anchors.verticalCenter: parent.verticalCenter
+                                spacing: Theme.wideGap
+                                Image {
+                                    anchors.verticalCenter: parent.verticalCenter
+                                    source: Theme.image(entry.modelData.icon)
+                                    sourceSize.width: 22
+                                }
+                                Text {
+                                    anchors.verticalCenter: parent.verticalCenter
+                                    text: entry.text
+                                    font.pixelSize: Theme.bodySize
+                                    font.bold: entry.active
+                                    color: entry.active ? Theme.accent : Theme.text
+                                }
+                            }
+                            Rectangle {
+                                visible: entry.active
+                                anchors.right: parent.right
+                                anchors.rightMargin: Theme.margin
+                                anchors.verticalCenter: parent.verticalCenter
+                                width: 8
+                                height: 8
+                                radius: 4
+                                color: Theme.accent
+                            }
+                        }
+                    }
+                }
+            }
         }
     }
 
@@ -62,6 +206,7 @@ Rectangle {
         Rectangle { width: parent.width; height: 1; color: Theme.separator }
 
         FooterButton {
+            visible: !root.controller.isEditing
             anchors.left: parent.left
             anchors.leftMargin: Theme.margin
             anchors.verticalCenter: parent.verticalCenter
@@ -71,6 +216,7 @@ Rectangle {
             onClicked: root.controller.tappedMyComputerButton()
         }
         FooterButton {
+            visible: !root.controller.isEditing
             anchors.right: parent.right
             anchors.rightMargin: Theme.margin
             anchors.verticalCenter: parent.verticalCenter
@@ -79,12 +225,48 @@ Rectangle {
             text: root.controller.remoteName
             onClicked: root.controller.tappedRemoteControlButton()
         }
+
+        // The selection bar: select-all with the count, and delete.
+        Item {
+            objectName: "selectionBar"
+            anchors.fill: parent
+            visible: root.controller.isEditing
+            BarButton {
+                id: selectAll
+                objectName: "selectAllButton"
+                x: Theme.gap
+                anchors.verticalCenter: parent.verticalCenter
+                image: root.controller.selectAllIcon
+                iconSize: 30
+                text: qsTr("全选")
+                onClicked: root.controller.selectAll()
+            }
+            Text {
+                anchors.left: selectAll.right
+                anchors.verticalCenter: parent.verticalCenter
+                text: root.controller.selectedText
+                color: Theme.text
+                font.pixelSize: Theme.bodySize
+            }
+            FlatButton {
+                objectName: "deleteButton"
+                anchors.right: parent.right
+                anchors.rightMargin: Theme.margin
+                anchors.verticalCenter: parent.verticalCenter
+                height: 36
+                text: qsTr("删除")
+                face: Theme.destructive
+                pressedFace: Theme.destructivePressed
+                onClicked: root.controller.deleteSelected()
+            }
+        }
     }
 
     // The quick-transfer disc stands out of the footer, centred 64 points above the bottom.
     AbstractButton {
         id: sendDisc
         objectName: "sendButton"
+        visible: !root.controller.isEditing
         x: root.sendButtonCentre.x - width / 2
         y: root.sendButtonCentre.y - height / 2
         width: 76

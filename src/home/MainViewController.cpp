@@ -1,21 +1,76 @@
 #include "MainViewController.h"
 
+#include "DataBaseCenter.h"
 #include "DefaultsKeys.h"
 #include "DeviceInfoCenter.h"
+#include "DialogCenter.h"
 #include "HttpRequestCenter.h"
+#include "LocalFiles.h"
 #include "LoginAndAuthCenter.h"
 #include "NotificationCenter.h"
 #include "NotificationNames.h"
+#include "QuickTransferRowText.h"
 #include "RuntimeState.h"
+#include "SaveMemoryImageLoader.h"
 #include "ToastCenter.h"
 #include "UserDefaults.h"
 
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QScreen>
+
 using namespace Qt::StringLiterals;
 
-MainViewController::MainViewController(NotificationCenter *hub, RuntimeState *state,
-                                       UserDefaults *defaults, ToastCenter *toasts, QObject *parent)
-    : QObject(parent), m_hub(hub), m_state(state), m_defaults(defaults), m_toasts(toasts)
+namespace {
+
+struct FilterEntry
 {
+    const char *label;
+    const char *icon;
+    const char *title;
+};
+
+// The filter menu, in the order of MainViewController::FilterTypes.
+constexpr FilterEntry kFilterEntries[] = {
+    {QT_TRANSLATE_NOOP("MainViewController", "全部"), "main_popover_all.png",
+     QT_TRANSLATE_NOOP("MainViewController", "我的快传")},
+    {QT_TRANSLATE_NOOP("MainViewController", "图片"), "main_popover_image.png",
+     QT_TRANSLATE_NOOP("MainViewController", "图片快传")},
+    {QT_TRANSLATE_NOOP("MainViewController", "音乐"), "main_popover_music.png",
+     QT_TRANSLATE_NOOP("MainViewController", "音乐快传")},
+    {QT_TRANSLATE_NOOP("MainViewController", "网页"), "main_popover_url.png",
+     QT_TRANSLATE_NOOP("MainViewController", "链接快传")},
+    {QT_TRANSLATE_NOOP("MainViewController", "视频"), "main_popover_video.png",
+     QT_TRANSLATE_NOOP("MainViewController", "视频快传")},
+    {QT_TRANSLATE_NOOP("MainViewController", "文件"), "main_popover_doc.png",
+     QT_TRANSLATE_NOOP("MainViewController", "文档快传")},
+    {QT_TRANSLATE_NOOP("MainViewController", "文本"), "main_popover_text.png",
+     QT_TRANSLATE_NOOP("MainViewController", "文本快传")},
+};
+
+// The pictures of the list are capped to the screen's pixel area.
+QSize screenPixels()
+{
+    if (const QScreen *screen = QGuiApplication::primaryScreen())
+        return screen->size() * screen->devicePixelRatio();
+    return {750, 1334};
+}
+
+} // namespace
+
+MainViewController::MainViewController(NotificationCenter *hub, RuntimeState *state,
+                                       UserDefaults *defaults, ToastCenter *toasts,
+                                       DialogCenter *dialogs, const QString &libraryPath,
+                                       QObject *parent)
+    : QObject(parent), m_hub(hub), m_state(state), m_defaults(defaults), m_toasts(toasts),
+      m_dialogs(dialogs), m_libraryPath(libraryPath),
+      m_loader(std::make_unique<SaveMemoryImageLoader>(screenPixels(), *state, libraryPath)),
+      m_model(hub, m_loader.get())
+{
+    connect(&m_model, &QuickTransferListModel::recordRowCountChanged, this,
+            &MainViewController::emptyChanged);
+    m_hub->addObserver(this, Notifications::RefreshQuickTransferList,
+                       [this](const QVariantMap &) { refreshQuickTransferList(); });
     m_hub->addObserver(this, Notifications::AppStatusChanged,
                        [this](const QVariantMap &) { Q_EMIT statusLooksChanged(); });
     m_hub->addObserver(this, Notifications::UploadFileSuccessed,
@@ -24,9 +79,243 @@ MainViewController::MainViewController(NotificationCenter *hub, RuntimeState *st
                        [this](const QVariantMap &) { m_toasts->showToast(tr("上传中断")); });
 }
 
+MainViewController::~MainViewController() = default;
+
 QString MainViewController::title() const
 {
-    return tr("我的快传");
+    return tr(kFilterEntries[filterIndex()].title);
+}
+
+QVariantList MainViewController::filterEntries() const
+{
+    QVariantList entries;
+    for (int i = 0; i < int(std::size(kFilterEntries)); ++i)
+        entries << QVariantMap{{u"label"_s, tr(kFilterEntries[i].label)},
+                               {u"icon"_s, QString::fromLatin1(kFilterEntries[i].icon)},
+                               {u"type"_s, FilterTypes[i]},
+                               {u"title"_s, tr(kFilterEntries[i].title)}};
+    return entries;
+}
+
+int MainViewController::filterIndex() const
+{
+    for (int i = 0; i < int(std::size(FilterTypes)); ++i)
+        if (FilterTypes[i] == m_filterType)
+            return i;
+    return 0;
+}
+
+QString MainViewController::emptyImage() const
+{
+    if (m_filterType == QuickTransferTypeLink)
+        return u"qt_no_quicktransfer1.png"_s;
+    if (m_filterType == QuickTransferTypeText)
+        return u"qt_no_quicktransfer2.png"_s;
+    return u"qt_no_quicktransfer0.png"_s;
+}
+
+QString MainViewController::editTitle() const
+{
+    return m_editing ? tr("取 消") : tr("编 辑");
+}
+
+QString MainViewController::selectAllIcon() const
+{
+    const int rows = m_model.recordRowCount();
+    return rows > 0 && m_model.selectedCount() == rows ? u"qt_icon_all_selected.png"_s
+                                                       : u"qt_icon_all_unselected.png"_s;
+}
+
+QString MainViewController::selectedText() const
+{
+    return tr("已选 %1 项").arg(m_model.selectedCount());
+}
+
+void MainViewController::setFirstVisibleRow(int row)
+{
+    if (m_firstVisibleRow == row)
+        return;
+    m_firstVisibleRow = row;
+    Q_EMIT firstVisibleRowChanged();
+}
+
+void MainViewController::refreshQuickTransferList()
+{
+    DataBaseCenter *store = DataBaseCenter::sharedInstance();
+    // A store that could not be opened lists nothing.
+    m_records =
+        store && store->isOpen() ? store->getQuickTransfer() : QList<QuickTransferObjectPtr>();
+    m_model.setRecords(m_records, m_filterType);
+    if (m_editing && isEmpty())
+        setEditing(false);
+    Q_EMIT selectionChanged();
+}
+
+void MainViewController::setFilterType(quint64 type)
+{
+    if (type == m_filterType)
+        return;
+    const quint64 previous = m_filterType;
+    if (previous == 0)
+        m_rememberedRow = m_firstVisibleRow;
+    m_filterType = type;
+    Q_EMIT titleChanged();
+    refreshQuickTransferList();
+    if (type != 0) {
+        Q_EMIT scrollToRow(0);
+    } else if (m_rememberedRow >= 0 && m_rememberedRow < m_model.recordRowCount()) {
+        Q_EMIT scrollToRow(m_rememberedRow);
+    }
+}
+
+void MainViewController::chooseFilter(int index)
+{
+    setFilterMenuOpen(false);
+    if (index >= 0 && index < int(std::size(FilterTypes)))
+        setFilterType(FilterTypes[index]);
+}
+
+void MainViewController::showAllQuickTransferWithoutFilter()
+{
+    setFilterType(0);
+}
+
+void MainViewController::edit()
+{
+    setEditing(!m_editing);
+}
+
+void MainViewController::selectAll()
+{
+    const int rows = m_model.recordRowCount();
+    m_model.setAllSelected(m_model.selectedCount() != rows);
+    Q_EMIT selectionChanged();
+}
+
+void MainViewController::toggleSelection(int row)
+{
+    if (row < 0 || row >= m_model.recordRowCount())
+        return;
+    m_model.setSelected(row, !m_model.isSelected(row));
+    Q_EMIT selectionChanged();
+}
+
+void MainViewController::deleteSelected()
+{
+    const QList<int> rows = m_model.selectedRows();
+    if (rows.isEmpty()) {
+        m_dialogs->alert(QString(), tr("您还没有选中任何记录"), {tr("确定")});
+        return;
+    }
+    m_dialogs->alert(
+        QString(), tr("您确定要删除已选的%1条记录吗").arg(rows.size()), {tr("取消"), tr("删除")},
+        [this, rows](int button) {
+            if (button == 1)
+                deleteRows(rows);
+        },
+        1);
+}
+
+void MainViewController::deleteRows(const QList<int> &rows)
+{
+    QList<quint64> ids;
+    QVariantList idTexts;
+    for (int row : rows)
+        for (const QuickTransferObjectPtr &record : m_model.groupAt(row)) {
+            ids << record->identifier;
+            idTexts << QString::number(record->identifier);
+        }
+    DataBaseCenter *store = DataBaseCenter::sharedInstance();
+    if (store && store->isOpen())
+        store->deleteRecordsAndUnreferencedFiles(ids);
+    setEditing(false);
+    refreshQuickTransferList();
+    // The store says nothing of a failed deletion: what it still lists was not deleted.
+    bool deleted = store != nullptr;
+    for (const QuickTransferObjectPtr &record : std::as_const(m_records))
+        if (ids.contains(record->identifier))
+            deleted = false;
+    if (!deleted) {
+        m_toasts->showToast(tr("删除失败"));
+        return;
+    }
+    m_hub->post(Notifications::CancelDownloadFile, {{u"idArray"_s, idTexts}});
+    m_toasts->showToast(tr("删除成功"));
+}
+
+QString MainViewController::completeLocalFile(const QuickTransferObject &record) const
+{
+    if (record.finishedSize < record.size)
+        return {};
+    const QString path = record.downloadPath(m_libraryPath);
+    return !path.isEmpty() && QFileInfo(path).isFile() ? path : QString();
+}
+
+void MainViewController::tappedRowContent(int row)
+{
+    if (row < 0 || row >= m_model.recordRowCount())
+        return;
+    if (m_editing) {
+        toggleSelection(row);
+        return;
+    }
+    const QList<QuickTransferObjectPtr> group = m_model.groupAt(row);
+    const QuickTransferObjectPtr head = group.last();
+    if (m_model.kindAt(row) == QuickTransferListModel::Kind::ImageGroup) {
+        Q_EMIT openPictureViewer(group, 0);
+        DeviceInfoCenter::increaseStatisticsByKey(DeviceInfoCenter::StatShowImage);
+        return;
+    }
+    switch (head->type) {
+    case QuickTransferTypeLink:
+        Q_EMIT openWebPage(QUrl(head->url), true);
+        DeviceInfoCenter::increaseStatisticsByKey(DeviceInfoCenter::StatOpenLink);
+        break;
+    case QuickTransferTypeText:
+        if (head->dt.isEmpty())
+            return;
+        Q_EMIT openText(head->dt);
+        DeviceInfoCenter::increaseStatisticsByKey(DeviceInfoCenter::StatOpenText);
+        break;
+    case QuickTransferTypeVideo:
+    case QuickTransferTypeMusic: {
+        // A copy that is missing on the phone is streamed from the PC like an incomplete one.
+        const QString local = completeLocalFile(*head);
+        const QUrl url = !local.isEmpty()  ? QUrl::fromLocalFile(local)
+                         : head->from == 1 ? LocalFiles::getCSMFileUrlByPcPath(head->path)
+                                           : LocalFiles::getDownloadFileUrlByPcPath(head->path);
+        const bool video = head->type == QuickTransferTypeVideo;
+        Q_EMIT playMedia(url, QuickTransferRowText::lastPathComponent(head->path), video);
+        DeviceInfoCenter::increaseStatisticsByKey(video ? DeviceInfoCenter::StatPlayVideo
+                                                        : DeviceInfoCenter::StatPlayMusic);
+        break;
+    }
+    case QuickTransferTypeImage:
+        Q_EMIT openPictureViewer({head}, 0);
+        DeviceInfoCenter::increaseStatisticsByKey(DeviceInfoCenter::StatShowImage);
+        break;
+    case QuickTransferTypeFolder:
+        break;
+    default: {
+        const QString local = completeLocalFile(*head);
+        if (local.isEmpty())
+            m_toasts->showToast(tr("文件下载完毕才能预览"));
+        else
+            Q_EMIT previewFile(head, local);
+        DeviceInfoCenter::increaseStatisticsByKey(DeviceInfoCenter::StatOpenDocument);
+        break;
+    }
+    }
+}
+
+void MainViewController::tappedRowIcon(int row)
+{
+    if (row < 0 || row >= m_model.recordRowCount())
+        return;
+    if (m_editing)
+        toggleSelection(row);
+    else
+        setFilterType(m_model.filterTypeAt(row));
 }
 
 QString MainViewController::shakeIcon() const
@@ -98,14 +387,19 @@ void MainViewController::setFilterMenuOpen(bool open)
 
 void MainViewController::setEditing(bool editing)
 {
-    if (m_editing == editing)
+    if (m_editing == editing || (editing && isEmpty()))
         return;
     m_editing = editing;
+    if (!editing) {
+        m_model.setAllSelected(false);
+        Q_EMIT selectionChanged();
+    }
     Q_EMIT editingChanged();
 }
 
 void MainViewController::viewDidLoad()
 {
+    refreshQuickTransferList();
     if (auto *login = LoginAndAuthCenter::sharedInstance())
         login->startLogin();
 }

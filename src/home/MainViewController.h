@@ -1,10 +1,19 @@
 #pragma once
 
+#include "QuickTransferListModel.h"
+#include "QuickTransferObject.h"
+
 #include <QObject>
+#include <QUrl>
+#include <QVariantList>
 #include <QtQml/qqmlregistration.h>
 
+#include <memory>
+
+class DialogCenter;
 class NotificationCenter;
 class RuntimeState;
+class SaveMemoryImageLoader;
 class ToastCenter;
 class UserDefaults;
 
@@ -17,8 +26,28 @@ class MainViewController : public QObject
     Q_OBJECT
     QML_ELEMENT
     QML_UNCREATABLE("owned by the shell")
-    /// The bar's title.
+    /// The bar's title: "我的快传", or the active filter's title.
     Q_PROPERTY(QString title READ title NOTIFY titleChanged)
+    /// The rows of the history.
+    Q_PROPERTY(QuickTransferListModel *listModel READ listModel CONSTANT)
+    /// The filter menu's entries: maps of "label", "icon", "type" and "title".
+    Q_PROPERTY(QVariantList filterEntries READ filterEntries CONSTANT)
+    /// The index of the active filter's entry (0: all).
+    Q_PROPERTY(int filterIndex READ filterIndex NOTIFY titleChanged)
+    /// Whether a filter is on: the bar's left button then goes back to all.
+    Q_PROPERTY(bool filtered READ isFiltered NOTIFY titleChanged)
+    /// Whether the list has no rows: the empty picture shows and the edit button goes.
+    Q_PROPERTY(bool empty READ isEmpty NOTIFY emptyChanged)
+    /// The picture of the empty list for the active filter.
+    Q_PROPERTY(QString emptyImage READ emptyImage NOTIFY titleChanged)
+    /// The edit button's title: "编 辑", or "取 消" in selection mode.
+    Q_PROPERTY(QString editTitle READ editTitle NOTIFY editingChanged)
+    /// The select-all button's picture, and the selection label ("已选 %lu 项").
+    Q_PROPERTY(QString selectAllIcon READ selectAllIcon NOTIFY selectionChanged)
+    Q_PROPERTY(QString selectedText READ selectedText NOTIFY selectionChanged)
+    /// The first row the view shows; remembered when a filter is switched on.
+    Q_PROPERTY(int firstVisibleRow READ firstVisibleRow WRITE setFirstVisibleRow NOTIFY
+                   firstVisibleRowChanged)
     /// The quick-transfer button's picture, and whether it stands on blue (else on white).
     Q_PROPERTY(QString shakeIcon READ shakeIcon NOTIFY statusLooksChanged)
     Q_PROPERTY(bool shakeOnBlue READ shakeOnBlue NOTIFY statusLooksChanged)
@@ -41,10 +70,36 @@ class MainViewController : public QObject
     Q_PROPERTY(QString computerName READ computerName CONSTANT)
     Q_PROPERTY(QString remoteName READ remoteName CONSTANT)
 public:
+    /// The history's files are those of the Library folder @p libraryPath.
     MainViewController(NotificationCenter *hub, RuntimeState *state, UserDefaults *defaults,
-                       ToastCenter *toasts, QObject *parent = nullptr);
+                       ToastCenter *toasts, DialogCenter *dialogs, const QString &libraryPath,
+                       QObject *parent = nullptr);
+    ~MainViewController() override;
+
+    /// The filter types of the menu's entries, in order.
+    static constexpr quint64 FilterTypes[] = {0,
+                                              QuickTransferTypeImage,
+                                              QuickTransferTypeMusic,
+                                              QuickTransferTypeLink,
+                                              QuickTransferTypeVideo,
+                                              QuickTransferTypeDocument,
+                                              QuickTransferTypeText};
 
     [[nodiscard]] QString title() const;
+    [[nodiscard]] QuickTransferListModel *listModel() { return &m_model; }
+    [[nodiscard]] QVariantList filterEntries() const;
+    [[nodiscard]] int filterIndex() const;
+    [[nodiscard]] quint64 filterType() const { return m_filterType; }
+    [[nodiscard]] bool isFiltered() const { return m_filterType != 0; }
+    [[nodiscard]] bool isEmpty() const { return m_model.recordRowCount() == 0; }
+    [[nodiscard]] QString emptyImage() const;
+    [[nodiscard]] QString editTitle() const;
+    [[nodiscard]] QString selectAllIcon() const;
+    [[nodiscard]] QString selectedText() const;
+    [[nodiscard]] int firstVisibleRow() const { return m_firstVisibleRow; }
+    void setFirstVisibleRow(int row);
+    /// All stored records, newest first, as last read from the store.
+    [[nodiscard]] QList<QuickTransferObjectPtr> quickTransferArray() const { return m_records; }
     [[nodiscard]] QString shakeIcon() const;
     [[nodiscard]] bool shakeOnBlue() const;
     [[nodiscard]] QString computerIcon() const;
@@ -69,6 +124,23 @@ public:
     Q_INVOKABLE void motionBegan();
     /// Starts a fetch of the PC's selection and opens the transfer panel.
     Q_INVOKABLE void getQuickTransfer();
+    /// Reads the store again and rebuilds the rows.
+    Q_INVOKABLE void refreshQuickTransferList();
+    /// Shows only the rows of @p type (0: all).
+    Q_INVOKABLE void setFilterType(quint64 type);
+    /// The filter menu's entry @p index was chosen: the menu closes and the filter switches.
+    Q_INVOKABLE void chooseFilter(int index);
+    /// The bar's back button while filtered.
+    Q_INVOKABLE void showAllQuickTransferWithoutFilter();
+    /// The edit button: selection mode on or off.
+    Q_INVOKABLE void edit();
+    /// Selects every row, or none when all are selected.
+    Q_INVOKABLE void selectAll();
+    /// The delete button: asks, then deletes the selected rows' records.
+    Q_INVOKABLE void deleteSelected();
+    /// A tap on row @p row's content, and on its icon.
+    Q_INVOKABLE void tappedRowContent(int row);
+    Q_INVOKABLE void tappedRowIcon(int row);
     /// The footer buttons.
     Q_INVOKABLE void tappedQuickTransferButton();
     Q_INVOKABLE void tappedMyComputerButton();
@@ -80,6 +152,21 @@ Q_SIGNALS:
     void subScreenOpenChanged();
     void filterMenuOpenChanged();
     void editingChanged();
+    void emptyChanged();
+    void selectionChanged();
+    void firstVisibleRowChanged();
+    /// The view scrolls so that row @p row is the first shown.
+    void scrollToRow(int row);
+    /// A link opens in the web page screen, with its extra-actions button.
+    void openWebPage(const QUrl &url, bool moreButton);
+    /// The text screen opens on @p text.
+    void openText(const QString &text);
+    /// The player plays @p url (a local file or a stream from the PC) titled @p title.
+    void playMedia(const QUrl &url, const QString &title, bool isVideo);
+    /// The picture viewer opens on @p records, starting at @p startIndex.
+    void openPictureViewer(const QList<QuickTransferObjectPtr> &records, int startIndex);
+    /// The file preview opens on the complete local copy @p localFile of @p record.
+    void previewFile(const QuickTransferObjectPtr &record, const QString &localFile);
     /// The phone vibrates (a shake passed its gates).
     void vibrate();
     /// A fetch started: the transfer panel opens over the main screen.
@@ -94,11 +181,23 @@ Q_SIGNALS:
 private:
     /// The toast for a function that needs the authorised status (none when neither applies).
     void showNotAuthorizedToast();
+    void toggleSelection(int row);
+    void deleteRows(const QList<int> &rows);
+    /// The complete local copy of @p record, or "" when it is not on the phone.
+    [[nodiscard]] QString completeLocalFile(const QuickTransferObject &record) const;
 
     NotificationCenter *m_hub;
     RuntimeState *m_state;
     UserDefaults *m_defaults;
     ToastCenter *m_toasts;
+    DialogCenter *m_dialogs;
+    QString m_libraryPath;
+    std::unique_ptr<SaveMemoryImageLoader> m_loader;
+    QuickTransferListModel m_model;
+    QList<QuickTransferObjectPtr> m_records;
+    quint64 m_filterType = 0;
+    int m_firstVisibleRow = 0;
+    int m_rememberedRow = 0;
     bool m_subScreenOpen = false;
     bool m_filterMenuOpen = false;
     bool m_editing = false;

@@ -8,6 +8,7 @@
 #include "LoginAndAuthCenter.h"
 #include "LoginViewController.h"
 #include "Motion.h"
+#include "TextViewController.h"
 #include "UDPCenter.h"
 #include "Vibration.h"
 #include "WebViewController.h"
@@ -24,7 +25,9 @@ AppShell::AppShell(AppCore &core, QObject *parent)
     : QObject(parent), m_core(core), m_navigation(core.notificationCenter(), core.runtimeState()),
       m_router(&m_navigation), m_menu(core.notificationCenter(), core.runtimeState(),
                                       &core.userDefaults(), &m_navigation, &m_toasts),
-      m_main(core.notificationCenter(), core.runtimeState(), &core.userDefaults(), &m_toasts)
+      m_main(core.notificationCenter(), core.runtimeState(), &core.userDefaults(), &m_toasts,
+             &m_dialogs, core.libraryPath()),
+      m_shareTextSheet(&m_dialogs, &m_toasts, core.platform().composer.get())
 {
     g_shell = this;
     connect(&m_router, &ScreenRouter::openCountChanged, this,
@@ -43,6 +46,13 @@ AppShell::AppShell(AppCore &core, QObject *parent)
     connect(&m_menu, &MenuController::openIntroduce, this, &AppShell::openIntroduce);
     connect(&m_guide, &GuideController::showAgreementRequested, this,
             [this](const QString &resource) { openWebPage(resource); });
+    connect(&m_main, &MainViewController::openText, this, [this](const QString &text) {
+        m_router.open(QUrl(u"qrc:/Zephyr/Home/TextView.qml"_s), new TextViewController(text));
+    });
+    connect(&m_main, &MainViewController::openWebPage, this,
+            [this](const QUrl &url, bool moreButton) {
+                openWebPage(url.toString(), QString(), moreButton);
+            });
 }
 
 AppShell::~AppShell()

@@ -9,6 +9,7 @@
 #include "NavigationController.h"
 #include "RuntimeState.h"
 #include "ScreenRouter.h"
+#include "ShareTextStringActionSheet.h"
 #include "ToastCenter.h"
 
 #include <QObject>
@@ -50,6 +51,8 @@ public:
     [[nodiscard]] DialogCenter *dialogs() { return &m_dialogs; }
     [[nodiscard]] BlurredImages *blurredImages() { return &m_blurredImages; }
     [[nodiscard]] RuntimeState *state() const;
+    /// The sheet that shares a text or a link by message or mail.
+    [[nodiscard]] ShareTextStringActionSheet *shareTextSheet() { return &m_shareTextSheet; }
 
     /// A media remote-control key of the window ("play", "pause", "next", "previous", ...).
     Q_INVOKABLE void remoteControlReceived(const QString &event);
@@ -93,6 +96,7 @@ private:
     ScreenRouter m_router;
     MenuController m_menu;
     MainViewController m_main;
+    ShareTextStringActionSheet m_shareTextSheet;
 };
 
 /// Publishes the running AppShell to QML as the singleton `Shell`.

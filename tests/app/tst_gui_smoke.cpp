@@ -91,6 +91,8 @@ class TestGuiSmoke : public QObject
         m_engine->addImportPath(u"qrc:/"_s);
         m_engine->addImageProvider(QLatin1StringView(BlurredImages::ProviderId),
                                    m_shell->blurredImages()->createProvider());
+        m_engine->addImageProvider(QLatin1StringView(QuickTransferListModel::ProviderId),
+                                   m_shell->main()->listModel()->createImageProvider());
         m_engine->load(QUrl(u"qrc:/Zephyr/App/Main.qml"_s));
         if (m_engine->rootObjects().isEmpty())
             return nullptr;

@@ -1,0 +1,273 @@
+pragma ComponentBehavior: Bound
+import QtQuick
+import QtQuick.Controls
+import Zephyr.Ui
+
+// One row of the main list: the kind's icon on the left (the selection mark in selection mode),
+// the row's content beside it as its kind shows it, and the download progress laid over the
+// fraction received. The spacer row after the last shows nothing.
+AbstractButton {
+    id: row
+
+    required property int index
+    required property string kind
+    required property string kindIcon
+    required property string title
+    required property string subtitle
+    required property string detail
+    required property int rowHeight
+    required property real progress
+    required property var pictures
+    required property string countText
+    required property bool selected
+    property bool editing: false
+
+    signal contentTapped(int row)
+    signal iconTapped(int row)
+
+    readonly property bool spacer: kind === "spacer"
+    readonly property int contentLeft: Theme.margin + Theme.touchTarget + Theme.gap
+
+    height: rowHeight
+    enabled: !spacer
+    focusPolicy: spacer ? Qt.NoFocus : Qt.StrongFocus
+    text: title.length > 0 ? (title.length > 120 ? title.substring(0, 120) : title)
+                           : (countText.length > 0 ? qsTr("图片") + " " + countText : qsTr("图片"))
+    Accessible.role: spacer ? Accessible.NoRole : Accessible.ListItem
+    Accessible.name: text
+    Accessible.description: subtitle
+    Accessible.selectable: editing
+    Accessible.selected: selected
+    Accessible.onPressAction: row.contentTapped(index)
+    Keys.onReturnPressed: row.contentTapped(index)
+    Keys.onEnterPressed: row.contentTapped(index)
+    Keys.onSpacePressed: row.contentTapped(index)
+    onClicked: row.contentTapped(index)
+
+    background: Rectangle {
+        visible: !row.spacer
+        color: row.pressed ? Theme.rowPressed : Theme.rowBackground
+        border.width: row.visualFocus ? 2 : 0
+        border.color: Theme.accent
+        Image {
+            objectName: "progressOverlay"
+            visible: row.progress > 0
+            width: parent.width * row.progress
+            height: parent.height
+            source: Theme.image("qt_background_hl.png")
+            fillMode: Image.Stretch
+        }
+        Rectangle {
+            anchors.bottom: parent.bottom
+            width: parent.width
+            height: 1
+            color: Theme.separator
+        }
+    }
+
+    contentItem: Item {
+        visible: !row.spacer
+
+        BarButton {
+            objectName: "kindButton"
+            x: Theme.margin - (Theme.touchTarget - 44) / 2
+            y: Math.min(Theme.wideGap, (row.height - height) / 2)
+            width: Theme.touchTarget
+            height: Theme.touchTarget
+            iconSize: 44
+            image: row.editing ? (row.selected ? "qt_icon_selected.png" : "qt_icon_unselected.png")
+                               : row.kindIcon
+            text: row.editing ? (row.selected ? qsTr("取消选择") : qsTr("选择"))
+                              : qsTr("只看此类")
+            onClicked: row.iconTapped(row.index)
+        }
+
+        Loader {
+            x: row.contentLeft
+            y: 0
+            width: row.width - row.contentLeft - Theme.margin
+            height: row.height
+            sourceComponent: {
+                switch (row.kind) {
+                case "text": return textContent
+                case "image": return imageContent
+                case "imageGroup": return groupContent
+                case "video": return videoContent
+                case "music": return musicContent
+                case "spacer": return null
+                default: return plainContent
+                }
+            }
+        }
+    }
+
+    // Links, folders and documents: the name and one line below it.
+    Component {
+        id: plainContent
+        Item {
+            Column {
+                anchors.verticalCenter: parent.verticalCenter
+                width: parent.width
+                spacing: 4
+                RowTitle { width: parent.width; text: row.title }
+                RowSubtitle { width: parent.width; text: row.subtitle; downloading: row.progress > 0 }
+            }
+        }
+    }
+    Component {
+        id: textContent
+        Item {
+            Text {
+                y: Theme.wideGap
+                width: parent.width
+                height: parent.height - 2 * Theme.wideGap
+                text: row.title
+                textFormat: Text.PlainText
+                color: Theme.text
+                font.pixelSize: Theme.bodySize
+                font.bold: true
+                wrapMode: Text.Wrap
+                maximumLineCount: 5
+                elide: Text.ElideRight
+                verticalAlignment: Text.AlignVCenter
+            }
+        }
+    }
+    Component {
+        id: imageContent
+        Item {
+            RowPicture {
+                y: Theme.wideGap
+                width: Math.min(parent.width, 220)
+                height: parent.height - 2 * Theme.wideGap
+                source: row.pictures.length > 0 ? row.pictures[0] : ""
+            }
+            ProgressLabel { text: row.subtitle }
+        }
+    }
+    Component {
+        id: groupContent
+        Item {
+            Row {
+                y: Theme.wideGap
+                spacing: Theme.gap
+                Repeater {
+                    model: row.pictures
+                    delegate: RowPicture {
+                        required property var modelData
+                        width: row.pictures.length === 2 ? 105 : 70
+                        height: row.height - 2 * Theme.wideGap
+                        source: modelData
+                    }
+                }
+                Text {
+                    visible: row.countText.length > 0
+                    height: row.height - 2 * Theme.wideGap
+                    verticalAlignment: Text.AlignVCenter
+                    text: row.countText
+                    color: Theme.secondary
+                    font.pixelSize: Theme.secondarySize
+                }
+            }
+            ProgressLabel { text: row.subtitle }
+        }
+    }
+    Component {
+        id: videoContent
+        Item {
+            Column {
+                y: Theme.wideGap
+                width: parent.width
+                spacing: 4
+                RowTitle { width: parent.width; text: row.title }
+                RowSubtitle { width: parent.width; text: row.subtitle; downloading: row.progress > 0 }
+                Rectangle {
+                    width: parent.width
+                    height: 112
+                    radius: Theme.panelRadius
+                    color: Theme.menuBackground
+                    Image {
+                        anchors.centerIn: parent
+                        source: Theme.image("qt_video.png")
+                        sourceSize.width: 48
+                    }
+                }
+                Text {
+                    width: parent.width
+                    text: row.detail
+                    color: Theme.secondary
+                    font.pixelSize: Theme.smallSize
+                    elide: Text.ElideMiddle
+                }
+            }
+        }
+    }
+    Component {
+        id: musicContent
+        Item {
+            Rectangle {
+                y: Theme.wideGap
+                width: parent.width
+                height: parent.height - 2 * Theme.wideGap
+                radius: Theme.panelRadius
+                color: Theme.listBackground
+                Image {
+                    id: note
+                    x: Theme.gap
+                    anchors.verticalCenter: parent.verticalCenter
+                    source: Theme.image("qt_music.png")
+                    sourceSize.width: 56
+                }
+                Column {
+                    anchors.left: note.right
+                    anchors.leftMargin: Theme.wideGap
+                    anchors.right: parent.right
+                    anchors.rightMargin: Theme.gap
+                    anchors.verticalCenter: parent.verticalCenter
+                    spacing: 4
+                    RowTitle { width: parent.width; text: row.title }
+                    RowSubtitle { width: parent.width; text: row.subtitle; downloading: row.progress > 0 }
+                }
+            }
+        }
+    }
+
+    component RowTitle: Text {
+        textFormat: Text.PlainText
+        color: Theme.text
+        font.pixelSize: Theme.bodySize
+        font.bold: true
+        maximumLineCount: 1
+        elide: Text.ElideMiddle
+    }
+    component RowSubtitle: Text {
+        property bool downloading: false
+        textFormat: Text.PlainText
+        color: downloading ? Theme.accent : Theme.secondary
+        font.pixelSize: Theme.secondarySize
+        maximumLineCount: 1
+        elide: Text.ElideRight
+    }
+    component ProgressLabel: Text {
+        visible: text.length > 0
+        anchors.right: parent.right
+        anchors.bottom: parent.bottom
+        anchors.bottomMargin: 4
+        text: row.subtitle
+        color: Theme.accent
+        font.pixelSize: Theme.smallSize
+    }
+    component RowPicture: Rectangle {
+        property url source
+        color: Theme.listBackground
+        radius: 3
+        clip: true
+        Image {
+            anchors.fill: parent
+            source: parent.source
+            cache: false
+            asynchronous: true
+            fillMode: Image.PreserveAspectCrop
+        }
+    }
+}

@@ -1,0 +1,91 @@
+import QtQuick
+import QtTest
+import Zephyr.Home
+import Zephyr.Test
+
+// The main list as a finger drives it: rows, the filter menu, selection and deletion.
+Item {
+    width: 375
+    height: 667
+
+    MainView {
+        id: view
+        anchors.fill: parent
+        controller: Fixture.main
+    }
+
+    TestCase {
+        name: "MainView"
+        when: windowShown
+
+        function init() {
+            Fixture.reset()
+        }
+
+        function list() {
+            return findChild(view, "quickTransferList")
+        }
+
+        function test_emptyListShowsItsPicture() {
+            verify(findChild(view, "emptyState").visible)
+            verify(!list().visible)
+            verify(!findChild(view, "editButton").visible)
+        }
+
+        function test_tapOnTheIconFiltersByKind() {
+            Fixture.fill(5)
+            verify(list().visible)
+            tryVerify(() => list().itemAtIndex(0) !== null)
+            // The newest row is the fifth text; the icon filters texts.
+            const row = list().itemAtIndex(0)
+            mouseClick(findChild(row, "kindButton"))
+            compare(Fixture.main.title, "文本快传")
+            compare(list().count, 6)
+            // The bar's left button goes back to all.
+            Fixture.main.showAllQuickTransferWithoutFilter()
+            compare(Fixture.main.title, "我的快传")
+        }
+
+        function test_filterMenuFadesAndChooses() {
+            Fixture.fill(2)
+            const menu = findChild(view, "filterMenu")
+            Fixture.main.filterMenuOpen = true
+            tryCompare(menu, "opacity", 1, 1000)
+            // The fifth entry is the video filter.
+            const entry = menu.children[0].children[4]
+            mouseClick(entry)
+            compare(Fixture.main.title, "视频快传")
+            tryCompare(menu, "visible", false, 1000)
+            compare(list().count, 2)
+        }
+
+        function test_selectionModeSelectsAndDeletes() {
+            Fixture.fill(3)
+            mouseClick(findChild(view, "editButton"))
+            verify(Fixture.main.isEditing)
+            verify(findChild(view, "selectionBar").visible)
+            tryVerify(() => list().itemAtIndex(1) !== null)
+            mouseClick(list().itemAtIndex(1), 200, 30)
+            compare(Fixture.main.selectedText, "已选 1 项")
+            mouseClick(findChild(view, "deleteButton"))
+            compare(Fixture.dialogs.message, "您确定要删除已选的1条记录吗")
+            Fixture.dialogs.choose(1)
+            compare(list().count, 5 - 1 + 1)
+            verify(!Fixture.main.isEditing)
+        }
+
+        function test_tenThousandRowsScroll() {
+            Fixture.fillRows(10000)
+            compare(list().count, 10001)
+            verify(list().visible)
+            list().positionViewAtEnd()
+            tryVerify(() => list().itemAtIndex(10000) !== null)
+            list().positionViewAtIndex(5000, ListView.Center)
+            tryVerify(() => list().itemAtIndex(5000) !== null)
+            // A title of 10,000 characters stays within its five lines.
+            verify(list().itemAtIndex(5000).height <= 134)
+            list().flick(0, 4000)
+            tryVerify(() => !list().moving, 5000)
+        }
+    }
+}

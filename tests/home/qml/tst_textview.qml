@@ -1,0 +1,46 @@
+import QtQuick
+import QtTest
+import Zephyr.Home
+import Zephyr.Test
+
+// The text screen: a short text sits centred towards the middle, a long one scrolls; back
+// fades the screen out before it closes.
+Item {
+    id: host
+    width: 375
+    height: 667
+
+    Component {
+        id: screenComponent
+        TextView {}
+    }
+
+    TestCase {
+        name: "TextView"
+        when: windowShown
+
+        function test_shortTextIsCentred() {
+            const controller = Fixture.textScreen("你好")
+            const screen = createTemporaryObject(screenComponent, host, { controller: controller })
+            const body = findChild(screen, "textBody")
+            compare(body.horizontalAlignment, TextEdit.AlignHCenter)
+            verify(body.y > 100)
+            const closed = signalSpy.createObject(host, { target: controller, signalName: "closed" })
+            mouseClick(screen, 30, 40)
+            tryCompare(closed, "count", 1, 1000)
+        }
+
+        function test_longTextScrollsFromTheTop() {
+            const controller = Fixture.textScreen(Fixture.longText(1024 * 1024))
+            const screen = createTemporaryObject(screenComponent, host, { controller: controller })
+            const body = findChild(screen, "textBody")
+            compare(body.y, 0)
+            verify(findChild(screen, "textFlick").contentHeight > 2 * screen.height)
+        }
+    }
+
+    Component {
+        id: signalSpy
+        SignalSpy {}
+    }
+}

@@ -1,0 +1,108 @@
+#include "DialogCenter.h"
+#include "FakePlatform.h"
+#include "ShareTextStringActionSheet.h"
+#include "TextViewController.h"
+#include "ToastCenter.h"
+
+#include <QSignalSpy>
+#include <QTest>
+
+using namespace Qt::StringLiterals;
+
+// The text screen's placement rules and the text share sheet over a fake composer.
+class TestTextScreens : public QObject
+{
+    Q_OBJECT
+
+    DialogCenter m_dialogs;
+    ToastCenter m_toasts;
+    std::unique_ptr<FakeComposer> m_composer;
+    std::unique_ptr<ShareTextStringActionSheet> m_sheet;
+
+private Q_SLOTS:
+    void init()
+    {
+        m_composer = std::make_unique<FakeComposer>();
+        m_sheet =
+            std::make_unique<ShareTextStringActionSheet>(&m_dialogs, &m_toasts, m_composer.get());
+        m_toasts.hideToast();
+    }
+
+    void textPlacement()
+    {
+        // Taller than twice the view: it scrolls from the top with the indicator.
+        QVERIFY(TextViewController::showsScrollIndicator(500, 1001));
+        QCOMPARE(TextViewController::topOffset(500, 1001), 0.0);
+        // Shorter: moved down by (view - text) / 2.2.
+        QVERIFY(!TextViewController::showsScrollIndicator(500, 1000));
+        QCOMPARE(TextViewController::topOffset(500, 60), 200.0);
+        QCOMPARE(TextViewController::topOffset(500, 800), 0.0);
+        QVERIFY(TextViewController::isCentred(1));
+        QVERIFY(!TextViewController::isCentred(2));
+    }
+
+    void backFadesThenCloses()
+    {
+        TextViewController text(u"你好"_s);
+        QSignalSpy closed(&text, &ScreenController::closed);
+        text.back();
+        QVERIFY(text.isClosing());
+        QCOMPARE(closed.count(), 0);
+        text.closeFinished();
+        QCOMPARE(closed.count(), 1);
+    }
+
+    void sheetOffersMessageAndMail()
+    {
+        m_sheet->showShareTextStringActionSheet(u"一段文字"_s);
+        QCOMPARE(m_dialogs.kind(), DialogCenter::Sheet);
+        QCOMPARE(m_dialogs.buttons(), (QStringList{u"短信分享"_s, u"邮件分享"_s, u"取消"_s}));
+        QSignalSpy finished(m_sheet.get(), &ShareTextStringActionSheet::finished);
+        m_dialogs.choose(2);
+        QCOMPARE(finished.count(), 1);
+        QVERIFY(m_composer->mails.isEmpty());
+        QVERIFY(m_composer->texts.isEmpty());
+        QVERIFY(!m_toasts.isToastVisible());
+    }
+
+    void sharingEndsWithItsToast_data()
+    {
+        QTest::addColumn<int>("button");
+        QTest::addColumn<bool>("can");
+        QTest::addColumn<int>("result");
+        QTest::addColumn<QString>("toast");
+        QTest::newRow("no messages") << 0 << false << 0 << u"未配置iMessage账号，不能发信息"_s;
+        QTest::newRow("no mail") << 1 << false << 0 << u"未配置邮件地址，不能发送邮件"_s;
+        QTest::newRow("message sent") << 0 << true << int(Composer::Result::Sent) << u"发送成功"_s;
+        QTest::newRow("mail failed") << 1 << true << int(Composer::Result::Failed) << u"发送失败"_s;
+        QTest::newRow("mail cancelled")
+            << 1 << true << int(Composer::Result::Cancelled) << QString();
+        QTest::newRow("mail handed over")
+            << 1 << true << int(Composer::Result::HandedOver) << QString();
+    }
+    void sharingEndsWithItsToast()
+    {
+        QFETCH(int, button);
+        QFETCH(bool, can);
+        QFETCH(int, result);
+        QFETCH(QString, toast);
+        m_composer->mail = m_composer->text = can;
+        m_composer->result = Composer::Result(result);
+        QSignalSpy finished(m_sheet.get(), &ShareTextStringActionSheet::finished);
+        m_sheet->showShareTextStringActionSheet(u"https://example.org"_s);
+        m_dialogs.choose(button);
+        QTRY_COMPARE(finished.count(), 1);
+        QCOMPARE(m_toasts.isToastVisible(), !toast.isEmpty());
+        if (!toast.isEmpty())
+            QCOMPARE(m_toasts.title(), toast);
+        if (can)
+            QCOMPARE((button == 0 ? m_composer->texts : m_composer->mails),
+                     QStringList{u"https://example.org"_s});
+        // Another user of the composer is not answered by the sheet.
+        Q_EMIT m_composer->mailFinished(Composer::Result::Failed);
+        QCOMPARE(finished.count(), 1);
+    }
+};
+
+QTEST_MAIN(TestTextScreens)
+#include "tst_textscreens.moc"
