@@ -1,4 +1,3 @@
-pragma ComponentBehavior: Bound
 import QtQuick
 import QtQuick.Controls
 import Zephyr.Ui
@@ -27,6 +26,7 @@ AbstractButton {
 
     readonly property bool spacer: kind === "spacer"
     readonly property int contentLeft: Theme.margin + Theme.touchTarget + Theme.gap
+    readonly property int contentWidth: width - contentLeft - Theme.margin
 
     height: rowHeight
     enabled: !spacer
@@ -65,7 +65,11 @@ AbstractButton {
         }
     }
 
-    contentItem: Item {
+    // The row's parts stand outside the deferred content item, so that their loaders make
+    // their components in the row's own context.
+    contentItem: Item {}
+    Item {
+        anchors.fill: parent
         visible: !row.spacer
 
         BarButton {
@@ -82,148 +86,127 @@ AbstractButton {
             onClicked: row.iconTapped(row.index)
         }
 
-        Loader {
+        // Links, folders and documents: the name and one line below it.
+        Column {
+            visible: row.kind === "link" || row.kind === "folder" || row.kind === "document"
             x: row.contentLeft
-            y: 0
-            width: row.width - row.contentLeft - Theme.margin
-            height: row.height
-            sourceComponent: {
-                switch (row.kind) {
-                case "text": return textContent
-                case "image": return imageContent
-                case "imageGroup": return groupContent
-                case "video": return videoContent
-                case "music": return musicContent
-                case "spacer": return null
-                default: return plainContent
-                }
-            }
+            width: row.contentWidth
+            anchors.verticalCenter: parent.verticalCenter
+            spacing: 4
+            RowTitle { width: parent.width; text: row.title }
+            RowSubtitle { width: parent.width; text: row.subtitle; downloading: row.progress > 0 }
         }
-    }
-
-    // Links, folders and documents: the name and one line below it.
-    Component {
-        id: plainContent
-        Item {
-            Column {
-                anchors.verticalCenter: parent.verticalCenter
-                width: parent.width
-                spacing: 4
-                RowTitle { width: parent.width; text: row.title }
-                RowSubtitle { width: parent.width; text: row.subtitle; downloading: row.progress > 0 }
-            }
+        // Texts: the text itself, up to five lines.
+        Text {
+            visible: row.kind === "text"
+            x: row.contentLeft
+            y: Theme.wideGap
+            width: row.contentWidth
+            height: row.height - 2 * Theme.wideGap
+            text: visible ? row.title : ""
+            textFormat: Text.PlainText
+            color: Theme.text
+            font.pixelSize: Theme.bodySize
+            font.bold: true
+            wrapMode: Text.Wrap
+            maximumLineCount: 5
+            elide: Text.ElideRight
+            verticalAlignment: Text.AlignVCenter
         }
-    }
-    Component {
-        id: textContent
-        Item {
-            Text {
-                y: Theme.wideGap
-                width: parent.width
-                height: parent.height - 2 * Theme.wideGap
-                text: row.title
-                textFormat: Text.PlainText
-                color: Theme.text
-                font.pixelSize: Theme.bodySize
-                font.bold: true
-                wrapMode: Text.Wrap
-                maximumLineCount: 5
-                elide: Text.ElideRight
-                verticalAlignment: Text.AlignVCenter
-            }
-        }
-    }
-    Component {
-        id: imageContent
-        Item {
+        // Images and image groups: one to three pictures, the count of three or more.
+        Row {
+            visible: row.kind === "image" || row.kind === "imageGroup"
+            x: row.contentLeft
+            y: Theme.wideGap
+            spacing: Theme.gap
             RowPicture {
-                y: Theme.wideGap
-                width: Math.min(parent.width, 220)
-                height: parent.height - 2 * Theme.wideGap
+                visible: row.pictures.length > 0
+                width: row.pictures.length === 1 ? Math.min(row.contentWidth, 220)
+                                                 : (row.pictures.length === 2 ? 105 : 70)
+                height: row.height - 2 * Theme.wideGap
                 source: row.pictures.length > 0 ? row.pictures[0] : ""
             }
-            ProgressLabel { text: row.subtitle }
-        }
-    }
-    Component {
-        id: groupContent
-        Item {
-            Row {
-                y: Theme.wideGap
-                spacing: Theme.gap
-                Repeater {
-                    model: row.pictures
-                    delegate: RowPicture {
-                        required property var modelData
-                        width: row.pictures.length === 2 ? 105 : 70
-                        height: row.height - 2 * Theme.wideGap
-                        source: modelData
-                    }
-                }
-                Text {
-                    visible: row.countText.length > 0
-                    height: row.height - 2 * Theme.wideGap
-                    verticalAlignment: Text.AlignVCenter
-                    text: row.countText
-                    color: Theme.secondary
-                    font.pixelSize: Theme.secondarySize
-                }
+            RowPicture {
+                visible: row.pictures.length > 1
+                width: row.pictures.length === 2 ? 105 : 70
+                height: row.height - 2 * Theme.wideGap
+                source: row.pictures.length > 1 ? row.pictures[1] : ""
             }
-            ProgressLabel { text: row.subtitle }
-        }
-    }
-    Component {
-        id: videoContent
-        Item {
-            Column {
-                y: Theme.wideGap
-                width: parent.width
-                spacing: 4
-                RowTitle { width: parent.width; text: row.title }
-                RowSubtitle { width: parent.width; text: row.subtitle; downloading: row.progress > 0 }
-                Rectangle {
-                    width: parent.width
-                    height: 112
-                    radius: Theme.panelRadius
-                    color: Theme.menuBackground
-                    Image {
-                        anchors.centerIn: parent
-                        source: Theme.image("qt_video.png")
-                        sourceSize.width: 48
-                    }
-                }
-                Text {
-                    width: parent.width
-                    text: row.detail
-                    color: Theme.secondary
-                    font.pixelSize: Theme.smallSize
-                    elide: Text.ElideMiddle
-                }
+            RowPicture {
+                visible: row.pictures.length > 2
+                width: 70
+                height: row.height - 2 * Theme.wideGap
+                source: row.pictures.length > 2 ? row.pictures[2] : ""
+            }
+            Text {
+                visible: row.countText.length > 0
+                height: row.height - 2 * Theme.wideGap
+                verticalAlignment: Text.AlignVCenter
+                text: row.countText
+                color: Theme.secondary
+                font.pixelSize: Theme.secondarySize
             }
         }
-    }
-    Component {
-        id: musicContent
-        Item {
+        Text {
+            visible: (row.kind === "image" || row.kind === "imageGroup") && text.length > 0
+            anchors.right: parent.right
+            anchors.rightMargin: Theme.margin
+            anchors.bottom: parent.bottom
+            anchors.bottomMargin: 4
+            text: row.subtitle
+            color: Theme.accent
+            font.pixelSize: Theme.smallSize
+        }
+        // Videos: name and size, a video frame, and the address.
+        Column {
+            visible: row.kind === "video"
+            x: row.contentLeft
+            y: Theme.wideGap
+            width: row.contentWidth
+            spacing: 4
+            RowTitle { width: parent.width; text: row.title }
+            RowSubtitle { width: parent.width; text: row.subtitle; downloading: row.progress > 0 }
             Rectangle {
-                y: Theme.wideGap
                 width: parent.width
-                height: parent.height - 2 * Theme.wideGap
+                height: 112
                 radius: Theme.panelRadius
-                color: Theme.listBackground
+                color: Theme.menuBackground
                 Image {
-                    id: note
-                    x: Theme.gap
+                    anchors.centerIn: parent
+                    source: Theme.image("qt_video.png")
+                    sourceSize.width: 48
+                }
+            }
+            Text {
+                width: parent.width
+                text: row.detail
+                color: Theme.secondary
+                font.pixelSize: Theme.smallSize
+                elide: Text.ElideMiddle
+            }
+        }
+        // Music: a music frame with the name and size.
+        Rectangle {
+            visible: row.kind === "music"
+            x: row.contentLeft
+            y: Theme.wideGap
+            width: row.contentWidth
+            height: row.height - 2 * Theme.wideGap
+            radius: Theme.panelRadius
+            color: Theme.listBackground
+            Row {
+                x: Theme.gap
+                width: parent.width - 2 * Theme.gap
+                anchors.verticalCenter: parent.verticalCenter
+                spacing: Theme.wideGap
+                Image {
                     anchors.verticalCenter: parent.verticalCenter
                     source: Theme.image("qt_music.png")
                     sourceSize.width: 56
                 }
                 Column {
-                    anchors.left: note.right
-                    anchors.leftMargin: Theme.wideGap
-                    anchors.right: parent.right
-                    anchors.rightMargin: Theme.gap
                     anchors.verticalCenter: parent.verticalCenter
+                    width: parent.width - 56 - Theme.wideGap
                     spacing: 4
                     RowTitle { width: parent.width; text: row.title }
                     RowSubtitle { width: parent.width; text: row.subtitle; downloading: row.progress > 0 }
@@ -247,15 +230,6 @@ AbstractButton {
         font.pixelSize: Theme.secondarySize
         maximumLineCount: 1
         elide: Text.ElideRight
-    }
-    component ProgressLabel: Text {
-        visible: text.length > 0
-        anchors.right: parent.right
-        anchors.bottom: parent.bottom
-        anchors.bottomMargin: 4
-        text: row.subtitle
-        color: Theme.accent
-        font.pixelSize: Theme.smallSize
     }
     component RowPicture: Rectangle {
         property url source

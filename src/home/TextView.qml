@@ -52,7 +52,7 @@ OverlayScreen {
             textFormat: TextEdit.PlainText
             horizontalAlignment: screen.controller.isCentred(lineCount) ? TextEdit.AlignHCenter
                                                                        : TextEdit.AlignLeft
-            color: Theme.white
+            color: Theme.text
             font.pixelSize: Theme.titleSize
             activeFocusOnTab: true
             Accessible.role: Accessible.StaticText
