@@ -45,10 +45,19 @@ Item {
             onClicked: bar.leftClicked()
         }
 
+        // The title's width comes from its text alone: a width taken from the content item,
+        // whose text is itself bounded by the button, shrank the title away when it changed.
+        TextMetrics {
+            id: titleMetrics
+            text: bar.title
+            font.pixelSize: Theme.titleSize
+            font.bold: true
+        }
         AbstractButton {
             id: titleButton
             anchors.centerIn: parent
-            width: Math.min(contentItem.implicitWidth, row.width - 2 * 60)
+            width: Math.min(Math.ceil(titleMetrics.advanceWidth) + (bar.titleIcon.length > 0 ? 20 : 0),
+                            row.width - 2 * 60)
             height: parent.height
             enabled: bar.titleIcon.length > 0
             focusPolicy: enabled ? Qt.StrongFocus : Qt.NoFocus
@@ -61,7 +70,7 @@ Item {
             contentItem: Row {
                 spacing: 4
                 Text {
-                    width: Math.min(implicitWidth, titleButton.width - (bar.titleIcon.length > 0 ? 20 : 0))
+                    width: titleButton.width - (bar.titleIcon.length > 0 ? 20 : 0)
                     height: titleButton.height
                     text: bar.title
                     color: Theme.barText
