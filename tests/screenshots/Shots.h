@@ -36,3 +36,6 @@ struct Shot
 void addShellShots(std::vector<Shot> &shots);
 /// The shell's screens: connection in each state, feedback, about, introduction, web pages.
 void addShellScreenShots(std::vector<Shot> &shots);
+/// The main list's shots: every filter's empty picture, the list with every row kind and a
+/// download, the filter menu, selection, the delete alert, the text screen and the share sheet.
+void addListShots(std::vector<Shot> &shots);

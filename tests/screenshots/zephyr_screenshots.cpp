@@ -69,6 +69,8 @@ int main(int argc, char *argv[])
     engine.addImportPath(u"qrc:/"_s);
     engine.addImageProvider(QLatin1StringView(BlurredImages::ProviderId),
                             shell.blurredImages()->createProvider());
+    engine.addImageProvider(QLatin1StringView(QuickTransferListModel::ProviderId),
+                            shell.main()->listModel()->createImageProvider());
     engine.load(QUrl(u"qrc:/Zephyr/App/Main.qml"_s));
     if (engine.rootObjects().isEmpty())
         return 1;
@@ -79,6 +81,7 @@ int main(int argc, char *argv[])
     std::vector<Shot> shots;
     addShellShots(shots);
     addShellScreenShots(shots);
+    addListShots(shots);
 
     ShotContext context{&shell, &pc, window};
     int failures = 0;
