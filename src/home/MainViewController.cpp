@@ -182,6 +182,9 @@ void MainViewController::showAllQuickTransferWithoutFilter()
 
 void MainViewController::edit()
 {
+    // The edit button is gone while the list is empty.
+    if (!m_editing && isEmpty())
+        return;
     setEditing(!m_editing);
 }
 
@@ -387,7 +390,7 @@ void MainViewController::setFilterMenuOpen(bool open)
 
 void MainViewController::setEditing(bool editing)
 {
-    if (m_editing == editing || (editing && isEmpty()))
+    if (m_editing == editing)
         return;
     m_editing = editing;
     if (!editing) {

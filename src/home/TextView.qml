@@ -1,3 +1,4 @@
+pragma ComponentBehavior: Bound
 import QtQuick
 import QtQuick.Controls
 import Zephyr.Ui
@@ -24,39 +25,39 @@ OverlayScreen {
         onClicked: screen.controller.back()
     }
 
-    Flickable {
-        id: flick
-        objectName: "textFlick"
+    // The text in blocks, each laid out only while it is in view, so that a text of a megabyte
+    // opens and scrolls at once. A single short block sits towards the middle.
+    ListView {
+        id: blocks
+        objectName: "textBlocks"
         anchors.fill: parent
         anchors.topMargin: Theme.barHeight
         anchors.leftMargin: Theme.margin + Theme.gap
         anchors.rightMargin: Theme.margin + Theme.gap
         anchors.bottomMargin: Theme.margin
-        contentWidth: width
-        contentHeight: body.y + body.height
+        model: screen.controller.blocks
+        topMargin: count === 1 ? screen.controller.topOffset(height, contentHeight) : 0
         clip: true
         boundsBehavior: Flickable.StopAtBounds
+        activeFocusOnTab: true
+        Accessible.role: Accessible.StaticText
+        Accessible.name: screen.Accessible.name
         ScrollIndicator.vertical: ScrollIndicator {
-            active: screen.controller.showsScrollIndicator(flick.height, body.implicitHeight)
+            active: screen.controller.showsScrollIndicator(blocks.height, blocks.contentHeight)
         }
-
-        TextEdit {
-            id: body
-            objectName: "textBody"
-            width: flick.width
-            y: screen.controller.topOffset(flick.height, implicitHeight)
-            text: screen.controller.text
+        delegate: TextEdit {
+            required property string modelData
+            objectName: "textBlock"
+            width: blocks.width
+            text: modelData
             readOnly: true
             selectByMouse: true
             wrapMode: TextEdit.Wrap
             textFormat: TextEdit.PlainText
-            horizontalAlignment: screen.controller.isCentred(lineCount) ? TextEdit.AlignHCenter
-                                                                       : TextEdit.AlignLeft
+            horizontalAlignment: blocks.count === 1 && screen.controller.isCentred(lineCount)
+                                 ? TextEdit.AlignHCenter : TextEdit.AlignLeft
             color: Theme.text
             font.pixelSize: Theme.titleSize
-            activeFocusOnTab: true
-            Accessible.role: Accessible.StaticText
-            Accessible.name: screen.Accessible.name
         }
     }
 }

@@ -3,6 +3,7 @@
 #include "ScreenController.h"
 
 #include <QString>
+#include <QStringList>
 #include <QtQml/qqmlregistration.h>
 
 /// The text screen: a received text shown read-only over a blurred picture of the screen it
@@ -15,12 +16,18 @@ class TextViewController : public ScreenController
     QML_UNCREATABLE("opened by the main screen")
     /// The text shown.
     Q_PROPERTY(QString text READ text CONSTANT)
+    /// The text in blocks of at most BlockLength characters, cut after a line break where one
+    /// is near: a long text is laid out only where it is seen.
+    Q_PROPERTY(QStringList blocks READ blocks CONSTANT)
     /// The back button's name, for screen readers.
     Q_PROPERTY(QString backName READ backName CONSTANT)
 public:
     explicit TextViewController(const QString &text, QObject *parent = nullptr);
 
+    static constexpr int BlockLength = 1000;
+
     [[nodiscard]] QString text() const { return m_text; }
+    [[nodiscard]] QStringList blocks() const;
     [[nodiscard]] QString backName() const;
 
     /// Whether the scroll indicator shows for a text @p textHeight tall in a view

@@ -41,6 +41,26 @@ private Q_SLOTS:
         QVERIFY(!TextViewController::isCentred(2));
     }
 
+    void longTextsComeInBlocks()
+    {
+        TextViewController shortText(u"你好"_s);
+        QCOMPARE(shortText.blocks(), QStringList{u"你好"_s});
+        // Lines of 30 characters: blocks end after a line break.
+        QString lines;
+        for (int i = 0; i < 200; ++i)
+            lines += QString(29, u'行') + u'\n';
+        TextViewController lined(lines);
+        QCOMPARE(lined.blocks().join(QString()), lines);
+        for (const QString &block : lined.blocks())
+            QVERIFY(block.size() <= TextViewController::BlockLength && block.endsWith(u'\n'));
+        // One line of emoji: no block ends inside a character.
+        const QString emoji = QString(u"👋"_s).repeated(3000);
+        TextViewController wide(emoji);
+        QCOMPARE(wide.blocks().join(QString()), emoji);
+        for (const QString &block : wide.blocks())
+            QVERIFY(!block.back().isHighSurrogate());
+    }
+
     void backFadesThenCloses()
     {
         TextViewController text(u"你好"_s);

@@ -22,9 +22,11 @@ Item {
         function test_shortTextIsCentred() {
             const controller = Fixture.textScreen("你好")
             const screen = createTemporaryObject(screenComponent, host, { controller: controller })
-            const body = findChild(screen, "textBody")
-            compare(body.horizontalAlignment, TextEdit.AlignHCenter)
-            verify(body.y > 100)
+            const list = findChild(screen, "textBlocks")
+            compare(list.count, 1)
+            tryVerify(() => list.itemAtIndex(0) !== null)
+            compare(list.itemAtIndex(0).horizontalAlignment, TextEdit.AlignHCenter)
+            verify(list.topMargin > 100)
             const closed = signalSpy.createObject(host, { target: controller, signalName: "closed" })
             mouseClick(screen, 30, 40)
             tryCompare(closed, "count", 1, 1000)
@@ -33,9 +35,14 @@ Item {
         function test_longTextScrollsFromTheTop() {
             const controller = Fixture.textScreen(Fixture.longText(1024 * 1024))
             const screen = createTemporaryObject(screenComponent, host, { controller: controller })
-            const body = findChild(screen, "textBody")
-            compare(body.y, 0)
-            verify(findChild(screen, "textFlick").contentHeight > 2 * screen.height)
+            const list = findChild(screen, "textBlocks")
+            verify(list.count > 1000)
+            compare(list.topMargin, 0)
+            tryVerify(() => list.itemAtIndex(0) !== null)
+            compare(list.itemAtIndex(0).horizontalAlignment, TextEdit.AlignLeft)
+            list.positionViewAtEnd()
+            tryVerify(() => list.itemAtIndex(list.count - 1) !== null)
+            verify(list.contentHeight > 2 * screen.height)
         }
     }
 
