@@ -18,6 +18,7 @@
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QScreen>
+#include <QThreadPool>
 
 using namespace Qt::StringLiterals;
 
@@ -79,7 +80,11 @@ MainViewController::MainViewController(NotificationCenter *hub, RuntimeState *st
                        [this](const QVariantMap &) { m_toasts->showToast(tr("上传中断")); });
 }
 
-MainViewController::~MainViewController() = default;
+MainViewController::~MainViewController()
+{
+    // Picture loads still running use the loader and the runtime state: let them end first.
+    QThreadPool::globalInstance()->waitForDone();
+}
 
 QString MainViewController::title() const
 {
