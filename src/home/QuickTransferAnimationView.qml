@@ -77,7 +77,15 @@ OverlayScreen {
             height: root.flying ? parent.height : 0
             visible: root.flying
             radius: Theme.panelRadius
-            color: Theme.accent
+            color: Theme.white
+
+            // A light sky: the accent blue thinned over white, so the blue plane stands out.
+            Rectangle {
+                anchors.fill: parent
+                radius: Theme.panelRadius
+                color: Theme.accent
+                opacity: 0.14
+            }
 
             // Streamlines drift past the plane.
             Repeater {
@@ -88,8 +96,8 @@ OverlayScreen {
                     width: 36 + 14 * (index % 2)
                     height: 2
                     radius: 1
-                    color: Theme.white
-                    opacity: 0.45
+                    color: Theme.accent
+                    opacity: 0.35
                     y: sky.height * (0.22 + 0.14 * index)
                     visible: root.stage === QuickTransferAnimationViewController.Waiting
                     NumberAnimation on x {
@@ -137,10 +145,9 @@ OverlayScreen {
                     height: 20
                     sourceSize.width: 40
                     sourceSize.height: 20
-                    anchors.right: parent.left
-                    anchors.rightMargin: -14
-                    anchors.verticalCenter: parent.verticalCenter
-                    anchors.verticalCenterOffset: 10
+                    // The wide end of the flame sits at the plane's tail.
+                    x: -2
+                    y: 31
                     visible: root.stage === QuickTransferAnimationViewController.Waiting
                     NumberAnimation on frame {
                         running: flame.visible
@@ -180,7 +187,7 @@ OverlayScreen {
                 anchors.bottom: parent.bottom
                 anchors.bottomMargin: 28
                 text: root.controller.waitingText
-                color: Theme.white
+                color: Theme.accent
                 font.pixelSize: Theme.bodySize
                 font.bold: true
                 opacity: root.stage === QuickTransferAnimationViewController.Waiting ? 1 : 0
@@ -204,10 +211,14 @@ OverlayScreen {
                 anchors.leftMargin: Theme.margin
                 anchors.right: parent.right
                 anchors.rightMargin: Theme.touchTarget
-                text: root.controller.fromText
+                // The sender; on the screenshot path, why a screenshot came instead.
+                text: root.stage === QuickTransferAnimationViewController.Unknown
+                      ? root.controller.unknownText : root.controller.fromText
                 color: Theme.secondary
                 font.pixelSize: Theme.secondarySize
-                elide: Text.ElideMiddle
+                wrapMode: Text.Wrap
+                maximumLineCount: 3
+                elide: Text.ElideRight
             }
 
             AbstractButton {
@@ -428,21 +439,6 @@ OverlayScreen {
                 wrapMode: Text.Wrap
             }
         }
-        Text {
-            anchors.left: parent.left
-            anchors.right: parent.right
-            anchors.top: parent.top
-            anchors.margins: Theme.margin
-            anchors.rightMargin: Theme.touchTarget
-            visible: root.stage === QuickTransferAnimationViewController.Unknown
-                     && root.controller.kind === QuickTransferAnimationViewController.ImageKind
-            text: root.controller.unknownText
-            color: Theme.secondary
-            font.pixelSize: Theme.smallSize
-            wrapMode: Text.Wrap
-            z: 1
-        }
-
         // The close button, drawn as a cross.
         AbstractButton {
             id: closeButton
@@ -460,7 +456,7 @@ OverlayScreen {
             onClicked: root.controller.tappedCloseButton()
             Keys.onReturnPressed: clicked()
             Keys.onEnterPressed: clicked()
-            readonly property color ink: root.flying ? Theme.white : Theme.secondary
+            readonly property color ink: Theme.secondary
             contentItem: Item {
                 opacity: closeButton.pressed ? 0.5 : 1
                 Repeater {
