@@ -36,3 +36,6 @@ struct Shot
 void addShellShots(std::vector<Shot> &shots);
 /// The shell's screens: connection in each state, feedback, about, introduction, web pages.
 void addShellScreenShots(std::vector<Shot> &shots);
+/// The transfer panel's shots: the flight, the waiting state, every kind's result, the failure
+/// and the screenshot path.
+void addPanelShots(std::vector<Shot> &shots);

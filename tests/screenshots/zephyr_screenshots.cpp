@@ -79,6 +79,7 @@ int main(int argc, char *argv[])
     std::vector<Shot> shots;
     addShellShots(shots);
     addShellScreenShots(shots);
+    addPanelShots(shots);
 
     ShotContext context{&shell, &pc, window};
     int failures = 0;
