@@ -129,8 +129,8 @@ OverlayScreen {
 
             Item {
                 id: plane
-                width: 120
-                height: 80
+                width: 180
+                height: 120
                 x: (sky.width - width) / 2 + 20
                 y: sky.height * 0.30
                 property real frame
@@ -141,13 +141,13 @@ OverlayScreen {
                     id: flame
                     property real frame
                     source: Theme.image(root.controller.fireFrames[Math.min(2, Math.floor(frame))])
-                    width: 40
-                    height: 20
-                    sourceSize.width: 40
-                    sourceSize.height: 20
+                    width: 60
+                    height: 30
+                    sourceSize.width: 60
+                    sourceSize.height: 30
                     // The wide end of the flame sits at the plane's tail.
-                    x: -2
-                    y: 31
+                    x: -3
+                    y: 46
                     visible: root.stage === QuickTransferAnimationViewController.Waiting
                     NumberAnimation on frame {
                         running: flame.visible
@@ -160,8 +160,8 @@ OverlayScreen {
                 Image {
                     anchors.fill: parent
                     source: Theme.image(root.controller.planeFrames[Math.min(11, Math.floor(plane.frame))])
-                    sourceSize.width: 120
-                    sourceSize.height: 80
+                    sourceSize.width: 180
+                    sourceSize.height: 120
                 }
 
                 NumberAnimation on frame {
