@@ -31,6 +31,8 @@ Item {
             const button = findChild(view, name)
             verify(button !== null, name)
             verify(button.visible, name + " is visible")
+            // Rows and columns place a button that has just appeared at their next polish.
+            waitForItemPolished(button.parent)
             verify(button.width >= 44 && button.height >= 44, name + " is at least 44 × 44")
             return button
         }
