@@ -1,6 +1,7 @@
 #include "AppShell.h"
 #include "PcSim.h"
 #include "QuickTransferAnimationViewController.h"
+#include "RuntimeState.h"
 #include "Shots.h"
 
 #include <QDir>
@@ -95,6 +96,12 @@ void addPanelShots(std::vector<Shot> &shots)
     shots.push_back({u"panel-flight"_s,
                      [](ShotContext &c) {
                          fillPc(*c.pc);
+                         // Earlier screens may have left the phone logged out: log in again.
+                         c.shell->main()->viewDidLoad();
+                         QElapsedTimer clock;
+                         clock.start();
+                         while (!c.shell->state()->isAuthorized() && clock.elapsed() < 5000)
+                             QTest::qWait(50);
                          shake({{u"type"_s, u"text"_s}, {u"text"_s, u"周末见"_s}}, [](PcSim &pc) {
                              pc.fault(u"cgi/pc_shake.mo"_s, u"delay"_s, 6000);
                          })(c);
