@@ -8,12 +8,14 @@
 #include "LoginAndAuthCenter.h"
 #include "LoginViewController.h"
 #include "Motion.h"
+#include "QuickTransferAnimationViewController.h"
 #include "TextViewController.h"
 #include "UDPCenter.h"
 #include "Vibration.h"
 #include "WebViewController.h"
 
 #include <QJSEngine>
+#include <QMetaMethod>
 
 using namespace Qt::StringLiterals;
 
@@ -46,13 +48,64 @@ AppShell::AppShell(AppCore &core, QObject *parent)
     connect(&m_menu, &MenuController::openIntroduce, this, &AppShell::openIntroduce);
     connect(&m_guide, &GuideController::showAgreementRequested, this,
             [this](const QString &resource) { openWebPage(resource); });
-    connect(&m_main, &MainViewController::openText, this, [this](const QString &text) {
-        m_router.open(QUrl(u"qrc:/Zephyr/Home/TextView.qml"_s), new TextViewController(text));
-    });
+    connect(&m_main, &MainViewController::openText, this, &AppShell::openText);
     connect(&m_main, &MainViewController::openWebPage, this,
             [this](const QUrl &url, bool moreButton) {
                 openWebPage(url.toString(), QString(), moreButton);
             });
+    connect(&m_main, &MainViewController::openTransferPanel, this, &AppShell::openTransferPanel);
+}
+
+void AppShell::openText(const QString &text)
+{
+    m_router.open(QUrl(u"qrc:/Zephyr/Home/TextView.qml"_s), new TextViewController(text));
+}
+
+void AppShell::openTransferPanel()
+{
+    using Panel = QuickTransferAnimationViewController;
+    auto *panel = new Panel(m_core.notificationCenter(), m_core.runtimeState(), &m_toasts,
+                            m_core.libraryPath());
+    connect(panel, &Panel::vibrate, &m_main, &MainViewController::vibrate);
+    connect(panel, &Panel::getQuickTransfer, &m_main, &MainViewController::getQuickTransfer,
+            Qt::QueuedConnection);
+    connect(panel, &Panel::openDirectory, this, &AppShell::openDirectoryRequested);
+    connect(panel, &Panel::openText, this, &AppShell::openText);
+    connect(panel, &Panel::closeedFunctionalSubView, this, &AppShell::closeedFunctionalSubView);
+    // A screen laid over the panel frees it when it closes; until that screen exists the
+    // panel is free at once.
+    const auto covering = [this, panel](auto request, const auto &argument) {
+        Q_EMIT(this->*request)(argument);
+        if (!isSignalConnected(QMetaMethod::fromSignal(request)))
+            panel->coverClosed();
+    };
+    connect(panel, &Panel::openPicture, panel, [covering](const QuickTransferObjectPtr &r) {
+        covering(&AppShell::openPictureRequested, r);
+    });
+    // A link opens the web page screen over the panel, with its more button.
+    connect(panel, &Panel::openWebPage, panel, [this, panel](const QUrl &url) {
+        openWebPage(url.toString(), {}, true);
+        const auto screens = m_router.openScreens();
+        if (screens.isEmpty() || screens.last() == panel)
+            panel->coverClosed();
+        else
+            connect(screens.last(), &ScreenController::closed, panel, &Panel::coverClosed);
+    });
+    connect(panel, &Panel::previewDocument, panel, [covering](const QuickTransferObjectPtr &r) {
+        covering(&AppShell::previewDocumentRequested, r);
+    });
+    connect(panel, &Panel::shareText, &m_shareTextSheet,
+            &ShareTextStringActionSheet::showShareTextStringActionSheet);
+    // Files and media go to the desktop's handlers; the panel is free again at once.
+    const auto handOver = [this, panel](const QUrl &url) {
+        if (Composer *composer = m_core.platform().composer.get())
+            composer->openUrl(url);
+        panel->coverClosed();
+    };
+    connect(panel, &Panel::openIn, panel,
+            [handOver](const QString &file) { handOver(QUrl::fromLocalFile(file)); });
+    connect(panel, &Panel::playMedia, panel, handOver);
+    m_router.open(QUrl(u"qrc:/Zephyr/Home/QuickTransferAnimationView.qml"_s), panel, false);
 }
 
 AppShell::~AppShell()

@@ -7,12 +7,14 @@
 #include "MainViewController.h"
 #include "MenuController.h"
 #include "NavigationController.h"
+#include "QuickTransferObject.h"
 #include "RuntimeState.h"
 #include "ScreenRouter.h"
 #include "ShareTextStringActionSheet.h"
 #include "ToastCenter.h"
 
 #include <QObject>
+#include <QUrl>
 #include <QtQml/qqml.h>
 
 class QQmlEngine;
@@ -82,10 +84,19 @@ Q_SIGNALS:
     void startFallDownSendButton(double duration);
     void endFallDownSendButton();
     void closeedFunctionalSubView();
+    /// Screens of other features that the transfer panel asks for: the PC browser on a folder,
+    /// the text screen, the picture viewer, a document's preview and the text share sheet.
+    void openDirectoryRequested(const QString &path);
+    void openPictureRequested(const QuickTransferObjectPtr &record);
+    void previewDocumentRequested(const QuickTransferObjectPtr &record);
 
 private:
     /// Connects the window to the services the start-up created.
     void connectServices(AppCore &core);
+    /// Lays a new transfer panel over the main screen (a fetch has started).
+    void openTransferPanel();
+    /// Shows a received text on the text screen.
+    void openText(const QString &text);
 
     AppCore &m_core;
     ToastCenter m_toasts;

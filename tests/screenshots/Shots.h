@@ -39,3 +39,6 @@ void addShellScreenShots(std::vector<Shot> &shots);
 /// The main list's shots: every filter's empty picture, the list with every row kind and a
 /// download, the filter menu, selection, the delete alert, the text screen and the share sheet.
 void addListShots(std::vector<Shot> &shots);
+/// The transfer panel's shots: the flight, the waiting state, every kind's result, the failure
+/// and the screenshot path.
+void addPanelShots(std::vector<Shot> &shots);

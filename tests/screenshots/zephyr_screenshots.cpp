@@ -82,6 +82,7 @@ int main(int argc, char *argv[])
     addShellShots(shots);
     addShellScreenShots(shots);
     addListShots(shots);
+    addPanelShots(shots);
 
     ShotContext context{&shell, &pc, window};
     int failures = 0;

@@ -1,0 +1,146 @@
+#include "NotificationCenter.h"
+#include "NotificationNames.h"
+#include "QuickTransferAnimationViewController.h"
+#include "RuntimeState.h"
+#include "TestCore.h"
+#include "ToastCenter.h"
+
+#include <QQmlEngine>
+#include <QtQml/qqmlextensionplugin.h>
+#include <QtQuickTest>
+
+#include <cstdio>
+#include <cstdlib>
+
+Q_IMPORT_QML_PLUGIN(Zephyr_UiPlugin)
+Q_IMPORT_QML_PLUGIN(Zephyr_HomePlugin)
+
+using namespace Qt::StringLiterals;
+
+// What the transfer panel's view is driven by in its tests: a fresh panel over a test core,
+// with the fetch's answers played on the hub and what the panel asked for counted.
+class Fixture : public QObject
+{
+    Q_OBJECT
+    Q_PROPERTY(QuickTransferAnimationViewController *panel READ panel NOTIFY panelChanged)
+    Q_PROPERTY(int closedCount MEMBER m_closed NOTIFY countsChanged)
+    Q_PROPERTY(int retryCount MEMBER m_retries NOTIFY countsChanged)
+    Q_PROPERTY(int shareCount MEMBER m_shares NOTIFY countsChanged)
+    Q_PROPERTY(int downloadCount MEMBER m_downloads NOTIFY countsChanged)
+    Q_PROPERTY(int deleteCount MEMBER m_deletes NOTIFY countsChanged)
+public:
+    Fixture()
+    {
+        m_core.core->runtimeState()->setStatus(AppStatusAuthorized);
+        m_core.core->runtimeState()->setPcName(u"书房"_s);
+        m_core.hub()->addObserver(this, Notifications::DoDownloadFile, [this](const QVariantMap &) {
+            ++m_downloads;
+            Q_EMIT countsChanged();
+        });
+        m_core.hub()->addObserver(this, Notifications::DeleteQuickTransfer,
+                                  [this](const QVariantMap &) {
+                                      ++m_deletes;
+                                      Q_EMIT countsChanged();
+                                  });
+    }
+    QuickTransferAnimationViewController *panel() { return m_panel.get(); }
+
+    /// A new fetch: a new panel, the counts back to 0.
+    Q_INVOKABLE void newPanel()
+    {
+        m_panel = std::make_unique<QuickTransferAnimationViewController>(
+            m_core.hub(), m_core.core->runtimeState(), &m_toasts, m_core.library());
+        m_closed = m_retries = m_shares = m_downloads = m_deletes = 0;
+        auto *panel = m_panel.get();
+        connect(panel, &ScreenController::closed, this, [this] {
+            ++m_closed;
+            Q_EMIT countsChanged();
+        });
+        connect(panel, &QuickTransferAnimationViewController::getQuickTransfer, this, [this] {
+            ++m_retries;
+            Q_EMIT countsChanged();
+        });
+        connect(panel, &QuickTransferAnimationViewController::shareText, this, [this] {
+            ++m_shares;
+            Q_EMIT countsChanged();
+        });
+        Q_EMIT panelChanged();
+        Q_EMIT countsChanged();
+    }
+    /// The fetch's answer: a text.
+    Q_INVOKABLE void arriveText(const QString &text)
+    {
+        auto record = QuickTransferObject::create();
+        record->type = QuickTransferTypeText;
+        record->dt = text;
+        record->identifier = 1;
+        arrive(record);
+    }
+    /// The fetch's answer: a video of @p size bytes, not downloaded.
+    Q_INVOKABLE void arriveVideo(double size)
+    {
+        auto record = QuickTransferObject::createWithPath(u"C:/films/holiday.mp4"_s);
+        record->size = quint64(size);
+        record->identifier = 7;
+        arrive(record);
+    }
+    /// The fetch failed.
+    Q_INVOKABLE void fail()
+    {
+        m_core.hub()->post(Notifications::GetQuickTransferFailed, {{u"isUnknown"_s, false}});
+    }
+
+Q_SIGNALS:
+    void panelChanged();
+    void countsChanged();
+
+private:
+    void arrive(const QuickTransferObjectPtr &record)
+    {
+        m_core.hub()->post(Notifications::GetNewQuickTransfer,
+                           {{u"object"_s, QVariant::fromValue(record)}});
+    }
+
+    TestCore m_core;
+    ToastCenter m_toasts;
+    std::unique_ptr<QuickTransferAnimationViewController> m_panel;
+    int m_closed = 0;
+    int m_retries = 0;
+    int m_shares = 0;
+    int m_downloads = 0;
+    int m_deletes = 0;
+};
+
+namespace {
+QtMessageHandler g_previous = nullptr;
+
+// Any QML warning fails the run.
+void failOnWarning(QtMsgType type, const QMessageLogContext &context, const QString &message)
+{
+    g_previous(type, context, message);
+    if (type == QtWarningMsg && !message.contains(u"XDG_RUNTIME_DIR"_s)) {
+        std::fprintf(stderr, "FAIL: a warning was printed\n");
+        std::_Exit(1);
+    }
+}
+} // namespace
+
+class Setup : public QObject
+{
+    Q_OBJECT
+public Q_SLOTS:
+    void applicationAvailable() { g_previous = qInstallMessageHandler(failOnWarning); }
+    void qmlEngineAvailable(QQmlEngine *engine)
+    {
+        engine->addImportPath(u"qrc:/"_s);
+        m_fixture = std::make_unique<Fixture>();
+        qmlRegisterSingletonInstance("Zephyr.Test", 1, 0, "Fixture", m_fixture.get());
+    }
+    void cleanupTestCase() { m_fixture.reset(); }
+
+private:
+    std::unique_ptr<Fixture> m_fixture;
+};
+
+QUICK_TEST_MAIN_WITH_SETUP(transfer_panel_view, Setup)
+#include "tst_transfer_panel_view.moc"
