@@ -1,6 +1,7 @@
 #include "DataBaseCenter.h"
 #include "DialogCenter.h"
 #include "MainViewController.h"
+#include "QmlWarnings.h"
 #include "RuntimeState.h"
 #include "TestCore.h"
 #include "TestServices.h"
@@ -12,8 +13,6 @@
 #include <QtQml/qqmlextensionplugin.h>
 #include <QtQuickTest>
 
-#include <cstdio>
-#include <cstdlib>
 
 Q_IMPORT_QML_PLUGIN(Zephyr_UiPlugin)
 Q_IMPORT_QML_PLUGIN(Zephyr_HomePlugin)
@@ -111,33 +110,16 @@ private:
     std::unique_ptr<MainViewController> m_main;
 };
 
-namespace {
-QtMessageHandler g_previous = nullptr;
-
-// A warning while the engine is set up fails the run; once the test functions run, Qt Quick Test
-// reports warnings itself (as QWARN lines, which CTest fails on).
-void failOnWarning(QtMsgType type, const QMessageLogContext &context, const QString &message)
-{
-    g_previous(type, context, message);
-    if (type == QtWarningMsg && !message.contains(u"XDG_RUNTIME_DIR"_s)) {
-        std::fprintf(stderr, "FAIL: a warning was printed\n");
-        std::_Exit(1);
-    }
-}
-} // namespace
-
 class Setup : public QObject
 {
     Q_OBJECT
 public Q_SLOTS:
-    void applicationAvailable() { g_previous = qInstallMessageHandler(failOnWarning); }
+    void applicationAvailable() { QmlWarnings::failOnWarnings(); }
     void qmlEngineAvailable(QQmlEngine *engine)
     {
-        engine->addImportPath(u"qrc:/"_s);
-        m_fixture = std::make_unique<Fixture>();
+        m_fixture = QmlWarnings::publishFixture<Fixture>(engine);
         engine->addImageProvider(QLatin1StringView(QuickTransferListModel::ProviderId),
                                  m_fixture->main()->listModel()->createImageProvider());
-        qmlRegisterSingletonInstance("Zephyr.Test", 1, 0, "Fixture", m_fixture.get());
     }
     void cleanupTestCase() { m_fixture.reset(); }
 

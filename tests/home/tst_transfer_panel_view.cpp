@@ -1,5 +1,6 @@
 #include "NotificationCenter.h"
 #include "NotificationNames.h"
+#include "QmlWarnings.h"
 #include "QuickTransferAnimationViewController.h"
 #include "RuntimeState.h"
 #include "TestCore.h"
@@ -9,8 +10,6 @@
 #include <QtQml/qqmlextensionplugin.h>
 #include <QtQuickTest>
 
-#include <cstdio>
-#include <cstdlib>
 
 Q_IMPORT_QML_PLUGIN(Zephyr_UiPlugin)
 Q_IMPORT_QML_PLUGIN(Zephyr_HomePlugin)
@@ -111,30 +110,14 @@ private:
     int m_deletes = 0;
 };
 
-namespace {
-QtMessageHandler g_previous = nullptr;
-
-// Any QML warning fails the run.
-void failOnWarning(QtMsgType type, const QMessageLogContext &context, const QString &message)
-{
-    g_previous(type, context, message);
-    if (type == QtWarningMsg && !message.contains(u"XDG_RUNTIME_DIR"_s)) {
-        std::fprintf(stderr, "FAIL: a warning was printed\n");
-        std::_Exit(1);
-    }
-}
-} // namespace
-
 class Setup : public QObject
 {
     Q_OBJECT
 public Q_SLOTS:
-    void applicationAvailable() { g_previous = qInstallMessageHandler(failOnWarning); }
+    void applicationAvailable() { QmlWarnings::failOnWarnings(); }
     void qmlEngineAvailable(QQmlEngine *engine)
     {
-        engine->addImportPath(u"qrc:/"_s);
-        m_fixture = std::make_unique<Fixture>();
-        qmlRegisterSingletonInstance("Zephyr.Test", 1, 0, "Fixture", m_fixture.get());
+        m_fixture = QmlWarnings::publishFixture<Fixture>(engine);
     }
     void cleanupTestCase() { m_fixture.reset(); }
 

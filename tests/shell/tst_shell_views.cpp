@@ -7,6 +7,7 @@
 #include "LoginViewController.h"
 #include "MenuController.h"
 #include "NavigationController.h"
+#include "QmlWarnings.h"
 #include "RuntimeState.h"
 #include "TestCore.h"
 #include "ToastCenter.h"
@@ -15,8 +16,6 @@
 #include <QtQml/qqmlextensionplugin.h>
 #include <QtQuickTest>
 
-#include <cstdio>
-#include <cstdlib>
 
 Q_IMPORT_QML_PLUGIN(Zephyr_UiPlugin)
 Q_IMPORT_QML_PLUGIN(Zephyr_HomePlugin)
@@ -105,31 +104,14 @@ private:
     MenuController m_menu;
 };
 
-namespace {
-QtMessageHandler g_previous = nullptr;
-
-// A warning while the engine is set up fails the run; once the test functions run, Qt Quick Test
-// reports warnings itself (as QWARN lines, which CTest fails on).
-void failOnWarning(QtMsgType type, const QMessageLogContext &context, const QString &message)
-{
-    g_previous(type, context, message);
-    if (type == QtWarningMsg && !message.contains(u"XDG_RUNTIME_DIR"_s)) {
-        std::fprintf(stderr, "FAIL: a warning was printed\n");
-        std::_Exit(1);
-    }
-}
-} // namespace
-
 class Setup : public QObject
 {
     Q_OBJECT
 public Q_SLOTS:
-    void applicationAvailable() { g_previous = qInstallMessageHandler(failOnWarning); }
+    void applicationAvailable() { QmlWarnings::failOnWarnings(); }
     void qmlEngineAvailable(QQmlEngine *engine)
     {
-        engine->addImportPath(u"qrc:/"_s);
-        m_fixture = std::make_unique<Fixture>();
-        qmlRegisterSingletonInstance("Zephyr.Test", 1, 0, "Fixture", m_fixture.get());
+        m_fixture = QmlWarnings::publishFixture<Fixture>(engine);
     }
     void cleanupTestCase() { m_fixture.reset(); }
 

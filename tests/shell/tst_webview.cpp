@@ -2,6 +2,7 @@
 // not draw on the offscreen platform).
 #include "DialogCenter.h"
 #include "FakePlatform.h"
+#include "QmlWarnings.h"
 #include "ToastCenter.h"
 #include "WebViewController.h"
 
@@ -10,8 +11,6 @@
 #include <QtQuickTest>
 #include <QtWebEngineQuick/qtwebenginequickglobal.h>
 
-#include <cstdio>
-#include <cstdlib>
 
 Q_IMPORT_QML_PLUGIN(Zephyr_UiPlugin)
 Q_IMPORT_QML_PLUGIN(Zephyr_HomePlugin)
@@ -52,22 +51,6 @@ private:
     FakeComposer m_composer;
 };
 
-namespace {
-QtMessageHandler g_previous = nullptr;
-
-// Any warning fails the run, except the engine's own notes about its value types, which
-// Qt 6.4's web engine module prints whenever it is imported.
-void failOnWarning(QtMsgType type, const QMessageLogContext &context, const QString &message)
-{
-    g_previous(type, context, message);
-    if (type != QtWarningMsg || message.contains(u"XDG_RUNTIME_DIR"_s) ||
-        message.contains(u"nor default- and copy-constructible. You should not use it as a QML"_s))
-        return;
-    std::fprintf(stderr, "FAIL: a warning was printed\n");
-    std::_Exit(1);
-}
-} // namespace
-
 class Setup : public QObject
 {
     Q_OBJECT
@@ -76,12 +59,10 @@ public:
     Setup() { QtWebEngineQuick::initialize(); }
 
 public Q_SLOTS:
-    void applicationAvailable() { g_previous = qInstallMessageHandler(failOnWarning); }
+    void applicationAvailable() { QmlWarnings::failOnWarnings(); }
     void qmlEngineAvailable(QQmlEngine *engine)
     {
-        engine->addImportPath(u"qrc:/"_s);
-        m_fixture = std::make_unique<Fixture>();
-        qmlRegisterSingletonInstance("Zephyr.Test", 1, 0, "Fixture", m_fixture.get());
+        m_fixture = QmlWarnings::publishFixture<Fixture>(engine);
     }
     void cleanupTestCase() { m_fixture.reset(); }
 
