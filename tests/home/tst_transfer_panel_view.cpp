@@ -10,7 +10,6 @@
 #include <QtQml/qqmlextensionplugin.h>
 #include <QtQuickTest>
 
-
 Q_IMPORT_QML_PLUGIN(Zephyr_UiPlugin)
 Q_IMPORT_QML_PLUGIN(Zephyr_HomePlugin)
 

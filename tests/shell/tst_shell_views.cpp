@@ -16,7 +16,6 @@
 #include <QtQml/qqmlextensionplugin.h>
 #include <QtQuickTest>
 
-
 Q_IMPORT_QML_PLUGIN(Zephyr_UiPlugin)
 Q_IMPORT_QML_PLUGIN(Zephyr_HomePlugin)
 Q_IMPORT_QML_PLUGIN(Zephyr_ShellPlugin)

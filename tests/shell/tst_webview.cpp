@@ -11,7 +11,6 @@
 #include <QtQuickTest>
 #include <QtWebEngineQuick/qtwebenginequickglobal.h>
 
-
 Q_IMPORT_QML_PLUGIN(Zephyr_UiPlugin)
 Q_IMPORT_QML_PLUGIN(Zephyr_HomePlugin)
 Q_IMPORT_QML_PLUGIN(Zephyr_ShellPlugin)
