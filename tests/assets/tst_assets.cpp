@@ -81,7 +81,7 @@ bool writeFile(const QString &path, const QByteArray &content)
 
 QByteArray svgOpen(const char *attributes)
 {
-    return QByteArray(R"(<svg xmlns="http://www.w3.org/2000/svg" )") + attributes + '>';
+    return QByteArray("<svg xmlns=\"http://www.w3.org/2000/svg\" ") + attributes + '>';
 }
 
 } // namespace
@@ -132,15 +132,12 @@ private Q_SLOTS:
     void pagesAreSelfContained_data()
     {
         QTest::addColumn<QString>("page");
-        QTest::addColumn<QString>("title");
-        QTest::newRow("agreement") << u"agreement.html"_s << u"用户协议"_s;
-        QTest::newRow("help") << u"help.html"_s << u"常见问题"_s;
-        QTest::newRow("privacy") << u"privacy.html"_s << u"隐私保护说明书"_s;
+        for (const QString &page : kPages)
+            QTest::newRow(qPrintable(page)) << page;
     }
     void pagesAreSelfContained()
     {
         QFETCH(QString, page);
-        QFETCH(QString, title);
         QFile file(u":/html/"_s + page);
         QVERIFY(file.open(QIODevice::ReadOnly));
         const QByteArray bytes = file.readAll();
@@ -148,9 +145,6 @@ private Q_SLOTS:
         QCOMPARE(text.toUtf8(), bytes);
         QVERIFY(text.contains(u"<meta charset=\"utf-8\">"_s));
         QVERIFY(text.contains(u"width=device-width"_s));
-        static const QRegularExpression titleTag(u"<title>([^<]*)</title>"_s);
-        QVERIFY(titleTag.match(text).captured(1).contains(title));
-        QVERIFY(text.contains(u"ZephyrWiFi"_s));
         QVERIFY(!text.contains(u"<script"_s, Qt::CaseInsensitive));
         static const QRegularExpression remote(u"(src|href)\\s*=|url\\(|@import|://"_s,
                                                QRegularExpression::CaseInsensitiveOption);
@@ -173,8 +167,8 @@ private Q_SLOTS:
         QTemporaryDir dir;
         const QString svg = dir.filePath(u"bar.svg"_s);
         QVERIFY(
-            writeFile(svg, svgOpen(R"(width="8" height="6")") +
-                               R"(<path d="M1 3h6" stroke="#5D93EA" stroke-width="2"/></svg>)"));
+            writeFile(svg, svgOpen("width=\"8\" height=\"6\"") +
+                               "<path d=\"M1 3h6\" stroke=\"#5D93EA\" stroke-width=\"2\"/></svg>"));
         const ToolRun run = runTool({svg, dir.filePath(u"out/bar"_s)});
         QCOMPARE(run.status, 0);
         QVERIFY(run.err.isEmpty());
@@ -203,17 +197,17 @@ private Q_SLOTS:
         QTest::addColumn<QString>("message");
         const QStringList render{u"DIR/bad.svg"_s, u"DIR/bad"_s};
         QTest::newRow("not XML") << QByteArray("not a drawing") << render << 1 << u"line 1"_s;
-        QTest::newRow("cut short") << svgOpen(R"(width="8" height="8")") + R"(<path d="M0 0h)"
+        QTest::newRow("cut short") << svgOpen("width=\"8\" height=\"8\"") + "<path d=\"M0 0h"
                                    << render << 1 << u"understands"_s;
-        QTest::newRow("no size") << svgOpen("") + R"(<rect width="4" height="4"/></svg>)" << render
+        QTest::newRow("no size") << svgOpen("") + "<rect width=\"4\" height=\"4\"/></svg>" << render
                                  << 1 << u"whole points"_s;
-        QTest::newRow("huge") << svgOpen(R"(width="100000" height="8")") + "</svg>" << render << 1
+        QTest::newRow("huge") << svgOpen("width=\"100000\" height=\"8\"") + "</svg>" << render << 1
                               << u"whole points"_s;
-        QTest::newRow("half points")
-            << svgOpen(R"(width="27.5" height="8")") + "</svg>" << render << 1 << u"whole points"_s;
+        QTest::newRow("half points") << svgOpen("width=\"27.5\" height=\"8\"") + "</svg>" << render
+                                     << 1 << u"whole points"_s;
         QTest::newRow("unknown paint")
-            << svgOpen(R"(width="8" height="8")") +
-                   R"(<rect width="4" height="4" fill="url(#nowhere)"/></svg>)"
+            << svgOpen("width=\"8\" height=\"8\"") +
+                   "<rect width=\"4\" height=\"4\" fill=\"url(#nowhere)\"/></svg>"
             << render << 1 << u"#nowhere"_s;
         QTest::newRow("no drawing") << QByteArray() << render << 1 << u"no such file"_s;
         QTest::newRow("no words") << QByteArray() << QStringList() << 2 << QString();
