@@ -13,7 +13,6 @@
 #include <QSensorManager>
 #include <QSignalSpy>
 #include <QTest>
-#include <QUrlQuery>
 
 #include <cmath>
 
@@ -87,8 +86,8 @@ class TestPlatformGui : public QObject
 private:
     TestBackends m_backends;
     UrlCatcher m_catcher;
-    const QStringList m_schemes{u"mailto"_s, u"http"_s, u"https"_s,     u"tel"_s,
-                                u"file"_s,   u"smb"_s,  u"javascript"_s};
+    const QStringList m_schemes{u"mailto"_s, u"http"_s, u"https"_s,
+                                u"tel"_s,    u"file"_s, u"javascript"_s};
 
 private Q_SLOTS:
     void cleanup()
@@ -98,17 +97,12 @@ private Q_SLOTS:
         m_catcher.urls.clear();
     }
 
-    // A desktop has only Qt's stand-in accelerometer, which is not used: no sensor, no readings.
-    void noAccelerometerOnADesktop()
-    {
-        LinuxMotion motion;
-        QVERIFY(!motion.hasSensor());
-    }
-
-    // With an accelerometer, its readings are watched at the rate asked for where it has one,
-    // and a shake among them is one signal.
+    // A desktop has only Qt's stand-in accelerometer, which is not used. With an accelerometer,
+    // its readings are watched at the rate asked for where it has one, and a shake among them is
+    // one signal.
     void shakesFromTheAccelerometer()
     {
+        QVERIFY(!LinuxMotion().hasSensor());
         QSensorManager::registerBackend(QAccelerometer::sensorType, kBackendId, &m_backends);
         auto unregister = qScopeGuard(
             [] { QSensorManager::unregisterBackend(QAccelerometer::sensorType, kBackendId); });
@@ -135,9 +129,9 @@ private Q_SLOTS:
         auto *rich = new QMimeData;
         rich->setHtml(u"<b>old</b>"_s);
         clipboard->setMimeData(rich);
-        LinuxClipboard copier;
-        copier.copyText(u"Zephyr随身wifi\nhttp://example.com/?a=1&b=2"_s);
-        QCOMPARE(clipboard->text(), u"Zephyr随身wifi\nhttp://example.com/?a=1&b=2"_s);
+        const QString text = u"Zephyr随身wifi\nhttp://example.com/?a=1&b=2"_s;
+        LinuxClipboard().copyText(text);
+        QCOMPARE(clipboard->text(), text);
         QCOMPARE(clipboard->mimeData()->formats(), QStringList{u"text/plain"_s});
     }
 
@@ -154,11 +148,8 @@ private Q_SLOTS:
         QVERIFY(finished.wait(5000));
         QCOMPARE(finished.first().first().value<Composer::Result>(), Composer::Result::HandedOver);
         QCOMPARE(m_catcher.urls.size(), 1);
-        const QUrl url = m_catcher.urls.first();
-        QCOMPARE(url.toString(QUrl::FullyEncoded),
+        QCOMPARE(m_catcher.urls.first().toString(QUrl::FullyEncoded),
                  u"mailto:?body=a%26b%3Dc%20%231%2B2%25%3F%0D%0A%E4%BD%A0%E5%A5%BD%0D%0Aend"_s);
-        QCOMPARE(QUrlQuery(url).queryItemValue(u"body"_s, QUrl::FullyDecoded),
-                 u"a&b=c #1+2%?\r\n你好\r\nend"_s);
     }
 
     // A desktop that cannot hand the address over (here the offscreen platform, which has no
@@ -190,7 +181,6 @@ private Q_SLOTS:
         QTest::newRow("local file") << QUrl(u"file:///etc/passwd"_s) << false;
         QTest::newRow("web address without a host") << QUrl(u"http:///index.html"_s) << false;
         QTest::newRow("script") << QUrl(u"javascript:alert(1)"_s) << false;
-        QTest::newRow("network share") << QUrl(u"smb://pc/c$"_s) << false;
         QTest::newRow("empty") << QUrl() << false;
     }
 
