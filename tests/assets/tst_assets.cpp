@@ -129,35 +129,26 @@ private Q_SLOTS:
 
     // The pages open in the web screen and the guide's rich text: UTF-8 Chinese, one look, and
     // nothing fetched from elsewhere.
-    void pagesAreSelfContained_data()
-    {
-        QTest::addColumn<QString>("page");
-        for (const QString &page : kPages)
-            QTest::newRow(qPrintable(page)) << page;
-    }
     void pagesAreSelfContained()
-    {
-        QFETCH(QString, page);
-        QFile file(u":/html/"_s + page);
-        QVERIFY(file.open(QIODevice::ReadOnly));
-        const QByteArray bytes = file.readAll();
-        const QString text = QString::fromUtf8(bytes);
-        QCOMPARE(text.toUtf8(), bytes);
-        QVERIFY(text.contains(u"<meta charset=\"utf-8\">"_s));
-        QVERIFY(text.contains(u"width=device-width"_s));
-        QVERIFY(!text.contains(u"<script"_s, Qt::CaseInsensitive));
-        static const QRegularExpression remote(u"(src|href)\\s*=|url\\(|@import|://"_s,
-                                               QRegularExpression::CaseInsensitiveOption);
-        QVERIFY2(!remote.match(text).hasMatch(), qPrintable(remote.match(text).captured()));
-    }
-
-    void noPageOutsideTheList()
     {
         QStringList pages;
         for (QDirIterator it(u":/html"_s, QDir::Files); it.hasNext();)
             pages << it.nextFileInfo().fileName();
         pages.sort();
         QCOMPARE(pages, kPages);
+        static const QRegularExpression remote(u"(src|href)\\s*=|url\\(|@import|://|<script"_s,
+                                               QRegularExpression::CaseInsensitiveOption);
+        for (const QString &page : kPages) {
+            QFile file(u":/html/"_s + page);
+            QVERIFY(file.open(QIODevice::ReadOnly));
+            const QByteArray bytes = file.readAll();
+            const QString text = QString::fromUtf8(bytes);
+            QCOMPARE(text.toUtf8(), bytes);
+            QVERIFY2(text.contains(u"<meta charset=\"utf-8\">"_s), qPrintable(page));
+            QVERIFY2(text.contains(u"width=device-width"_s), qPrintable(page));
+            QVERIFY2(!remote.match(text).hasMatch(),
+                     qPrintable(page + remote.match(text).captured()));
+        }
     }
 
     // One drawing at the three densities: a 2-point line on whole coordinates covers whole
@@ -183,12 +174,11 @@ private Q_SLOTS:
             QCOMPARE(image.pixel(4 * scale, 4 * scale - 1), qRgba(0x5D, 0x93, 0xEA, 0xFF));
             QCOMPARE(qAlpha(image.pixel(4 * scale, 2 * scale - 1)), 0);
             QCOMPARE(qAlpha(image.pixel(4 * scale, 4 * scale)), 0);
-            QCOMPARE(qAlpha(image.pixel(0, 0)), 0);
         }
     }
 
     // A drawing the tool cannot render whole fails the build with a message and leaves no file;
-    // so do missing files and wrong words. DIR in the arguments is a scratch folder.
+    // so do a missing file and no words. DIR in the arguments is a scratch folder.
     void toolRefusesWhatItCannotDo_data()
     {
         QTest::addColumn<QByteArray>("drawing");
@@ -211,11 +201,6 @@ private Q_SLOTS:
             << render << 1 << u"#nowhere"_s;
         QTest::newRow("no drawing") << QByteArray() << render << 1 << u"no such file"_s;
         QTest::newRow("no words") << QByteArray() << QStringList() << 2 << QString();
-        QTest::newRow("help and more")
-            << QByteArray() << QStringList{u"--help"_s, u"x"_s} << 2 << QString();
-        QTest::newRow("sheet of no folder")
-            << QByteArray() << QStringList{u"--contact-sheet"_s, u"DIR/s.png"_s, u"DIR/none"_s} << 1
-            << u"no such folder"_s;
     }
     void toolRefusesWhatItCannotDo()
     {
@@ -231,28 +216,6 @@ private Q_SLOTS:
         QCOMPARE(run.status, status);
         QVERIFY2(run.err.contains(message), qPrintable(run.err));
         QVERIFY(!QFile::exists(dir.filePath(u"bad.png"_s)));
-    }
-
-    // The contact sheet lays out what a folder of rendered pictures holds.
-    void contactSheetOfRenderedPictures()
-    {
-        QTemporaryDir dir;
-        for (const QString &name : {u"a"_s, u"b"_s}) {
-            QImage image(QSize(40, 20), QImage::Format_ARGB32);
-            image.fill(QColor(0x5D, 0x93, 0xEA));
-            QVERIFY(image.save(dir.filePath(u"%1@2x.png"_s.arg(name))));
-        }
-        const QString sheetPath = dir.filePath(u"shots/assets.png"_s);
-        const ToolRun run = runTool({u"--contact-sheet"_s, sheetPath, dir.path()});
-        QCOMPARE(run.status, 0);
-        const QImage sheet = QImage(sheetPath).convertToFormat(QImage::Format_ARGB32);
-        QVERIFY(!sheet.isNull());
-        // Each picture twice, once on the light and once on the dark background.
-        int accent = 0;
-        for (int y = 0; y < sheet.height(); ++y)
-            for (int x = 0; x < sheet.width(); ++x)
-                accent += sheet.pixel(x, y) == qRgb(0x5D, 0x93, 0xEA);
-        QCOMPARE(accent, 2 * 2 * 40 * 20);
     }
 };
 
