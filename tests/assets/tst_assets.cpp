@@ -177,43 +177,34 @@ private Q_SLOTS:
         }
     }
 
-    // A drawing the tool cannot render whole fails the build with a message and leaves no file;
-    // so do a missing file and no words. DIR in the arguments is a scratch folder.
-    void toolRefusesWhatItCannotDo_data()
+    // A drawing the tool cannot render whole, or none, fails the build with a message and leaves
+    // no file.
+    void toolRefusesBadDrawings_data()
     {
         QTest::addColumn<QByteArray>("drawing");
-        QTest::addColumn<QStringList>("arguments");
-        QTest::addColumn<int>("status");
         QTest::addColumn<QString>("message");
-        const QStringList render{u"DIR/bad.svg"_s, u"DIR/bad"_s};
-        QTest::newRow("not XML") << QByteArray("not a drawing") << render << 1 << u"line 1"_s;
-        QTest::newRow("cut short") << svgOpen("width=\"8\" height=\"8\"") + "<path d=\"M0 0h"
-                                   << render << 1 << u"understands"_s;
-        QTest::newRow("no size") << svgOpen("") + "<rect width=\"4\" height=\"4\"/></svg>" << render
-                                 << 1 << u"whole points"_s;
-        QTest::newRow("huge") << svgOpen("width=\"100000\" height=\"8\"") + "</svg>" << render << 1
+        QTest::newRow("not XML") << QByteArray("not a drawing") << u"line 1"_s;
+        QTest::newRow("cut short")
+            << svgOpen("width=\"8\" height=\"8\"") + "<path d=\"M0 0h" << u"understands"_s;
+        QTest::newRow("huge") << svgOpen("width=\"100000\" height=\"8\"") + "</svg>"
                               << u"whole points"_s;
-        QTest::newRow("half points") << svgOpen("width=\"27.5\" height=\"8\"") + "</svg>" << render
-                                     << 1 << u"whole points"_s;
+        QTest::newRow("half points")
+            << svgOpen("width=\"27.5\" height=\"8\"") + "</svg>" << u"whole points"_s;
         QTest::newRow("unknown paint")
             << svgOpen("width=\"8\" height=\"8\"") +
                    "<rect width=\"4\" height=\"4\" fill=\"url(#nowhere)\"/></svg>"
-            << render << 1 << u"#nowhere"_s;
-        QTest::newRow("no drawing") << QByteArray() << render << 1 << u"no such file"_s;
-        QTest::newRow("no words") << QByteArray() << QStringList() << 2 << QString();
+            << u"#nowhere"_s;
+        QTest::newRow("missing") << QByteArray() << u"no such file"_s;
     }
-    void toolRefusesWhatItCannotDo()
+    void toolRefusesBadDrawings()
     {
         QFETCH(QByteArray, drawing);
-        QFETCH(QStringList, arguments);
-        QFETCH(int, status);
         QFETCH(QString, message);
         QTemporaryDir dir;
         if (!drawing.isEmpty())
             QVERIFY(writeFile(dir.filePath(u"bad.svg"_s), drawing));
-        arguments.replaceInStrings(u"DIR"_s, dir.path());
-        const ToolRun run = runTool(arguments);
-        QCOMPARE(run.status, status);
+        const ToolRun run = runTool({dir.filePath(u"bad.svg"_s), dir.filePath(u"bad"_s)});
+        QCOMPARE(run.status, 1);
         QVERIFY2(run.err.contains(message), qPrintable(run.err));
         QVERIFY(!QFile::exists(dir.filePath(u"bad.png"_s)));
     }
