@@ -22,14 +22,10 @@ const Vector kTilted = kG * Vector(1, 1, 1).normalized();
 const Vector kX{1, 0, 0};
 const Vector kZ{0, 0, 1};
 
-// The phone's acceleration, gravity included, at a time in seconds from the start of a segment.
+// The phone's acceleration, gravity included, at a time in seconds from the start of a segment;
+// a segment is a motion for some seconds.
 using Motion = std::function<Vector(double)>;
-
-struct Segment
-{
-    double seconds;
-    Motion motion;
-};
+using Segment = std::pair<double, Motion>;
 
 Motion still(const Vector &gravity)
 {
@@ -73,10 +69,10 @@ Trace trace(std::initializer_list<Segment> segments, int rateHz = 100)
     std::uniform_real_distribution<double> noise(-0.2, 0.2);
     Trace readings;
     double startMs = 0;
-    for (const Segment &segment : segments) {
-        const double lengthMs = segment.seconds * 1000;
+    for (const auto &[seconds, motion] : segments) {
+        const double lengthMs = seconds * 1000;
         for (double t = 0; t < lengthMs; t += 1000.0 / rateHz) {
-            const Vector a = segment.motion(t / 1000);
+            const Vector a = motion(t / 1000);
             const Vector n(noise(random), noise(random), noise(random));
             readings.append({qint64(std::llround(startMs + t)), a + n});
         }
