@@ -58,34 +58,23 @@ private:
     QAccelerometerReading m_reading{nullptr};
 };
 
-class TestBackends : public QSensorBackendFactory
+} // namespace
+
+// The test makes the accelerometers and receives the addresses the desktop would open.
+class TestPlatformGui : public QObject, public QSensorBackendFactory
 {
+    Q_OBJECT
 public:
     QSensorBackend *createBackend(QSensor *sensor) override
     {
-        TestAccelerometer::current = new TestAccelerometer(sensor);
-        return TestAccelerometer::current;
+        return TestAccelerometer::current = new TestAccelerometer(sensor);
     }
-};
 
-// Receives the addresses the desktop would open.
-class UrlCatcher : public QObject
-{
-    Q_OBJECT
 public Q_SLOTS:
-    void open(const QUrl &url) { urls.append(url); }
+    void open(const QUrl &url) { m_urls.append(url); }
 
-public:
-    QList<QUrl> urls;
-};
-} // namespace
-
-class TestPlatformGui : public QObject
-{
-    Q_OBJECT
 private:
-    TestBackends m_backends;
-    UrlCatcher m_catcher;
+    QList<QUrl> m_urls;
     const QStringList m_schemes{u"mailto"_s, u"http"_s, u"https"_s,
                                 u"tel"_s,    u"file"_s, u"javascript"_s};
 
@@ -94,7 +83,7 @@ private Q_SLOTS:
     {
         for (const QString &scheme : m_schemes)
             QDesktopServices::unsetUrlHandler(scheme);
-        m_catcher.urls.clear();
+        m_urls.clear();
     }
 
     // A desktop has only Qt's stand-in accelerometer, which is not used. With an accelerometer,
@@ -103,7 +92,7 @@ private Q_SLOTS:
     void shakesFromTheAccelerometer()
     {
         QVERIFY(!LinuxMotion().hasSensor());
-        QSensorManager::registerBackend(QAccelerometer::sensorType, kBackendId, &m_backends);
+        QSensorManager::registerBackend(QAccelerometer::sensorType, kBackendId, this);
         auto unregister = qScopeGuard(
             [] { QSensorManager::unregisterBackend(QAccelerometer::sensorType, kBackendId); });
         LinuxMotion motion;
@@ -139,7 +128,7 @@ private Q_SLOTS:
     // encoded and line breaks are CRLF. Handing over is reported after the call has returned.
     void mailHandedToTheDesktop()
     {
-        QDesktopServices::setUrlHandler(u"mailto"_s, &m_catcher, "open");
+        QDesktopServices::setUrlHandler(u"mailto"_s, this, "open");
         LinuxComposer composer;
         QVERIFY(composer.canSendMail());
         QSignalSpy finished(&composer, &Composer::mailFinished);
@@ -147,8 +136,8 @@ private Q_SLOTS:
         QCOMPARE(finished.count(), 0);
         QVERIFY(finished.wait(5000));
         QCOMPARE(finished.first().first().value<Composer::Result>(), Composer::Result::HandedOver);
-        QCOMPARE(m_catcher.urls.size(), 1);
-        QCOMPARE(m_catcher.urls.first().toString(QUrl::FullyEncoded),
+        QCOMPARE(m_urls.size(), 1);
+        QCOMPARE(m_urls.first().toString(QUrl::FullyEncoded),
                  u"mailto:?body=a%26b%3Dc%20%231%2B2%25%3F%0D%0A%E4%BD%A0%E5%A5%BD%0D%0Aend"_s);
     }
 
@@ -191,10 +180,10 @@ private Q_SLOTS:
         QFETCH(QUrl, url);
         QFETCH(bool, opened);
         for (const QString &scheme : m_schemes)
-            QDesktopServices::setUrlHandler(scheme, &m_catcher, "open");
+            QDesktopServices::setUrlHandler(scheme, this, "open");
         LinuxComposer composer;
         QCOMPARE(composer.openUrl(url), opened);
-        QCOMPARE(m_catcher.urls, opened ? QList<QUrl>{url} : QList<QUrl>());
+        QCOMPARE(m_urls, opened ? QList<QUrl>{url} : QList<QUrl>());
     }
 };
 
