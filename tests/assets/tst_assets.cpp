@@ -9,6 +9,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <algorithm>
+
 using namespace Qt::StringLiterals;
 
 namespace {
@@ -48,28 +50,22 @@ const QStringList kPages = {u"agreement.html"_s, u"help.html"_s, u"privacy.html"
 
 bool hasVisiblePixel(const QImage &image)
 {
-    const QImage argb = image.convertToFormat(QImage::Format_ARGB32);
-    for (int y = 0; y < argb.height(); ++y) {
-        const auto *line = reinterpret_cast<const QRgb *>(argb.constScanLine(y));
-        for (int x = 0; x < argb.width(); ++x)
-            if (qAlpha(line[x]) > 0)
-                return true;
+    const QImage alpha = image.convertToFormat(QImage::Format_Alpha8);
+    for (int y = 0; y < alpha.height(); ++y) {
+        const uchar *line = alpha.constScanLine(y);
+        if (std::any_of(line, line + alpha.width(), [](uchar a) { return a > 0; }))
+            return true;
     }
     return false;
 }
 
-struct ToolRun
-{
-    int status = -1;
-    QString err;
-};
-
-ToolRun runTool(const QStringList &arguments)
+// The tool's exit status (-1 when it crashed or hung) and what it wrote on stderr.
+std::pair<int, QString> runTool(const QStringList &arguments)
 {
     QProcess process;
     process.start(qEnvironmentVariable("ZEPHYR_SVG2PNG_BIN"), arguments);
     if (!process.waitForFinished(30000) || process.exitStatus() != QProcess::NormalExit)
-        return {};
+        return {-1, {}};
     return {process.exitCode(), QString::fromUtf8(process.readAllStandardError())};
 }
 
@@ -160,9 +156,9 @@ private Q_SLOTS:
         QVERIFY(
             writeFile(svg, svgOpen("width=\"8\" height=\"6\"") +
                                "<path d=\"M1 3h6\" stroke=\"#5D93EA\" stroke-width=\"2\"/></svg>"));
-        const ToolRun run = runTool({svg, dir.filePath(u"out/bar"_s)});
-        QCOMPARE(run.status, 0);
-        QVERIFY(run.err.isEmpty());
+        const auto [status, err] = runTool({svg, dir.filePath(u"out/bar"_s)});
+        QCOMPARE(status, 0);
+        QVERIFY(err.isEmpty());
         for (const int scale : {1, 2, 3}) {
             const QString path = scale == 1 ? dir.filePath(u"out/bar.png"_s)
                                             : dir.filePath(u"out/bar@%1x.png"_s.arg(scale));
@@ -203,9 +199,9 @@ private Q_SLOTS:
         QTemporaryDir dir;
         if (!drawing.isEmpty())
             QVERIFY(writeFile(dir.filePath(u"bad.svg"_s), drawing));
-        const ToolRun run = runTool({dir.filePath(u"bad.svg"_s), dir.filePath(u"bad"_s)});
-        QCOMPARE(run.status, 1);
-        QVERIFY2(run.err.contains(message), qPrintable(run.err));
+        const auto [status, err] = runTool({dir.filePath(u"bad.svg"_s), dir.filePath(u"bad"_s)});
+        QCOMPARE(status, 1);
+        QVERIFY2(err.contains(message), qPrintable(err));
         QVERIFY(!QFile::exists(dir.filePath(u"bad.png"_s)));
     }
 };
