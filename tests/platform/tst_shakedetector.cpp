@@ -72,9 +72,9 @@ Trace trace(std::initializer_list<Segment> segments, int rateHz = 100)
     for (const auto &[seconds, motion] : segments) {
         const double lengthMs = seconds * 1000;
         for (double t = 0; t < lengthMs; t += 1000.0 / rateHz) {
-            const Vector a = motion(t / 1000);
-            const Vector n(noise(random), noise(random), noise(random));
-            readings.append({qint64(std::llround(startMs + t)), a + n});
+            const float x = noise(random), y = noise(random), z = noise(random);
+            readings.append(
+                {qint64(std::llround(startMs + t)), motion(t / 1000) + Vector(x, y, z)});
         }
         startMs += lengthMs;
     }
