@@ -1,14 +1,10 @@
-// The window's platform services: shakes from an accelerometer backend of the test's own, the
-// clipboard, and mail and addresses handed to the desktop (caught by URL handlers of the test).
-#include "LinuxClipboard.h"
+// The window's platform services: shakes from an accelerometer backend of the test's own, and
+// mail and addresses handed to the desktop (caught by URL handlers of the test).
 #include "LinuxComposer.h"
 #include "LinuxMotion.h"
 
 #include <QAccelerometer>
-#include <QClipboard>
 #include <QDesktopServices>
-#include <QGuiApplication>
-#include <QMimeData>
 #include <QSensorBackend>
 #include <QSensorManager>
 #include <QSignalSpy>
@@ -109,19 +105,6 @@ private Q_SLOTS:
         QCOMPARE(shaken.count(), 1);
         sensor.feed(3200, 5000, 0.0);
         QCOMPARE(shaken.count(), 1);
-    }
-
-    // Copied text replaces the clipboard's content, as plain text only.
-    void copiesPlainText()
-    {
-        QClipboard *clipboard = QGuiApplication::clipboard();
-        auto *rich = new QMimeData;
-        rich->setHtml(u"<b>old</b>"_s);
-        clipboard->setMimeData(rich);
-        const QString text = u"Zephyr随身wifi\nhttp://example.com/?a=1&b=2"_s;
-        LinuxClipboard().copyText(text);
-        QCOMPARE(clipboard->text(), text);
-        QCOMPARE(clipboard->mimeData()->formats(), QStringList{u"text/plain"_s});
     }
 
     // The body reaches the mail program whole: every character that could end the field is
