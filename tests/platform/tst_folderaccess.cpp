@@ -18,6 +18,12 @@ bool setMode(const QString &path, mode_t mode)
     return ::chmod(QFile::encodeName(path).constData(), mode) == 0;
 }
 
+bool writeFile(const QString &path, const QByteArray &content = {})
+{
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly) && f.write(content) == content.size();
+}
+
 QByteArray lockFileText(const QString &folder)
 {
     QFile f(QDir(folder).filePath(LinuxFolderAccess::lockFileName()));
@@ -58,13 +64,9 @@ private Q_SLOTS:
         QVERIFY(ended.waitForStarted());
         const qint64 deadPid = ended.processId();
         QVERIFY(ended.waitForFinished());
-        QFile stale(dir.filePath(LinuxFolderAccess::lockFileName()));
-        QVERIFY(stale.open(QIODevice::WriteOnly));
-        stale.write(QByteArray::number(deadPid) + "\n");
-        stale.close();
-
-        LinuxFolderAccess access;
-        const FolderLockAttempt attempt = access.lock(dir.path());
+        QVERIFY(writeFile(dir.filePath(LinuxFolderAccess::lockFileName()),
+                          QByteArray::number(deadPid) + "\n"));
+        const FolderLockAttempt attempt = LinuxFolderAccess().lock(dir.path());
         QVERIFY2(attempt.lock, qPrintable(attempt.error));
         QCOMPARE(lockFileText(dir.path()), QByteArray::number(qint64(::getpid())) + '\n');
     }
@@ -72,65 +74,51 @@ private Q_SLOTS:
     void folderThatCannotBeMadeIsAnError()
     {
         QTemporaryDir dir;
-        QFile file(dir.filePath(u"file"_s));
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.close();
-        LinuxFolderAccess access;
-        const FolderLockAttempt attempt = access.lock(dir.filePath(u"file/library"_s));
-        QVERIFY(!attempt.lock);
-        QVERIFY(!attempt.inUse);
+        QVERIFY(writeFile(dir.filePath(u"file"_s)));
+        const FolderLockAttempt attempt = LinuxFolderAccess().lock(dir.filePath(u"file/library"_s));
+        QVERIFY(!attempt.lock && !attempt.inUse);
         QVERIFY(!attempt.error.isEmpty());
     }
 
     void privateFolders_data()
     {
-        QTest::addColumn<QString>("kind");
+        QTest::addColumn<QString>("path"); // in a scratch folder with own/, link -> own/ and file
+        QTest::addColumn<int>("mode");     // of own/
         QTest::addColumn<bool>("isPrivate");
-        QTest::newRow("own, 0700") << u"0700"_s << true;
-        QTest::newRow("own, 0755") << u"0755"_s << true;
-        QTest::newRow("own, given with a trailing slash") << u"slash"_s << true;
-        QTest::newRow("group may write") << u"0770"_s << false;
-        QTest::newRow("others may write") << u"0757"_s << false;
-        QTest::newRow("shared with the sticky bit, as /tmp") << u"1777"_s << false;
-        QTest::newRow("a link to an own folder") << u"link"_s << false;
-        QTest::newRow("a link, given with a trailing slash") << u"link/"_s << false;
-        QTest::newRow("a file") << u"file"_s << false;
-        QTest::newRow("missing") << u"missing"_s << false;
-        QTest::newRow("another user's") << u"other"_s << false;
+        QTest::newRow("own, 0755") << u"own"_s << 0755 << true;
+        QTest::newRow("own, given with a trailing slash") << u"own/"_s << 0700 << true;
+        QTest::newRow("group may write") << u"own"_s << 0770 << false;
+        QTest::newRow("others may write") << u"own"_s << 0757 << false;
+        QTest::newRow("shared with the sticky bit, as /tmp") << u"own"_s << 01777 << false;
+        QTest::newRow("a link to an own folder") << u"link"_s << 0700 << false;
+        QTest::newRow("a link, given with a trailing slash") << u"link/"_s << 0700 << false;
+        QTest::newRow("a file") << u"file"_s << 0700 << false;
+        QTest::newRow("missing") << u"missing"_s << 0700 << false;
     }
     void privateFolders()
     {
-        QFETCH(QString, kind);
+        QFETCH(QString, path);
+        QFETCH(int, mode);
         QFETCH(bool, isPrivate);
         QTemporaryDir dir;
         const QString own = dir.filePath(u"own"_s);
         QVERIFY(QDir().mkpath(own));
-        QString path = own;
-        QVERIFY(setMode(own, 0700));
-        if (kind.size() == 4 && kind.front().isDigit()) {
-            QVERIFY(setMode(own, mode_t(kind.toUInt(nullptr, 8))));
-        } else if (kind == u"slash") {
-            path = own + u'/';
-        } else if (kind.startsWith(u"link")) {
-            path = dir.filePath(u"link"_s);
-            QVERIFY(QFile::link(own, path));
-            if (kind.endsWith(u'/'))
-                path += u'/';
-        } else if (kind == u"file") {
-            path = dir.filePath(u"file"_s);
-            QFile f(path);
-            QVERIFY(f.open(QIODevice::WriteOnly));
-        } else if (kind == u"missing") {
-            path = dir.filePath(u"missing"_s);
-        } else if (kind == u"other") {
-            // As root, a folder given to nobody; otherwise the root folder, which is root's.
-            if (::geteuid() == 0) {
-                QCOMPARE(::chown(QFile::encodeName(own).constData(), 65534, 65534), 0);
-            } else {
-                path = u"/"_s;
-            }
+        QVERIFY(setMode(own, mode_t(mode)));
+        QVERIFY(QFile::link(own, dir.filePath(u"link"_s)));
+        QVERIFY(writeFile(dir.filePath(u"file"_s)));
+        QCOMPARE(LinuxFolderAccess().isPrivateFolder(dir.filePath(path)), isPrivate);
+    }
+
+    // As root, a folder given to nobody; otherwise the root folder, which is root's.
+    void anotherUsersFolderIsNotPrivate()
+    {
+        QTemporaryDir dir;
+        QString path = u"/"_s;
+        if (::geteuid() == 0) {
+            path = dir.path();
+            QCOMPARE(::chown(QFile::encodeName(path).constData(), 65534, 65534), 0);
         }
-        QCOMPARE(LinuxFolderAccess().isPrivateFolder(path), isPrivate);
+        QVERIFY(!LinuxFolderAccess().isPrivateFolder(path));
     }
 };
 

@@ -17,13 +17,15 @@ using namespace Qt::StringLiterals;
 namespace {
 const QString kService = u"org.freedesktop.NetworkManager"_s;
 const QString kRoot = u"/org/freedesktop/NetworkManager"_s;
-const QString kWireless = u"org.freedesktop.NetworkManager.Device.Wireless"_s;
-const QString kAccessPoint = u"org.freedesktop.NetworkManager.AccessPoint"_s;
-const QString kProperties = u"org.freedesktop.DBus.Properties"_s;
 
 QString devicePath(int n)
 {
-    return kRoot + u"/Devices/"_s + QString::number(n);
+    return kRoot + u"/Devices/%1"_s.arg(n);
+}
+
+QString accessPointPath(int n)
+{
+    return kRoot + u"/AccessPoint/%1"_s.arg(n);
 }
 
 // The reported name, printable in a failed comparison.
@@ -32,12 +34,7 @@ QString ssidOf(const NetworkInfo &info)
     return info.currentSsid().value_or(u"(none)"_s);
 }
 
-QString accessPointPath(int n)
-{
-    return kRoot + u"/AccessPoint/"_s + QString::number(n);
-}
-
-// Answers the calls the platform makes, each after a delay: the device list, a device's
+// Answers the calls the platform makes, each 150 ms late: the device list, a device's
 // properties, its active access point and that point's name.
 class FakeNetworkManager : public QDBusVirtualObject
 {
@@ -57,10 +54,9 @@ public:
     {
         ++calls;
         const QDBusMessage reply = answer(message);
-        int delay = delayMs;
-        if (message.member() == u"Get" && ssidDelayMs.contains(message.path()))
-            delay = ssidDelayMs.value(message.path());
-        QTimer::singleShot(delay, this, [this, reply] { m_bus.send(reply); });
+        const int delayMs =
+            message.member() == u"Get" ? ssidDelayMs.value(message.path(), 150) : 150;
+        QTimer::singleShot(delayMs, this, [this, reply] { m_bus.send(reply); });
         return true;
     }
 
@@ -68,29 +64,26 @@ public:
     void setAccessPoint(int n, const QString &path)
     {
         devices[devicePath(n)].accessPoint = path;
-        announce(devicePath(n), kWireless,
+        announce(devicePath(n), kService + u".Device.Wireless"_s,
                  {{u"ActiveAccessPoint"_s, QVariant::fromValue(QDBusObjectPath(path))}});
     }
 
     void announce(const QString &path, const QString &interface, const QVariantMap &changed)
     {
-        QDBusMessage signal = QDBusMessage::createSignal(path, kProperties, u"PropertiesChanged"_s);
-        signal << interface << changed << QStringList();
-        m_bus.send(signal);
+        m_bus.send(QDBusMessage::createSignal(path, u"org.freedesktop.DBus.Properties"_s,
+                                              u"PropertiesChanged"_s)
+                   << interface << changed << QStringList());
     }
 
-    void announceDevices(const char *member, int n)
+    void announceDevices(const QString &member, int n)
     {
-        QDBusMessage signal =
-            QDBusMessage::createSignal(kRoot, kService, QString::fromLatin1(member));
-        signal << QVariant::fromValue(QDBusObjectPath(devicePath(n)));
-        m_bus.send(signal);
+        m_bus.send(QDBusMessage::createSignal(kRoot, kService, member)
+                   << QVariant::fromValue(QDBusObjectPath(devicePath(n))));
     }
 
     QMap<QString, Device> devices;   // by path
     QMap<QString, QByteArray> ssids; // by access point path
     QMap<QString, int> ssidDelayMs;  // a slower answer for some access points
-    int delayMs = 150;
     int calls = 0;
 
 private:
@@ -99,8 +92,8 @@ private:
         const QVariantList args = m.arguments();
         if (m.member() == u"GetDevices" && m.path() == kRoot) {
             QList<QDBusObjectPath> paths;
-            for (auto it = devices.cbegin(); it != devices.cend(); ++it)
-                paths << QDBusObjectPath(it.key());
+            for (const QString &path : devices.keys())
+                paths << QDBusObjectPath(path);
             return m.createReply(QVariant::fromValue(paths));
         }
         if (m.member() == u"GetAll" && devices.contains(m.path())) {
@@ -182,7 +175,8 @@ private Q_SLOTS:
 
         // A network renamed under the same access point is read again.
         m_nm->ssids[accessPointPath(7)] = "Renamed";
-        m_nm->announce(accessPointPath(7), kAccessPoint, {{u"Ssid"_s, QByteArray("Renamed")}});
+        m_nm->announce(accessPointPath(7), kService + u".AccessPoint"_s,
+                       {{u"Ssid"_s, QByteArray("Renamed")}});
         QTRY_COMPARE_WITH_TIMEOUT(ssidOf(*info), u"Renamed"_s, 5000);
         m_nm->setAccessPoint(2, accessPointPath(8));
         QTRY_COMPARE_WITH_TIMEOUT(ssidOf(*info), u"无线"_s, 5000);
@@ -233,10 +227,10 @@ private Q_SLOTS:
         QVERIFY(!info->currentSsid());
 
         m_nm->devices[devicePath(2)] = wifi;
-        m_nm->announceDevices("DeviceAdded", 2);
+        m_nm->announceDevices(u"DeviceAdded"_s, 2);
         QTRY_COMPARE_WITH_TIMEOUT(ssidOf(*info), u"Hotspot"_s, 5000);
         m_nm->devices.remove(devicePath(2));
-        m_nm->announceDevices("DeviceRemoved", 2);
+        m_nm->announceDevices(u"DeviceRemoved"_s, 2);
         QTRY_VERIFY_WITH_TIMEOUT(!info->currentSsid(), 5000);
     }
 
