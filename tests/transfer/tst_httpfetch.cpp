@@ -151,11 +151,18 @@ private Q_SLOTS:
         QTest::addColumn<QByteArray>("digest");
         QTest::addColumn<bool>("ok");
         QTest::addColumn<bool>("fileCreated");
+        QTest::addColumn<QString>("url"); // the peer's when empty
         const auto row = [](const char *name, const Reply &reply, bool ok, bool fileCreated,
-                            qint64 room = 0, const QByteArray &digest = {}) {
-            QTest::newRow(name) << reply << room << digest << ok << fileCreated;
+                            qint64 room = 0, const QByteArray &digest = {},
+                            const QString &url = {}) {
+            QTest::newRow(name) << reply << room << digest << ok << fileCreated << url;
         };
-        row("whole", {answer("whole")}, true, true);
+        // The head is cut in the middle of a line and the body arrives slowly, over several
+        // windows of the rate bound but above it.
+        QByteArray slow(200000, Qt::Uninitialized);
+        for (qsizetype i = 0; i < slow.size(); ++i)
+            slow[i] = char(i * 7 % 251);
+        row("in pieces, slowly", {answer(slow), Reply::Keep, 12, 70}, true, true);
         row("cut short",
             {"HTTP/1.1 200 OK\r\nContent-Length: 100000\r\n\r\n" + QByteArray(40000, 'x'),
              Reply::Close},
@@ -168,7 +175,7 @@ private Q_SLOTS:
             false);
         row("not HTTP", {QByteArray(100, '\x7f') + "\r\n\r\n"}, false, false);
         row("closed without a word", {QByteArray(), Reply::Close}, false, false);
-        // Silences and trickles, at a rate bound of 64 bytes in 400 ms.
+        // Silences and trickles, at a rate bound of 1000 bytes in 400 ms.
         row("never answers", {{}, Reply::Hang}, false, false);
         row("stops in the body", {"HTTP/1.1 200 OK\r\nContent-Length: 10\r\n\r\nabc", Reply::Hang},
             false, true);
@@ -200,6 +207,14 @@ private Q_SLOTS:
         row("one bit changed on the way", {answer(changed), Reply::Keep, 5, 20}, false, true, 0,
             md5);
         row("empty file", {answer({})}, true, true, 0, "d41d8cd98f00b204e9800998ecf8427e");
+        // Nobody listening, and addresses that are not plain HTTP.
+        QTcpServer closed;
+        QVERIFY(closed.listen(QHostAddress::LocalHost));
+        const QString refused = u"http://127.0.0.1:%1/x"_s.arg(closed.serverPort());
+        closed.close();
+        row("connection refused", {}, false, false, 0, {}, refused);
+        row("https", {}, false, false, 0, {}, u"https://127.0.0.1/x"_s);
+        row("a local file", {}, false, false, 0, {}, u"file:///etc/passwd"_s);
     }
     void outcomes()
     {
@@ -214,8 +229,9 @@ private Q_SLOTS:
         ScriptedPeer peer;
         peer.script({reply});
         HttpConnectionPool pool;
-        HttpFileFetch f(&pool, peer.url(u"/f"_s), {}, path(u"f"_s));
-        f.setMinimumRate(64, 400);
+        QFETCH(QString, url);
+        HttpFileFetch f(&pool, url.isEmpty() ? peer.url(u"/f"_s) : QUrl(url), {}, path(u"f"_s));
+        f.setMinimumRate(1000, 400);
         QFETCH(qint64, room);
         if (room)
             f.setRoom(room);
@@ -223,49 +239,30 @@ private Q_SLOTS:
         if (!digest.isEmpty())
             f.setExpectedMd5(digest);
         QSignalSpy answered(&f, &HttpFileFetch::answered);
+        QSignalSpy written(&f, &HttpFileFetch::written);
         QSignalSpy ended(&f, &HttpFileFetch::ended);
         f.start();
-        QVERIFY(ended.wait(5000));
+        QTRY_COMPARE_WITH_TIMEOUT(ended.size(), 1, 5000); // at once for some
         QCOMPARE(ended.first().at(0).toBool(), ok);
         QCOMPARE(ended.first().at(2).toString().isEmpty(), ok);
         QCOMPARE(answered.size(), fileCreated ? 1 : 0);
         QCOMPARE(QFile::exists(path(u"f"_s)), fileCreated);
-        QCOMPARE(ended.first().at(1).toLongLong(), QFileInfo(path(u"f"_s)).size());
-        if (ok)
-            QVERIFY(reply.bytes.endsWith(content(path(u"f"_s))));
-        else
-            QCOMPARE(pool.idleCount(), 0);
-    }
-
-    void piecesAndProgress()
-    {
-        // The head is cut in the middle of a line and the body arrives slowly, over several
-        // windows of the rate bound but above it: progress is reported on the way, every byte
-        // lands in order.
-        ScriptedPeer peer;
-        QByteArray body(200000, Qt::Uninitialized);
-        for (qsizetype i = 0; i < body.size(); ++i)
-            body[i] = char(i * 7 % 251);
-        peer.script({{answer(body), Reply::Keep, 12, 70}});
-        HttpConnectionPool pool;
-        HttpFileFetch f(&pool, peer.url(u"/slow"_s), {}, path(u"slow"_s));
-        f.setMinimumRate(1000, 400);
-        QSignalSpy answered(&f, &HttpFileFetch::answered);
-        QSignalSpy written(&f, &HttpFileFetch::written);
-        QSignalSpy ended(&f, &HttpFileFetch::ended);
-        f.start();
-        QVERIFY(ended.wait(10000));
-        QCOMPARE(answered.size(), 1);
-        QCOMPARE(answered.first().at(0).toLongLong(), body.size());
-        QVERIFY(written.size() >= 3);
+        const qint64 size = QFileInfo(path(u"f"_s)).size();
+        QCOMPARE(ended.first().at(1).toLongLong(), size);
+        // Progress on the way, a report for about every few pieces, each further than the last.
         qint64 last = 0;
-        for (const auto &args : written) {
+        for (const auto &args : std::as_const(written)) {
             QVERIFY(args.at(0).toLongLong() > last);
             last = args.at(0).toLongLong();
         }
-        QCOMPARE(ended.first().at(0).toBool(), true);
-        QCOMPARE(ended.first().at(1).toLongLong(), body.size());
-        QCOMPARE(content(path(u"slow"_s)), body);
+        QVERIFY(last <= size);
+        if (ok) {
+            QVERIFY(reply.bytes.endsWith(content(path(u"f"_s))));
+            QCOMPARE(answered.first().at(0).toLongLong(), size);
+            QVERIFY(written.size() >= reply.pieces / 4);
+        } else {
+            QCOMPARE(pool.idleCount(), 0);
+        }
     }
 
     void abortedFetchEndsSilently()
@@ -280,24 +277,6 @@ private Q_SLOTS:
         f.abort();
         QVERIFY(!ended.wait(300));
         QCOMPARE(pool.idleCount(), 0);
-    }
-
-    void refusedConnectionAndForeignAddresses()
-    {
-        HttpConnectionPool pool;
-        QTcpServer closed;
-        QVERIFY(closed.listen(QHostAddress::LocalHost));
-        const quint16 port = closed.serverPort();
-        closed.close();
-        for (const QUrl &url : {QUrl(u"http://127.0.0.1:%1/x"_s.arg(port)),
-                                QUrl(u"https://127.0.0.1/x"_s), QUrl(u"file:///etc/passwd"_s)}) {
-            HttpFileFetch f(&pool, url, {}, path(u"r"_s));
-            QSignalSpy ended(&f, &HttpFileFetch::ended);
-            f.start();
-            QTRY_COMPARE_WITH_TIMEOUT(ended.size(), 1, 5000);
-            QCOMPARE(ended.first().at(0).toBool(), false);
-            QVERIFY(!QFile::exists(path(u"r"_s)));
-        }
     }
 
 private:
