@@ -130,12 +130,8 @@ private Q_SLOTS:
     void savedRecordGetsItsOwnRowId()
     {
         store()->open();
-        {
-            SqliteDatabase raw;
-            QVERIFY(raw.open(DataBaseMethod::databasePath(m_core->library())));
-            QVERIFY(raw.executeUpdate(u"insert into quick_transfer(id, type, dt) values(?, ?, ?)"_s,
-                                      {std::numeric_limits<qint64>::max(), 0x40000, u"last"_s}));
-        }
+        rawUpdate(u"insert into quick_transfer(id, type, dt) values(?, ?, ?)"_s,
+                  {std::numeric_limits<qint64>::max(), 0x40000, u"last"_s});
         auto mine = text(u"mine"_s);
         post(Notifications::SaveQuickTransfer, mine);
         QVERIFY(mine->identifier != 0);
@@ -170,13 +166,8 @@ private Q_SLOTS:
     void failedInsertLeavesIdentifierZero()
     {
         QVERIFY(store()->saveQuickTransfer(text(u"kept"_s).data()));
-        {
-            SqliteDatabase raw;
-            QVERIFY(raw.open(DataBaseMethod::databasePath(m_core->core->libraryPath())));
-            QVERIFY(raw.executeUpdate(
-                u"CREATE TRIGGER refuse BEFORE INSERT ON quick_transfer WHEN NEW.dt = 'boom' "
-                "BEGIN SELECT RAISE(ABORT, 'refused'); END"_s));
-        }
+        rawUpdate(u"CREATE TRIGGER refuse BEFORE INSERT ON quick_transfer WHEN NEW.dt = 'boom' "
+                  "BEGIN SELECT RAISE(ABORT, 'refused'); END"_s);
         NotificationRecorder rec(m_core->hub(), {Notifications::QuickTransferSaved,
                                                  Notifications::QuickTransferSaveFailed});
         auto r = text(u"boom"_s);
@@ -263,6 +254,13 @@ private Q_SLOTS:
     }
 
 private:
+    // Changes the store's file behind its back.
+    void rawUpdate(const QString &sql, const QVariantList &args = {})
+    {
+        SqliteDatabase raw;
+        QVERIFY(raw.open(DataBaseMethod::databasePath(m_core->library())));
+        QVERIFY(raw.executeUpdate(sql, args));
+    }
     static DataBaseCenter *store() { return DataBaseCenter::sharedInstance(); }
     void post(const QString &name, const QuickTransferObjectPtr &r)
     {
