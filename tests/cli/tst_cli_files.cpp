@@ -86,6 +86,9 @@ private Q_SLOTS:
         cliRow("rm", u"--json rm C:/docs/a.txt C:/docs/photo.jpg --in C:/docs"_s, 0,
                uR"("result":true)"_s, {},
                {{u"file:C:/docs/a.txt"_s, false}, {u"file:C:/docs/photo.jpg"_s, false}});
+        cliRow("rm for people", u"rm C:/docs/a.txt --in C:/docs"_s, 0, u"result:  true\n"_s);
+        cliRow("mv json", u"--json mv C:/docs/photo.jpg --to C:/docs/sub --in C:/docs"_s, 0,
+               uR"({"path":"C:/docs","result":true})"_s);
         cliRow("rm of nothing", u"--json rm C:/docs/none.txt --in C:/docs"_s, 1,
                uR"({"error":"the PC did not delete them"})"_s);
         cliRow("empty history", u"history"_s, 0, {});

@@ -80,6 +80,8 @@ private Q_SLOTS:
                pcFault(u"cgi/wifi_operate.mo"_s, u"wrongkind"_s));
         cliRow("unblock", u"--json unblock aa:bb:cc:00:00:09"_s, 0,
                uR"({"result":true,"type":3})"_s);
+        cliRow("unblock for people", u"unblock aa:bb:cc:00:00:09"_s, 0,
+               u"result:  true\ntype:    3\n"_s);
         cliRow("unblock a client", u"--json unblock "_s + kTablet, 1,
                u"the blacklist holds no client AA:BB:CC:00:00:03"_s, {}, untouched);
         cliRow("limit", u"--json limit "_s + kTablet + u" --up 20480"_s, 0,

@@ -111,6 +111,15 @@ private Q_SLOTS:
                pcTold(u"ppt"_s, {{u"ppt"_s, true}}));
         cliRow("volume", u"--json volume get"_s, 0, uR"("volume":0.37)"_s,
                pcTold(u"volume"_s, {{u"volume"_s, 37}}));
+        cliRow("ppt for people", u"ppt"_s, 0, u"ppt:  true\n"_s,
+               pcTold(u"ppt"_s, {{u"ppt"_s, true}}));
+        cliRow("ppt unreadable", u"--json ppt"_s, 1, uR"("error")"_s,
+               pcFault(u"cgi/pc_procinfo.mo"_s, u"garbage"_s));
+        cliRow("volume for people", u"volume get"_s, 0, u"volume:  0.37\n"_s,
+               pcTold(u"volume"_s, {{u"volume"_s, 37}}));
+        cliRow("volume unreadable", u"--json volume get"_s, 1, uR"("error")"_s,
+               pcFault(u"cgi/pc_volum.mo"_s, u"garbage"_s));
+        cliRow("shutdown for people", u"shutdown 60"_s, 0, u"isSuccessed:  true\n"_s);
         cliRow("lock", u"lock"_s, 0, u"isScreenLocked:  true\n"_s, {}, {{u"locked"_s, true}});
         cliRow("lock refused", u"--json lock"_s, 1,
                uR"({"error":"the PC did not lock its screen"})"_s,
