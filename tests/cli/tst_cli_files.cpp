@@ -1,11 +1,10 @@
 // zephyr-cli's commands on files: listing, deleting, moving and renaming PC files, downloads into
 // the history, the history itself, uploads and the shake of every kind.
-#include "CliRunner.h"
+#include "CliRows.h"
 
 #include <QDir>
 #include <QFile>
 #include <QJsonArray>
-#include <QRegularExpression>
 #include <QTest>
 
 using namespace Qt::StringLiterals;
@@ -18,14 +17,6 @@ bool writeFile(const QString &path, const QByteArray &content)
     QFile f(path);
     return f.open(QIODevice::WriteOnly) && f.write(content) == content.size() && f.flush() &&
            f.setFileTime(kModified, QFileDevice::FileModificationTime);
-}
-
-QStringList names(const QJsonObject &listing)
-{
-    QStringList out;
-    for (const auto &entry : listing[u"array"_s].toArray())
-        out << entry[u"name"_s].toString();
-    return out;
 }
 } // namespace
 
@@ -56,6 +47,7 @@ private Q_SLOTS:
         QVERIFY(QDir(m_pc->rootPath()).mkpath(u"C:/docs/sub"_s));
         QVERIFY(writeFile(pcFile(u"C:/docs/a.txt"_s), "hello\n"));
         QVERIFY(writeFile(pcFile(u"C:/docs/photo.jpg"_s), QByteArray(2000, 'p')));
+        QVERIFY(writeFile(m_local.filePath(u"s.jpg"_s), QByteArray(20000, 'z')));
     }
 
     void cleanup()
@@ -64,111 +56,82 @@ private Q_SLOTS:
         m_pc.reset();
     }
 
-    // For people: kind, size, date and name in aligned columns, folders without a size.
-    void lsForPeople()
+    void commands_data()
     {
-        const CliRun folder = m_cli->run({u"ls"_s, u"C:/docs"_s}, false);
-        QCOMPARE(folder.status, 0);
-        const QStringList lines = folder.lines();
-        QCOMPARE(lines.size(), 3);
-        QVERIFY2(QRegularExpression(u"^folder {11}\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d  sub$"_s)
-                     .match(lines[0])
-                     .hasMatch(),
-                 qPrintable(lines[0]));
-        QCOMPARE(lines[1], u"document     6B  2023-11-14 22:13  a.txt"_s);
-        QCOMPARE(lines[2], u"image     2.0KB  2023-11-14 22:13  photo.jpg"_s);
-
-        const CliRun top = m_cli->run({u"ls"_s, u"/"_s}, false);
-        QCOMPARE(top.status, 0);
-        QCOMPARE(top.lines().size(), 2);
-        QVERIFY(top.lines()[0].startsWith(u"drive "_s) && top.lines()[0].endsWith(u"  C:"_s));
-        QVERIFY(top.lines()[1].startsWith(u"folder "_s) && top.lines()[1].endsWith(u"  桌面"_s));
-        QCOMPARE(top.lines()[0].indexOf(u"C:"_s), top.lines()[1].indexOf(u"桌面"_s));
-    }
-
-    // For scripts: the listing's answer as one object.
-    void lsForScripts()
-    {
-        const CliRun json = m_cli->run({u"ls"_s, u"C:/docs"_s});
-        QCOMPARE(json.status, 0);
-        QCOMPARE(json.json().size(), 1);
-        const QJsonObject listing = json.json().first();
-        QCOMPARE(listing[u"path"_s].toString(), u"C:/docs"_s);
-        QCOMPARE(names(listing), (QStringList{u"sub"_s, u"a.txt"_s, u"photo.jpg"_s}));
-        QCOMPARE(listing[u"array"_s][1][u"size"_s].toInt(), 6);
-        QCOMPARE(listing[u"array"_s][1][u"time"_s].toInteger(), 1700000000);
-    }
-
-    void lsFailures()
-    {
-        const CliRun missing = m_cli->run({u"ls"_s, u"C:/nope"_s});
-        QCOMPARE(missing.status, 1);
-        QCOMPARE(missing.json(), (QList<QJsonObject>{{{u"error"_s, u"cannot list C:/nope"_s}}}));
-        QVERIFY(missing.errText().contains(u"cannot list C:/nope"_s));
-        // A command's wrong words are answered with that command's usage.
-        QVERIFY(m_cli->run({u"ls"_s}).errText().contains(u"usage: zephyr-cli [--json] ls PATH"_s));
-
+        addCliColumns();
+        const QString s = m_local.filePath(u"s.jpg"_s);
+        const auto select = [](const QJsonObject &selection) {
+            return pcTold(u"selection"_s, selection);
+        };
+        const QJsonArray held =
+            select({{u"type"_s, u"file"_s}, {u"path"_s, u"C:/docs/a.txt"_s}, {u"size"_s, 9000000}});
+        // For people: kind, size, date and name in aligned columns, folders without a size.
+        cliRow("ls", u"ls C:/docs"_s, 0,
+               u"  sub\ndocument     6B  2023-11-14 22:13  a.txt\n"
+               u"image     2.0KB  2023-11-14 22:13  photo.jpg\n"_s);
+        cliRow("ls json", u"--json ls C:/docs"_s, 0,
+               uR"("path":"C:/docs"|"name":"sub"|"name":"a.txt"|"size":6,|"time":1700000000)"_s);
+        cliRow("ls of nothing", u"--json ls C:/nope"_s, 1, uR"({"error":"cannot list C:/nope"})"_s);
         // Until cleared: logging in lists the disks too.
-        m_pc->fault(u"cgi/dir_list.mo"_s, u"garbage"_s, 0, 0);
-        const CliRun garbage = m_cli->run({u"ls"_s, u"C:/docs"_s});
-        QCOMPARE(garbage.status, 1);
-        QVERIFY(garbage.isJsonOnly());
-        QVERIFY(garbage.json().last().contains(u"error"_s));
+        cliRow("ls of garbage", u"--json ls C:/docs"_s, 1, uR"("error")"_s,
+               pcFault(u"cgi/dir_list.mo"_s, u"garbage"_s, 0));
+        cliRow("mv", u"mv C:/docs/photo.jpg --to C:/docs/sub --in C:/docs"_s, 0,
+               u"path:    C:/docs\nresult:  true\n"_s, {},
+               {{u"file:C:/docs/sub/photo.jpg"_s, true}});
+        cliRow("mv of nothing", u"mv C:/nope --to C:/docs --in C:/"_s, 1, u"zephyr-cli: "_s);
+        cliRow("rename", u"--json rename C:/docs/photo.jpg p.jpg --in=C:/docs"_s, 0,
+               uR"({"path":"C:/docs","result":true})"_s, {}, {{u"file:C:/docs/p.jpg"_s, true}});
+        cliRow("rename into a folder", u"rename C:/docs/sub a/b --in C:/docs"_s, 1,
+               u"zephyr-cli: "_s);
+        cliRow("rm", u"--json rm C:/docs/a.txt C:/docs/photo.jpg --in C:/docs"_s, 0,
+               uR"("result":true)"_s, {},
+               {{u"file:C:/docs/a.txt"_s, false}, {u"file:C:/docs/photo.jpg"_s, false}});
+        cliRow("rm for people", u"rm C:/docs/a.txt --in C:/docs"_s, 0, u"result:  true\n"_s);
+        cliRow("mv json", u"--json mv C:/docs/photo.jpg --to C:/docs/sub --in C:/docs"_s, 0,
+               uR"({"path":"C:/docs","result":true})"_s);
+        cliRow("rm of nothing", u"--json rm C:/docs/none.txt --in C:/docs"_s, 1,
+               uR"({"error":"the PC did not delete them"})"_s);
+        cliRow("empty history", u"history"_s, 0, {});
+        cliRow("download", u"--json download C:/docs/a.txt"_s, 0,
+               uR"("finishedSize":6,|"localPath":"C:/docs/a.txt")"_s);
+        cliRow("download of nothing", u"--json download C:/nope.txt"_s, 1,
+               uR"({"error":"no such file or folder on the PC: C:/nope.txt"})"_s);
+        // A download the PC breaks off fails the run; scripts learn it on stdout.
+        cliRow("download broken off", u"--json download C:/docs/a.txt"_s, 1,
+               uR"("error":"|C:/docs/a.txt)"_s, pcFault(u"pc"_s, u"close"_s, 0));
+        cliRow("upload", u"--json upload "_s + s + u" --to C:/up"_s, 0,
+               uR"({"refused":0,"to":"C:/up","uploaded":1})"_s, {},
+               {{u"file:C:/up/s.jpg"_s, true}});
+        cliRow("upload for people", u"upload --to Desktop "_s + s, 0,
+               u"refused:   0\nto:        Desktop\nuploaded:  1\n"_s);
+        cliRow("upload of nothing", u"--json upload "_s + s + u"x --to C:/"_s, 1, u"s.jpgx"_s);
+        cliRow("upload broken off", u"--json upload "_s + s + u" --to C:/up"_s, 1,
+               uR"({"error":"the upload was interrupted"})"_s, pcFault(u"upload"_s, u"close"_s));
+        cliRow("shake a text", u"--json shake"_s, 0, uR"("dt":"你好"|"type":262144)"_s,
+               select({{u"type"_s, u"text"_s}, {u"text"_s, u"你好"_s}}));
+        cliRow("shake a file", u"--json shake"_s, 0, uR"("finishedSize":6,)"_s,
+               select({{u"type"_s, u"file"_s}, {u"path"_s, u"C:/docs/a.txt"_s}}));
+        // A selection the PC cannot name falls back to a screenshot.
+        cliRow("shake the unknown", u"--json shake"_s, 0, uR"("type":524292|.png")"_s,
+               select({{u"type"_s, u"unknown"_s}}));
+        cliRow("shake refused", u"shake"_s, 1, u"zephyr-cli: "_s,
+               select({{u"type"_s, u"raw"_s}, {u"err"_s, 1}, {u"data"_s, QJsonObject{}}}));
+        // A file held back for the user: shown as waiting, not downloaded.
+        cliRow("shake a held file", u"shake"_s, 0,
+               u"KIND       SIZE  STATE    NAME\ndocument  9.0MB  waiting  a.txt\n"_s, held);
+        cliRow("shake a held file json", u"--json shake"_s, 0,
+               uR"("size":9000000,|"waiting":true)"_s, held);
+        cliRow("shake a link", u"shake"_s, 0,
+               u"KIND  SIZE  STATE  NAME\nlink               无标题\n"_s,
+               select({{u"type"_s, u"url"_s}, {u"url"_s, u"http://x.org/"_s}}));
     }
+    void commands() { runCliRow(*m_pc, *m_cli); }
 
-    void rmMvRename()
+    void historyNewestFirst()
     {
-        const CliRun moved = m_cli->run(
-            {u"mv"_s, u"C:/docs/photo.jpg"_s, u"--to"_s, u"C:/docs/sub"_s, u"--in"_s, u"C:/docs"_s},
-            false);
-        QCOMPARE(moved.status, 0);
-        QCOMPARE(moved.lines(), (QStringList{u"path:    C:/docs"_s, u"result:  true"_s}));
-        QVERIFY(QFile::exists(pcFile(u"C:/docs/sub/photo.jpg"_s)));
-
-        const CliRun renamed = m_cli->run(
-            {u"rename"_s, u"C:/docs/sub/photo.jpg"_s, u"p.jpg"_s, u"--in=C:/docs/sub"_s});
-        QCOMPARE(renamed.status, 0);
-        QCOMPARE(renamed.json(),
-                 (QList<QJsonObject>{{{u"path"_s, u"C:/docs/sub"_s}, {u"result"_s, true}}}));
-        QVERIFY(QFile::exists(pcFile(u"C:/docs/sub/p.jpg"_s)));
-
-        const CliRun removed = m_cli->run(
-            {u"rm"_s, u"C:/docs/a.txt"_s, u"C:/docs/sub/p.jpg"_s, u"--in"_s, u"C:/docs"_s});
-        QCOMPARE(removed.status, 0);
-        QCOMPARE(removed.json().first()[u"result"_s].toBool(), true);
-        QVERIFY(!QFile::exists(pcFile(u"C:/docs/a.txt"_s)));
-        QCOMPARE(QDir(pcFile(u".recycle"_s)).entryList(QDir::Files).size(), 2);
-
-        // The PC's refusals.
-        const CliRun notThere = m_cli->run({u"rm"_s, u"C:/docs/a.txt"_s, u"--in"_s, u"C:/docs"_s});
-        QCOMPARE(notThere.status, 1);
-        QCOMPARE(notThere.json(),
-                 (QList<QJsonObject>{{{u"error"_s, u"the PC did not delete them"_s}}}));
-        QCOMPARE(
-            m_cli->run({u"rename"_s, u"C:/docs/sub"_s, u"a/b"_s, u"--in"_s, u"C:/docs"_s}).status,
-            1);
-        QCOMPARE(m_cli->run({u"mv"_s, u"C:/nope"_s, u"--to"_s, u"C:/docs"_s, u"--in"_s, u"C:/"_s})
-                     .status,
-                 1);
-    }
-
-    void downloadAndHistory()
-    {
-        // An empty history prints nothing.
-        const CliRun none = m_cli->run({u"history"_s}, false);
-        QCOMPARE(none.status, 0);
-        QCOMPARE(none.out, QByteArray());
-
-        for (const QString &file : {u"C:/docs/photo.jpg"_s, u"C:/docs/a.txt"_s}) {
-            const CliRun run = m_cli->run({u"download"_s, file});
-            QCOMPARE(run.status, 0);
-            const QJsonObject record = run.json().value(0);
-            QCOMPARE(record[u"finishedSize"_s], record[u"size"_s]);
-            QVERIFY(
-                QFile::exists(m_cli->dataPath() + u"/qt/"_s + record[u"localPath"_s].toString()));
-        }
-
-        // The history, newest first.
+        for (const QString &file : {u"C:/docs/photo.jpg"_s, u"C:/docs/a.txt"_s})
+            QCOMPARE(m_cli->run({u"download"_s, file}).status, 0);
+        QCOMPARE(downloaded(u"C:/docs/a.txt"_s), "hello\n");
         const CliRun history = m_cli->run({u"history"_s}, false);
         QCOMPARE(history.status, 0);
         QCOMPARE(history.lines(), (QStringList{u"KIND       SIZE  STATE       NAME"_s,
@@ -179,21 +142,6 @@ private Q_SLOTS:
         QVERIFY(records.json()[0][u"identifier"_s].toInt() >
                 records.json()[1][u"identifier"_s].toInt());
         QCOMPARE(records.json()[0][u"path"_s].toString(), u"C:/docs/a.txt"_s);
-
-        const CliRun missing = m_cli->run({u"download"_s, u"C:/nope.txt"_s});
-        QCOMPARE(missing.status, 1);
-        QCOMPARE(missing.json(),
-                 (QList<QJsonObject>{
-                     {{u"error"_s, u"no such file or folder on the PC: C:/nope.txt"_s}}}));
-
-        // A download the PC breaks off fails the run; scripts learn it on stdout.
-        QVERIFY(writeFile(pcFile(u"C:/docs/b.txt"_s), "bye\n"));
-        m_pc->fault(u"pc"_s, u"close"_s, 0, 0);
-        const CliRun broken = m_cli->run({u"download"_s, u"C:/docs/b.txt"_s});
-        QCOMPARE(broken.status, 1);
-        QVERIFY(broken.isJsonOnly());
-        QVERIFY(!broken.json().isEmpty());
-        QVERIFY(broken.json().last()[u"error"_s].toString().contains(u"C:/docs/b.txt"_s));
     }
 
     void downloadOfAFolderTakesItsFilesOnce()
@@ -243,80 +191,6 @@ private Q_SLOTS:
         const CliRun json = m_cli->runOnTerminal({u"--json"_s, u"history"_s});
         QCOMPARE(json.status, 0);
         QVERIFY(!json.out.contains('\x1b'));
-    }
-
-    void upload()
-    {
-        const QString local = m_local.filePath(u"s.jpg"_s);
-        QVERIFY(writeFile(local, QByteArray(20000, 'z')));
-        const CliRun json = m_cli->run({u"upload"_s, local, u"--to"_s, u"C:/up"_s});
-        QCOMPARE(json.status, 0);
-        QCOMPARE(json.json(), (QList<QJsonObject>{
-                                  {{u"uploaded"_s, 1}, {u"refused"_s, 0}, {u"to"_s, u"C:/up"_s}}}));
-        QCOMPARE(QFileInfo(pcFile(u"C:/up/s.jpg"_s)).size(), 20000);
-
-        const CliRun people = m_cli->run({u"upload"_s, u"--to"_s, u"Desktop"_s, local}, false);
-        QCOMPARE(people.status, 0);
-        QCOMPARE(people.lines(),
-                 (QStringList{u"refused:   0"_s, u"to:        Desktop"_s, u"uploaded:  1"_s}));
-
-        const CliRun unreadable =
-            m_cli->run({u"upload"_s, m_local.filePath(u"missing.jpg"_s), u"--to"_s, u"C:/"_s});
-        QCOMPARE(unreadable.status, 1);
-        QVERIFY(unreadable.json().first()[u"error"_s].toString().contains(u"missing.jpg"_s));
-
-        m_pc->fault(u"upload"_s, u"close"_s);
-        const CliRun interrupted = m_cli->run({u"upload"_s, local, u"--to"_s, u"C:/up"_s});
-        QCOMPARE(interrupted.status, 1);
-        QCOMPARE(interrupted.json(),
-                 (QList<QJsonObject>{{{u"error"_s, u"the upload was interrupted"_s}}}));
-    }
-
-    void shake()
-    {
-        m_pc->control(u"selection"_s, {{u"type"_s, u"text"_s}, {u"text"_s, u"你好"_s}});
-        const CliRun text = m_cli->run({u"shake"_s});
-        QVERIFY2(text.status == 0, qPrintable(text.errText()));
-        QCOMPARE(text.json().size(), 1);
-        QCOMPARE(text.json()[0][u"dt"_s].toString(), u"你好"_s);
-        QCOMPARE(text.json()[0][u"type"_s].toInteger(), 0x40000);
-
-        m_pc->control(u"selection"_s, {{u"type"_s, u"file"_s}, {u"path"_s, u"C:/docs/a.txt"_s}});
-        const CliRun file = m_cli->run({u"shake"_s});
-        QVERIFY2(file.status == 0, qPrintable(file.errText()));
-        QCOMPARE(file.json().last()[u"finishedSize"_s].toInteger(), 6);
-        QCOMPARE(downloaded(file.json().last()[u"localPath"_s].toString()), "hello\n");
-
-        // A selection the PC cannot name falls back to a screenshot.
-        m_pc->control(u"selection"_s, {{u"type"_s, u"unknown"_s}});
-        const CliRun shot = m_cli->run({u"shake"_s});
-        QVERIFY2(shot.status == 0, qPrintable(shot.errText()));
-        QCOMPARE(shot.json().last()[u"type"_s].toInteger(), 0x80004);
-        QVERIFY(shot.json().last()[u"localPath"_s].toString().endsWith(u".png"_s));
-
-        m_pc->control(u"selection"_s,
-                      {{u"type"_s, u"raw"_s}, {u"err"_s, 1}, {u"data"_s, QJsonObject{}}});
-        const CliRun refused = m_cli->run({u"shake"_s});
-        QCOMPARE(refused.status, 1);
-        QVERIFY(!refused.err.isEmpty());
-
-        // A file held back for the user: shown as waiting, not downloaded.
-        m_pc->control(
-            u"selection"_s,
-            {{u"type"_s, u"file"_s}, {u"path"_s, u"C:/docs/a.txt"_s}, {u"size"_s, 9000000}});
-        const CliRun held = m_cli->run({u"shake"_s}, false);
-        QCOMPARE(held.status, 0);
-        QCOMPARE(held.lines(), (QStringList{u"KIND       SIZE  STATE    NAME"_s,
-                                            u"document  9.0MB  waiting  a.txt"_s}));
-        const CliRun heldJson = m_cli->run({u"shake"_s});
-        QCOMPARE(heldJson.json().size(), 1);
-        QCOMPARE(heldJson.json()[0][u"waiting"_s].toBool(), true);
-        QCOMPARE(heldJson.json()[0][u"size"_s].toInt(), 9000000);
-
-        m_pc->control(u"selection"_s, {{u"type"_s, u"url"_s}, {u"url"_s, u"http://x.org/"_s}});
-        const CliRun link = m_cli->run({u"shake"_s}, false);
-        QCOMPARE(link.lines(),
-                 (QStringList{u"KIND  SIZE  STATE  NAME"_s, u"link               无标题"_s}));
     }
 };
 

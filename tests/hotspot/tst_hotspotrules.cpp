@@ -30,52 +30,47 @@ class TestHotspotRules : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
-    void rateText_data()
+    // The texts of a client's row, from the laptop's entry (1:05 online, no rate, no limit)
+    // with the fields given.
+    void rowTexts_data()
     {
-        QTest::addColumn<QVariant>("down");
-        QTest::addColumn<QVariant>("up");
         QTest::addColumn<QString>("text");
-        QTest::newRow("1023 B/s") << QVariant(1023) << QVariant(0) << u"1023B/s"_s;
-        QTest::newRow("exactly 1 KiB/s") << QVariant(1024) << QVariant(0) << u"1.0KB/s"_s;
-        QTest::newRow("both directions add up") << QVariant(512) << QVariant(512) << u"1.0KB/s"_s;
-        QTest::newRow("negative is nothing") << QVariant(-5000) << QVariant(10) << u"10B/s"_s;
-        QTest::newRow("not a number") << QVariant(u"fast"_s) << QVariant() << u"0B/s"_s;
-        QTest::newRow("no overflow")
-            << QVariant(qint64(1) << 62) << QVariant(qint64(1) << 62) << u"8796093022208.0MB/s"_s;
-    }
-    void rateText()
-    {
-        QFETCH(QVariant, down);
-        QFETCH(QVariant, up);
-        QFETCH(QString, text);
-        QCOMPARE(ClientListText::rateText(entry({{u"down_rate"_s, down}, {u"up_rate"_s, up}})),
-                 text);
-    }
-
-    void onlineTimeAndTheRowLine()
-    {
-        QCOMPARE(ClientListText::onlineTimeText(entry({{u"online_time"_s, u"2:35"_s}})),
-                 u"2小时35分钟"_s);
-        QCOMPARE(ClientListText::onlineTimeText(entry({{u"online_time"_s, u"12:07:59"_s}})),
-                 u"12小时7分钟"_s);
+        QTest::addColumn<QVariantMap>("fields");
+        QTest::addColumn<QString>("expected");
+        const auto row = [](const char *name, const char *text, const QVariantMap &fields,
+                            const QString &expected) {
+            QTest::newRow(name) << QString::fromUtf8(text) << fields << expected;
+        };
+        const QString down = u"down_rate"_s, up = u"up_rate"_s, time = u"online_time"_s;
+        row("1023 B/s", "rate", {{down, 1023}}, u"1023B/s"_s);
+        row("exactly 1 KiB/s", "rate", {{down, 1024}}, u"1.0KB/s"_s);
+        row("both directions add up", "rate", {{down, 512}, {up, 512}}, u"1.0KB/s"_s);
+        row("negative is nothing", "rate", {{down, -5000}, {up, 10}}, u"10B/s"_s);
+        row("rate not a number", "rate", {{down, u"fast"_s}, {up, QVariant()}}, u"0B/s"_s);
+        row("no overflow", "rate", {{down, qint64(1) << 62}, {up, qint64(1) << 62}},
+            u"8796093022208.0MB/s"_s);
+        row("with seconds", "online", {{time, u"12:07:59"_s}}, u"12小时7分钟"_s);
         // Parts that are not numbers read as 0; a time without ":" or not a text shows nothing.
-        QCOMPARE(ClientListText::onlineTimeText(entry({{u"online_time"_s, u"x:3m"_s}})),
-                 u"0小时3分钟"_s);
-        QCOMPARE(ClientListText::onlineTimeText(entry({{u"online_time"_s, u"135"_s}})), QString());
-        QCOMPARE(ClientListText::onlineTimeText(entry({{u"online_time"_s, 135}})), QString());
-
-        QCOMPARE(ClientListText::connectText(entry({{u"down_rate"_s, 2048}})),
-                 u"2.0KB/s  1小时5分钟"_s);
+        row("parts not numbers", "online", {{time, u"x:3m"_s}}, u"0小时3分钟"_s);
+        row("no colon", "online", {{time, u"135"_s}}, QString());
+        row("time not a text", "online", {{time, 135}}, QString());
+        row("connected", "connect", {{down, 2048}}, u"2.0KB/s  1小时5分钟"_s);
         // A limited client: seven blanks, the mark, two blanks, then rate and time.
-        QCOMPARE(ClientListText::connectText(entry({{u"up_limit"_s, 1}})),
-                 u"       限速中  0B/s  1小时5分钟"_s);
+        row("limited", "connect", {{u"up_limit"_s, 1}}, u"       限速中  0B/s  1小时5分钟"_s);
         // Without a time online the rate is not shown either.
-        QCOMPARE(ClientListText::connectText(entry({{u"online_time"_s, u"5"_s}})), QString());
-        QCOMPARE(
-            ClientListText::connectText(entry({{u"online_time"_s, u"5"_s}, {u"up_limit"_s, 9}})),
+        row("no time", "connect", {{time, u"5"_s}}, QString());
+        row("limited, no time", "connect", {{time, u"5"_s}, {u"up_limit"_s, 9}},
             u"       限速中  "_s);
-
-        QCOMPARE(ClientListText::macAddressText(entry({})), u"MAC地址：AA:BB:CC:00:00:02"_s);
+    }
+    void rowTexts()
+    {
+        QFETCH(QString, text);
+        QFETCH(QVariantMap, fields);
+        const QVariantMap e = entry(fields);
+        QTEST(text == u"rate"_s     ? ClientListText::rateText(e)
+              : text == u"online"_s ? ClientListText::onlineTimeText(e)
+                                    : ClientListText::connectText(e),
+              "expected");
     }
 
     void entriesByAddress()

@@ -5,7 +5,6 @@
 #include "DataBaseCenter.h"
 #include "DataBaseMethod.h"
 #include "NotificationNames.h"
-#include "SerialQueue.h"
 #include "SqliteDatabase.h"
 
 #include <QFile>
@@ -111,25 +110,15 @@ private Q_SLOTS:
         QVERIFY(!store()->isLocalPathReferenced(u"d1g"_s));
     }
 
-    // Another local user can plant a store in a shared temporary folder, or a link to one.
-    void earlierLayoutLeftWhereOthersCouldPlantIt_data()
+    // Another local user can plant a link to a store of theirs in a temporary folder.
+    // (A folder others may write is the command line's data folder test.)
+    void earlierStoreBehindALinkIsLeft()
     {
-        QTest::addColumn<bool>("folderIsPrivate");
-        QTest::addColumn<bool>("storeIsALink");
-        QTest::newRow("a folder others may write") << false << false;
-        QTest::newRow("a link in this user's own folder") << true << true;
-    }
-    void earlierLayoutLeftWhereOthersCouldPlantIt()
-    {
-        QFETCH(bool, folderIsPrivate);
-        QFETCH(bool, storeIsALink);
         QTemporaryDir elsewhere;
-        const QString planted = storeIsALink ? elsewhere.filePath(u"db.sqlite"_s)
-                                             : QDir(m_tmp->path()).filePath(u"db.sqlite"_s);
-        writeEarlierStore(planted);
-        if (storeIsALink)
-            QVERIFY(QFile::link(planted, QDir(m_tmp->path()).filePath(u"db.sqlite"_s)));
-        m_core->folders().foldersArePrivate = folderIsPrivate;
+        writeEarlierStore(elsewhere.filePath(u"db.sqlite"_s));
+        QVERIFY(QFile::link(elsewhere.filePath(u"db.sqlite"_s),
+                            QDir(m_tmp->path()).filePath(u"db.sqlite"_s)));
+        m_core->folders().foldersArePrivate = true;
         store()->open();
         QVERIFY(store()->isOpen());
         QVERIFY(store()->getQuickTransfer().isEmpty());
@@ -141,12 +130,8 @@ private Q_SLOTS:
     void savedRecordGetsItsOwnRowId()
     {
         store()->open();
-        {
-            SqliteDatabase raw;
-            QVERIFY(raw.open(DataBaseMethod::databasePath(m_core->library())));
-            QVERIFY(raw.executeUpdate(u"insert into quick_transfer(id, type, dt) values(?, ?, ?)"_s,
-                                      {std::numeric_limits<qint64>::max(), 0x40000, u"last"_s}));
-        }
+        rawUpdate(u"insert into quick_transfer(id, type, dt) values(?, ?, ?)"_s,
+                  {std::numeric_limits<qint64>::max(), 0x40000, u"last"_s});
         auto mine = text(u"mine"_s);
         post(Notifications::SaveQuickTransfer, mine);
         QVERIFY(mine->identifier != 0);
@@ -181,13 +166,8 @@ private Q_SLOTS:
     void failedInsertLeavesIdentifierZero()
     {
         QVERIFY(store()->saveQuickTransfer(text(u"kept"_s).data()));
-        {
-            SqliteDatabase raw;
-            QVERIFY(raw.open(DataBaseMethod::databasePath(m_core->core->libraryPath())));
-            QVERIFY(raw.executeUpdate(
-                u"CREATE TRIGGER refuse BEFORE INSERT ON quick_transfer WHEN NEW.dt = 'boom' "
-                "BEGIN SELECT RAISE(ABORT, 'refused'); END"_s));
-        }
+        rawUpdate(u"CREATE TRIGGER refuse BEFORE INSERT ON quick_transfer WHEN NEW.dt = 'boom' "
+                  "BEGIN SELECT RAISE(ABORT, 'refused'); END"_s);
         NotificationRecorder rec(m_core->hub(), {Notifications::QuickTransferSaved,
                                                  Notifications::QuickTransferSaveFailed});
         auto r = text(u"boom"_s);
@@ -273,16 +253,14 @@ private Q_SLOTS:
         QVERIFY(!QFile::exists(c->downloadPath(m_core->library())));
     }
 
-    void openedOnAnotherThreadUsedOnMain()
-    {
-        // The start-up opens the store on the "initQueue" while the main thread may use it.
-        m_core->core->queue(u"initQueue"_s)->dispatch([] { store()->open(); });
-        QVERIFY(store()->saveQuickTransfer(text(u"x"_s).data()));
-        m_core->core->queue(u"initQueue"_s)->waitUntilIdle();
-        QCOMPARE(store()->getQuickTransfer().size(), 1);
-    }
-
 private:
+    // Changes the store's file behind its back.
+    void rawUpdate(const QString &sql, const QVariantList &args = {})
+    {
+        SqliteDatabase raw;
+        QVERIFY(raw.open(DataBaseMethod::databasePath(m_core->library())));
+        QVERIFY(raw.executeUpdate(sql, args));
+    }
     static DataBaseCenter *store() { return DataBaseCenter::sharedInstance(); }
     void post(const QString &name, const QuickTransferObjectPtr &r)
     {

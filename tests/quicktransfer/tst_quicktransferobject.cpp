@@ -35,77 +35,57 @@ private Q_SLOTS:
         QCOMPARE(QuickTransferObject::createWithPath(path)->type, type);
     }
 
-    void fileEntriesAreNamedByTheirDigest()
+    // Items of the PC's answer, as JSON: the fields of the record made of each (decimal types),
+    // or none when the item is refused. Absent texts are empty, never null: the store writes
+    // them as "".
+    void entriesFromThePc_data()
     {
-        const QVariantMap file =
-            JsonUtils::stringToDictionary(
-                uR"({"path":"C:\\pics\\cat.JPG","size":1234,"thumb":"t","md5":"abc"})"_s)
-                .toMap();
-        auto r = QuickTransferObject::createWithDictionary(file, u"file"_s);
-        QVERIFY(r);
-        QCOMPARE(r->type, quint64(QuickTransferTypeImage));
-        QCOMPARE(r->size, 1234u);
-        // The kind reads the extension in any case; the local name keeps it as it is written.
-        QCOMPARE(r->localPath, u"abc.JPG"_s);
-        QCOMPARE(r->thumb, u"t"_s);
-        // Absent texts are empty, never null: the store writes them as "".
-        QVERIFY(!r->dt.isNull() && !r->url.isNull() && !r->summary.isNull());
-
-        QVariantMap noDigest = file;
-        noDigest.remove(u"md5"_s);
-        QCOMPARE(QuickTransferObject::createWithDictionary(noDigest, u"file"_s)->localPath,
-                 u"C:\\pics\\cat.JPG"_s);
-        noDigest.insert(u"folder"_s, true);
-        r = QuickTransferObject::createWithDictionary(noDigest, u"file"_s);
-        QCOMPARE(r->type, quint64(QuickTransferTypeFolder));
-    }
-
-    void linkTextAndFolderEntries()
-    {
-        auto r = QuickTransferObject::createWithDictionary(
-            QVariantMap{{u"url"_s, u"http://e.x/"_s}, {u"title"_s, u"T"_s}, {u"summary"_s, 5}},
-            u"url"_s);
-        QCOMPARE(r->type, quint64(QuickTransferTypeLink));
-        QCOMPARE(r->url, u"http://e.x/"_s);
-        QCOMPARE(r->summary, u""_s); // a mistyped value becomes ""
-
-        r = QuickTransferObject::createWithDictionary(u"你好"_s, u"text"_s);
-        QCOMPARE(r->type, quint64(QuickTransferTypeText));
-        QCOMPARE(r->dt, u"你好"_s);
-        QVERIFY(r->localPath.isEmpty());
-        r = QuickTransferObject::createWithDictionary(u"C:\\Users\\Desktop"_s, u"desktop"_s);
-        QCOMPARE(r->type, quint64(QuickTransferTypeFolder));
-        QCOMPARE(r->dt, u"C:\\Users\\Desktop"_s);
-    }
-
-    void mistypedSizes()
-    {
-        const auto sizeOf = [](const QVariant &size) {
-            return QuickTransferObject::createWithDictionary(
-                       QVariantMap{{u"path"_s, u"a.txt"_s}, {u"size"_s, size}}, u"file"_s)
-                ->size;
+        QTest::addColumn<QString>("entry");
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<QString>("fields");
+        const auto row = [](const char *name, const char *entry, const char *kind,
+                            const char *fields) {
+            QTest::newRow(name) << QString::fromUtf8(entry) << QString::fromUtf8(kind)
+                                << QString::fromUtf8(fields);
         };
-        QCOMPARE(sizeOf(-5), 0u);
-        QCOMPARE(sizeOf(12.7), 12u);
-        QCOMPARE(sizeOf(u"77"_s), 77u);
-        QCOMPARE(sizeOf(u"lots"_s), 0u);
-        QCOMPARE(sizeOf(5368709120.0), 5368709120u);
+        // The kind reads the extension in any case; the local name keeps it as it is written.
+        row("file",
+            "{\"path\":\"C:\\\\pics\\\\cat.JPG\",\"size\":1234,\"thumb\":\"t\",\"md5\":\"abc\"}",
+            "file", "{\"type\":524292,\"size\":1234,\"localPath\":\"abc.JPG\",\"thumb\":\"t\"}");
+        row("file without digest", "{\"path\":\"C:\\\\pics\\\\cat.JPG\",\"size\":1}", "file",
+            "{\"localPath\":\"C:\\\\pics\\\\cat.JPG\"}");
+        row("folder", "{\"path\":\"C:\\\\pics\",\"folder\":true}", "file", "{\"type\":131072}");
+        row("link", "{\"url\":\"http://e.x/\",\"title\":\"T\",\"summary\":5}", "url",
+            "{\"type\":65536,\"url\":\"http://e.x/\",\"title\":\"T\",\"summary\":\"\"}");
+        row("text", "\"你好\"", "text", "{\"type\":262144,\"dt\":\"你好\",\"localPath\":\"\"}");
+        row("desktop", "\"C:\\\\Users\\\\Desktop\"", "desktop",
+            "{\"type\":131072,\"dt\":\"C:\\\\Users\\\\Desktop\"}");
+        row("negative size", "{\"path\":\"a.txt\",\"size\":-5}", "file", "{\"size\":0}");
+        row("fractional size", "{\"path\":\"a.txt\",\"size\":12.7}", "file", "{\"size\":12}");
+        row("size as text", "{\"path\":\"a.txt\",\"size\":\"77\"}", "file", "{\"size\":77}");
+        row("size not a number", "{\"path\":\"a.txt\",\"size\":\"lots\"}", "file", "{\"size\":0}");
+        row("size over 4 GiB", "{\"path\":\"a.txt\",\"size\":5368709120.0}", "file",
+            "{\"size\":5368709120}");
+        row("file as text", "\"a.txt\"", "file", "");
+        row("text as object", "{}", "text", "");
+        row("unknown kind", "\"x\"", "unknown", "");
+        row("no kind", "{}", "", "");
     }
-
-    void wrongKindsRejected_data()
+    void entriesFromThePc()
     {
-        QTest::addColumn<QVariant>("entry");
-        QTest::addColumn<QString>("typeString");
-        QTest::newRow("file as text") << QVariant(u"a.txt"_s) << u"file"_s;
-        QTest::newRow("text as object") << QVariant(QVariantMap{}) << u"text"_s;
-        QTest::newRow("unknown") << QVariant(u"x"_s) << u"unknown"_s;
-        QTest::newRow("empty type") << QVariant(QVariantMap{}) << QString();
-    }
-    void wrongKindsRejected()
-    {
-        QFETCH(QVariant, entry);
-        QFETCH(QString, typeString);
-        QVERIFY(!QuickTransferObject::createWithDictionary(entry, typeString));
+        QFETCH(QString, entry);
+        QFETCH(QString, kind);
+        QFETCH(QString, fields);
+        const auto r =
+            QuickTransferObject::createWithDictionary(JsonUtils::stringToDictionary(entry), kind);
+        QCOMPARE(bool(r), !fields.isEmpty());
+        if (!r)
+            return;
+        QVERIFY(!r->dt.isNull() && !r->url.isNull() && !r->summary.isNull());
+        const QVariantMap got = r->toVariantMap();
+        const QVariantMap expected = JsonUtils::stringToDictionary(fields).toMap();
+        for (auto it = expected.cbegin(); it != expected.cend(); ++it)
+            QCOMPARE(got.value(it.key()).toString(), it.value().toString());
     }
 
     void fromBrowserEntriesAndPushedPaths()

