@@ -114,9 +114,6 @@ private Q_SLOTS:
         QCOMPARE(LoginWire::loginVerdict(6, 1), quint64(AppStatusBlacklisted));
         QCOMPARE(LoginWire::loginVerdict(2, 7), quint64(AppStatusLoggedIn));
         QCOMPARE(LoginWire::loginVerdict(8, 1), quint64(AppStatusNotLoggedIn));
-        QVERIFY(LoginWire::isAuthorised(1013, 1));
-        QVERIFY(!LoginWire::isAuthorised(1013, 0));
-        QVERIFY(!LoginWire::isAuthorised(1014, 1));
     }
 
     void authReplyFields()
