@@ -53,14 +53,6 @@ Item {
             compare(closed.count, 1)
             closed.destroy()
         }
-
-        function test_notLoggedInShowsNoOffer() {
-            Fixture.setStatus(256)
-            const controller = Fixture.newLogin()
-            const view = createTemporaryObject(loginView, root, { controller: controller })
-            verify(findChild(view, "spinner").visible)
-            verify(!findChild(view, "applyButton").visible)
-        }
     }
 
     Component {
