@@ -1,10 +1,9 @@
-// The feedback form against the stand-in's feedback path, and the about and introduction screens.
+// The feedback form against the stand-in's feedback path, and the about screen.
 #include "AboutViewController.h"
 #include "DefaultsKeys.h"
 #include "FakePlatform.h"
 #include "FeedbackViewController.h"
 #include "HttpRequestCenter.h"
-#include "IntroduceViewController.h"
 #include "PcSim.h"
 #include "TestCore.h"
 #include "TestServices.h"
@@ -169,19 +168,6 @@ private Q_SLOTS:
         QCOMPARE(m_toasts->toastDuration(), 2000);
         about.tableViewCellHighlighted(AboutViewController::WeiboRow);
         QCOMPARE(clipboard.text, u"Zephyr随身wifi"_s);
-    }
-
-    void introductionEndsWithAClosingLineWithoutImage()
-    {
-        IntroduceViewController intro;
-        QAbstractItemModelTester tester(intro.rows(),
-                                        QAbstractItemModelTester::FailureReportingMode::QtTest);
-        QCOMPARE(intro.rows()->rowCount(), 5);
-        const auto image = [&](int r) {
-            return intro.rows()->data(intro.rows()->index(r), RowsModel::ImageRole).toString();
-        };
-        QCOMPARE(image(3), u"introduce_example3.png"_s);
-        QVERIFY(image(4).isEmpty());
     }
 };
 
