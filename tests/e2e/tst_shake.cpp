@@ -1,20 +1,9 @@
 // The shake end to end against the stand-in PC: the answer of every shape becomes records that
 // are stored, announced and downloaded as the rules of the fetch say.
 
-#include "DataBaseCenter.h"
-#include "HttpFileDownloadCenter.h"
-#include "HttpRequestCenter.h"
-#include "LoginAndAuthCenter.h"
 #include "NotificationNames.h"
-#include "PcSim.h"
+#include "PcContent.h"
 #include "QuickTransferArrival.h"
-#include "RuntimeState.h"
-#include "TestServices.h"
-
-#include <QFile>
-#include <QJsonArray>
-#include <QSignalSpy>
-#include <QTest>
 
 using namespace Qt::StringLiterals;
 
@@ -34,21 +23,9 @@ class TestShake : public QObject
 {
     Q_OBJECT
 
-    PcSim m_pc;
+    PcContent m_pc;
     std::unique_ptr<TestCore> m_t;
     std::unique_ptr<NotificationRecorder> m_rec;
-
-    void writeFile(const QString &pcPath, qint64 size)
-    {
-        QFile f(m_pc.rootPath() + u'/' + pcPath);
-        QVERIFY(f.open(QIODevice::WriteOnly));
-        QVERIFY(f.resize(size));
-    }
-
-    void select(const QJsonObject &selection)
-    {
-        QVERIFY(m_pc.control(u"selection"_s, selection).value(u"ok"_s).toBool());
-    }
 
     // Shakes and waits for the announcement (or the failure).
     QVariantMap shake()
@@ -67,40 +44,24 @@ class TestShake : public QObject
                    : m_rec->last(Notifications::GetQuickTransferFailed);
     }
 
-    QList<quint64> storedIds()
-    {
-        QList<quint64> ids;
-        for (const auto &r : DataBaseCenter::sharedInstance()->getQuickTransfer())
-            ids << r->identifier;
-        return ids;
-    }
-
 private Q_SLOTS:
     void initTestCase()
     {
-        QVERIFY2(m_pc.start(), qPrintable(m_pc.errorString()));
-        QDir root(m_pc.rootPath());
-        QVERIFY(root.mkpath(u"C:/shake"_s));
-        writeFile(u"C:/shake/small.pdf"_s, 20000);
-        writeFile(u"C:/shake/big.mp4"_s, 6000000);
-        writeFile(u"C:/shake/big.jpg"_s, 6000000);
-        writeFile(u"C:/shake/a.jpg"_s, 3000);
-        writeFile(u"C:/shake/b.mp4"_s, 2000000);
-        writeFile(u"C:/shake/c.png"_s, 4000);
-        writeFile(u"C:/shake/d.doc"_s, 8000000);
+        QVERIFY2(m_pc.startWith({{u"C:/shake/small.pdf"_s, 20000},
+                                 {u"C:/shake/big.mp4"_s, 6000000},
+                                 {u"C:/shake/big.jpg"_s, 6000000},
+                                 {u"C:/shake/a.jpg"_s, 3000},
+                                 {u"C:/shake/b.mp4"_s, 2000000},
+                                 {u"C:/shake/c.png"_s, 4000},
+                                 {u"C:/shake/d.doc"_s, 8000000}}),
+                 qPrintable(m_pc.errorString()));
     }
 
     void init()
     {
-        m_pc.control(u"reset"_s);
         m_t = std::make_unique<TestCore>(m_pc.config());
         m_rec = std::make_unique<NotificationRecorder>(m_t->hub(), kWatched);
-        createServices(*m_t);
-        QSignalSpy disks(HttpRequestCenter::sharedInstance(), &HttpRequestCenter::diskInfoFinished);
-        LoginAndAuthCenter::sharedInstance()->startLogin();
-        QTRY_COMPARE_WITH_TIMEOUT(m_t->core->runtimeState()->status(), quint64(AppStatusAuthorized),
-                                  10000);
-        QTRY_COMPARE(disks.count(), 1);
+        QVERIFY(m_pc.logIn(*m_t));
     }
 
     void cleanup()
@@ -109,21 +70,37 @@ private Q_SLOTS:
         m_t.reset();
     }
 
-    void textIsStoredButNeverDownloaded()
+    void textsAreStoredFoldersOnlyAnnouncedNeitherDownloaded_data()
     {
-        select({{u"type"_s, u"text"_s}, {u"text"_s, u"周末见"_s}});
+        QTest::addColumn<QJsonObject>("selection");
+        QTest::addColumn<quint64>("type");
+        QTest::newRow("text") << QJsonObject{{u"type"_s, u"text"_s}, {u"text"_s, u"周末见"_s}}
+                              << quint64(QuickTransferTypeText);
+        QTest::newRow("folder") << QJsonObject{{u"type"_s, u"folder"_s}, {u"path"_s, u"C:/shake"_s}}
+                                << quint64(QuickTransferTypeFolder);
+    }
+    void textsAreStoredFoldersOnlyAnnouncedNeitherDownloaded()
+    {
+        QFETCH(QJsonObject, selection);
+        QFETCH(quint64, type);
+        QVERIFY(m_pc.select(selection));
         const auto record = recordIn(shake());
         QVERIFY(record);
-        QCOMPARE(record->type, quint64(QuickTransferTypeText));
-        QCOMPARE(record->dt, u"周末见"_s);
-        QVERIFY(record->identifier > 0);
-        QCOMPARE(storedIds(), QList<quint64>{record->identifier});
+        QCOMPARE(record->type, type);
+        QTest::qWait(100);
         QCOMPARE(m_rec->count(Notifications::DoDownloadFile), 0);
+        if (type == QuickTransferTypeFolder) {
+            QCOMPARE(m_rec->count(Notifications::SaveQuickTransfer), 0);
+            QVERIFY(PcContent::storedIds().isEmpty());
+        } else {
+            QCOMPARE(record->dt, u"周末见"_s);
+            QCOMPARE(PcContent::storedIds(), QList<quint64>{record->identifier});
+        }
     }
 
     void smallFilesAndImagesDownloadAtOnce()
     {
-        select({{u"type"_s, u"file"_s}, {u"path"_s, u"C:/shake/small.pdf"_s}});
+        QVERIFY(m_pc.selectFile(u"C:/shake/small.pdf"_s));
         const auto doc = recordIn(shake());
         QVERIFY(doc);
         QCOMPARE(doc->type, quint64(QuickTransferTypeDocument));
@@ -131,7 +108,7 @@ private Q_SLOTS:
         QCOMPARE(QFileInfo(doc->downloadPath(m_t->library())).size(), 20000);
 
         // A big image comes down whatever its size.
-        select({{u"type"_s, u"file"_s}, {u"path"_s, u"C:/shake/big.jpg"_s}});
+        QVERIFY(m_pc.selectFile(u"C:/shake/big.jpg"_s));
         const auto image = recordIn(shake());
         QCOMPARE(image->type, quint64(QuickTransferTypeImage));
         QCOMPARE(m_rec->count(Notifications::DoDownloadFile), 1);
@@ -139,38 +116,19 @@ private Q_SLOTS:
         QCOMPARE(QFileInfo(image->downloadPath(m_t->library())).size(), 6000000);
     }
 
-    void bigFileWaitsForTheUser()
-    {
-        // An array of one entry is the entry itself.
-        select({{u"type"_s, u"files"_s}, {u"paths"_s, QJsonArray{u"C:/shake/big.mp4"_s}}});
-        const QVariantMap info = shake();
-        const auto video = recordIn(info);
-        QVERIFY(video);
-        QCOMPARE(video->type, quint64(QuickTransferTypeVideo));
-        QVERIFY(video->identifier > 0);
-        QTest::qWait(100);
-        QCOMPARE(m_rec->count(Notifications::DoDownloadFile), 0);
-        const auto arrival = QuickTransferArrival::decide(info);
-        QCOMPARE(arrival.current, video);
-        QVERIFY(arrival.waitsForUser);
-    }
-
     void severalFilesGroupTheirImages()
     {
-        select({{u"type"_s, u"files"_s},
-                {u"paths"_s,
-                 QJsonArray{u"C:/shake/a.jpg"_s, u"C:/shake/b.mp4"_s, u"C:/shake/c.png"_s}}});
+        QVERIFY(m_pc.selectFiles({u"C:/shake/a.jpg"_s, u"C:/shake/b.mp4"_s, u"C:/shake/c.png"_s}));
         const QVariantMap info = shake();
         const QVariantList array = info.value(u"array"_s).toList();
         QCOMPARE(array.size(), 3);
         const auto a = array[0].value<QuickTransferObjectPtr>();
         const auto b = array[1].value<QuickTransferObjectPtr>();
         const auto c = array[2].value<QuickTransferObjectPtr>();
-        QVERIFY(a->identifier > 0 && b->identifier > 0 && c->identifier > 0);
         QCOMPARE(a->first_id, quint64(0));
         QCOMPARE(b->first_id, quint64(0));
         QCOMPARE(c->first_id, a->identifier);
-        QCOMPARE(storedIds().size(), 3);
+        QCOMPARE(PcContent::storedIds().size(), 3);
         // The fetch itself downloads nothing; the arrival starts all three.
         QCOMPARE(m_rec->count(Notifications::DoDownloadFile), 0);
         const auto arrival = QuickTransferArrival::decide(info);
@@ -181,8 +139,7 @@ private Q_SLOTS:
 
     void bigDocumentAmongImagesIsHeldBack()
     {
-        select({{u"type"_s, u"files"_s},
-                {u"paths"_s, QJsonArray{u"C:/shake/a.jpg"_s, u"C:/shake/d.doc"_s}}});
+        QVERIFY(m_pc.selectFiles({u"C:/shake/a.jpg"_s, u"C:/shake/d.doc"_s}));
         const auto arrival = QuickTransferArrival::decide(shake());
         QVERIFY(arrival.current);
         QCOMPARE(arrival.current->path, u"C:/shake/d.doc"_s);
@@ -192,45 +149,29 @@ private Q_SLOTS:
         QVERIFY(arrival.waitsForUser);
     }
 
-    void foldersAreAnnouncedNeverStored()
-    {
-        select({{u"type"_s, u"folder"_s}, {u"path"_s, u"C:/shake"_s}});
-        const auto folder = recordIn(shake());
-        QVERIFY(folder);
-        QCOMPARE(folder->type, quint64(QuickTransferTypeFolder));
-        QCOMPARE(m_rec->count(Notifications::SaveQuickTransfer), 0);
-        QCOMPARE(m_rec->count(Notifications::DoDownloadFile), 0);
-        QVERIFY(storedIds().isEmpty());
-    }
-
     void failuresTellUnknownApart_data()
     {
         QTest::addColumn<QJsonObject>("selection");
         QTest::addColumn<bool>("isUnknown");
         QTest::newRow("unknown") << QJsonObject{{u"type"_s, u"unknown"_s}} << true;
+        const auto raw = [](const QJsonObject &data) {
+            return QJsonObject{{u"type"_s, u"raw"_s}, {u"data"_s, data}};
+        };
         QTest::newRow("error") << QJsonObject{{u"type"_s, u"raw"_s},
                                               {u"err"_s, 2},
                                               {u"data"_s, QJsonObject{}}}
                                << false;
         QTest::newRow("file given as text")
-            << QJsonObject{{u"type"_s, u"raw"_s},
-                           {u"data"_s, QJsonObject{{u"type"_s, u"file"_s}, {u"dt"_s, u"C:/a"_s}}}}
-            << false;
+            << raw({{u"type"_s, u"file"_s}, {u"dt"_s, u"C:/a"_s}}) << false;
         QTest::newRow("empty array")
-            << QJsonObject{{u"type"_s, u"raw"_s},
-                           {u"data"_s,
-                            QJsonObject{{u"type"_s, u"file"_s}, {u"dt"_s, QJsonArray{}}}}}
-            << false;
-        QTest::newRow("number") << QJsonObject{{u"type"_s, u"raw"_s},
-                                               {u"data"_s,
-                                                QJsonObject{{u"type"_s, u"text"_s}, {u"dt"_s, 5}}}}
-                                << false;
+            << raw({{u"type"_s, u"file"_s}, {u"dt"_s, QJsonArray{}}}) << false;
+        QTest::newRow("number") << raw({{u"type"_s, u"text"_s}, {u"dt"_s, 5}}) << false;
     }
     void failuresTellUnknownApart()
     {
         QFETCH(QJsonObject, selection);
         QFETCH(bool, isUnknown);
-        select(selection);
+        QVERIFY(m_pc.select(selection));
         const QVariantMap info = shake();
         QCOMPARE(m_rec->count(Notifications::GetQuickTransferFailed), 1);
         QCOMPARE(info.value(u"isUnknown"_s).toBool(), isUnknown);

@@ -17,12 +17,14 @@ private Q_SLOTS:
     {
         TestCore t;
         GuideController guide;
+        // Not shown yet: start does nothing.
+        QVERIFY(!guide.tappedStartButton());
+        guide.finishDismiss();
+        QVERIFY(!t.core->isFirstLaunchGuideCompleted());
         guide.show();
         QVERIFY(guide.isChecked());
-        QCOMPARE(guide.checkImage(), u"guide_check_selected.png"_s);
         guide.tappedCheckButton();
         QVERIFY(!guide.isChecked());
-        QCOMPARE(guide.checkImage(), u"guide_check.png"_s);
         QSignalSpy dismiss(&guide, &GuideController::dismissRequested);
         QVERIFY(!guide.tappedStartButton());
         QVERIFY(dismiss.isEmpty());
@@ -36,15 +38,6 @@ private Q_SLOTS:
         QVERIFY(t.core->isFirstLaunchGuideCompleted());
     }
 
-    void startIsIgnoredWhileTheGuideIsNotShown()
-    {
-        TestCore t;
-        GuideController guide;
-        QVERIFY(!guide.tappedStartButton());
-        guide.finishDismiss();
-        QVERIFY(!t.core->isFirstLaunchGuideCompleted());
-    }
-
     void linkAsksForTheAgreementPageAndPagesStayInRange()
     {
         GuideController guide;
@@ -52,7 +45,6 @@ private Q_SLOTS:
         guide.tappedShowUserAgreementButton();
         QCOMPARE(agreement.count(), 1);
         QCOMPARE(agreement.first().first().toString(), u"qrc:/html/agreement.html"_s);
-        QCOMPARE(guide.agreementTitle(), u"《ZephyrWiFi快传用户协议》"_s);
         guide.setPage(5);
         QCOMPARE(guide.page(), guide.pageCount() - 1);
         guide.setPage(-1);

@@ -36,42 +36,28 @@ private Q_SLOTS:
         m_core.reset();
     }
 
-    void dragFromClosedOpensOnlyBeyondEightyPoints_data()
+    // Closed, a drag opens beyond 80 points; open, one of 50 points closes.
+    void dragSettlesByItsThreshold_data()
     {
+        QTest::addColumn<bool>("fromOpen");
         QTest::addColumn<double>("dx");
         QTest::addColumn<bool>("open");
-        QTest::newRow("60 stays closed") << 60.0 << false;
-        QTest::newRow("80 stays closed") << 80.0 << false;
-        QTest::newRow("81 opens") << 81.0 << true;
-        QTest::newRow("100 opens") << 100.0 << true;
-        QTest::newRow("to the left does nothing") << -40.0 << false;
+        QTest::newRow("closed, 80 stays closed") << false << 80.0 << false;
+        QTest::newRow("closed, 81 opens") << false << 81.0 << true;
+        QTest::newRow("closed, to the left does nothing") << false << -40.0 << false;
+        QTest::newRow("open, 49 stays open") << true << -49.0 << true;
+        QTest::newRow("open, 50 closes") << true << -50.0 << false;
     }
-    void dragFromClosedOpensOnlyBeyondEightyPoints()
+    void dragSettlesByItsThreshold()
     {
+        QFETCH(bool, fromOpen);
         QFETCH(double, dx);
         QFETCH(bool, open);
+        if (fromOpen)
+            m_nav->showMenu();
         drag(dx);
         QCOMPARE(m_nav->isLastStateRight(), open);
         QCOMPARE(m_nav->offset(), open ? NavigationController::OpenOffset : 0.0);
-    }
-
-    void dragFromOpenClosesFromFiftyPoints_data()
-    {
-        QTest::addColumn<double>("dx");
-        QTest::addColumn<bool>("open");
-        QTest::newRow("40 stays open") << -40.0 << true;
-        QTest::newRow("49 stays open") << -49.0 << true;
-        QTest::newRow("50 closes") << -50.0 << false;
-        QTest::newRow("60 closes") << -60.0 << false;
-    }
-    void dragFromOpenClosesFromFiftyPoints()
-    {
-        QFETCH(double, dx);
-        QFETCH(bool, open);
-        m_nav->showMenu();
-        QVERIFY(m_nav->isLastStateRight());
-        drag(dx);
-        QCOMPARE(m_nav->isLastStateRight(), open);
     }
 
     void slidesTakeThreeTenthsPerFullWidth()

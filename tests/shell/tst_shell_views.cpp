@@ -89,10 +89,6 @@ public:
     {
         m_core.core->runtimeState()->setStatus(quint64(status));
     }
-    Q_INVOKABLE void setCovered(bool covered)
-    {
-        m_core.core->runtimeState()->setIsMainViewCovered(covered);
-    }
 
 private:
     TestCore m_core;

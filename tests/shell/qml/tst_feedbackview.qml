@@ -39,8 +39,7 @@ Item {
             keyClick(Qt.Key_A)
             compare(controller.text, " \na")
             verify(submit.enabled)
-            const contact = findChild(view, "contactField")
-            mouseClick(contact)
+            mouseClick(findChild(view, "contactField"))
             keyClick(Qt.Key_7)
             compare(controller.contact, "7")
             controller.text = ""
@@ -54,7 +53,6 @@ Item {
             const rows = findChild(view, "aboutRows")
             tryVerify(() => rows.itemAtIndex(1) !== null)
             const weixin = rows.itemAtIndex(1)
-            compare(weixin.height, 47)
             mousePress(weixin, 20, 20)
             compare(Fixture.clipboardText, "ZephyrWiFi快传")
             compare(Fixture.toasts.title, "微信公众帐号已复制到手机剪贴板")
@@ -66,11 +64,8 @@ Item {
             const view = createTemporaryObject(introduceView, root, { controller: controller })
             const rows = findChild(view, "introduceRows")
             compare(rows.count, 5)
-            tryVerify(() => rows.itemAtIndex(0) !== null)
-            compare(rows.itemAtIndex(0).height, 230)
             rows.positionViewAtEnd()
             tryVerify(() => rows.itemAtIndex(4) !== null)
-            compare(rows.itemAtIndex(4).height, 230)
             verify(rows.itemAtIndex(4).closing)
         }
     }

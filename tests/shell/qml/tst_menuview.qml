@@ -42,11 +42,5 @@ Item {
             mouseClick(clientsRow, 20, 20)
             compare(login.count, 1)
         }
-
-        function test_headerShowsTheStandingOfThePc() {
-            Fixture.setStatus(1024)
-            compare(Fixture.menu.pcIcon, "menu_icon_auth.png")
-            verify(Fixture.menu.pcOnBlue)
-        }
     }
 }
