@@ -66,6 +66,7 @@ void AppShell::openTransferPanel()
     using Panel = QuickTransferAnimationViewController;
     auto *panel = new Panel(m_core.notificationCenter(), m_core.runtimeState(), &m_toasts,
                             m_core.libraryPath());
+    panel->setPictures(m_main.listModel());
     connect(panel, &Panel::vibrate, &m_main, &MainViewController::vibrate);
     connect(panel, &Panel::getQuickTransfer, &m_main, &MainViewController::getQuickTransfer,
             Qt::QueuedConnection);
