@@ -54,6 +54,11 @@ AppShell::AppShell(AppCore &core, QObject *parent)
                 openWebPage(url.toString(), QString(), moreButton);
             });
     connect(&m_main, &MainViewController::openTransferPanel, this, &AppShell::openTransferPanel);
+    // The connection screen's picture falls into the main screen's send button.
+    connect(this, &AppShell::startFallDownSendButton, &m_main,
+            &MainViewController::startFallDownSendButton);
+    connect(this, &AppShell::endFallDownSendButton, &m_main,
+            &MainViewController::endFallDownSendButton);
 }
 
 void AppShell::openText(const QString &text)
