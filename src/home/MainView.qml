@@ -263,10 +263,14 @@ Rectangle {
     }
 
     // The quick-transfer disc stands out of the footer, centred 64 points above the bottom.
+    // While the connection screen's picture falls into it the disc is gone; when the picture
+    // lands, the disc springs back in its status's look.
     AbstractButton {
         id: sendDisc
         objectName: "sendButton"
+        readonly property bool falling: root.controller.sendButtonFalling
         visible: !root.controller.isEditing
+        enabled: !falling
         x: root.sendButtonCentre.x - width / 2
         y: root.sendButtonCentre.y - height / 2
         width: 76
@@ -278,8 +282,15 @@ Rectangle {
         Accessible.onPressAction: clicked()
         Keys.onReturnPressed: clicked()
         onClicked: root.controller.tappedQuickTransferButton()
-        scale: pressed ? 0.94 : 1
-        Behavior on scale { NumberAnimation { duration: 100 } }
+        opacity: falling ? 0 : 1
+        scale: falling ? 0.6 : pressed ? 0.94 : 1
+        Behavior on opacity { NumberAnimation { duration: sendDisc.falling ? 100 : Theme.fade } }
+        Behavior on scale {
+            NumberAnimation {
+                duration: sendDisc.pressed ? 100 : Theme.fade
+                easing.type: sendDisc.pressed ? Easing.OutQuad : Easing.OutBack
+            }
+        }
         background: Rectangle {
             radius: width / 2
             color: root.controller.shakeOnBlue ? Theme.accent : Theme.white

@@ -377,6 +377,28 @@ QString MainViewController::remoteName() const
     return tr("遥控电脑");
 }
 
+void MainViewController::startFallDownSendButton(double duration)
+{
+    constexpr int GraceMs = 500;
+    m_fallTimer.setSingleShot(true);
+    connect(&m_fallTimer, &QTimer::timeout, this, &MainViewController::endFallDownSendButton,
+            Qt::UniqueConnection);
+    m_fallTimer.start(int(qBound(0.0, duration, 10.0) * 1000) + GraceMs);
+    if (m_sendButtonFalling)
+        return;
+    m_sendButtonFalling = true;
+    Q_EMIT sendButtonFallingChanged();
+}
+
+void MainViewController::endFallDownSendButton()
+{
+    m_fallTimer.stop();
+    if (!m_sendButtonFalling)
+        return;
+    m_sendButtonFalling = false;
+    Q_EMIT sendButtonFallingChanged();
+}
+
 void MainViewController::setSubScreenOpen(bool open)
 {
     if (m_subScreenOpen == open)

@@ -4,6 +4,7 @@
 #include "QuickTransferObject.h"
 
 #include <QObject>
+#include <QTimer>
 #include <QUrl>
 #include <QVariantList>
 #include <QtQml/qqmlregistration.h>
@@ -69,6 +70,8 @@ class MainViewController : public QObject
     Q_PROPERTY(QString shakeName READ shakeName CONSTANT)
     Q_PROPERTY(QString computerName READ computerName CONSTANT)
     Q_PROPERTY(QString remoteName READ remoteName CONSTANT)
+    /// Whether the send button is hidden while the connection screen's picture falls into it.
+    Q_PROPERTY(bool sendButtonFalling READ isSendButtonFalling NOTIFY sendButtonFallingChanged)
 public:
     /// The history's files are those of the Library folder @p libraryPath.
     MainViewController(NotificationCenter *hub, RuntimeState *state, UserDefaults *defaults,
@@ -115,6 +118,7 @@ public:
     [[nodiscard]] QString shakeName() const;
     [[nodiscard]] QString computerName() const;
     [[nodiscard]] QString remoteName() const;
+    [[nodiscard]] bool isSendButtonFalling() const { return m_sendButtonFalling; }
 
     /// The screen has loaded: the first login starts.
     Q_INVOKABLE void viewDidLoad();
@@ -146,6 +150,14 @@ public:
     Q_INVOKABLE void tappedMyComputerButton();
     Q_INVOKABLE void tappedRemoteControlButton();
 
+public Q_SLOTS:
+    /// The connection screen's picture starts falling into the send button, for @p duration
+    /// seconds: the button hides until the fall ends, and shows again at the latest half a
+    /// second after that duration, should the end never be told.
+    void startFallDownSendButton(double duration);
+    /// The picture has fallen: the button shows again, in the status's look.
+    void endFallDownSendButton();
+
 Q_SIGNALS:
     void titleChanged();
     void statusLooksChanged();
@@ -155,6 +167,7 @@ Q_SIGNALS:
     void emptyChanged();
     void selectionChanged();
     void firstVisibleRowChanged();
+    void sendButtonFallingChanged();
     /// The view scrolls so that row @p row is the first shown.
     void scrollToRow(int row);
     /// A link opens in the web page screen, with its extra-actions button.
@@ -201,4 +214,6 @@ private:
     bool m_subScreenOpen = false;
     bool m_filterMenuOpen = false;
     bool m_editing = false;
+    bool m_sendButtonFalling = false;
+    QTimer m_fallTimer;
 };

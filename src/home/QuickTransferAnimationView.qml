@@ -266,21 +266,22 @@ OverlayScreen {
                     verticalAlignment: Text.AlignVCenter
                     horizontalAlignment: Text.AlignHCenter
                 }
-                // An image or the screenshot: the picture in a 1-point white frame.
+                // An image or the screenshot: the picture in a 1-point white frame, from the
+                // list's provider; a file that cannot be read shows neither.
                 Rectangle {
                     anchors.centerIn: parent
                     visible: root.controller.kind === QuickTransferAnimationViewController.ImageKind
+                             && picture.status === Image.Ready
                     width: picture.paintedWidth + 2
                     height: picture.paintedHeight + 2
                     color: Theme.white
                     Image {
                         id: picture
+                        objectName: "picture"
                         anchors.centerIn: parent
                         width: contentBox.width - 12
                         height: contentBox.height - 12
-                        source: root.controller.pictureSource
-                        sourceSize.width: width * 2
-                        sourceSize.height: height * 2
+                        source: root.controller.picture
                         fillMode: Image.PreserveAspectFit
                         asynchronous: true
                     }

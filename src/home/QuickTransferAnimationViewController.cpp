@@ -6,6 +6,7 @@
 #include "NotificationCenter.h"
 #include "NotificationNames.h"
 #include "QuickTransferArrival.h"
+#include "QuickTransferListModel.h"
 #include "QuickTransferRowText.h"
 #include "RuntimeState.h"
 #include "ToastCenter.h"
@@ -286,6 +287,7 @@ void QuickTransferAnimationViewController::showQuickTransfer()
         m_contentTitle = QuickTransferRowText::titleOf(r);
         m_pictureSource = QUrl::fromLocalFile(localFile());
         m_shareVisible = m_successVisible = true;
+        loadPicture();
         break;
     default:
         // Documents, and files of any other kind.
@@ -331,7 +333,36 @@ void QuickTransferAnimationViewController::showScreenshot()
     m_contentTitle = QuickTransferRowText::titleOf(*m_record);
     m_pictureSource = QUrl::fromLocalFile(localFile());
     m_shareVisible = m_successVisible = true;
+    loadPicture();
     Q_EMIT resultChanged();
+}
+
+void QuickTransferAnimationViewController::setPictures(QuickTransferListModel *pictures)
+{
+    if (m_pictures)
+        disconnect(m_pictures, nullptr, this, nullptr);
+    m_pictures = pictures;
+    if (!pictures)
+        return;
+    connect(pictures, &QuickTransferListModel::pictureChanged, this,
+            [this](quint64 identifier, const QString &address) {
+                if (m_kind == ImageKind && m_record && m_record->identifier == identifier)
+                    setPicture(address);
+            });
+}
+
+void QuickTransferAnimationViewController::loadPicture()
+{
+    if (m_pictures && m_record && isComplete())
+        setPicture(m_pictures->pictureAddress(*m_record));
+}
+
+void QuickTransferAnimationViewController::setPicture(const QString &address)
+{
+    if (m_picture == address)
+        return;
+    m_picture = address;
+    Q_EMIT pictureChanged();
 }
 
 void QuickTransferAnimationViewController::getNewQuickTransfer(const QVariantMap &info)

@@ -4,6 +4,7 @@
 #include "ScreenController.h"
 
 #include <QList>
+#include <QPointer>
 #include <QString>
 #include <QStringList>
 #include <QTimer>
@@ -11,6 +12,7 @@
 #include <QtQml/qqmlregistration.h>
 
 class NotificationCenter;
+class QuickTransferListModel;
 class RuntimeState;
 class ToastCenter;
 
@@ -72,6 +74,9 @@ private:
     Q_PROPERTY(QString contentDetail READ contentDetail NOTIFY resultChanged)
     /// The local picture of an image or of the screenshot (empty until it is complete).
     Q_PROPERTY(QUrl pictureSource READ pictureSource NOTIFY resultChanged)
+    /// The address the view shows that picture from, through the list's picture provider: ""
+    /// while it loads, and when the file cannot be read.
+    Q_PROPERTY(QString picture READ picture NOTIFY pictureChanged)
     /// Which buttons the result has.
     Q_PROPERTY(bool shareVisible READ shareVisible NOTIFY resultChanged)
     Q_PROPERTY(bool successVisible READ successVisible NOTIFY resultChanged)
@@ -100,6 +105,9 @@ public:
     [[nodiscard]] int waitLimit() const { return m_waitLimitMs; }
     /// Sets the limit; a wait under way starts again under it.
     void setWaitLimit(int ms);
+    /// Pictures load through @p pictures' capped loader and show through its image provider,
+    /// as the rows' pictures do; without it the panel shows none.
+    void setPictures(QuickTransferListModel *pictures);
 
     [[nodiscard]] Stage stage() const { return m_stage; }
     [[nodiscard]] int airplaneStatus() const { return m_airplaneStatus; }
@@ -127,6 +135,7 @@ public:
     [[nodiscard]] QString contentTitle() const { return m_contentTitle; }
     [[nodiscard]] QString contentDetail() const { return m_contentDetail; }
     [[nodiscard]] QUrl pictureSource() const { return m_pictureSource; }
+    [[nodiscard]] QString picture() const { return m_picture; }
     [[nodiscard]] bool shareVisible() const { return m_shareVisible; }
     [[nodiscard]] bool successVisible() const { return m_successVisible; }
     [[nodiscard]] bool leftRightVisible() const { return m_leftRightVisible; }
@@ -161,6 +170,7 @@ public:
 Q_SIGNALS:
     void stageChanged();
     void resultChanged();
+    void pictureChanged();
     void coveredChanged();
     /// The phone vibrates: a shake retries.
     void vibrate();
@@ -193,6 +203,9 @@ private:
     void showQuickTransfer();
     void showGetQuickTransferFailed();
     void showScreenshot();
+    /// Shows the current record's picture: asks the list's provider for it.
+    void loadPicture();
+    void setPicture(const QString &address);
 
     void getNewQuickTransfer(const QVariantMap &info);
     void getQuickTransferFailed(bool isUnknown);
@@ -251,6 +264,8 @@ private:
     QString m_contentTitle;
     QString m_contentDetail;
     QUrl m_pictureSource;
+    QPointer<QuickTransferListModel> m_pictures;
+    QString m_picture;
     bool m_shareVisible = false;
     bool m_successVisible = false;
     bool m_leftRightVisible = false;

@@ -275,23 +275,25 @@ QVariantList QuickTransferListModel::picturesOf(const Row &row) const
     if (row.kind != Kind::Image && row.kind != Kind::ImageGroup)
         return pictures;
     const int shown = int(std::min<qsizetype>(row.group.size(), 3));
-    for (int i = 0; i < shown; ++i) {
-        const QuickTransferObject &record = *row.group[i];
-        Picture &picture = m_pictures[record.identifier];
-        if (picture.state == PictureState::Idle && m_loader &&
-            record.type == QuickTransferTypeImage && record.finishedSize >= record.size) {
-            const QString token = m_loader->load(record);
-            if (!token.isEmpty()) {
-                picture.state = PictureState::Loading;
-                m_loads.insert(token, record.identifier);
-            }
-        }
-        pictures << (picture.state == PictureState::Shown
-                         ? QString(u"image://"_s + QLatin1StringView(ProviderId) + u'/' +
-                                   picture.key)
-                         : QString());
-    }
+    for (int i = 0; i < shown; ++i)
+        pictures << pictureAddress(*row.group[i]);
     return pictures;
+}
+
+QString QuickTransferListModel::pictureAddress(const QuickTransferObject &record) const
+{
+    Picture &picture = m_pictures[record.identifier];
+    if (picture.state == PictureState::Idle && m_loader && record.type == QuickTransferTypeImage &&
+        record.finishedSize >= record.size) {
+        const QString token = m_loader->load(record);
+        if (!token.isEmpty()) {
+            picture.state = PictureState::Loading;
+            m_loads.insert(token, record.identifier);
+        }
+    }
+    return picture.state == PictureState::Shown
+               ? QString(u"image://"_s + QLatin1StringView(ProviderId) + u'/' + picture.key)
+               : QString();
 }
 
 void QuickTransferListModel::pictureLoaded(const QString &token, const QImage &image)
@@ -323,6 +325,7 @@ void QuickTransferListModel::pictureLoaded(const QString &token, const QImage &i
     }
     m_pictures[id] = {PictureState::Shown, key};
     rowsOfRecordChanged(id, {PicturesRole});
+    Q_EMIT pictureChanged(id, u"image://"_s + QLatin1StringView(ProviderId) + u'/' + key);
 }
 
 void QuickTransferListModel::pictureSkipped(const QString &token)
@@ -332,8 +335,10 @@ void QuickTransferListModel::pictureSkipped(const QString &token)
         return;
     // A missing or damaged file shows no picture. The row asks again only when it is shown
     // anew (a load pushed out by newer ones then succeeds).
-    m_pictures[*it].state = PictureState::Idle;
+    const quint64 id = *it;
+    m_pictures[id].state = PictureState::Idle;
     m_loads.erase(it);
+    Q_EMIT pictureChanged(id, QString());
 }
 
 void QuickTransferListModel::rowsOfRecordChanged(quint64 identifier, const QList<int> &roles)

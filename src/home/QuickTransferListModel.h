@@ -90,6 +90,10 @@ public:
     [[nodiscard]] QQuickImageProvider *createImageProvider();
     /// A picture held for the rows, by the key of its address.
     [[nodiscard]] QImage picture(const QString &key) const;
+    /// The address of @p record's picture under the provider, for screens other than the rows:
+    /// "" until it is held, and then pictureChanged() tells. The load goes through the same
+    /// capped loader as the rows' and starts only for a complete image.
+    [[nodiscard]] QString pictureAddress(const QuickTransferObject &record) const;
 
     /// The kind of a record's row.
     [[nodiscard]] static Kind kindOf(const QuickTransferObject &record);
@@ -108,6 +112,9 @@ public:
 
 Q_SIGNALS:
     void recordRowCountChanged();
+    /// The picture of record @p identifier has loaded at @p address, or could not be read
+    /// (@p address "").
+    void pictureChanged(quint64 identifier, const QString &address);
 
 private:
     struct Row

@@ -54,6 +54,11 @@ AppShell::AppShell(AppCore &core, QObject *parent)
                 openWebPage(url.toString(), QString(), moreButton);
             });
     connect(&m_main, &MainViewController::openTransferPanel, this, &AppShell::openTransferPanel);
+    // The connection screen's picture falls into the main screen's send button.
+    connect(this, &AppShell::startFallDownSendButton, &m_main,
+            &MainViewController::startFallDownSendButton);
+    connect(this, &AppShell::endFallDownSendButton, &m_main,
+            &MainViewController::endFallDownSendButton);
 }
 
 void AppShell::openText(const QString &text)
@@ -66,6 +71,7 @@ void AppShell::openTransferPanel()
     using Panel = QuickTransferAnimationViewController;
     auto *panel = new Panel(m_core.notificationCenter(), m_core.runtimeState(), &m_toasts,
                             m_core.libraryPath());
+    panel->setPictures(m_main.listModel());
     connect(panel, &Panel::vibrate, &m_main, &MainViewController::vibrate);
     connect(panel, &Panel::getQuickTransfer, &m_main, &MainViewController::getQuickTransfer,
             Qt::QueuedConnection);

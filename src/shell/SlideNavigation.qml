@@ -48,17 +48,31 @@ Item {
         }
     }
 
-    // While the menu is open the main screen's controls rest; a tap closes the menu.
+    // While the menu is open the main screen's controls rest; a tap closes the menu, and so
+    // do Enter, Space and Escape once Tab has reached it.
     MouseArea {
+        id: closeMenuArea
         objectName: "closeMenuArea"
         x: mainLayer.x
         width: mainLayer.width
         height: mainLayer.height
         enabled: root.controller.isLastStateRight
         visible: enabled
+        activeFocusOnTab: true
         onClicked: root.controller.tapped()
+        Keys.onReturnPressed: root.controller.tapped()
+        Keys.onSpacePressed: root.controller.tapped()
+        Keys.onEscapePressed: root.controller.tapped()
         Accessible.role: Accessible.Button
         Accessible.name: qsTr("关闭菜单")
+        Accessible.onPressAction: root.controller.tapped()
+        Rectangle {
+            anchors.fill: parent
+            visible: closeMenuArea.activeFocus
+            color: "transparent"
+            border.width: 2
+            border.color: Theme.accent
+        }
     }
 
     DragHandler {

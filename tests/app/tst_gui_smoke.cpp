@@ -1,12 +1,17 @@
 #include "AppShell.h"
 #include "FakePlatform.h"
+#include "LoginViewController.h"
+#include "NotificationCenter.h"
 #include "NotificationNames.h"
 #include "QmlWarnings.h"
+#include "QuickTransferAnimationViewController.h"
 #include "RuntimeState.h"
 #include "TestCore.h"
 #include "UDPCenter.h"
 
 #include <QAccessible>
+#include <QDir>
+#include <QImage>
 #include <QQmlApplicationEngine>
 #include <QQuickItem>
 #include <QQuickWindow>
@@ -52,18 +57,67 @@ template <class F> void walk(QAccessibleInterface *iface, F &&visit)
         walk(iface->child(i), visit);
 }
 
+// The controls without a name, and those that Tab never reaches (a list's rows are reached
+// with the arrow keys from their list).
 QStringList unnamedControls(QQuickWindow *window)
 {
     QStringList found;
     walk(QAccessible::queryAccessibleInterface(window), [&](QAccessibleInterface *iface) {
-        if (isControl(iface->role()) && iface->text(QAccessible::Name).trimmed().isEmpty()) {
-            QObject *o = iface->object();
-            found << u"%1 (%2)"_s
-                         .arg(o ? QString::fromLatin1(o->metaObject()->className()) : u"?"_s)
-                         .arg(o ? o->objectName() : QString());
-        }
+        if (!isControl(iface->role()))
+            return;
+        QObject *o = iface->object();
+        const QString name = iface->text(QAccessible::Name).trimmed();
+        const auto *item = qobject_cast<QQuickItem *>(o);
+        const bool tabbed = iface->role() == QAccessible::ListItem || !item || !item->isEnabled() ||
+                            item->activeFocusOnTab();
+        if (name.isEmpty() || !tabbed)
+            found << u"%1 (%2) %3"_s.arg(
+                o ? QString::fromLatin1(o->metaObject()->className()) : u"?"_s,
+                o ? o->objectName() : QString(),
+                name.isEmpty() ? u"has no name"_s : u"\"%1\" has no Tab"_s.arg(name));
     });
     return found;
+}
+
+// Stores what a few shakes would have left: a text, a link, a group of two pictures, a complete
+// document and a document half downloaded; returns the group's newest picture.
+QuickTransferObjectPtr seedHistory(TestCore &t)
+{
+    const QString library = t.library();
+    QDir().mkpath(t.core->libraryPath(u"qt"_s));
+    auto save = [&](quint64 type, const QString &dtOrPath, quint64 size, quint64 finished,
+                    quint64 firstId = 0) {
+        auto r = QuickTransferObject::create();
+        r->type = type;
+        if (type & QuickTransferTypeFileBit)
+            r->path = dtOrPath;
+        else if (type == QuickTransferTypeLink)
+            r->url = dtOrPath;
+        else
+            r->dt = dtOrPath;
+        r->size = size;
+        r->finishedSize = finished;
+        r->first_id = firstId;
+        if (type == QuickTransferTypeImage) {
+            r->md5 = QString::number(qHash(dtOrPath), 16).rightJustified(32, u'0');
+            r->applyLocalFileNameRule();
+            QImage picture(64, 48, QImage::Format_RGB32);
+            picture.fill(Qt::darkCyan);
+            picture.save(r->downloadPath(library), "PNG");
+            r->size = r->finishedSize = quint64(QFileInfo(r->downloadPath(library)).size());
+        }
+        r->applyLocalFileNameRule();
+        t.hub()->post(Notifications::SaveQuickTransfer, {{u"object"_s, QVariant::fromValue(r)}});
+        return r;
+    };
+    save(QuickTransferTypeText, u"周五下午三点产品评审"_s, 0, 0);
+    save(QuickTransferTypeLink, u"https://example.org/help"_s, 0, 0);
+    const auto head = save(QuickTransferTypeImage, u"Desktop/海边.jpg"_s, 0, 0);
+    const auto newest = save(QuickTransferTypeImage, u"Desktop/山顶.jpg"_s, 0, 0, head->identifier);
+    save(QuickTransferTypeDocument, u"C:\\报告.pdf"_s, 4200, 4200);
+    save(QuickTransferTypeDocument, u"D:\\设计稿.zip"_s, 8600000, 3870000);
+    t.hub()->post(Notifications::RefreshQuickTransferList);
+    return newest;
 }
 
 int countControls(QQuickWindow *window)
@@ -225,6 +279,77 @@ private Q_SLOTS:
         QVERIFY2(unnamed.isEmpty(), qPrintable(unnamed.join(u'\n')));
         QVERIFY2(QmlWarnings::collected().isEmpty(),
                  qPrintable(QmlWarnings::collected().join(u'\n')));
+    }
+
+    // The same over a filled list: its rows, selection mode, the filter menu, and the transfer
+    // panel showing a picture, which comes through the list's capped loader and provider.
+    void everyControlOfAFilledWindowHasANameAndATab()
+    {
+        m_core->core->completeFirstLaunchGuide();
+        QVERIFY(m_core->core->start(m_shell->startupHooks()));
+        m_core->core->runtimeState()->setStatus(AppStatusAuthorized);
+        QQuickWindow *window = load();
+        QVERIFY(window);
+        QVERIFY(QTest::qWaitForWindowExposed(window));
+        const QuickTransferObjectPtr picture = seedHistory(*m_core);
+        MainViewController *main = m_shell->main();
+        QTRY_COMPARE(main->listModel()->recordRowCount(), 5);
+        const auto check = [window](const char *state) {
+            QTest::qWait(400);
+            const QStringList unnamed = unnamedControls(window);
+            return unnamed.isEmpty() ? QString()
+                                     : QString::fromLatin1(state) + u":\n"_s + unnamed.join(u'\n');
+        };
+        QString found = check("list");
+        QVERIFY(countControls(window) >= 10);
+        main->setEditing(true);
+        found += check("selection");
+        main->setEditing(false);
+        main->setFilterMenuOpen(true);
+        found += check("filter menu");
+        main->setFilterMenuOpen(false);
+
+        Q_EMIT main->openTransferPanel();
+        auto *panel = qobject_cast<QuickTransferAnimationViewController *>(
+            m_shell->router()->openScreens().value(0));
+        QVERIFY(panel);
+        m_core->hub()->post(Notifications::GetNewQuickTransfer,
+                            {{u"object"_s, QVariant::fromValue(picture)}});
+        QTRY_COMPARE_WITH_TIMEOUT(panel->stage(), QuickTransferAnimationViewController::Result,
+                                  5000);
+        QTRY_VERIFY(panel->picture().startsWith(u"image://quicktransfer/"_s));
+        found += check("transfer panel");
+        QVERIFY2(found.isEmpty(), qPrintable(found));
+        QVERIFY2(QmlWarnings::collected().isEmpty(),
+                 qPrintable(QmlWarnings::collected().join(u'\n')));
+    }
+
+    // The send button hides while the connection screen's picture falls into it and shows
+    // again when it has landed, or half a second after the fall should the end never come.
+    void sendButtonHidesWhileTheConnectionScreenFalls()
+    {
+        m_core->core->completeFirstLaunchGuide();
+        QVERIFY(m_core->core->start(m_shell->startupHooks()));
+        m_core->core->runtimeState()->setStatus(AppStatusAuthorized);
+        MainViewController *main = m_shell->main();
+        QSignalSpy changes(main, &MainViewController::sendButtonFallingChanged);
+        m_shell->showLoginView();
+        auto *login =
+            qobject_cast<LoginViewController *>(m_shell->router()->openScreens().value(0));
+        QVERIFY(login);
+        QVERIFY(!main->isSendButtonFalling());
+        login->back();
+        QVERIFY(main->isSendButtonFalling());
+        login->back();
+        login->closeFinished();
+        QVERIFY(!main->isSendButtonFalling());
+        QCOMPARE(changes.count(), 2);
+
+        main->startFallDownSendButton(0.1);
+        QTest::qWait(300);
+        QVERIFY(main->isSendButtonFalling());
+        QTRY_VERIFY_WITH_TIMEOUT(!main->isSendButtonFalling(), 1000);
+        QCOMPARE(changes.count(), 4);
     }
 };
 

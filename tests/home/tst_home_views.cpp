@@ -83,6 +83,7 @@ public:
         store->deleteQuickTransferByIdArray(ids);
         m_main->setEditing(false);
         m_main->setFilterMenuOpen(false);
+        m_main->endFallDownSendButton();
         m_main->showAllQuickTransferWithoutFilter();
         m_main->refreshQuickTransferList();
         while (m_dialogs.kind() != DialogCenter::None)

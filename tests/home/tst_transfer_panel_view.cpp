@@ -2,11 +2,16 @@
 #include "NotificationNames.h"
 #include "QmlWarnings.h"
 #include "QuickTransferAnimationViewController.h"
+#include "QuickTransferListModel.h"
 #include "RuntimeState.h"
+#include "SaveMemoryImageLoader.h"
 #include "TestCore.h"
 #include "ToastCenter.h"
 
+#include <QDir>
+#include <QImage>
 #include <QQmlEngine>
+#include <QQuickImageProvider>
 #include <QtQml/qqmlextensionplugin.h>
 #include <QtQuickTest>
 
@@ -21,6 +26,7 @@ class Fixture : public QObject
 {
     Q_OBJECT
     Q_PROPERTY(QuickTransferAnimationViewController *panel READ panel NOTIFY panelChanged)
+    Q_PROPERTY(QuickTransferListModel *pictures READ pictures CONSTANT)
     Q_PROPERTY(int closedCount MEMBER m_closed NOTIFY countsChanged)
     Q_PROPERTY(int retryCount MEMBER m_retries NOTIFY countsChanged)
     Q_PROPERTY(int shareCount MEMBER m_shares NOTIFY countsChanged)
@@ -42,12 +48,14 @@ public:
                                   });
     }
     QuickTransferAnimationViewController *panel() { return m_panel.get(); }
+    QuickTransferListModel *pictures() { return &m_pictures; }
 
     /// A new fetch: a new panel, the counts back to 0.
     Q_INVOKABLE void newPanel()
     {
         m_panel = std::make_unique<QuickTransferAnimationViewController>(
             m_core.hub(), m_core.core->runtimeState(), &m_toasts, m_core.library());
+        m_panel->setPictures(&m_pictures);
         m_closed = m_retries = m_shares = m_downloads = m_deletes = 0;
         auto *panel = m_panel.get();
         connect(panel, &ScreenController::closed, this, [this] {
@@ -82,6 +90,30 @@ public:
         record->identifier = 7;
         arrive(record);
     }
+    /// The fetch's answer: an image already on the phone, a picture or, when not @p readable,
+    /// bytes that are none.
+    Q_INVOKABLE void arriveImage(bool readable)
+    {
+        auto record = QuickTransferObject::createWithPath(u"C:/photos/sea.png"_s);
+        record->md5 = readable ? u"0123456789abcdef0123456789abcdef"_s
+                               : u"fedcba9876543210fedcba9876543210"_s;
+        record->applyLocalFileNameRule();
+        record->identifier = readable ? 11 : 12;
+        const QString file = record->downloadPath(m_core.library());
+        QDir().mkpath(QFileInfo(file).absolutePath());
+        QImage picture(80, 60, QImage::Format_RGB32);
+        picture.fill(Qt::darkCyan);
+        QFile out(file);
+        if (!out.open(QIODevice::WriteOnly))
+            return;
+        if (readable)
+            picture.save(&out, "PNG");
+        else
+            out.write(QByteArray(4000, '\x5a'));
+        out.close();
+        record->size = record->finishedSize = quint64(QFileInfo(file).size());
+        arrive(record);
+    }
     /// The fetch failed.
     Q_INVOKABLE void fail()
     {
@@ -101,6 +133,9 @@ private:
 
     TestCore m_core;
     ToastCenter m_toasts;
+    SaveMemoryImageLoader m_loader{QSize(750, 1334), *m_core.core->runtimeState(),
+                                   m_core.library()};
+    QuickTransferListModel m_pictures{m_core.hub(), &m_loader};
     std::unique_ptr<QuickTransferAnimationViewController> m_panel;
     int m_closed = 0;
     int m_retries = 0;
@@ -117,6 +152,8 @@ public Q_SLOTS:
     void qmlEngineAvailable(QQmlEngine *engine)
     {
         m_fixture = QmlWarnings::publishFixture<Fixture>(engine);
+        engine->addImageProvider(QLatin1StringView(QuickTransferListModel::ProviderId),
+                                 m_fixture->pictures()->createImageProvider());
     }
     void cleanupTestCase() { m_fixture.reset(); }
 

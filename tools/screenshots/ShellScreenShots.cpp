@@ -118,6 +118,11 @@ void addShellScreenShots(std::vector<Shot> &shots)
     shots.push_back({u"login-falling"_s,
                      [](ShotContext &c) { top<LoginViewController>(c)->tappedNotAuthButton(); },
                      [](ShotContext &) { return true; }, 250});
+    // The picture has landed: the send button is back in the status's look.
+    shots.push_back(
+        {u"login-fallen"_s, [](ShotContext &) {},
+         [](ShotContext &c) { return nothingOpen(c) && !c.shell->main()->isSendButtonFalling(); },
+         400});
     addLoginFailure(shots, u"login-failed-blacklisted"_s, {{u"login"_s, u"blacklisted"_s}},
                     u"您已被管理员拉入黑名单"_s);
     addLoginFailure(shots, u"login-failed-remote-off"_s, {{u"login"_s, u"remote_disabled"_s}},

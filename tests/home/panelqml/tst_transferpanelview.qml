@@ -14,6 +14,10 @@ Item {
         id: viewComponent
         QuickTransferAnimationView {}
     }
+    Component {
+        id: spyComponent
+        SignalSpy {}
+    }
 
     TestCase {
         id: test
@@ -88,6 +92,32 @@ Item {
             mouseClick(visibleButton(view, "retryButton"))
             tryCompare(Fixture, "closedCount", 1, 2000)
             compare(Fixture.retryCount, 1)
+        }
+
+        // The picture comes through the list's provider; a file that is no picture shows none,
+        // and the panel still closes.
+        function test_pictureComesThroughTheListsProvider_data() {
+            return [{ tag: "picture", readable: true }, { tag: "damaged", readable: false }]
+        }
+        function test_pictureComesThroughTheListsProvider(data) {
+            const view = open()
+            const loads = createTemporaryObject(spyComponent, test,
+                                                { target: Fixture.pictures, signalName: "pictureChanged" })
+            Fixture.arriveImage(data.readable)
+            tryCompare(Fixture.panel, "stage", QuickTransferAnimationViewController.Result, 4000)
+            if (loads.count === 0)
+                loads.wait(3000)
+            const picture = findChild(view, "picture")
+            if (data.readable) {
+                verify(String(picture.source).startsWith("image://quicktransfer/"))
+                tryCompare(picture, "status", Image.Ready, 2000)
+                verify(picture.parent.visible)
+            } else {
+                compare(String(picture.source), "")
+                verify(!picture.parent.visible)
+            }
+            mouseClick(visibleButton(view, "successButton"))
+            tryCompare(Fixture, "closedCount", 1, 2000)
         }
 
         function test_keyboardReachesTheButtons() {

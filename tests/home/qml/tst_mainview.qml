@@ -74,6 +74,19 @@ Item {
             verify(!Fixture.main.isEditing)
         }
 
+        // While the connection screen's picture falls into it the send button is gone and
+        // takes no tap; when the picture lands it springs back.
+        function test_sendButtonHidesWhileThePictureFalls() {
+            const disc = findChild(view, "sendButton")
+            Fixture.main.startFallDownSendButton(0.5)
+            verify(!disc.enabled)
+            tryCompare(disc, "opacity", 0, 1000)
+            Fixture.main.endFallDownSendButton()
+            verify(disc.enabled)
+            tryCompare(disc, "opacity", 1, 1000)
+            tryCompare(disc, "scale", 1, 1000)
+        }
+
         function test_tenThousandRowsScroll() {
             Fixture.fillRows(10000)
             compare(list().count, 10001)
