@@ -47,5 +47,6 @@ private:
                                          const QHash<QString, qint64> *parts = nullptr) const;
 
     QString m_libraryPath;
+    QString m_downloadFolder;
     SqliteDatabase m_db;
 };
