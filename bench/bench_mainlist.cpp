@@ -321,9 +321,10 @@ int main(int argc, char *argv[])
         core->start(shell.startupHooks());
         QElapsedTimer read;
         read.start();
+        const double readCpu = cpuMs();
         const auto stored = DataBaseCenter::sharedInstance()->getQuickTransfer();
-        std::printf("(reading %lld records from the store: %.1f ms)\n", qlonglong(stored.size()),
-                    double(read.nsecsElapsed()) / 1e6);
+        std::printf("(reading %lld records from the store: %.1f ms, %.1f ms of CPU)\n",
+                    qlonglong(stored.size()), double(read.nsecsElapsed()) / 1e6, cpuMs() - readCpu);
     }
     std::vector<double> emptyRuns;
     std::vector<double> filledRuns;

@@ -192,7 +192,8 @@ void MainViewController::setFilterType(quint64 type)
     m_filterType = type;
     Q_EMIT titleChanged();
     // The history held is current: every change of the store asks for a new read.
-    showRecords(m_records);
+    if (m_loaded)
+        showRecords(m_records);
     if (type != 0) {
         Q_EMIT scrollToRow(0);
     } else if (m_rememberedRow >= 0 && m_rememberedRow < m_model.recordRowCount()) {
