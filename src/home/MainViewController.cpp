@@ -153,11 +153,15 @@ void MainViewController::loadQuickTransferList()
         showRecords({});
         return;
     }
-    store->readQuickTransfer(this, [this, serial](const DataBaseCenter::History &history) {
-        // A later read is on its way, or a deletion or direct refresh has been shown since.
-        if (serial == m_readSerial)
-            showRecords(history.records);
-    });
+    // The first read hands the newest records first: they make the first screenful of rows.
+    store->readQuickTransfer(
+        this,
+        [this, serial](const DataBaseCenter::History &history) {
+            // A later read is on its way, or a deletion or direct refresh has been shown since.
+            if (serial == m_readSerial)
+                showRecords(history.records);
+        },
+        m_loaded ? 0 : FirstPage);
 }
 
 void MainViewController::refreshQuickTransferList()

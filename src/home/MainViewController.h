@@ -82,6 +82,8 @@ public:
                        QObject *parent = nullptr);
     ~MainViewController() override;
 
+    /// The records the first read hands before the rest: more than a screenful of rows.
+    static constexpr int FirstPage = 100;
     /// The filter types of the menu's entries, in order.
     static constexpr quint64 FilterTypes[] = {0,
                                               QuickTransferTypeImage,

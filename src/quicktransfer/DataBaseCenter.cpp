@@ -107,15 +107,21 @@ QList<QuickTransferObjectPtr> DataBaseCenter::getQuickTransfer()
 {
     std::lock_guard lock(m_lock);
     QList<QuickTransferObjectPtr> records = method().getQuickTransfer();
-    if (m_registry)
-        for (const QuickTransferObjectPtr &r : std::as_const(records))
-            m_registry->track(r.data());
+    track(records);
     return records;
 }
 
-void DataBaseCenter::readQuickTransfer(QObject *context, std::function<void(const History &)> done)
+void DataBaseCenter::track(const QList<QuickTransferObjectPtr> &records)
 {
-    std::function<void()> read = historyRead(context, std::move(done));
+    if (m_registry)
+        for (const QuickTransferObjectPtr &r : records)
+            m_registry->track(r.data());
+}
+
+void DataBaseCenter::readQuickTransfer(QObject *context, std::function<void(const History &)> done,
+                                       int firstPage)
+{
+    std::function<void()> read = historyRead(context, std::move(done), firstPage);
     std::lock_guard lock(m_readLock);
     if (m_reader)
         QMetaObject::invokeMethod(m_reader, std::move(read), Qt::QueuedConnection);
@@ -126,23 +132,35 @@ void DataBaseCenter::readQuickTransfer(QObject *context, std::function<void(cons
 }
 
 std::function<void()> DataBaseCenter::historyRead(QObject *context,
-                                                  std::function<void(const History &)> done)
+                                                  std::function<void(const History &)> done,
+                                                  int firstPage)
 {
-    return [this, asker = QPointer<QObject>(context), done = std::move(done)] {
-        auto history = std::make_shared<History>();
-        {
-            std::lock_guard lock(m_lock);
-            history->isOpen = isOpen();
-            if (history->isOpen)
-                history->records = getQuickTransfer();
+    return [this, asker = QPointer<QObject>(context), done = std::move(done), firstPage] {
+        auto hand = [&](std::shared_ptr<History> history) {
+            QMetaObject::invokeMethod(
+                this,
+                [asker, done, history] {
+                    if (asker)
+                        done(*history);
+                },
+                Qt::QueuedConnection);
+        };
+        std::lock_guard lock(m_lock);
+        if (firstPage > 0 && isOpen()) {
+            auto page = std::make_shared<History>();
+            page->isOpen = true;
+            page->records = method().getNewestQuickTransfer(firstPage);
+            track(page->records);
+            page->complete = page->records.size() < firstPage;
+            hand(page);
+            if (page->complete)
+                return;
         }
-        QMetaObject::invokeMethod(
-            this,
-            [asker, done, history] {
-                if (asker)
-                    done(*history);
-            },
-            Qt::QueuedConnection);
+        auto history = std::make_shared<History>();
+        history->isOpen = isOpen();
+        if (history->isOpen)
+            history->records = getQuickTransfer();
+        hand(history);
     };
 }
 

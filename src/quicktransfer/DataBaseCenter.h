@@ -41,17 +41,21 @@ public:
 
     /// All stored records, newest first.
     [[nodiscard]] QList<QuickTransferObjectPtr> getQuickTransfer();
-    /// What readQuickTransfer() hands back: whether the store is open, and its records.
+    /// What readQuickTransfer() hands back: whether the store is open, and its records (all of
+    /// them when complete, else only the newest).
     struct History
     {
         bool isOpen = false;
+        bool complete = true;
         QList<QuickTransferObjectPtr> records;
     };
     /// Reads every stored record off the calling thread: on the thread that opened the store
     /// (the "initQueue"), once open() has run there, in the order asked. @p done then runs on
     /// this object's (the main) thread, unless @p context is gone by then. A store opened on
-    /// the main thread reads there, still after this call has returned.
-    void readQuickTransfer(QObject *context, std::function<void(const History &)> done);
+    /// the main thread reads there, still after this call has returned. With @p firstPage, the
+    /// newest @p firstPage records are handed first (not complete) when there are more.
+    void readQuickTransfer(QObject *context, std::function<void(const History &)> done,
+                           int firstPage = 0);
     bool deleteQuickTransferByIdArray(const QList<quint64> &ids);
     [[nodiscard]] bool isLocalPathReferenced(const QString &localPath);
     /// Inserts @p record and gives it its row id; false (identifier untouched) on failure, with
@@ -67,7 +71,9 @@ private:
     void registerObservers();
     DataBaseMethod &method();
     /// The read of readQuickTransfer(), run where it is due.
-    std::function<void()> historyRead(QObject *context, std::function<void(const History &)> done);
+    std::function<void()> historyRead(QObject *context, std::function<void(const History &)> done,
+                                      int firstPage);
+    void track(const QList<QuickTransferObjectPtr> &records);
 
     std::recursive_mutex m_lock;
     std::unique_ptr<DataBaseMethod> m_method;

@@ -37,6 +37,8 @@ enum Column {
     ColumnFirstId,
 };
 const QString kSelectAll = u"select %1 from quick_transfer order by id desc"_s.arg(kColumns);
+const QString kSelectNewest =
+    u"select %1 from quick_transfer order by id desc limit ?"_s.arg(kColumns);
 const QString kInsert =
     u"insert into quick_transfer(type, dt, path, local_path, size, thumb, url, title, summary, "
     "md5, first_id) values(?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"_s;
@@ -141,6 +143,16 @@ QuickTransferObjectPtr DataBaseMethod::recordFromRow(const SqliteQuery &row,
     }
     r->setNilStringPropertyZeroString();
     return r;
+}
+
+QList<QuickTransferObjectPtr> DataBaseMethod::getNewestQuickTransfer(int count)
+{
+    // A few rows: each looks its own file up.
+    QList<QuickTransferObjectPtr> records;
+    SqliteQuery row = m_db.executeQuery(kSelectNewest, {qMax(count, 0)});
+    while (row.next())
+        records << recordFromRow(row);
+    return records;
 }
 
 QList<QuickTransferObjectPtr> DataBaseMethod::getQuickTransfer()

@@ -171,6 +171,12 @@ private Q_SLOTS:
         list.setRecords({records[1], records[3]}, 0);
         QCOMPARE(role(list, 0, QuickTransferListModel::CountTextRole).toString(), QString());
         QCOMPARE(role(list, 0, QuickTransferListModel::PicturesRole).toList().size(), 2);
+        // The rest of a list whose first rows are shown is added after them.
+        QSignalSpy resets(&list, &QAbstractItemModel::modelReset);
+        list.setRecords(records.mid(0, 1), 0);
+        list.setRecords(records, 0);
+        QCOMPARE(resets.count(), 1);
+        QCOMPARE(list.groupAt(1).size(), 3);
     }
 
     void longTextsStayBounded()

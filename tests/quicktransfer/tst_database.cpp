@@ -297,6 +297,14 @@ private Q_SLOTS:
         QTest::qWait(50);
         QCOMPARE(answers, (QList<qsizetype>{1, 2}));
         QVERIFY(onMain);
+        // With a first page, the newest records come first, then all of them.
+        store()->readQuickTransfer(
+            &context,
+            [&](const DataBaseCenter::History &h) {
+                answers << (h.complete ? h.records.size() : -h.records.size());
+            },
+            1);
+        QTRY_COMPARE(answers, (QList<qsizetype>{1, 2, -1, 2}));
     }
 
 private:
