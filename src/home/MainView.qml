@@ -67,7 +67,7 @@ Rectangle {
 
         EmptyState {
             objectName: "emptyState"
-            visible: root.controller.empty
+            visible: root.controller.loaded && root.controller.empty
             anchors.centerIn: parent
             image: root.controller.emptyImage
             text: root.controller.filtered ? ""

@@ -18,6 +18,7 @@
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QScreen>
+#include <QSet>
 #include <QThreadPool>
 
 using namespace Qt::StringLiterals;
@@ -71,7 +72,7 @@ MainViewController::MainViewController(NotificationCenter *hub, RuntimeState *st
     connect(&m_model, &QuickTransferListModel::recordRowCountChanged, this,
             &MainViewController::emptyChanged);
     m_hub->addObserver(this, Notifications::RefreshQuickTransferList,
-                       [this](const QVariantMap &) { refreshQuickTransferList(); });
+                       [this](const QVariantMap &) { loadQuickTransferList(); });
     m_hub->addObserver(this, Notifications::AppStatusChanged,
                        [this](const QVariantMap &) { Q_EMIT statusLooksChanged(); });
     m_hub->addObserver(this, Notifications::UploadFileSuccessed,
@@ -144,16 +145,45 @@ void MainViewController::setFirstVisibleRow(int row)
     Q_EMIT firstVisibleRowChanged();
 }
 
+void MainViewController::loadQuickTransferList()
+{
+    const quint64 serial = ++m_readSerial;
+    DataBaseCenter *store = DataBaseCenter::sharedInstance();
+    if (!store) {
+        showRecords({});
+        return;
+    }
+    // The first read hands the newest records first: they make the first screenful of rows.
+    store->readQuickTransfer(
+        this,
+        [this, serial](const DataBaseCenter::History &history) {
+            // A later read is on its way, or a deletion or direct refresh has been shown since.
+            if (serial == m_readSerial)
+                showRecords(history.records);
+        },
+        m_loaded ? 0 : FirstPage);
+}
+
 void MainViewController::refreshQuickTransferList()
 {
+    ++m_readSerial;
     DataBaseCenter *store = DataBaseCenter::sharedInstance();
     // A store that could not be opened lists nothing.
-    m_records =
-        store && store->isOpen() ? store->getQuickTransfer() : QList<QuickTransferObjectPtr>();
+    showRecords(store && store->isOpen() ? store->getQuickTransfer()
+                                         : QList<QuickTransferObjectPtr>());
+}
+
+void MainViewController::showRecords(const QList<QuickTransferObjectPtr> &records)
+{
+    m_records = records;
     m_model.setRecords(m_records, m_filterType);
     if (m_editing && isEmpty())
         setEditing(false);
     Q_EMIT selectionChanged();
+    if (!m_loaded) {
+        m_loaded = true;
+        Q_EMIT loadedChanged();
+    }
 }
 
 void MainViewController::setFilterType(quint64 type)
@@ -165,7 +195,9 @@ void MainViewController::setFilterType(quint64 type)
         m_rememberedRow = m_firstVisibleRow;
     m_filterType = type;
     Q_EMIT titleChanged();
-    refreshQuickTransferList();
+    // The history held is current: every change of the store asks for a new read.
+    if (m_loaded)
+        showRecords(m_records);
     if (type != 0) {
         Q_EMIT scrollToRow(0);
     } else if (m_rememberedRow >= 0 && m_rememberedRow < m_model.recordRowCount()) {
@@ -234,19 +266,24 @@ void MainViewController::deleteRows(const QList<int> &rows)
             idTexts << QString::number(record->identifier);
         }
     DataBaseCenter *store = DataBaseCenter::sharedInstance();
-    if (store && store->isOpen())
-        store->deleteRecordsAndUnreferencedFiles(ids);
+    bool deleted = false;
+    if (store)
+        store->deleteRecordsAndUnreferencedFiles(ids, &deleted);
     setEditing(false);
-    refreshQuickTransferList();
-    // The store says nothing of a failed deletion: what it still lists was not deleted.
-    bool deleted = store != nullptr;
-    for (const QuickTransferObjectPtr &record : std::as_const(m_records))
-        if (ids.contains(record->identifier))
-            deleted = false;
     if (!deleted) {
         m_toasts->showToast(tr("删除失败"));
         return;
     }
+    // The rows go at once; the read asked after them brings anything stored meanwhile, and a
+    // read that began before the deletion is no longer shown.
+    const QSet<quint64> gone(ids.cbegin(), ids.cend());
+    QList<QuickTransferObjectPtr> left;
+    left.reserve(m_records.size());
+    for (const QuickTransferObjectPtr &record : std::as_const(m_records))
+        if (!gone.contains(record->identifier))
+            left << record;
+    showRecords(left);
+    loadQuickTransferList();
     m_hub->post(Notifications::CancelDownloadFile, {{u"idArray"_s, idTexts}});
     m_toasts->showToast(tr("删除成功"));
 }
@@ -429,7 +466,10 @@ void MainViewController::setEditing(bool editing)
 
 void MainViewController::viewDidLoad()
 {
-    refreshQuickTransferList();
+    // The shell asks for the history as soon as the store exists, so that it is read while the
+    // window loads; a screen made without the shell asks now.
+    if (m_readSerial == 0)
+        loadQuickTransferList();
     if (auto *login = LoginAndAuthCenter::sharedInstance())
         login->startLogin();
 }

@@ -39,6 +39,9 @@ class MainViewController : public QObject
     Q_PROPERTY(bool filtered READ isFiltered NOTIFY titleChanged)
     /// Whether the list has no rows: the empty picture shows and the edit button goes.
     Q_PROPERTY(bool empty READ isEmpty NOTIFY emptyChanged)
+    /// Whether the history has been read once; until then the list shows neither rows nor the
+    /// empty picture.
+    Q_PROPERTY(bool loaded READ isLoaded NOTIFY loadedChanged)
     /// The picture of the empty list for the active filter.
     Q_PROPERTY(QString emptyImage READ emptyImage NOTIFY titleChanged)
     /// The edit button's title: "编 辑", or "取 消" in selection mode.
@@ -79,6 +82,8 @@ public:
                        QObject *parent = nullptr);
     ~MainViewController() override;
 
+    /// The records the first read hands before the rest: more than a screenful of rows.
+    static constexpr int FirstPage = 100;
     /// The filter types of the menu's entries, in order.
     static constexpr quint64 FilterTypes[] = {0,
                                               QuickTransferTypeImage,
@@ -95,6 +100,7 @@ public:
     [[nodiscard]] quint64 filterType() const { return m_filterType; }
     [[nodiscard]] bool isFiltered() const { return m_filterType != 0; }
     [[nodiscard]] bool isEmpty() const { return m_model.recordRowCount() == 0; }
+    [[nodiscard]] bool isLoaded() const { return m_loaded; }
     [[nodiscard]] QString emptyImage() const;
     [[nodiscard]] QString editTitle() const;
     [[nodiscard]] QString selectAllIcon() const;
@@ -120,7 +126,8 @@ public:
     [[nodiscard]] QString remoteName() const;
     [[nodiscard]] bool isSendButtonFalling() const { return m_sendButtonFalling; }
 
-    /// The screen has loaded: the first login starts.
+    /// The screen has loaded: the history is read (loadQuickTransferList) unless it has been
+    /// asked for already, and the first login starts.
     Q_INVOKABLE void viewDidLoad();
     /// The application came back to the foreground: logs in again when not logged in on WiFi.
     void willEnterForeground();
@@ -128,7 +135,12 @@ public:
     Q_INVOKABLE void motionBegan();
     /// Starts a fetch of the PC's selection and opens the transfer panel.
     Q_INVOKABLE void getQuickTransfer();
-    /// Reads the store again and rebuilds the rows.
+    /// Asks the store for the history, read off the main thread; the rows are rebuilt when it
+    /// arrives, unless a later read has been asked or made meanwhile (that one then brings the
+    /// rows). "notification_refresh_quicktransfer_list" and a deletion come here.
+    Q_INVOKABLE void loadQuickTransferList();
+    /// Reads the store now, on this thread, and rebuilds the rows; a read still in flight then
+    /// no longer replaces them.
     Q_INVOKABLE void refreshQuickTransferList();
     /// Shows only the rows of @p type (0: all).
     Q_INVOKABLE void setFilterType(quint64 type);
@@ -168,6 +180,7 @@ Q_SIGNALS:
     void selectionChanged();
     void firstVisibleRowChanged();
     void sendButtonFallingChanged();
+    void loadedChanged();
     /// The view scrolls so that row @p row is the first shown.
     void scrollToRow(int row);
     /// A link opens in the web page screen, with its extra-actions button.
@@ -196,6 +209,8 @@ private:
     void showNotAuthorizedToast();
     void toggleSelection(int row);
     void deleteRows(const QList<int> &rows);
+    /// Takes @p records as the history (none when the store is not open) and rebuilds the rows.
+    void showRecords(const QList<QuickTransferObjectPtr> &records);
     /// The complete local copy of @p record, or "" when it is not on the phone.
     [[nodiscard]] QString completeLocalFile(const QuickTransferObject &record) const;
 
@@ -208,6 +223,9 @@ private:
     std::unique_ptr<SaveMemoryImageLoader> m_loader;
     QuickTransferListModel m_model;
     QList<QuickTransferObjectPtr> m_records;
+    // Counts the reads asked and made: a read's answer is shown only when it is the latest.
+    quint64 m_readSerial = 0;
+    bool m_loaded = false;
     quint64 m_filterType = 0;
     int m_firstVisibleRow = 0;
     int m_rememberedRow = 0;

@@ -128,12 +128,6 @@ int QuickTransferListModel::rowHeight(const QList<QuickTransferObjectPtr> &group
 void QuickTransferListModel::setRecords(const QList<QuickTransferObjectPtr> &records,
                                         quint64 filterType)
 {
-    beginResetModel();
-    m_rows.clear();
-    m_rowOfRecord.clear();
-    m_selected.clear();
-    m_loads.clear();
-
     // Every record's group is the identifier it names in first_id, else its own.
     QHash<quint64, QList<QuickTransferObjectPtr>> groups;
     groups.reserve(records.size());
@@ -142,7 +136,9 @@ void QuickTransferListModel::setRecords(const QList<QuickTransferObjectPtr> &rec
             continue;
         groups[r->first_id != 0 ? r->first_id : r->identifier].append(r);
     }
-    m_rows.reserve(records.size());
+    QList<Row> rows;
+    QHash<quint64, int> rowOfRecord;
+    rows.reserve(records.size());
     for (const QuickTransferObjectPtr &r : records) {
         if (!r || r->first_id != 0 || (filterType != 0 && r->type != filterType))
             continue;
@@ -153,9 +149,35 @@ void QuickTransferListModel::setRecords(const QList<QuickTransferObjectPtr> &rec
             row.group = {r};
         row.kind = row.group.size() > 1 ? Kind::ImageGroup : kindOf(*r);
         for (const QuickTransferObjectPtr &member : std::as_const(row.group))
-            m_rowOfRecord.insert(member->identifier, int(m_rows.size()));
-        m_rows.append(std::move(row));
+            rowOfRecord.insert(member->identifier, int(rows.size()));
+        rows.append(std::move(row));
     }
+
+    // The rest of a list whose first rows are shown (the newest records, read first) is added
+    // after them, so that the rows already made stay.
+    const qsizetype shown = m_rows.size();
+    bool extends = shown > 0 && rows.size() > shown;
+    for (qsizetype i = 0; extends && i < shown; ++i)
+        extends = rows[i].kind == m_rows[i].kind &&
+                  rows[i].group.size() == m_rows[i].group.size() &&
+                  rows[i].group.last()->identifier == m_rows[i].group.last()->identifier;
+    if (extends) {
+        for (qsizetype i = 0; i < shown; ++i)
+            rows[i].height = m_rows[i].height;
+        beginInsertRows({}, int(shown), int(rows.size()) - 1);
+        m_rows = std::move(rows);
+        m_rowOfRecord = std::move(rowOfRecord);
+        endInsertRows();
+        Q_EMIT dataChanged(index(0), index(int(shown) - 1));
+        Q_EMIT recordRowCountChanged();
+        return;
+    }
+
+    beginResetModel();
+    m_rows = std::move(rows);
+    m_rowOfRecord = std::move(rowOfRecord);
+    m_selected.clear();
+    m_loads.clear();
     // Pictures of records no longer listed are forgotten; the shown ones stay for the rows.
     for (auto it = m_pictures.begin(); it != m_pictures.end();) {
         if (!m_rowOfRecord.contains(it.key()) || it->state != PictureState::Shown)

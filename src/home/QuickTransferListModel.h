@@ -22,7 +22,8 @@ class SaveMemoryImageLoader;
 /// shown with its group: every record whose first_id or identifier is that record's identifier,
 /// in list order (the later images first, the group head last). A group of two or more is an
 /// image group. One empty spacer row follows the last. Progress and finished downloads change
-/// the rows they concern through dataChanged; only a new list or filter rebuilds the rows.
+/// the rows they concern through dataChanged; only a new list or filter rebuilds the rows (a
+/// list that keeps the rows shown and has more after them adds those).
 class QuickTransferListModel : public QAbstractListModel
 {
     Q_OBJECT
@@ -68,7 +69,8 @@ public:
     [[nodiscard]] QVariant data(const QModelIndex &index, int role) const override;
     [[nodiscard]] QHash<int, QByteArray> roleNames() const override;
 
-    /// Rebuilds the rows from @p records (newest first) and @p filterType (0: all kinds).
+    /// Rebuilds the rows from @p records (newest first) and @p filterType (0: all kinds); when
+    /// the rows shown are the first of the new ones, the others are inserted after them.
     void setRecords(const QList<QuickTransferObjectPtr> &records, quint64 filterType);
     [[nodiscard]] int recordRowCount() const { return int(m_rows.size()); }
     /// The records of row @p row: its group, in list order (empty for the spacer).

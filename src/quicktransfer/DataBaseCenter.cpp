@@ -9,6 +9,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QThread>
 
 using namespace Qt::StringLiterals;
 
@@ -20,7 +21,12 @@ DataBaseCenter::DataBaseCenter(NotificationCenter &hub, const QString &libraryPa
     registerObservers();
 }
 
-DataBaseCenter::~DataBaseCenter() = default;
+DataBaseCenter::~DataBaseCenter()
+{
+    // Its thread has run every read queued to it: the owner waits for its queues first.
+    if (m_reader)
+        m_reader->deleteLater();
+}
 
 DataBaseCenter *DataBaseCenter::sharedInstance()
 {
@@ -66,9 +72,22 @@ void DataBaseCenter::registerObservers()
 
 void DataBaseCenter::open()
 {
-    std::lock_guard lock(m_lock);
-    if (!m_method)
-        m_method = std::make_unique<DataBaseMethod>(m_libraryPath, m_folders);
+    {
+        std::lock_guard lock(m_lock);
+        if (!m_method)
+            m_method = std::make_unique<DataBaseMethod>(m_libraryPath, m_folders);
+    }
+    QList<std::function<void()>> pending;
+    {
+        std::lock_guard lock(m_readLock);
+        if (!m_reader && QThread::currentThread() != thread())
+            m_reader = new QObject;
+        m_opened = true;
+        pending.swap(m_pendingReads);
+    }
+    // Reads asked while the store was opening run now, before any asked later.
+    for (const auto &read : std::as_const(pending))
+        read();
 }
 
 DataBaseMethod &DataBaseCenter::method()
@@ -88,10 +107,61 @@ QList<QuickTransferObjectPtr> DataBaseCenter::getQuickTransfer()
 {
     std::lock_guard lock(m_lock);
     QList<QuickTransferObjectPtr> records = method().getQuickTransfer();
-    if (m_registry)
-        for (const QuickTransferObjectPtr &r : std::as_const(records))
-            m_registry->track(r.data());
+    track(records);
     return records;
+}
+
+void DataBaseCenter::track(const QList<QuickTransferObjectPtr> &records)
+{
+    if (m_registry)
+        for (const QuickTransferObjectPtr &r : records)
+            m_registry->track(r.data());
+}
+
+void DataBaseCenter::readQuickTransfer(QObject *context, std::function<void(const History &)> done,
+                                       int firstPage)
+{
+    std::function<void()> read = historyRead(context, std::move(done), firstPage);
+    std::lock_guard lock(m_readLock);
+    if (m_reader)
+        QMetaObject::invokeMethod(m_reader, std::move(read), Qt::QueuedConnection);
+    else if (m_opened)
+        QMetaObject::invokeMethod(this, std::move(read), Qt::QueuedConnection);
+    else
+        m_pendingReads << std::move(read);
+}
+
+std::function<void()> DataBaseCenter::historyRead(QObject *context,
+                                                  std::function<void(const History &)> done,
+                                                  int firstPage)
+{
+    return [this, asker = QPointer<QObject>(context), done = std::move(done), firstPage] {
+        auto hand = [&](std::shared_ptr<History> history) {
+            QMetaObject::invokeMethod(
+                this,
+                [asker, done, history] {
+                    if (asker)
+                        done(*history);
+                },
+                Qt::QueuedConnection);
+        };
+        std::lock_guard lock(m_lock);
+        if (firstPage > 0 && isOpen()) {
+            auto page = std::make_shared<History>();
+            page->isOpen = true;
+            page->records = method().getNewestQuickTransfer(firstPage);
+            track(page->records);
+            page->complete = page->records.size() < firstPage;
+            hand(page);
+            if (page->complete)
+                return;
+        }
+        auto history = std::make_shared<History>();
+        history->isOpen = isOpen();
+        if (history->isOpen)
+            history->records = getQuickTransfer();
+        hand(history);
+    };
 }
 
 bool DataBaseCenter::deleteQuickTransferByIdArray(const QList<quint64> &ids)
@@ -121,13 +191,17 @@ bool DataBaseCenter::updateQuickTransferSize(const QuickTransferObject &record)
     return method().updateQuickTransferSize(record);
 }
 
-QStringList DataBaseCenter::deleteRecordsAndUnreferencedFiles(const QList<quint64> &ids)
+QStringList DataBaseCenter::deleteRecordsAndUnreferencedFiles(const QList<quint64> &ids,
+                                                              bool *deleted)
 {
     std::lock_guard lock(m_lock);
     DataBaseMethod &db = method();
     const QStringList names = db.localPathsOf(ids);
     QStringList removed;
-    if (!db.deleteQuickTransferByIdArray(ids))
+    const bool rowsDeleted = db.isOpen() && db.deleteQuickTransferByIdArray(ids);
+    if (deleted)
+        *deleted = rowsDeleted;
+    if (!rowsDeleted)
         return removed;
     const QString folder = QDir(m_libraryPath).filePath(u"qt"_s);
     for (const QString &name : names) {

@@ -18,18 +18,49 @@ const QString kCreateTable =
 const QString kCreateIndex =
     u"CREATE INDEX if not exists quick_transfer_local_path ON quick_transfer(local_path)"_s;
 const QString kMigrateType = u"update quick_transfer set type = ? where type = ?"_s;
-const QString kSelectAll = u"select * from quick_transfer order by id desc"_s;
+// The columns a record is read from, by position (ColumnId...): the table of an earlier store
+// may list its columns in another order.
+const QString kColumns =
+    u"id, type, dt, path, local_path, size, thumb, url, title, summary, md5, first_id"_s;
+enum Column {
+    ColumnId,
+    ColumnType,
+    ColumnDt,
+    ColumnPath,
+    ColumnLocalPath,
+    ColumnSize,
+    ColumnThumb,
+    ColumnUrl,
+    ColumnTitle,
+    ColumnSummary,
+    ColumnMd5,
+    ColumnFirstId,
+};
+const QString kSelectAll = u"select %1 from quick_transfer order by id desc"_s.arg(kColumns);
+const QString kSelectNewest =
+    u"select %1 from quick_transfer order by id desc limit ?"_s.arg(kColumns);
 const QString kInsert =
     u"insert into quick_transfer(type, dt, path, local_path, size, thumb, url, title, summary, "
     "md5, first_id) values(?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"_s;
 const QString kDelete = u"delete from quick_transfer where id in (%1)"_s;
 const QString kUpdateSize = u"update quick_transfer set size = ? where id = ?"_s;
-const QString kSelectOne = u"select * from quick_transfer where id = ?"_s;
+const QString kSelectOne = u"select %1 from quick_transfer where id = ?"_s.arg(kColumns);
 const QString kReferenced = u"select 1 from quick_transfer where local_path = ? limit 1"_s;
 // Rows of old stores that were saved without a local file name get theirs by the naming rule.
 const QString kUnnamedFiles =
-    u"select * from quick_transfer where (local_path is null or local_path = '') "
-    "and path is not null and path != ''"_s;
+    u"select %1 from quick_transfer where (local_path is null or local_path = '') "
+    "and path is not null and path != ''"_s.arg(kColumns);
+
+// Whether @p name is one plain file name, which LocalFiles::safeLocalPath() appends as it is.
+bool isPlainName(const QString &name)
+{
+    if (name.isEmpty() || name == u"."_s || name == u".."_s)
+        return false;
+    for (const QChar c : name)
+        if (c == u'/' || c == u'\\' || c.isNull())
+            return false;
+    return true;
+}
 } // namespace
 
 QString DataBaseMethod::databasePath(const QString &libraryPath)
@@ -38,7 +69,8 @@ QString DataBaseMethod::databasePath(const QString &libraryPath)
 }
 
 DataBaseMethod::DataBaseMethod(const QString &libraryPath, const FolderAccess *folders)
-    : m_libraryPath(libraryPath)
+    : m_libraryPath(libraryPath),
+      m_downloadFolder(libraryPath.isEmpty() ? QString() : QDir(libraryPath).filePath(u"qt"_s))
 {
     const QString target = databasePath(libraryPath);
     QDir().mkpath(QFileInfo(target).absolutePath());
@@ -78,26 +110,34 @@ QuickTransferObjectPtr DataBaseMethod::recordFromRow(const SqliteQuery &row,
                                                      const QHash<QString, qint64> *parts) const
 {
     auto r = QuickTransferObject::create();
-    r->identifier = quint64(row.int64("id"));
-    r->type = quint64(qint64(row.int32("type")));
-    r->dt = row.text("dt");
-    r->path = row.text("path");
-    r->localPath = row.text("local_path");
-    r->size = row.uint64("size");
-    r->thumb = row.text("thumb");
-    r->url = row.text("url");
-    r->title = row.text("title");
-    r->summary = row.text("summary");
-    r->first_id = quint64(row.int64("first_id"));
-    r->md5 = row.text("md5");
+    r->identifier = quint64(row.int64At(ColumnId));
+    r->type = quint64(qint64(row.int32At(ColumnType)));
+    r->dt = row.textAt(ColumnDt);
+    r->path = row.textAt(ColumnPath);
+    r->localPath = row.textAt(ColumnLocalPath);
+    r->size = quint64(row.int64At(ColumnSize));
+    r->thumb = row.textAt(ColumnThumb);
+    r->url = row.textAt(ColumnUrl);
+    r->title = row.textAt(ColumnTitle);
+    r->summary = row.textAt(ColumnSummary);
+    r->first_id = quint64(row.int64At(ColumnFirstId));
+    r->md5 = row.textAt(ColumnMd5);
     r->applyLocalFileNameRule();
-    if (!r->localPath.isEmpty() && files) {
-        const QString path = r->downloadPath(m_libraryPath);
-        const auto whole = files->constFind(path);
+    if (!r->localPath.isEmpty() && files && !m_downloadFolder.isEmpty()) {
+        // The files are listed by their path inside the download folder, so that the usual
+        // plain name is looked up as it is, without making its downloadPath() for every row.
+        const bool plain = isPlainName(r->localPath);
+        const QString path =
+            plain ? QString() : LocalFiles::safeLocalPath(m_downloadFolder, r->localPath);
+        const auto whole = plain ? files->constFind(r->localPath)
+                           : path.isEmpty()
+                               ? files->cend()
+                               : files->constFind(path.mid(m_downloadFolder.size() + 1));
         if (whole != files->cend())
             r->finishedSize = quint64(*whole);
         else if (parts && !parts->isEmpty())
-            r->finishedSize = quint64(parts->value(LocalFiles::partialPath(m_libraryPath, path)));
+            r->finishedSize = quint64(parts->value(LocalFiles::partialPath(
+                m_libraryPath, plain ? r->downloadPath(m_libraryPath) : path)));
     } else if (!r->localPath.isEmpty()) {
         r->finishedSize = r->bytesOnDisk(m_libraryPath);
     }
@@ -105,16 +145,25 @@ QuickTransferObjectPtr DataBaseMethod::recordFromRow(const SqliteQuery &row,
     return r;
 }
 
+QList<QuickTransferObjectPtr> DataBaseMethod::getNewestQuickTransfer(int count)
+{
+    // A few rows: each looks its own file up.
+    QList<QuickTransferObjectPtr> records;
+    SqliteQuery row = m_db.executeQuery(kSelectNewest, {qMax(count, 0)});
+    while (row.next())
+        records << recordFromRow(row);
+    return records;
+}
+
 QList<QuickTransferObjectPtr> DataBaseMethod::getQuickTransfer()
 {
     QList<QuickTransferObjectPtr> records;
     // One pass over the download folder instead of two file look-ups per row.
     QHash<QString, qint64> files;
-    QDirIterator it(QDir(m_libraryPath).filePath(u"qt"_s), QDir::Files | QDir::Hidden,
-                    QDirIterator::Subdirectories);
-    while (it.hasNext()) {
+    QDirIterator it(m_downloadFolder, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+    while (!m_downloadFolder.isEmpty() && it.hasNext()) {
         it.next();
-        files.insert(it.filePath(), it.fileInfo().size());
+        files.insert(it.filePath().mid(m_downloadFolder.size() + 1), it.fileInfo().size());
     }
     // Downloads in progress: a few at most.
     QHash<QString, qint64> parts;

@@ -24,6 +24,8 @@ public:
 
     /// Every stored record, newest first, with finishedSize taken from the disk.
     [[nodiscard]] QList<QuickTransferObjectPtr> getQuickTransfer();
+    /// The newest @p count records, newest first, as getQuickTransfer() gives them.
+    [[nodiscard]] QList<QuickTransferObjectPtr> getNewestQuickTransfer(int count);
     /// Inserts @p record; on success its identifier is the id of the row just inserted. A failed
     /// insert leaves the identifier as it was, and lastError() tells why.
     bool saveQuickTransfer(QuickTransferObject *record);
@@ -47,5 +49,6 @@ private:
                                          const QHash<QString, qint64> *parts = nullptr) const;
 
     QString m_libraryPath;
+    QString m_downloadFolder;
     SqliteDatabase m_db;
 };

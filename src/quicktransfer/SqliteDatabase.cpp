@@ -54,23 +54,39 @@ int SqliteQuery::columnIndex(const char *column) const
 
 QString SqliteQuery::text(const char *column) const
 {
-    const int i = columnIndex(column);
-    if (i < 0)
-        return {};
-    const auto *p = reinterpret_cast<const char *>(sqlite3_column_text(m_stmt, i));
-    return p ? QString::fromUtf8(p, sqlite3_column_bytes(m_stmt, i)) : QString();
+    return textAt(columnIndex(column));
 }
 
 qint32 SqliteQuery::int32(const char *column) const
 {
-    const int i = columnIndex(column);
-    return i < 0 ? 0 : sqlite3_column_int(m_stmt, i);
+    return int32At(columnIndex(column));
 }
 
 qint64 SqliteQuery::int64(const char *column) const
 {
-    const int i = columnIndex(column);
-    return i < 0 ? 0 : sqlite3_column_int64(m_stmt, i);
+    return int64At(columnIndex(column));
+}
+
+QString SqliteQuery::textAt(int column) const
+{
+    if (!m_stmt || column < 0 || column >= sqlite3_column_count(m_stmt))
+        return {};
+    const auto *p = reinterpret_cast<const char *>(sqlite3_column_text(m_stmt, column));
+    return p ? QString::fromUtf8(p, sqlite3_column_bytes(m_stmt, column)) : QString();
+}
+
+qint32 SqliteQuery::int32At(int column) const
+{
+    if (!m_stmt || column < 0 || column >= sqlite3_column_count(m_stmt))
+        return 0;
+    return sqlite3_column_int(m_stmt, column);
+}
+
+qint64 SqliteQuery::int64At(int column) const
+{
+    if (!m_stmt || column < 0 || column >= sqlite3_column_count(m_stmt))
+        return 0;
+    return sqlite3_column_int64(m_stmt, column);
 }
 
 quint64 SqliteQuery::uint64(const char *column) const

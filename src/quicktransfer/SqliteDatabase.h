@@ -12,8 +12,9 @@ struct sqlite3_stmt;
 
 class SqliteDatabase;
 
-/// One run of a prepared statement: rows are stepped with next() and read by column name. The
-/// statement goes back to its database's cache (reset, bindings cleared) when the query ends.
+/// One run of a prepared statement: rows are stepped with next() and read by column name, or by
+/// position (from 0) where a statement names its columns. The statement goes back to its
+/// database's cache (reset, bindings cleared) when the query ends.
 class SqliteQuery
 {
 public:
@@ -28,6 +29,9 @@ public:
     [[nodiscard]] qint32 int32(const char *column) const;
     [[nodiscard]] qint64 int64(const char *column) const;
     [[nodiscard]] quint64 uint64(const char *column) const;
+    [[nodiscard]] QString textAt(int column) const;
+    [[nodiscard]] qint32 int32At(int column) const;
+    [[nodiscard]] qint64 int64At(int column) const;
 
 private:
     friend class SqliteDatabase;

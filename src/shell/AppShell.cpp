@@ -164,6 +164,8 @@ void AppShell::connectServices(AppCore &core)
                 [this](const QString &text, int durationMs) {
                     m_toasts.showToast(text, durationMs / 1000.0);
                 });
+    // The history is read on the "initQueue" right after the store opens, while the window loads.
+    m_main.loadQuickTransferList();
 }
 
 void AppShell::showLoginView()

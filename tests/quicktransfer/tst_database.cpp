@@ -5,10 +5,14 @@
 #include "DataBaseCenter.h"
 #include "DataBaseMethod.h"
 #include "NotificationNames.h"
+#include "SerialQueue.h"
 #include "SqliteDatabase.h"
 
 #include <QFile>
+#include <QScopeGuard>
+#include <QSemaphore>
 #include <QTest>
+#include <QThread>
 
 #include <algorithm>
 #include <limits>
@@ -251,6 +255,56 @@ private Q_SLOTS:
                  QStringList{u"/pc/own.txt"_s});
         QVERIFY(QFile::exists(a->downloadPath(m_core->library())));
         QVERIFY(!QFile::exists(c->downloadPath(m_core->library())));
+    }
+
+    void readsOnTheOpeningQueueInOrder()
+    {
+        QVERIFY(store()->saveQuickTransfer(text(u"x"_s).data()));
+        QList<qsizetype> answers;
+        QObject context;
+        bool onMain = true;
+        auto ask = [&](QObject *asker) {
+            store()->readQuickTransfer(asker, [&](const DataBaseCenter::History &h) {
+                onMain = onMain && QThread::currentThread() == qApp->thread();
+                answers << (h.isOpen ? h.records.size() : -1);
+            });
+        };
+        // Asked before the open: read as soon as the store is open.
+        ask(&context);
+        SerialQueue *queue = m_core->core->queue(u"initQueue"_s);
+        auto held = std::make_shared<QSemaphore>();
+        auto opened = std::make_shared<QSemaphore>();
+        auto release = qScopeGuard([held] { held->release(); });
+        queue->dispatch([held, opened] {
+            store()->open();
+            opened->release();
+            held->acquire();
+        });
+        opened->acquire();
+        ask(&context);
+        // The second read waits behind the held queue: the asking thread does not read.
+        QTRY_COMPARE(answers, QList<qsizetype>{1});
+        QTest::qWait(50);
+        QCOMPARE(answers, QList<qsizetype>{1});
+        QVERIFY(store()->saveQuickTransfer(text(u"y"_s).data()));
+        {
+            QObject gone;
+            ask(&gone);
+        }
+        release.dismiss();
+        held->release();
+        queue->waitUntilIdle();
+        QTest::qWait(50);
+        QCOMPARE(answers, (QList<qsizetype>{1, 2}));
+        QVERIFY(onMain);
+        // With a first page, the newest records come first, then all of them.
+        store()->readQuickTransfer(
+            &context,
+            [&](const DataBaseCenter::History &h) {
+                answers << (h.complete ? h.records.size() : -h.records.size());
+            },
+            1);
+        QTRY_COMPARE(answers, (QList<qsizetype>{1, 2, -1, 2}));
     }
 
 private:
