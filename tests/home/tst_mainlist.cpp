@@ -6,6 +6,7 @@
 #include "QuickTransferListModel.h"
 #include "RuntimeState.h"
 #include "SerialQueue.h"
+#include "SqliteDatabase.h"
 #include "TestCore.h"
 #include "TestServices.h"
 #include "ToastCenter.h"
@@ -392,6 +393,27 @@ private Q_SLOTS:
         QCOMPARE(ids, (QStringList{QString::number(a), QString::number(b->identifier),
                                    QString::number(c->identifier)}));
         QVERIFY(!QFile::exists(downloadPath(head)));
+        QCOMPARE(store()->getQuickTransfer().size(), 1);
+    }
+
+    // A deletion the store refuses once said "删除成功" and cancelled the records' downloads.
+    void deletionTheStoreRefusesKeepsEverything()
+    {
+        const auto kept = savedText(u"留下"_s);
+        m_main->refreshQuickTransferList();
+        SqliteDatabase other;
+        QVERIFY(other.open(QDir(lib()).filePath(u"db/db.sqlite"_s)));
+        // Another writer holds the store: the deletion finds it locked.
+        QVERIFY(other.executeUpdateOnce(u"BEGIN IMMEDIATE"_s));
+        NotificationRecorder rec(m_core->hub(), {Notifications::CancelDownloadFile});
+        m_main->edit();
+        m_main->tappedRowContent(rowOf(kept->identifier));
+        m_main->deleteSelected();
+        m_dialogs->choose(1);
+        QCOMPARE(m_toasts->title(), u"删除失败"_s);
+        QCOMPARE(rec.count(Notifications::CancelDownloadFile), 0);
+        QCOMPARE(model().recordRowCount(), 1);
+        QVERIFY(other.executeUpdateOnce(u"ROLLBACK"_s));
         QCOMPARE(store()->getQuickTransfer().size(), 1);
     }
 
