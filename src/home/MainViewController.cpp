@@ -20,6 +20,7 @@
 #include <QScreen>
 #include <QSet>
 #include <QThreadPool>
+#include <QTimer>
 
 using namespace Qt::StringLiterals;
 
@@ -147,21 +148,32 @@ void MainViewController::setFirstVisibleRow(int row)
 
 void MainViewController::loadQuickTransferList()
 {
+    // The first read hands the newest records first: they make the first screenful of rows.
+    readHistory(m_loaded ? 0 : FirstPage);
+}
+
+void MainViewController::readHistory(int newest)
+{
     const quint64 serial = ++m_readSerial;
     DataBaseCenter *store = DataBaseCenter::sharedInstance();
     if (!store) {
         showRecords({});
         return;
     }
-    // The first read hands the newest records first: they make the first screenful of rows.
     store->readQuickTransfer(
         this,
         [this, serial](const DataBaseCenter::History &history) {
             // A later read is on its way, or a deletion or direct refresh has been shown since.
-            if (serial == m_readSerial)
-                showRecords(history.records);
+            if (serial != m_readSerial)
+                return;
+            showRecords(history.records);
+            if (!history.complete)
+                QTimer::singleShot(RestOfHistoryDelayMs, this, [this, serial] {
+                    if (serial == m_readSerial)
+                        readHistory(0);
+                });
         },
-        m_loaded ? 0 : FirstPage);
+        newest);
 }
 
 void MainViewController::refreshQuickTransferList()

@@ -84,6 +84,9 @@ public:
 
     /// The records the first read hands before the rest: more than a screenful of rows.
     static constexpr int FirstPage = 100;
+    /// How long after the first page has been shown the rest of the history is read, so that
+    /// the first screenful of rows is drawn before the long read and its rows.
+    static constexpr int RestOfHistoryDelayMs = 150;
     /// The filter types of the menu's entries, in order.
     static constexpr quint64 FilterTypes[] = {0,
                                               QuickTransferTypeImage,
@@ -211,6 +214,9 @@ private:
     void deleteRows(const QList<int> &rows);
     /// Takes @p records as the history (none when the store is not open) and rebuilds the rows.
     void showRecords(const QList<QuickTransferObjectPtr> &records);
+    /// Reads the history (only its newest @p newest records when given) and shows it unless a
+    /// later read has been asked by then.
+    void readHistory(int newest);
     /// The complete local copy of @p record, or "" when it is not on the phone.
     [[nodiscard]] QString completeLocalFile(const QuickTransferObject &record) const;
 

@@ -307,7 +307,8 @@ QString QuickTransferListModel::pictureAddress(const QuickTransferObject &record
     Picture &picture = m_pictures[record.identifier];
     if (picture.state == PictureState::Idle && m_loader && record.type == QuickTransferTypeImage &&
         record.finishedSize >= record.size) {
-        const QString token = m_loader->load(record);
+        // Scaled where it is loaded: the main thread only hands the picture to its row.
+        const QString token = m_loader->load(record, kPictureHeight);
         if (!token.isEmpty()) {
             picture.state = PictureState::Loading;
             m_loads.insert(token, record.identifier);
@@ -327,12 +328,9 @@ void QuickTransferListModel::pictureLoaded(const QString &token, const QImage &i
     m_loads.erase(it);
     static int serial = 0;
     const QString key = u"%1-%2"_s.arg(id).arg(++serial);
-    const QImage scaled = image.height() > kPictureHeight
-                              ? image.scaledToHeight(kPictureHeight, Qt::SmoothTransformation)
-                              : image;
     {
         QMutexLocker lock(&m_store->mutex);
-        m_store->images.insert(key, scaled);
+        m_store->images.insert(key, image);
         m_store->order.append(key);
         while (m_store->order.size() > PictureStore::Capacity) {
             const QString old = m_store->order.takeFirst();

@@ -54,7 +54,7 @@ AbstractButton {
             visible: row.progress > 0
             width: parent.width * row.progress
             height: parent.height
-            source: Theme.image("qt_background_hl.png")
+            source: visible ? Theme.image("qt_background_hl.png") : ""
             fillMode: Image.Stretch
         }
         Rectangle {
@@ -86,134 +86,182 @@ AbstractButton {
             onClicked: row.iconTapped(row.index)
         }
 
-        // Links, folders and documents: the name and one line below it.
-        Column {
-            visible: row.kind === "link" || row.kind === "folder" || row.kind === "document"
+        // Only the row's own kind of content is made: a row of another kind costs nothing.
+        Loader {
+            objectName: "rowContent"
             x: row.contentLeft
             width: row.contentWidth
-            anchors.verticalCenter: parent.verticalCenter
-            spacing: 4
-            RowTitle { width: parent.width; text: row.title }
-            RowSubtitle { width: parent.width; text: row.subtitle; downloading: row.progress > 0 }
-        }
-        // Texts: the text itself, up to five lines.
-        Text {
-            visible: row.kind === "text"
-            x: row.contentLeft
-            y: Theme.wideGap
-            width: row.contentWidth
-            height: row.height - 2 * Theme.wideGap
-            text: visible ? row.title : ""
-            textFormat: Text.PlainText
-            color: Theme.text
-            font.pixelSize: Theme.bodySize
-            font.bold: true
-            wrapMode: Text.Wrap
-            maximumLineCount: 5
-            elide: Text.ElideRight
-            verticalAlignment: Text.AlignVCenter
-        }
-        // Images and image groups: one to three pictures, the count of three or more.
-        Row {
-            visible: row.kind === "image" || row.kind === "imageGroup"
-            x: row.contentLeft
-            y: Theme.wideGap
-            spacing: Theme.gap
-            RowPicture {
-                visible: row.pictures.length > 0
-                width: row.pictures.length === 1 ? Math.min(row.contentWidth, 220)
-                                                 : (row.pictures.length === 2 ? 105 : 70)
-                height: row.height - 2 * Theme.wideGap
-                source: row.pictures.length > 0 ? row.pictures[0] : ""
-            }
-            RowPicture {
-                visible: row.pictures.length > 1
-                width: row.pictures.length === 2 ? 105 : 70
-                height: row.height - 2 * Theme.wideGap
-                source: row.pictures.length > 1 ? row.pictures[1] : ""
-            }
-            RowPicture {
-                visible: row.pictures.length > 2
-                width: 70
-                height: row.height - 2 * Theme.wideGap
-                source: row.pictures.length > 2 ? row.pictures[2] : ""
-            }
-            Text {
-                visible: row.countText.length > 0
-                height: row.height - 2 * Theme.wideGap
-                verticalAlignment: Text.AlignVCenter
-                text: row.countText
-                color: Theme.secondary
-                font.pixelSize: Theme.secondarySize
-            }
-        }
-        Text {
-            visible: (row.kind === "image" || row.kind === "imageGroup") && text.length > 0
-            anchors.right: parent.right
-            anchors.rightMargin: Theme.margin
-            anchors.bottom: parent.bottom
-            anchors.bottomMargin: 4
-            text: row.subtitle
-            color: Theme.accent
-            font.pixelSize: Theme.smallSize
-        }
-        // Videos: name and size, a video frame, and the address.
-        Column {
-            visible: row.kind === "video"
-            x: row.contentLeft
-            y: Theme.wideGap
-            width: row.contentWidth
-            spacing: 4
-            RowTitle { width: parent.width; text: row.title }
-            RowSubtitle { width: parent.width; text: row.subtitle; downloading: row.progress > 0 }
-            Rectangle {
-                width: parent.width
-                height: 112
-                radius: Theme.panelRadius
-                color: Theme.menuBackground
-                Image {
-                    anchors.centerIn: parent
-                    source: Theme.image("qt_video.png")
-                    sourceSize.width: 48
+            height: row.height
+            sourceComponent: {
+                switch (row.kind) {
+                case "link":
+                case "folder":
+                case "document":
+                    return nameContent
+                case "text":
+                    return textContent
+                case "image":
+                case "imageGroup":
+                    return pictureContent
+                case "video":
+                    return videoContent
+                case "music":
+                    return musicContent
                 }
-            }
-            Text {
-                width: parent.width
-                text: row.detail
-                color: Theme.secondary
-                font.pixelSize: Theme.smallSize
-                elide: Text.ElideMiddle
+                return null
             }
         }
-        // Music: a music frame with the name and size.
-        Rectangle {
-            visible: row.kind === "music"
-            x: row.contentLeft
-            y: Theme.wideGap
-            width: row.contentWidth
-            height: row.height - 2 * Theme.wideGap
-            radius: Theme.panelRadius
-            color: Theme.listBackground
-            Row {
-                x: Theme.gap
-                width: parent.width - 2 * Theme.gap
+    }
+
+    // The kinds' contents. The loader makes them in the row's context, where "row" names this
+    // row; qmllint cannot follow a loaded component's context, and the pragma that would let
+    // it (ComponentBehavior: Bound) keeps Qt 6.4's Loader from making them at all.
+    // qmllint disable unqualified
+
+    // Links, folders and documents: the name and one line below it.
+    Component {
+        id: nameContent
+        Item {
+            Column {
+                width: parent.width
                 anchors.verticalCenter: parent.verticalCenter
-                spacing: Theme.wideGap
-                Image {
-                    anchors.verticalCenter: parent.verticalCenter
-                    source: Theme.image("qt_music.png")
-                    sourceSize.width: 56
+                spacing: 4
+                RowTitle { width: parent.width; text: row.title }
+                RowSubtitle { width: parent.width; text: row.subtitle; downloading: row.progress > 0 }
+            }
+        }
+    }
+    // Texts: the text itself, up to five lines.
+    Component {
+        id: textContent
+        Item {
+            Text {
+                y: Theme.wideGap
+                width: parent.width
+                height: parent.height - 2 * Theme.wideGap
+                text: row.title
+                textFormat: Text.PlainText
+                color: Theme.text
+                font.pixelSize: Theme.bodySize
+                font.bold: true
+                wrapMode: Text.Wrap
+                maximumLineCount: 5
+                elide: Text.ElideRight
+                verticalAlignment: Text.AlignVCenter
+            }
+        }
+    }
+    // Images and image groups: one to three pictures, the count of three or more, and the
+    // download state in the lower right corner.
+    Component {
+        id: pictureContent
+        Item {
+            Row {
+                y: Theme.wideGap
+                spacing: Theme.gap
+                RowPicture {
+                    visible: row.pictures.length > 0
+                    width: row.pictures.length === 1 ? Math.min(row.contentWidth, 220)
+                                                     : (row.pictures.length === 2 ? 105 : 70)
+                    height: row.height - 2 * Theme.wideGap
+                    source: row.pictures.length > 0 ? row.pictures[0] : ""
                 }
-                Column {
-                    anchors.verticalCenter: parent.verticalCenter
-                    width: parent.width - 56 - Theme.wideGap
-                    spacing: 4
-                    RowTitle { width: parent.width; text: row.title }
-                    RowSubtitle { width: parent.width; text: row.subtitle; downloading: row.progress > 0 }
+                RowPicture {
+                    visible: row.pictures.length > 1
+                    width: row.pictures.length === 2 ? 105 : 70
+                    height: row.height - 2 * Theme.wideGap
+                    source: row.pictures.length > 1 ? row.pictures[1] : ""
+                }
+                RowPicture {
+                    visible: row.pictures.length > 2
+                    width: 70
+                    height: row.height - 2 * Theme.wideGap
+                    source: row.pictures.length > 2 ? row.pictures[2] : ""
+                }
+                Text {
+                    visible: row.countText.length > 0
+                    height: row.height - 2 * Theme.wideGap
+                    verticalAlignment: Text.AlignVCenter
+                    text: row.countText
+                    color: Theme.secondary
+                    font.pixelSize: Theme.secondarySize
+                }
+            }
+            Text {
+                visible: text.length > 0
+                anchors.right: parent.right
+                anchors.bottom: parent.bottom
+                anchors.bottomMargin: 4
+                text: row.subtitle
+                color: Theme.accent
+                font.pixelSize: Theme.smallSize
+            }
+        }
+    }
+    // Videos: name and size, a video frame, and the address.
+    Component {
+        id: videoContent
+        Item {
+            Column {
+                y: Theme.wideGap
+                width: parent.width
+                spacing: 4
+                RowTitle { width: parent.width; text: row.title }
+                RowSubtitle { width: parent.width; text: row.subtitle; downloading: row.progress > 0 }
+                Rectangle {
+                    width: parent.width
+                    height: 112
+                    radius: Theme.panelRadius
+                    color: Theme.menuBackground
+                    Image {
+                        anchors.centerIn: parent
+                        source: Theme.image("qt_video.png")
+                        sourceSize.width: 48
+                    }
+                }
+                Text {
+                    width: parent.width
+                    text: row.detail
+                    color: Theme.secondary
+                    font.pixelSize: Theme.smallSize
+                    elide: Text.ElideMiddle
                 }
             }
         }
     }
+    // Music: a music frame with the name and size.
+    Component {
+        id: musicContent
+        Item {
+            Rectangle {
+                y: Theme.wideGap
+                width: parent.width
+                height: parent.height - 2 * Theme.wideGap
+                radius: Theme.panelRadius
+                color: Theme.listBackground
+                Row {
+                    x: Theme.gap
+                    width: parent.width - 2 * Theme.gap
+                    anchors.verticalCenter: parent.verticalCenter
+                    spacing: Theme.wideGap
+                    Image {
+                        anchors.verticalCenter: parent.verticalCenter
+                        source: Theme.image("qt_music.png")
+                        sourceSize.width: 56
+                    }
+                    Column {
+                        anchors.verticalCenter: parent.verticalCenter
+                        width: parent.width - 56 - Theme.wideGap
+                        spacing: 4
+                        RowTitle { width: parent.width; text: row.title }
+                        RowSubtitle { width: parent.width; text: row.subtitle; downloading: row.progress > 0 }
+                    }
+                }
+            }
+        }
+    }
+
+    // qmllint enable unqualified
 
     component RowTitle: Text {
         textFormat: Text.PlainText

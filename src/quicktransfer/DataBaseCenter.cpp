@@ -119,9 +119,9 @@ void DataBaseCenter::track(const QList<QuickTransferObjectPtr> &records)
 }
 
 void DataBaseCenter::readQuickTransfer(QObject *context, std::function<void(const History &)> done,
-                                       int firstPage)
+                                       int newest)
 {
-    std::function<void()> read = historyRead(context, std::move(done), firstPage);
+    std::function<void()> read = historyRead(context, std::move(done), newest);
     std::lock_guard lock(m_readLock);
     if (m_reader)
         QMetaObject::invokeMethod(m_reader, std::move(read), Qt::QueuedConnection);
@@ -131,36 +131,29 @@ void DataBaseCenter::readQuickTransfer(QObject *context, std::function<void(cons
         m_pendingReads << std::move(read);
 }
 
-std::function<void()> DataBaseCenter::historyRead(QObject *context,
-                                                  std::function<void(const History &)> done,
-                                                  int firstPage)
+std::function<void()>
+DataBaseCenter::historyRead(QObject *context, std::function<void(const History &)> done, int newest)
 {
-    return [this, asker = QPointer<QObject>(context), done = std::move(done), firstPage] {
-        auto hand = [&](std::shared_ptr<History> history) {
-            QMetaObject::invokeMethod(
-                this,
-                [asker, done, history] {
-                    if (asker)
-                        done(*history);
-                },
-                Qt::QueuedConnection);
-        };
-        std::lock_guard lock(m_lock);
-        if (firstPage > 0 && isOpen()) {
-            auto page = std::make_shared<History>();
-            page->isOpen = true;
-            page->records = method().getNewestQuickTransfer(firstPage);
-            track(page->records);
-            page->complete = page->records.size() < firstPage;
-            hand(page);
-            if (page->complete)
-                return;
-        }
+    return [this, asker = QPointer<QObject>(context), done = std::move(done), newest] {
         auto history = std::make_shared<History>();
-        history->isOpen = isOpen();
-        if (history->isOpen)
-            history->records = getQuickTransfer();
-        hand(history);
+        {
+            std::lock_guard lock(m_lock);
+            history->isOpen = isOpen();
+            if (history->isOpen && newest > 0) {
+                history->records = method().getNewestQuickTransfer(newest);
+                track(history->records);
+                history->complete = history->records.size() < newest;
+            } else if (history->isOpen) {
+                history->records = getQuickTransfer();
+            }
+        }
+        QMetaObject::invokeMethod(
+            this,
+            [asker, done, history] {
+                if (asker)
+                    done(*history);
+            },
+            Qt::QueuedConnection);
     };
 }
 

@@ -52,10 +52,11 @@ public:
     /// Reads every stored record off the calling thread: on the thread that opened the store
     /// (the "initQueue"), once open() has run there, in the order asked. @p done then runs on
     /// this object's (the main) thread, unless @p context is gone by then. A store opened on
-    /// the main thread reads there, still after this call has returned. With @p firstPage, the
-    /// newest @p firstPage records are handed first (not complete) when there are more.
+    /// the main thread reads there, still after this call has returned. With @p newest, only
+    /// the newest @p newest records are read, and the history is not complete when there are
+    /// more.
     void readQuickTransfer(QObject *context, std::function<void(const History &)> done,
-                           int firstPage = 0);
+                           int newest = 0);
     bool deleteQuickTransferByIdArray(const QList<quint64> &ids);
     [[nodiscard]] bool isLocalPathReferenced(const QString &localPath);
     /// Inserts @p record and gives it its row id; false (identifier untouched) on failure, with
@@ -72,7 +73,7 @@ private:
     DataBaseMethod &method();
     /// The read of readQuickTransfer(), run where it is due.
     std::function<void()> historyRead(QObject *context, std::function<void(const History &)> done,
-                                      int firstPage);
+                                      int newest);
     void track(const QList<QuickTransferObjectPtr> &records);
 
     std::recursive_mutex m_lock;

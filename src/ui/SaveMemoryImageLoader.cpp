@@ -18,7 +18,7 @@ SaveMemoryImageLoader::SaveMemoryImageLoader(QSize screenPixels, RuntimeState &s
 {
 }
 
-QString SaveMemoryImageLoader::load(const QuickTransferObject &record)
+QString SaveMemoryImageLoader::load(const QuickTransferObject &record, int maxHeight)
 {
     if (record.finishedSize < record.size)
         return {};
@@ -28,10 +28,12 @@ QString SaveMemoryImageLoader::load(const QuickTransferObject &record)
     const QString thumb = record.thumbnailPath(m_libraryPath);
     const QString full = record.downloadPath(m_libraryPath);
     QThreadPool::globalInstance()->start(
-        [this, self = QPointer<SaveMemoryImageLoader>(this), state, token, thumb, full] {
+        [this, self = QPointer<SaveMemoryImageLoader>(this), state, token, thumb, full, maxHeight] {
             QImage image;
             if (state->containsSavingMemoryBlockUUID(token))
                 image = loadImage(token, thumb, full);
+            if (maxHeight > 0 && image.height() > maxHeight)
+                image = image.scaledToHeight(maxHeight, Qt::SmoothTransformation);
             state->removeSavingMemoryBlockUUID(token);
             // The loader may be gone by now: hand over through the application object.
             QMetaObject::invokeMethod(

@@ -22,9 +22,10 @@ public:
     SaveMemoryImageLoader(QSize screenPixels, RuntimeState &state, const QString &libraryPath,
                           QObject *parent = nullptr);
 
-    /// Starts a load; the picture arrives as imageLoaded(token, image) on this object's thread.
+    /// Starts a load; the picture arrives as imageLoaded(token, image) on this object's thread,
+    /// scaled on the loading thread to at most @p maxHeight pixels high when given.
     /// Returns the load's token, or "" when nothing is loaded (the file is not complete).
-    QString load(const QuickTransferObject &record);
+    QString load(const QuickTransferObject &record, int maxHeight = 0);
 
     static constexpr int kMaxLiveLoads = 11;
 

@@ -287,6 +287,24 @@ private Q_SLOTS:
         QCOMPARE(model().headAt(0)->identifier, later->identifier);
     }
 
+    void newestPageFirstThenTheRest()
+    {
+        const int stored = MainViewController::FirstPage + 20;
+        QuickTransferObjectPtr newest;
+        for (int i = 0; i < stored; ++i)
+            newest = savedText(QString::number(i));
+        initQueue()->waitUntilIdle();
+        QList<int> shown;
+        QObject watch;
+        auto count = [&] { shown << model().recordRowCount(); };
+        connect(&model(), &QAbstractItemModel::modelReset, &watch, count);
+        connect(&model(), &QAbstractItemModel::rowsInserted, &watch, count);
+        m_main->viewDidLoad();
+        QTRY_COMPARE(shown.value(shown.size() - 1), stored);
+        QCOMPARE(shown.first(), MainViewController::FirstPage);
+        QCOMPARE(model().headAt(0)->identifier, newest->identifier);
+    }
+
     void readBeforeADeletionDoesNotBringItsRowsBack()
     {
         const auto kept = savedText(u"留"_s);
