@@ -1,7 +1,9 @@
-// One HTTP exchange against a scripted server on loopback: the answer is decoded whatever
-// status the server gives it, and an exchange without an answer ends with nothing.
+// The HTTP layer: answer decoding and request texts on fixtures written from the wire rules, and
+// one exchange against a scripted server on loopback: the answer is decoded whatever status the
+// server gives it, and an exchange without an answer ends with nothing.
 #include "HttpAnswer.h"
 #include "HttpRequestBase.h"
+#include "HttpRequestMethod.h"
 #include "RuntimeState.h"
 #include "TestCore.h"
 #include "Utils.h"
@@ -17,8 +19,7 @@ using namespace Qt::StringLiterals;
 
 namespace {
 // Answers every request with @c status and @c body, then closes: the body cut off after @c cutAt
-// bytes when that is set, or followed by filler of valid Base64 up to @c bodySize bytes, streamed
-// as fast as the client takes it (a client that closes first stops it).
+// bytes, or followed by Base64 filler up to @c bodySize bytes as fast as the client takes it.
 class ScriptedServer : public QTcpServer
 {
 public:
@@ -60,11 +61,7 @@ private:
         if (announceLength)
             head += "Content-Length: " + QByteArray::number(size) + "\r\n";
         socket->write(head + "Connection: close\r\n\r\n" + (cutAt >= 0 ? body.left(cutAt) : body));
-        if (cutAt >= 0) {
-            socket->disconnectFromHost();
-            return;
-        }
-        streamed = body.size();
+        streamed = cutAt >= 0 ? size : body.size();
         const QByteArray chunk(64 * 1024, 'A');
         auto more = [this, socket, chunk, size] {
             while (socket->bytesToWrite() < 4 * chunk.size() && streamed < size) {
@@ -107,18 +104,11 @@ private:
             url = m_server.url();
         int count = 0;
         QVariant answer;
-        bool done = false;
         auto *request = new HttpRequestBase(
-            context(),
-            [&](HttpRequestBase *, const QVariant &value) {
-                ++count;
-                answer = value;
-                done = true;
-            },
-            this);
+            context(), [&](HttpRequestBase *, const QVariant &v) { ++count, answer = v; }, this);
         request->setTagStr(tagStr);
         request->setHttpRequestGetWithUrl(url);
-        [&] { QTRY_VERIFY_WITH_TIMEOUT(done, 10000); }();
+        [&] { QTRY_VERIFY_WITH_TIMEOUT(count > 0, 10000); }();
         QTest::qWait(20);
         delete request;
         [&] { QCOMPARE(count, 1); }();
@@ -216,12 +206,80 @@ private Q_SLOTS:
         m_server.body = pcBody(R"({"err":0,"data":{"volum":37}})");
         m_server.cutAt = m_server.body.size() / 2;
         QVERIFY(!exchange().isValid());
-
         QTcpServer probe;
         QVERIFY(probe.listen(QHostAddress::LocalHost, 0));
         const quint16 port = probe.serverPort();
         probe.close();
         QVERIFY(!exchange({}, u"http://127.0.0.1:%1/cgi/pc_volum.mo"_s.arg(port)).isValid());
+    }
+
+    // PC answers: Base64 of the complemented JSON, rewritten where it is not quite JSON; outside
+    // services: plain JSON; images: the bytes. A refusal drops the login only for the PC.
+    void decoding()
+    {
+        const auto value = [](const QByteArray &body, const QString &tag = {}) {
+            return HttpAnswer::decode(tag, 200, body).value;
+        };
+        const QByteArray volume = "hN2ajY3dxc/T3Zuei57dxYTdiZCTipLdxczIgoI="; // {"err":0,...}
+        QCOMPARE(value(volume).toMap()[u"data"_s].toMap()[u"volum"_s], QVariant(37));
+        // {"t":"a<CR>\nb","u":"it\'s"}: neither is JSON until rewritten.
+        QCOMPARE(value("hN2L3cXdnvKjkZ3d092K3cXdlouj2Izdgg=="),
+                 QVariant(QVariantMap{{u"t"_s, u"a\nb"_s}, {u"u"_s, u"it's"_s}}));
+        QCOMPARE(value("pM7TzaI=").toList().size(), 2); // [1,2] reaches the caller unchanged
+        QCOMPARE(value("hN2L3cXdPFbdgg==").toMap()[u"t"_s], QVariant(u"é"_s));
+        // Invalid UTF-8, non-JSON, non-Base64, empty bodies and plain JSON give none.
+        for (const QByteArray &bad : {"hN2L3cXdAN2C"_ba, "w5eLkpPB"_ba, "%%% not base64 %%%"_ba,
+                                      QByteArray(), R"({"err":0})"_ba})
+            QVERIFY2(!value(bad).isValid(), bad.constData());
+        QCOMPARE(value(R"({"errno":3})", HttpTags::PlainJson).toMap()[u"errno"_s], QVariant(3));
+        QVERIFY(!value("<html>", HttpTags::PlainJson).isValid());
+        QVERIFY(!value(volume, HttpTags::PlainJson).isValid());
+        const QByteArray png("\x89PNG\r\n\x1a\n....", 12);
+        QCOMPARE(value(png, HttpTags::Image).toByteArray(), png);
+        QVERIFY(!value({}, HttpTags::Image).isValid());
+        QVERIFY(!HttpAnswer::decode({}, 200, volume).dropsLogin);
+        QVERIFY(HttpAnswer::decode({}, 403, {}).dropsLogin);
+        QVERIFY(!HttpAnswer::decode({}, 403, {}).value.isValid());
+        QVERIFY(HttpAnswer::decode(u"dir"_s, 403, "pM7TzaI=").value.isValid());
+        QVERIFY(!HttpAnswer::decode(HttpTags::PlainJson, 403, {}).dropsLogin);
+    }
+
+    void queryEscaping()
+    {
+        const QString base = u"http://h/cgi/x.mo"_s;
+        QCOMPARE(HttpRequestBase::buildGetUrl(base, {{u"name"_s, u"a&b c"_s}}),
+                 QByteArray("http://h/cgi/x.mo?name=a%26b%20c"));
+        QCOMPARE(HttpRequestBase::buildGetUrl(base, {}), base.toUtf8());
+        QCOMPARE(HttpRequestBase::buildGetUrl(base, {{u"a"_s, 1}, {u"b"_s, u"x"_s}}),
+                 QByteArray("http://h/cgi/x.mo?a=1&b=x"));
+        // Reserved characters pass; what may not stand in a URL is escaped, "#" included.
+        QCOMPARE(HttpRequestBase::escapeQueryValue(u"C:/a=b+c?d;e,f@g$h!i'j(k)*~"_s),
+                 QByteArray("C:/a=b+c?d;e,f@g$h!i'j(k)*~"));
+        QCOMPARE(HttpRequestBase::escapeQueryValue(u"\"%<>[\\]^`{|}#"_s),
+                 QByteArray("%22%25%3C%3E%5B%5C%5D%5E%60%7B%7C%7D%23"));
+        QCOMPARE(HttpRequestBase::escapeQueryValue(u"桌面\t"_s),
+                 QByteArray("%E6%A1%8C%E9%9D%A2%09"));
+    }
+
+    void formEscaping()
+    {
+        QCOMPARE(HttpRequestBase::escapeFormComponent(u":/?#[]@!$ &'()*+,;=\"<>%{}|\\^~`"_s),
+                 QByteArray("%3A%2F%3F%23%5B%5D%40%21%24%20%26%27%28%29%2A%2B%2C%3B%3D%22%3C"
+                            "%3E%25%7B%7D%7C%5C%5E%7E%60"));
+        QCOMPARE(HttpRequestBase::escapeFormComponent(u"Az09-._é"_s), QByteArray("Az09-._%C3%A9"));
+        QCOMPARE(HttpRequestBase::buildFormBody({{u"files"_s, u"[\"C:/a b\"]"_s}, {u"x"_s, 1}}),
+                 QByteArray("files=%5B%22C%3A%2Fa%20b%22%5D&x=1"));
+    }
+
+    void pathTexts()
+    {
+        QCOMPARE(HttpRequestMethod::pathListText({u"C:/a.txt"_s, u"C:/b"_s}),
+                 u"[\"C:/a.txt\",\"C:/b\"]"_s);
+        QCOMPARE(HttpRequestMethod::moveText({u"C:/a.txt"_s}, u"D:/x"_s),
+                 u"{\"files\": [\"C:/a.txt\"], \"dest\" : \"D:/x\"}"_s);
+        // Verbatim, no escaping; an empty list is an empty array rather than a lone bracket.
+        QCOMPARE(HttpRequestMethod::pathListText({u"C:\\\"q"_s}), u"[\"C:\\\"q\"]"_s);
+        QCOMPARE(HttpRequestMethod::pathListText({}), u"[]"_s);
     }
 };
 
