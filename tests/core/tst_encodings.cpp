@@ -1,4 +1,5 @@
 #include "Base64.h"
+#include "FileObject.h"
 #include "JsonUtils.h"
 #include "StringExtension.h"
 #include "Utils.h"
@@ -19,61 +20,8 @@ class TestEncodings : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
-    void complementIsItsOwnInverse()
-    {
-        QByteArray data = "{}";
-        Utils::getBitwiseNegation(data);
-        QCOMPARE(data, QByteArray("\x84\x82"));
-        Utils::getBitwiseNegation(data);
-        QCOMPARE(data, QByteArray("{}"));
-        Utils::getBitwiseNegation(nullptr, 4);
-        QByteArray empty;
-        Utils::getBitwiseNegation(empty);
-        QVERIFY(empty.isEmpty());
-    }
-
-    void xorNeedsTwoTextsOfOneLength()
-    {
-        QCOMPARE(*Utils::XORStr1(u"abc"_s, u"abc"_s), QByteArray(4, '\0'));
-        QCOMPARE(*Utils::XORStr1(u"a"_s, u"b"_s), QByteArray("\x03\x00", 2));
-        QVERIFY(!Utils::XORStr1(u"abc"_s, u"ab"_s));
-        QVERIFY(!Utils::XORStr1(QString(), QString()));
-    }
-
-    void formEncoding_data()
-    {
-        QTest::addColumn<QString>("in");
-        QTest::addColumn<QString>("out");
-        QTest::newRow("space and slash") << u"a b/c"_s << u"a+b%2Fc"_s;
-        QTest::newRow("unreserved") << u"~._-"_s << u"~._-"_s;
-        QTest::newRow("chinese") << u"中"_s << u"%E4%B8%AD"_s;
-        QTest::newRow("reserved") << u"a&b=c;d+"_s << u"a%26b%3Dc%3Bd%2B"_s;
-        QTest::newRow("empty") << QString() << QString();
-    }
-    void formEncoding()
-    {
-        QFETCH(QString, in);
-        QFETCH(QString, out);
-        QCOMPARE(StringExtension::urlencode(in), out);
-    }
-
-    void md5StopsAtTheFirstZero()
-    {
-        QCOMPARE(StringExtension::md5(u"abc"_s), u"900150983cd24fb0d6963f7d28e17f72"_s);
-        QCOMPARE(StringExtension::md5(QString()), u"d41d8cd98f00b204e9800998ecf8427e"_s);
-        QCOMPARE(StringExtension::md5(u"abc\0def"_s), u"900150983cd24fb0d6963f7d28e17f72"_s);
-    }
-
-    void base64RoundTripAndRejection()
-    {
-        QCOMPARE(Base64::encodeBase64Data("\xff\x00\x10"_ba), u"/wAQ"_s);
-        QCOMPARE(*Base64::decodeBase64DataReturnData("/wAQ"), QByteArray("\xff\x00\x10", 3));
-        QCOMPARE(*Base64::decodeBase64DataReturnData(" aGk=\n"), QByteArray("hi"));
-        QVERIFY(!Base64::decodeBase64DataReturnData("not base64!"));
-    }
-
-    // The one-pass decoder gives what the general decoder and a complement give, whatever the
-    // text: padded or not, with surrounding white space, bad characters or misplaced padding.
+    // The one-pass decoder gives what Qt's decoder and a complement give, whatever the text:
+    // padded or not, with surrounding white space, bad characters or misplaced padding.
     void base64ComplementedAgreesWithTheGeneralDecoder()
     {
         QRandomGenerator random(20261206);
@@ -98,6 +46,18 @@ private Q_SLOTS:
             if (general)
                 QCOMPARE(*direct, Utils::negated(*general));
         }
+    }
+
+    // Form encoding of the identity strings; the identity tests cover spaces and UTF-8.
+    void textsOfNamesSizesAndDays()
+    {
+        QCOMPARE(StringExtension::urlencode(u"a/c~._-&b=c;d+"_s), u"a%2Fc~._-%26b%3Dc%3Bd%2B"_s);
+        QCOMPARE(Utils::getSizeString(0), u"0B"_s);
+        QCOMPARE(Utils::getSizeString(18000000000000ULL), u"18000.0GB"_s);
+        const QDateTime late(QDate(2026, 3, 1), QTime(23, 59, 59));
+        QVERIFY(Utils::isSameDay(late, QDateTime(QDate(2026, 3, 1), QTime(0, 0))));
+        QVERIFY(!Utils::isSameDay(late, late.addSecs(1)));
+        QVERIFY(!Utils::isSameDay(late, late.addYears(1)));
     }
 
     void jsonWritingAndFallbacks()
@@ -162,28 +122,47 @@ private Q_SLOTS:
         QCOMPARE(JsonUtils::dataToDictionary("null").typeId(), QMetaType::Nullptr);
     }
 
-    void sizeTexts_data()
+    // Entries as the PC may send them: types are 32-bit, sizes 64-bit and never negative, other
+    // kinds convert, missing fields stay empty, anything but an object is an empty file.
+    void fileEntries()
     {
-        QTest::addColumn<quint64>("bytes");
-        QTest::addColumn<QString>("text");
-        QTest::newRow("0") << quint64(0) << u"0B"_s;
-        QTest::newRow("1000") << quint64(1000) << u"1.0KB"_s;
-        QTest::newRow("1.5M") << quint64(1500000) << u"1.5MB"_s;
-        QTest::newRow("huge") << quint64(18000000000000ULL) << u"18000.0GB"_s;
-    }
-    void sizeTexts()
-    {
-        QFETCH(quint64, bytes);
-        QFETCH(QString, text);
-        QCOMPARE(Utils::getSizeString(bytes), text);
+        const FileObject big(QVariantMap{{u"type"_s, qlonglong(4294967298)},
+                                         {u"size"_s, qlonglong(4294967296)},
+                                         {u"remotePath"_s, u"ignored"_s}});
+        QCOMPARE(big.type, quint64(FileObject::Drive));
+        QCOMPARE(big.size, quint64(4294967296));
+        QVERIFY(big.remotePath.isEmpty());
+        QCOMPARE(FileObject(QVariantMap{{u"size"_s, qlonglong(-5)}}).size, quint64(0));
+        QCOMPARE(FileObject(QVariantMap{{u"type"_s, qlonglong(-1)}}).type, ~quint64(0));
+        const FileObject f(QVariantMap{{u"name"_s, qlonglong(12)},
+                                       {u"type"_s, u"3"_s},
+                                       {u"time"_s, 1.7e9},
+                                       {u"size"_s, u"lots"_s}});
+        QCOMPARE(f.name, u"12"_s);
+        QVERIFY(f.path.isEmpty() && f.desc.isEmpty());
+        QCOMPARE(f.type, quint64(FileObject::DriveOther));
+        QCOMPARE(f.time, quint64(1700000000));
+        QCOMPARE(f.last_modify, quint64(1700000000));
+        QCOMPARE(f.size, quint64(0));
+        for (const QVariant &v : {QVariant(), QVariant(u"x"_s), QVariant(QVariantList{1})}) {
+            const FileObject e(v);
+            QVERIFY(e.name.isEmpty() && e.type == FileObject::File && e.size == 0);
+        }
     }
 
-    void sameDayFollowsTheLocalCalendar()
+    // Names and paths from the PC are written as they are, markers like "%1" included.
+    void descriptionKeepsTextsAsTheyAre()
     {
-        const QDateTime late(QDate(2026, 3, 1), QTime(23, 59, 59));
-        QVERIFY(Utils::isSameDay(late, QDateTime(QDate(2026, 3, 1), QTime(0, 0))));
-        QVERIFY(!Utils::isSameDay(late, late.addSecs(1)));
-        QVERIFY(!Utils::isSameDay(late, late.addYears(1)));
+        FileObject f(QVariantMap{{u"name"_s, u"50%1 off %2.txt"_s},
+                                 {u"path"_s, u"D:\\%4\\%10"_s},
+                                 {u"type"_s, qlonglong(0)},
+                                 {u"time"_s, qlonglong(17)},
+                                 {u"size"_s, qlonglong(4096)},
+                                 {u"desc"_s, u"%9"_s}});
+        f.asset = u"asset"_s;
+        QCOMPARE(f.description(), u"FileObject: name=50%1 off %2.txt path=D:\\%4\\%10 remotePath= "
+                                  "type=0 time=17 last_modify=17 size=4096 desc=%9 thumb= "
+                                  "asset=asset"_s);
     }
 };
 
