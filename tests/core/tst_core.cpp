@@ -1,6 +1,5 @@
-// The application core without a PC: start-up and the WiFi name, the hub and the runtime state,
-// the device identifier and identity strings, usage counters, the network position, and the
-// encodings (Base64, JSON, the PC's file entries).
+// The core without a PC: start-up, WiFi name, hub and runtime state, identity, counters,
+// network position, and the encodings (Base64, JSON, the PC's file entries).
 #include "Base64.h"
 #include "DefaultsKeys.h"
 #include "FileObject.h"
@@ -30,13 +29,6 @@ using namespace Qt::StringLiterals;
 namespace N = Notifications;
 
 namespace {
-QString fixture(const QString &name)
-{
-    QFile f(QStringLiteral(ZEPHYR_FIXTURES) + u'/' + name);
-    return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();
-}
-
-// A core over the given data and keychain folders, as a restart finds them.
 std::unique_ptr<AppCore> coreOn(const QTemporaryDir &data, const QTemporaryDir &keychain)
 {
     AppConfig c;
@@ -50,8 +42,7 @@ class TestCoreServices : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
-    // A link change drops the login even on the same network; a return to the foreground keeps
-    // it and is counted; either reads the WiFi name again.
+    // A link change drops the login; a return to the foreground keeps it; both reread the name.
     void linkChangesAndReturnsToTheForeground()
     {
         TestCore t;
@@ -98,8 +89,7 @@ private Q_SLOTS:
         QCOMPARE(t.core->runtimeState()->status(), quint64(AppStatusNotLoggedIn));
     }
 
-    // Being shown and activated at start is no return; leaving (inactive, hidden, suspended,
-    // minimised) and coming back is one, however many signs of it come.
+    // Showing at start is no return; coming back is one, however many signs of it come.
     void returnsToTheForegroundAreTold()
     {
         ForegroundWatcher w;
@@ -136,8 +126,7 @@ private Q_SLOTS:
         QVERIFY(std::is_sorted(seen.cbegin(), seen.cend()));
     }
 
-    // Delivery in registration order, with the payload; observers added, removed or destroyed
-    // meanwhile.
+    // In registration order, with the payload; observers added, removed or destroyed meanwhile.
     void observersChangeDuringDelivery()
     {
         NotificationCenter hub;
@@ -245,7 +234,6 @@ private Q_SLOTS:
         QCOMPARE(answers, QStringList(2, u"0123456789ABCDEF0123456789ABCDEF"_s));
         QTest::qWait(50);
         QCOMPARE(answers.size(), 2);
-        // Known now: the next caller is answered at once.
         DeviceInfoCenter::requestDeviceId(&first, [&](const QString &id) { answers << id; });
         QCOMPARE(answers.size(), 3);
     }
@@ -319,10 +307,8 @@ private Q_SLOTS:
         TestCore t;
         t.core->userDefaults().setValue(DefaultsKeys::StatisticsDictionary, QByteArray("junk"));
         QVERIFY(DeviceInfoCenter::getStatisticsString().startsWith(u"kp_0#"_s));
-        DeviceInfoCenter::increaseStatisticsByKey(1);
-        DeviceInfoCenter::increaseStatisticsByKey(1);
-        DeviceInfoCenter::increaseStatisticsByKey(20);
-        DeviceInfoCenter::increaseStatisticsByKey(11);
+        for (const int key : {1, 1, 20, 11})
+            DeviceInfoCenter::increaseStatisticsByKey(key);
         const QString text = DeviceInfoCenter::getStatisticsString();
         QVERIFY(text.startsWith(u"kp_2#xp_0#"_s));
         QVERIFY(text.endsWith(u"#gj_1#xm_0#aj_0#wp_0#cs_0#lw_0#ty_0#jk_0#jp_0#js_1"_s));
@@ -353,8 +339,9 @@ private Q_SLOTS:
     // The last default route of the WiFi interface with the gateway flag wins.
     void routeAndWirelessTables()
     {
-        const QString table = fixture(u"proc_net_route.txt"_s);
-        QVERIFY(!table.isEmpty());
+        QFile file(QStringLiteral(ZEPHYR_FIXTURES "/proc_net_route.txt"));
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QString table = QString::fromUtf8(file.readAll());
         QCOMPARE(LinuxNetworkInfo::parseDefaultGateway(table, u"wlan0"_s), u"192.168.137.1"_s);
         QCOMPARE(LinuxNetworkInfo::parseDefaultGateway(table, u"eth0"_s), u"192.168.1.254"_s);
         QVERIFY(!LinuxNetworkInfo::parseDefaultGateway(table, u"wlan1"_s));
@@ -386,8 +373,7 @@ private Q_SLOTS:
         QVERIFY(!DeviceInfoCenter::getServerIpByLocalIp(u"1.2.3.4.5"_s));
     }
 
-    // The command-line tests run on the usual settings; here the odd ones. A configured WiFi name,
-    // empty for "not on WiFi", holds whatever the system says; a bad port is the default one.
+    // Odd settings: a configured WiFi name ("" is none) beats the system's; bad ports are default.
     void configReadsTheEnvironment()
     {
         qputenv("ZEPHYR_SSID", "");
@@ -410,8 +396,7 @@ private Q_SLOTS:
         QVERIFY(!t.core->runtimeState()->lastSsid());
     }
 
-    // The one-pass decoder gives what Qt's decoder and a complement give, whatever the text:
-    // padded or not, with surrounding white space, bad characters or misplaced padding.
+    // The one-pass decoder agrees with Qt's decoder and a complement, whatever the text.
     void base64ComplementedAgreesWithTheGeneralDecoder()
     {
         QRandomGenerator random(20261206);
@@ -475,9 +460,8 @@ private Q_SLOTS:
         QTest::newRow("cut off") << QByteArray("{\"a\":[1,2");
     }
 
-    // The reader gives what QJsonDocument's conversion gives, kinds and values, and refuses what
-    // it refuses. The json_reader fuzz corpus, replayed as a test, holds the number, escape,
-    // UTF-8, nesting and byte-order-mark cases; these rows are the ones it does not.
+    // The reader agrees with QJsonDocument, kinds and values and refusals; the rows are the cases
+    // the json_reader fuzz corpus (replayed as a test) does not hold.
     void jsonReadersAgree()
     {
         QFETCH(QByteArray, json);
@@ -487,8 +471,7 @@ private Q_SLOTS:
         QVERIFY(!read.isValid() || sameVariant(read, expected));
     }
 
-    // What callers rely on, whoever parses: whole numbers are integers, the last of a repeated
-    // key wins, a lone surrogate is kept.
+    // Whole numbers are integers, the last of a repeated key wins, a lone surrogate is kept.
     void jsonValuesCallersGet()
     {
         const QVariantList numbers =
@@ -512,8 +495,8 @@ private Q_SLOTS:
         QCOMPARE(JsonUtils::dataToDictionary("null").typeId(), QMetaType::Nullptr);
     }
 
-    // Entries as the PC may send them: types are 32-bit, sizes 64-bit and never negative, other
-    // kinds convert, missing fields stay empty, anything but an object is an empty file.
+    // Types are 32-bit, sizes 64-bit and never negative, other kinds convert, non-objects are
+    // empty.
     void fileEntries()
     {
         const FileObject big(QVariantMap{{u"type"_s, qlonglong(4294967298)},

@@ -1,7 +1,5 @@
-// The login channel's frames against byte fixtures written out by hand (and checked with Python)
-// from the wire tables; login and authorisation against the stand-in PC on loopback: faults, and
-// a keychain slow to give the device identifier (the exchange waits for it; one stopped meanwhile
-// is left alone).
+// The login channel's frames against byte fixtures written by hand from the wire tables; login
+// and authorisation against the stand-in PC on loopback, faults and a slow keychain included.
 #include "DefaultsKeys.h"
 #include "JsonUtils.h"
 #include "KeyedArchive.h"
@@ -23,7 +21,6 @@ using namespace Qt::StringLiterals;
 namespace N = Notifications;
 
 namespace {
-const QString kStoredId = u"00112233445566778899AABBCCDDEEFF"_s;
 
 QVariant json(const char *text)
 {
@@ -44,7 +41,6 @@ private:
 
     RuntimeState *state() const { return m_t->core->runtimeState(); }
     LoginAndAuthCenter *center() const { return LoginAndAuthCenter::sharedInstance(); }
-    // The requests the PC has read, each with its "cm" and "ua".
     QJsonArray requests() { return m_pc.state().value(u"logins"_s).toArray(); }
     int count(const QString &name) const { return m_rec->count(name); }
 
@@ -112,9 +108,8 @@ private Q_SLOTS:
                  "010000001684dd9c92ddc5cecfcecfd3dd8a9eddc5dd19776edd82");
     }
 
-    // Bytes after the declared payload are ignored; [1010] decodes but is no login reply.
-    // Nothing, an empty payload, one byte that is not JSON, a cut-off reply (never read past its
-    // end), an absurd length, and <html> do not decode.
+    // Trailing bytes are ignored; [1010] is no login reply; nothing, an empty payload, a non-JSON
+    // byte, a cut-off reply, an absurd length and <html> do not decode.
     void replyFrames()
     {
         QCOMPARE(LoginWire::decodeReply(kLoginReply).value_or(QVariant()).toMap().value(u"cm"_s),
@@ -219,8 +214,7 @@ private Q_SLOTS:
         QCOMPARE(requests()[1][u"cm"_s].toInt(), 1013);
     }
 
-    // A refusing verdict sets the standing it names; a broken reply fails the login. Either
-    // way no authorisation follows and the result comes once.
+    // A refusing verdict sets its standing, a broken reply fails; no authorisation, one result.
     void failedLogins_data()
     {
         QTest::addColumn<QJsonObject>("verdict");
@@ -289,8 +283,7 @@ private Q_SLOTS:
         expectFailedLogin();
     }
 
-    // A reply that announces more than any reply holds is closed as soon as its length is in,
-    // instead of being buffered until the PC stops sending.
+    // A reply announcing more than any reply holds is closed as soon as its length is in.
     void overlongRepliesAreClosedAtOnce_data()
     {
         QTest::addColumn<int>("acceptedLogins");
@@ -364,12 +357,11 @@ private Q_SLOTS:
         QCOMPARE(count(N::LoginFinished), 1);
     }
 
-    // Both exchanges carry the one identifier, given late: the stored one, or on a first launch
-    // a new one that is kept.
+    // Both exchanges carry the identifier given late: the stored one, or a new one that is kept.
     void lateKeychainStillLogsInAndAuthorises_data()
     {
         QTest::addColumn<QString>("stored");
-        QTest::newRow("stored identifier") << kStoredId;
+        QTest::newRow("stored identifier") << u"00112233445566778899AABBCCDDEEFF"_s;
         QTest::newRow("first launch") << QString();
     }
     void lateKeychainStillLogsInAndAuthorises()
@@ -393,8 +385,7 @@ private Q_SLOTS:
         QCOMPARE(kept.value_or(QVariant()).toMap().value(DefaultsKeys::Uuid).toString(), id);
     }
 
-    // Only the second of two exchanges writes its request once the identifier is known; one
-    // ended meanwhile (a new network stops it as stopLogin does) writes none, reports once.
+    // Of two exchanges only the second writes; one ended meanwhile writes none, reports once.
     void replacedOrEndedByANewNetworkWhileTheKeychainIsPending()
     {
         startAndAwaitTheKeychain();

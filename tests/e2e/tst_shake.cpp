@@ -1,6 +1,5 @@
-// The shake end to end against the stand-in PC: the answer of every shape becomes records that
-// are stored, announced and downloaded as the rules of the fetch say. The command-line tests
-// cover a text, one small file, the unknown selection, a refusal and one held document.
+// The shake end to end against the stand-in PC; the command-line tests cover a text, one small
+// file, the unknown selection, a refusal and one held document.
 
 #include "NotificationNames.h"
 #include "PcContent.h"

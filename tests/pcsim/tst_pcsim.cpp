@@ -112,7 +112,6 @@ private Q_SLOTS:
             QCOMPARE(exchange(m_pc->port, bytes), QByteArray());
         QVERIFY(!exchange(m_pc->httpPort, "\x7f\x01\x02 not a request\r\n\r\n").contains(" 200 "));
         QUdpSocket phone;
-        QVERIFY(phone.bind(QHostAddress::LocalHost, 0));
         phone.writeDatagram("not zlib", QHostAddress::LocalHost, m_pc->port);
         QTRY_COMPARE(m_pc->state()[u"udp"_s].toArray().size(), 1);
         QVERIFY(m_pc->state()[u"udp"_s][0].toObject().contains(u"error"_s));
