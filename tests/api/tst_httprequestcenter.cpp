@@ -238,7 +238,8 @@ private Q_SLOTS:
         QCOMPARE(requests(u"cgi/wifi_info.mo"_s), infoBefore + 1);
     }
 
-    // A volume out of range is no answer; a failed presentation query only signals.
+    // A volume out of range is no answer; a failed presentation query only signals; a failed
+    // screenshot saves no record (the command-line tests cover the shot and its refusal).
     void unusableAnswers()
     {
         m_pc.control(u"volume"_s, {{u"volume"_s, 120}});
@@ -250,6 +251,11 @@ private Q_SLOTS:
         QTRY_COMPARE(center()->pendingRequestCount(), 0);
         QCOMPARE(m_rec->count(N::GetIsPptExistFinished), 0);
         QCOMPARE(QList<QVariantList>(pptDone), QList<QVariantList>{{false}});
+        m_rec->clear();
+        m_pc.fault(u"cgi/pc_screencut.mo"_s, u"wrongkind"_s);
+        center()->getScreenshot();
+        QVERIFY(!answerOf(N::GetScreenshotFinished)[u"isSuccess"_s].toBool());
+        QCOMPARE(m_rec->posted, QStringList{N::GetScreenshotFinished});
     }
 
     // A shutdown is counted; cancelling one stops it and nothing else.
@@ -382,15 +388,6 @@ private Q_SLOTS:
         authorise();
         center()->getVolume();
         QVERIFY(answerOf(N::GetVolumeFinished).contains(u"volume"_s));
-    }
-
-    // The command-line tests cover the shot and its refusal; here a failure saves no record.
-    void failedScreenshotSavesNoRecord()
-    {
-        m_pc.fault(u"cgi/pc_screencut.mo"_s, u"wrongkind"_s);
-        center()->getScreenshot();
-        QVERIFY(!answerOf(N::GetScreenshotFinished)[u"isSuccess"_s].toBool());
-        QCOMPARE(m_rec->posted, QStringList{N::GetScreenshotFinished});
     }
 
     // The command-line tests cover the phone's own entry first; without a known address none

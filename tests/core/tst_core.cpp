@@ -115,17 +115,6 @@ private Q_SLOTS:
         QCOMPARE(back.count(), 4);
     }
 
-    void serialQueueRunsTasksInOrder()
-    {
-        SerialQueue queue(u"writeDataQueue"_s);
-        QList<int> seen;
-        for (int i = 0; i < 50; ++i)
-            queue.dispatch([&, i] { seen << i; });
-        queue.waitUntilIdle();
-        QCOMPARE(seen.size(), 50);
-        QVERIFY(std::is_sorted(seen.cbegin(), seen.cend()));
-    }
-
     // In registration order, with the payload; observers added, removed or destroyed meanwhile.
     void observersChangeDuringDelivery()
     {
@@ -153,18 +142,25 @@ private Q_SLOTS:
         QCOMPARE(hub.observerCount(u"n"_s), 1);
     }
 
-    void postFromAnotherThreadArrivesOnTheHubThread()
+    // A serial queue runs its tasks in order on its own thread; a post from there arrives on the
+    // hub's thread.
+    void serialQueueAndPostsFromIt()
     {
+        SerialQueue queue(u"writeDataQueue"_s);
         NotificationCenter hub;
         QObject owner;
-        QThread *deliveredOn = nullptr;
+        QList<int> seen;
+        QThread *postedOn = nullptr, *deliveredOn = nullptr;
         hub.addObserver(&owner, u"n"_s,
                         [&](const QVariantMap &) { deliveredOn = QThread::currentThread(); });
-        std::unique_ptr<QThread> worker(QThread::create([&] { hub.post(u"n"_s); }));
-        worker->start();
-        worker->wait();
-        QTRY_VERIFY(deliveredOn != nullptr);
-        QCOMPARE(deliveredOn, QThread::currentThread());
+        for (int i = 0; i < 50; ++i)
+            queue.dispatch([&, i] { seen << i; });
+        queue.dispatch([&] { postedOn = QThread::currentThread(), hub.post(u"n"_s); });
+        queue.waitUntilIdle();
+        QCOMPARE(seen.size(), 50);
+        QVERIFY(std::is_sorted(seen.cbegin(), seen.cend()));
+        QVERIFY(postedOn && postedOn != QThread::currentThread());
+        QTRY_COMPARE(deliveredOn, QThread::currentThread());
     }
 
     // Status, count and WiFi name post only changes; a new WiFi name drops the login first.
@@ -423,8 +419,9 @@ private Q_SLOTS:
         }
     }
 
-    // Form encoding of the identity strings; the identity tests cover spaces and UTF-8.
-    void textsOfNamesSizesAndDays()
+    // Small helpers: form encoding (the identity tests cover spaces and UTF-8), sizes, days, JSON
+    // writing and fallbacks.
+    void smallHelpers()
     {
         QCOMPARE(StringExtension::urlencode(u"a/c~._-&b=c;d+"_s), u"a%2Fc~._-%26b%3Dc%3Bd%2B"_s);
         QCOMPARE(Utils::getSizeString(0), u"0B"_s);
@@ -433,10 +430,6 @@ private Q_SLOTS:
         QVERIFY(Utils::isSameDay(late, QDateTime(QDate(2026, 3, 1), QTime(0, 0))));
         QVERIFY(!Utils::isSameDay(late, late.addSecs(1)));
         QVERIFY(!Utils::isSameDay(late, late.addYears(1)));
-    }
-
-    void jsonWritingAndFallbacks()
-    {
         QCOMPARE(JsonUtils::objectToString(QVariantMap{{u"k"_s, u"v"_s}}), u"{\"k\":\"v\"}"_s);
         QVERIFY(!JsonUtils::stringToDictionary(QString()).isValid());
         QCOMPARE(JsonUtils::objectToString(QVariant()), QString());

@@ -109,7 +109,8 @@ private Q_SLOTS:
     }
 
     // Trailing bytes are ignored; [1010] is no login reply; nothing, an empty payload, a non-JSON
-    // byte, a cut-off reply, an absurd length and <html> do not decode.
+    // byte, a cut-off reply, an absurd length and <html> do not decode; a JSON text is taken up to
+    // the cap and refused beyond it.
     void replyFrames()
     {
         QCOMPARE(LoginWire::decodeReply(kLoginReply).value_or(QVariant()).toMap().value(u"cm"_s),
@@ -122,11 +123,6 @@ private Q_SLOTS:
               kLoginReply.left(9), QByteArray::fromHex("FFFFFFFF84"),
               QByteArray::fromHex("00000006c3978b9293c1")})
             QVERIFY2(!LoginWire::decodeReply(bytes), bytes.toHex().constData());
-    }
-
-    // A whole frame of a JSON text is taken up to the cap and refused beyond it.
-    void replyLengthCap()
-    {
         auto frameOfText = [](quint32 length) {
             QByteArray frame(4, '\0');
             qToBigEndian<quint32>(length, frame.data());
@@ -160,10 +156,6 @@ private Q_SLOTS:
         for (const char *bad : {R"({"cm":1011,"dt":{}})", R"({"cm":1010})", R"({"cm":1010,"dt":5})",
                                 R"({"cm":"x","dt":{}})"})
             QVERIFY2(!LoginWire::readLoginReply(json(bad)), bad);
-    }
-
-    void verdicts()
-    {
         QCOMPARE(LoginWire::loginVerdict(-1, -1), quint64(AppStatusNotLoggedIn));
         QCOMPARE(LoginWire::loginVerdict(6, 1), quint64(AppStatusBlacklisted));
         QCOMPARE(LoginWire::loginVerdict(2, 7), quint64(AppStatusLoggedIn));
