@@ -278,6 +278,7 @@ private Q_SLOTS:
     void listings()
     {
         QCOMPARE(state()->shareDir(), u"C:/Share"_s);
+        QVERIFY(state()->desktopFile());
         QCOMPARE(state()->desktopFile()->path, u"Desktop"_s);
         QCOMPARE(state()->diskArray().size(), 3);
         center()->getDirectoryFolderList(u"C:/work"_s);

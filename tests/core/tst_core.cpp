@@ -142,8 +142,7 @@ private Q_SLOTS:
         QCOMPARE(hub.observerCount(u"n"_s), 1);
     }
 
-    // A serial queue runs its tasks in order on its own thread; a post from there arrives on the
-    // hub's thread.
+    // Tasks run in order on the queue's thread; a post from there arrives on the hub's thread.
     void serialQueueAndPostsFromIt()
     {
         SerialQueue queue(u"writeDataQueue"_s);
@@ -419,8 +418,7 @@ private Q_SLOTS:
         }
     }
 
-    // Small helpers: form encoding (the identity tests cover spaces and UTF-8), sizes, days, JSON
-    // writing and fallbacks.
+    // Form encoding (identity tests cover spaces and UTF-8), sizes, days, JSON writing.
     void smallHelpers()
     {
         QCOMPARE(StringExtension::urlencode(u"a/c~._-&b=c;d+"_s), u"a%2Fc~._-%26b%3Dc%3Bd%2B"_s);

@@ -21,7 +21,6 @@ using namespace Qt::StringLiterals;
 namespace N = Notifications;
 
 namespace {
-
 QVariant json(const char *text)
 {
     return JsonUtils::dataToDictionary(text);

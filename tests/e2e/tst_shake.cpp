@@ -106,6 +106,7 @@ private Q_SLOTS:
     {
         QVERIFY(m_pc.selectFiles({u"C:/shake/a.jpg"_s, u"C:/shake/d.doc"_s}));
         const auto arrival = QuickTransferArrival::decide(shake());
+        QVERIFY(arrival.current);
         QCOMPARE(arrival.current->path, u"C:/shake/d.doc"_s);
         QCOMPARE(arrival.setAside.size(), 1);
         QCOMPARE(arrival.setAside.first()->path, u"C:/shake/a.jpg"_s);
