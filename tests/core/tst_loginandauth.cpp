@@ -1,72 +1,33 @@
-// Login and authorisation against the stand-in PC on loopback, faults included.
+// The login channel's frames against byte fixtures written by hand from the wire tables; login
+// and authorisation against the stand-in PC on loopback, faults and a slow keychain included.
 #include "DefaultsKeys.h"
+#include "JsonUtils.h"
+#include "KeyedArchive.h"
 #include "LoginAndAuthCenter.h"
+#include "LoginWire.h"
 #include "NotificationNames.h"
 #include "PcSim.h"
 #include "RuntimeState.h"
 #include "TestCore.h"
+#include "Utils.h"
 
 #include <QJsonArray>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTest>
+#include <QtEndian>
 
 using namespace Qt::StringLiterals;
+namespace N = Notifications;
 
 namespace {
-// A PC of its own making: the first @c acceptedLogins connections get an accepting login reply
-// and are closed; every later one gets a reply that announces 0xFFFFFFF0 bytes and then streams
-// filler for as long as the phone keeps the connection open.
-class HostilePc : public QTcpServer
+QVariant json(const char *text)
 {
-public:
-    int acceptedLogins = 0;
-    qint64 streamed = 0;
-    bool closedByPhone = false;
+    return JsonUtils::dataToDictionary(text);
+}
 
-    HostilePc()
-    {
-        connect(this, &QTcpServer::newConnection, this, [this] {
-            while (QTcpSocket *socket = nextPendingConnection()) {
-                connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
-                const bool accept = m_connections++ < acceptedLogins;
-                // The reply goes out once the request frame is in.
-                connect(socket, &QTcpSocket::readyRead, socket, [this, socket, accept] {
-                    socket->readAll();
-                    socket->disconnect(this);
-                    if (accept) {
-                        // {"cm":1010,"dt":{"type":1,"enable":1}}, framed and complemented
-                        socket->write(QByteArray::fromHex(
-                            "0000002684dd9c92ddc5cecfcecfd3dd9b8bddc584dd8b868f9addc5ced3dd9a91"
-                            "9e9d939addc5ce8282"));
-                        socket->disconnectFromHost();
-                    } else {
-                        stream(socket);
-                    }
-                });
-            }
-        });
-    }
-
-private:
-    void stream(QTcpSocket *socket)
-    {
-        socket->write(QByteArray::fromHex("fffffff0"));
-        const QByteArray chunk(64 * 1024, '\xff');
-        auto more = [this, socket, chunk] {
-            // Stops by itself far beyond any cap, so that a phone that never stops still ends.
-            while (socket->bytesToWrite() < 4 * chunk.size() && streamed < (qint64(1) << 30)) {
-                socket->write(chunk);
-                streamed += chunk.size();
-            }
-        };
-        connect(socket, &QTcpSocket::bytesWritten, socket, more);
-        connect(socket, &QTcpSocket::disconnected, this, [this] { closedByPhone = true; });
-        more();
-    }
-
-    int m_connections = 0;
-};
+// {"cm":1010} is 11 bytes: 00 00 00 0B, then the complement of each byte.
+const QByteArray kLoginReply = QByteArray::fromHex("0000000b84dd9c92ddc5cecfcecf82");
 } // namespace
 
 class TestLoginAndAuth : public QObject
@@ -79,6 +40,8 @@ private:
 
     RuntimeState *state() const { return m_t->core->runtimeState(); }
     LoginAndAuthCenter *center() const { return LoginAndAuthCenter::sharedInstance(); }
+    QJsonArray requests() { return m_pc.state().value(u"logins"_s).toArray(); }
+    int count(const QString &name) const { return m_rec->count(name); }
 
     void newCore(AppConfig config)
     {
@@ -88,25 +51,33 @@ private:
         m_t->make<LoginAndAuthCenter>(*m_t->hub(), *m_t->core->runtimeState(),
                                       m_t->core->userDefaults(), config.pcPort);
         m_rec = std::make_unique<NotificationRecorder>(
-            m_t->hub(), QStringList{Notifications::AppStatusChanged, Notifications::StartLogin,
-                                    Notifications::StartAuth, Notifications::LoginFinished,
-                                    Notifications::AuthFinished});
+            m_t->hub(), QStringList{N::AppStatusChanged, N::StartLogin, N::StartAuth,
+                                    N::LoginFinished, N::AuthFinished});
         center()->setReadTimeout(400);
     }
 
     void loginAndWait()
     {
         center()->startLogin();
-        QTRY_COMPARE_WITH_TIMEOUT(m_rec->count(Notifications::LoginFinished), 1, 12000);
+        QTRY_COMPARE_WITH_TIMEOUT(count(N::LoginFinished), 1, 12000);
     }
 
+    // A failed login reports once, also after the event loop has had its chance to do more.
     void expectFailedLogin()
     {
         QCOMPARE(state()->status(), quint64(AppStatusNotLoggedIn));
-        QCOMPARE(m_rec->count(Notifications::StartAuth), 0);
-        // Exactly one result, also after the event loop has had its chance to deliver another.
+        QCOMPARE(count(N::StartAuth), 0);
         QTest::qWait(50);
-        QCOMPARE(m_rec->count(Notifications::LoginFinished), 1);
+        QCOMPARE(count(N::LoginFinished), 1);
+    }
+
+    // Starts an exchange that waits for a slow keychain's answer.
+    void startAndAwaitTheKeychain()
+    {
+        m_t->keychain().answerDelayMs = 400;
+        center()->setReadTimeout(3000);
+        center()->startLogin();
+        QTRY_COMPARE(m_t->keychain().pendingCalls(), 1);
     }
 
 private Q_SLOTS:
@@ -124,33 +95,117 @@ private Q_SLOTS:
         m_t.reset();
     }
 
+    void requestFrames()
+    {
+        // 0x01, the big-endian length, the complemented compact JSON with its keys in order.
+        QCOMPARE(LoginWire::encodeRequest(1010, u"a;b;"_s).toHex(),
+                 "010000001784dd9c92ddc5cecfcecfd3dd8a9eddc5dd9ec49dc4dd82");
+        QCOMPARE(LoginWire::encodeRequest(1013, {}).toHex(),
+                 "010000001384dd9c92ddc5cecfceccd3dd8a9eddc5dddd82");
+        // The length counts UTF-8 bytes, not characters.
+        QCOMPARE(LoginWire::encodeRequest(1010, u"我"_s).toHex(),
+                 "010000001684dd9c92ddc5cecfcecfd3dd8a9eddc5dd19776edd82");
+    }
+
+    // Trailing bytes are ignored; [1010] is no login reply; nothing, an empty payload, a non-JSON
+    // byte, a cut-off reply, an absurd length and <html> do not decode; a JSON text is taken up to
+    // the cap and refused beyond it.
+    void replyFrames()
+    {
+        QCOMPARE(LoginWire::decodeReply(kLoginReply).value_or(QVariant()).toMap().value(u"cm"_s),
+                 QVariant(1010));
+        QVERIFY(LoginWire::decodeReply(kLoginReply + "trailing"));
+        const auto array = LoginWire::decodeReply(QByteArray::fromHex("00000006a4cecfcecfa2"));
+        QVERIFY(array && !LoginWire::readLoginReply(*array));
+        for (const QByteArray &bytes :
+             {QByteArray(), QByteArray::fromHex("00000000"), QByteArray::fromHex("0000000084"),
+              kLoginReply.left(9), QByteArray::fromHex("FFFFFFFF84"),
+              QByteArray::fromHex("00000006c3978b9293c1")})
+            QVERIFY2(!LoginWire::decodeReply(bytes), bytes.toHex().constData());
+        auto frameOfText = [](quint32 length) {
+            QByteArray frame(4, '\0');
+            qToBigEndian<quint32>(length, frame.data());
+            return frame + Utils::negated('"' + QByteArray(length - 2, 'x') + '"');
+        };
+        QVERIFY(LoginWire::decodeReply(frameOfText(LoginWire::MaxReplyLength)));
+        QVERIFY(!LoginWire::decodeReply(frameOfText(LoginWire::MaxReplyLength + 1)));
+        QCOMPARE(LoginWire::declaredLength(QByteArray::fromHex("fffffff0")), 0xFFFFFFF0u);
+        QVERIFY(!LoginWire::declaredLength(QByteArray::fromHex("ffffff")));
+    }
+
+    void loginReplyFields()
+    {
+        const auto facts = LoginWire::readLoginReply(
+            json(R"({"cm":1010,"dt":{"api":"http://10.0.0.1:80/x","tcp_port":70000,)"
+                 R"("lumo_ver":"3.1","type":0,"enable":1,"wifi":{"expenses":2.5,)"
+                 R"("traffic":{"total":5000000000},"client":3}}})"));
+        QVERIFY(facts);
+        QCOMPARE(facts->api.value_or(QString()), u"http://10.0.0.1:80/x"_s);
+        QCOMPARE(facts->tcpPort, quint16(4464)); // 70000 kept to 16 bits
+        QCOMPARE(facts->lumoVersion.value_or(QString()), u"3.1"_s);
+        QCOMPARE(facts->expenses.value_or(0), 2.5);
+        QCOMPARE(facts->traffic, Q_INT64_C(5000000000));
+        QCOMPARE(facts->clientCount, 3);
+        QCOMPARE(facts->type, 0);
+        QCOMPARE(facts->enable, 1);
+        const auto sparse =
+            LoginWire::readLoginReply(json(R"({"cm":1010,"dt":{"api":"","wifi":[]}})"));
+        QVERIFY(sparse && !sparse->api && !sparse->lumoVersion && !sparse->expenses);
+        QCOMPARE(sparse->enable, 0);
+        for (const char *bad : {R"({"cm":1011,"dt":{}})", R"({"cm":1010})", R"({"cm":1010,"dt":5})",
+                                R"({"cm":"x","dt":{}})"})
+            QVERIFY2(!LoginWire::readLoginReply(json(bad)), bad);
+        QCOMPARE(LoginWire::loginVerdict(-1, -1), quint64(AppStatusNotLoggedIn));
+        QCOMPARE(LoginWire::loginVerdict(6, 1), quint64(AppStatusBlacklisted));
+        QCOMPARE(LoginWire::loginVerdict(2, 7), quint64(AppStatusLoggedIn));
+        QCOMPARE(LoginWire::loginVerdict(8, 1), quint64(AppStatusNotLoggedIn));
+    }
+
+    void authReplyFields()
+    {
+        const auto facts = LoginWire::readAuthReply(
+            json(R"({"cm":1013,"dt":{"ret":1},"ua":"PC;3;W;n;1.2.3.4;8360;MID7;)"
+                 R"(0123456789abcdef0123456789abcdef;"})"));
+        QCOMPARE(std::pair(facts.cm, facts.ret), std::pair(1013, 1));
+        QCOMPARE(facts.serverMid.value_or(QString()), u"MID7"_s);
+        QCOMPARE(facts.token.value_or(QString()), u"0123456789abcdef0123456789abcdef"_s);
+
+        // An action answer carries its action as the result, and no token.
+        const auto action = LoginWire::readAuthReply(
+            json(R"({"cm":1014,"dt":{"action":3,"ret":1},"ua":"a;b;c;d;e;f;M;;"})"));
+        QCOMPARE(action.ret, 3);
+        QCOMPARE(action.serverMid.value_or(QString()), u"M"_s);
+        QVERIFY(!action.token);
+        const auto other = LoginWire::readAuthReply(json(R"({"cm":7,"dt":{"ret":1},"ua":"a;b"})"));
+        QCOMPARE(other.ret, -1);
+        QVERIFY(!other.serverMid && !other.token);
+        const auto missing = LoginWire::readAuthReply(std::nullopt);
+        QCOMPARE(std::pair(missing.cm, missing.ret), std::pair(0, 0));
+    }
+
+    // The command-line tests cover what an authorised phone knows; here the order of the steps.
     void acceptedLoginThenAuthorisation()
     {
         QList<quint64> statuses;
-        m_t->hub()->addObserver(m_rec.get(), Notifications::AppStatusChanged,
+        m_t->hub()->addObserver(m_rec.get(), N::AppStatusChanged,
                                 [&](const QVariantMap &) { statuses << state()->status(); });
         loginAndWait();
-        QCOMPARE(state()->api(), m_pc.api);
-        QTRY_COMPARE_WITH_TIMEOUT(m_rec->count(Notifications::AuthFinished), 1, 12000);
+        QTRY_COMPARE_WITH_TIMEOUT(count(N::AuthFinished), 1, 12000);
         QCOMPARE(statuses, (QList<quint64>{AppStatusLoggedIn, AppStatusAuthorized}));
         QCOMPARE(m_rec->posted,
-                 (QStringList{Notifications::StartLogin, Notifications::AppStatusChanged,
-                              Notifications::StartAuth, Notifications::LoginFinished,
-                              Notifications::AppStatusChanged, Notifications::AuthFinished}));
+                 (QStringList{N::StartLogin, N::AppStatusChanged, N::StartAuth, N::LoginFinished,
+                              N::AppStatusChanged, N::AuthFinished}));
         const QJsonObject pc = m_pc.state();
-        const QString token = pc.value(u"tokens"_s).toArray().last().toString();
-        QCOMPARE(m_t->core->userDefaults().stringForKey(DefaultsKeys::Token), token);
+        QCOMPARE(m_t->core->userDefaults().stringForKey(DefaultsKeys::Token),
+                 pc.value(u"tokens"_s).toArray().last().toString());
         QCOMPARE(state()->serverMid(), pc.value(u"machine_id"_s).toString());
-        // The PC saw a login with an empty field 8, then an authorisation.
-        const QJsonArray logins = pc.value(u"logins"_s).toArray();
-        QCOMPARE(logins.size(), 2);
-        QCOMPARE(logins[0][u"cm"_s].toInt(), 1010);
-        QVERIFY(logins[0][u"ua"_s].toString().endsWith(u";;"_s));
-        QCOMPARE(logins[1][u"cm"_s].toInt(), 1013);
+        // A login with an empty field 8, then an authorisation.
+        QCOMPARE(requests().size(), 2);
+        QVERIFY(requests()[0][u"ua"_s].toString().endsWith(u";;"_s));
+        QCOMPARE(requests()[1][u"cm"_s].toInt(), 1013);
     }
 
-    // A refusing verdict sets the standing it names; a broken reply fails the login. Either
-    // way no authorisation follows and the result comes once.
+    // A refusing verdict sets its standing, a broken reply fails; no authorisation, one result.
     void failedLogins_data()
     {
         QTest::addColumn<QJsonObject>("verdict");
@@ -177,9 +232,9 @@ private Q_SLOTS:
         }
         loginAndWait();
         QTEST(state()->status(), "status");
-        QCOMPARE(m_rec->count(Notifications::StartAuth), 0);
+        QCOMPARE(count(N::StartAuth), 0);
         QTest::qWait(50);
-        QCOMPARE(m_rec->count(Notifications::LoginFinished), 1);
+        QCOMPARE(count(N::LoginFinished), 1);
         QVERIFY(fault.isEmpty() || state()->api().isEmpty());
     }
 
@@ -188,7 +243,6 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("verdict");
         QTest::addColumn<QString>("fault");
-        QTest::newRow("refused") << u"refuse"_s << QString();
         QTest::newRow("action answer") << u"action"_s << QString();
         QTest::newRow("closes without reply") << QString() << u"close"_s;
         QTest::newRow("never answers") << QString() << u"hang"_s;
@@ -202,9 +256,9 @@ private Q_SLOTS:
         else
             m_pc.fault(u"auth"_s, fault);
         loginAndWait();
-        QTRY_COMPARE_WITH_TIMEOUT(m_rec->count(Notifications::AuthFinished), 1, 12000);
+        QTRY_COMPARE_WITH_TIMEOUT(count(N::AuthFinished), 1, 12000);
         QTest::qWait(50);
-        QCOMPARE(m_rec->count(Notifications::AuthFinished), 1);
+        QCOMPARE(count(N::AuthFinished), 1);
         QCOMPARE(state()->status(), quint64(AppStatusLoggedIn));
         QVERIFY(!m_t->core->userDefaults().contains(DefaultsKeys::Token));
     }
@@ -216,12 +270,11 @@ private Q_SLOTS:
         config.pcAddressOverride = std::optional<QString>();
         newCore(config);
         center()->startLogin();
-        QCOMPARE(m_rec->count(Notifications::LoginFinished), 1);
+        QCOMPARE(count(N::LoginFinished), 1);
         expectFailedLogin();
     }
 
-    // A reply that announces more than any reply holds is closed as soon as its length is in,
-    // instead of being buffered until the PC stops sending.
+    // A reply announcing more than any reply holds is closed as soon as its length is in.
     void overlongRepliesAreClosedAtOnce_data()
     {
         QTest::addColumn<int>("acceptedLogins");
@@ -231,8 +284,33 @@ private Q_SLOTS:
     void overlongRepliesAreClosedAtOnce()
     {
         QFETCH(int, acceptedLogins);
-        HostilePc pc;
-        pc.acceptedLogins = acceptedLogins;
+        int accepting = acceptedLogins;
+        qint64 streamed = 0;
+        bool closedByPhone = false;
+        // The first connections get an accepting reply, later ones a reply that announces
+        // 0xFFFFFFF0 bytes and streams filler (up to far beyond any cap).
+        QTcpServer pc;
+        connect(&pc, &QTcpServer::newConnection, this, [&] {
+            QTcpSocket *socket = pc.nextPendingConnection();
+            connect(socket, &QTcpSocket::readyRead, socket, [&, socket, n = accepting--] {
+                socket->readAll();
+                if (n > 0) { // {"cm":1010,"dt":{"type":1,"enable":1}}, framed and complemented
+                    socket->write(
+                        QByteArray::fromHex("0000002684dd9c92ddc5cecfcecfd3dd9b8bddc584dd8b"
+                                            "868f9addc5ced3dd9a919e9d939addc5ce8282"));
+                    return socket->disconnectFromHost();
+                }
+                socket->write(QByteArray::fromHex("fffffff0"));
+                auto more = [&, socket] {
+                    const QByteArray chunk(64 * 1024, '\xff');
+                    while (socket->bytesToWrite() < 4 * chunk.size() && streamed < (1 << 30))
+                        streamed += socket->write(chunk);
+                };
+                connect(socket, &QTcpSocket::bytesWritten, socket, more);
+                connect(socket, &QTcpSocket::disconnected, this, [&] { closedByPhone = true; });
+                more();
+            });
+        });
         QVERIFY(pc.listen(QHostAddress::LocalHost, 0));
         AppConfig config = m_pc.config();
         config.pcPort = pc.serverPort();
@@ -240,36 +318,92 @@ private Q_SLOTS:
         center()->setReadTimeout(60000);
         QTest::ignoreMessage(QtWarningMsg, "the PC's reply announces 4294967280 bytes; closed");
         center()->startLogin();
-        const QString finished =
-            acceptedLogins ? Notifications::AuthFinished : Notifications::LoginFinished;
-        QTRY_COMPARE_WITH_TIMEOUT(m_rec->count(finished), 1, 5000);
+        QTRY_COMPARE_WITH_TIMEOUT(count(acceptedLogins ? N::AuthFinished : N::LoginFinished), 1,
+                                  5000);
         QCOMPARE(state()->status(),
                  quint64(acceptedLogins ? AppStatusLoggedIn : AppStatusNotLoggedIn));
-        QTRY_VERIFY(pc.closedByPhone);
-        QVERIFY2(pc.streamed < 16 * 1024 * 1024, qPrintable(QString::number(pc.streamed)));
+        QTRY_VERIFY(closedByPhone);
+        QVERIFY2(streamed < 16 * 1024 * 1024, qPrintable(QString::number(streamed)));
     }
 
+    // A stopped login reports once; a replaced one is dropped without a result of its own.
     void stopAndWifiChangeEndExchanges()
     {
         m_pc.fault(u"login"_s, u"hang"_s, 0, 0);
         center()->setReadTimeout(60000);
         center()->startLogin();
-        QTRY_VERIFY(m_pc.state().value(u"logins"_s).toArray().size() == 1);
+        QTRY_COMPARE(requests().size(), 1);
         center()->stopLogin();
-        QCOMPARE(m_rec->count(Notifications::LoginFinished), 1);
+        QCOMPARE(count(N::LoginFinished), 1);
         expectFailedLogin();
-
-        // A replaced login is dropped without a result of its own.
         m_rec->clear();
         center()->startLogin();
         center()->startLogin();
-        QTRY_VERIFY(m_pc.state().value(u"logins"_s).toArray().size() == 2);
-        QCOMPARE(m_rec->count(Notifications::LoginFinished), 0);
+        QTRY_COMPARE(requests().size(), 2);
+        QCOMPARE(count(N::LoginFinished), 0);
         state()->setLastSsid(u"another network"_s);
-        QCOMPARE(m_rec->count(Notifications::LoginFinished), 1);
+        QCOMPARE(count(N::LoginFinished), 1);
         QCOMPARE(state()->status(), quint64(AppStatusNotLoggedIn));
         QTest::qWait(100);
-        QCOMPARE(m_rec->count(Notifications::LoginFinished), 1);
+        QCOMPARE(count(N::LoginFinished), 1);
+    }
+
+    // Both exchanges carry the identifier given late: the stored one, or a new one that is kept.
+    void lateKeychainStillLogsInAndAuthorises_data()
+    {
+        QTest::addColumn<QString>("stored");
+        QTest::newRow("stored identifier") << u"00112233445566778899AABBCCDDEEFF"_s;
+        QTest::newRow("first launch") << QString();
+    }
+    void lateKeychainStillLogsInAndAuthorises()
+    {
+        QFETCH(QString, stored);
+        if (!stored.isEmpty())
+            m_t->keychain().items.insert(DefaultsKeys::Uuid, KeyedArchive::archive(QVariantMap{
+                                                                 {DefaultsKeys::Uuid, stored}}));
+        startAndAwaitTheKeychain();
+        QVERIFY(requests().isEmpty());
+        QTRY_COMPARE(count(N::AuthFinished), 1);
+        QCOMPARE(count(N::LoginFinished), 1);
+        QCOMPARE(state()->status(), quint64(AppStatusAuthorized));
+        QCOMPARE(requests().size(), 2);
+        const QString id = requests()[0][u"ua"_s].toString().split(u';').value(6);
+        QCOMPARE(id.size(), 32);
+        QVERIFY(stored.isEmpty() || id == stored);
+        QCOMPARE(requests()[1][u"ua"_s].toString().split(u';').value(6), id);
+        QTRY_VERIFY(m_t->keychain().items.contains(DefaultsKeys::Uuid));
+        const auto kept = KeyedArchive::unarchive(m_t->keychain().items[DefaultsKeys::Uuid]);
+        QCOMPARE(kept.value_or(QVariant()).toMap().value(DefaultsKeys::Uuid).toString(), id);
+    }
+
+    // Of two exchanges only the second writes; one ended meanwhile writes none, reports once.
+    void replacedOrEndedByANewNetworkWhileTheKeychainIsPending()
+    {
+        startAndAwaitTheKeychain();
+        center()->startLogin();
+        QTRY_COMPARE(count(N::AuthFinished), 1);
+        QCOMPARE(count(N::LoginFinished), 1);
+        QCOMPARE(requests().size(), 2);
+        m_rec->clear();
+        m_t->core->userDefaults().removeObject(DefaultsKeys::Uuid);
+        m_t->keychain().items.clear();
+        startAndAwaitTheKeychain();
+        state()->setLastSsid(u"another network"_s);
+        QCOMPARE(count(N::LoginFinished), 1);
+        QTRY_COMPARE(m_t->keychain().pendingCalls(), 0);
+        QTest::qWait(100);
+        QCOMPARE(requests().size(), 2);
+        QCOMPARE(count(N::LoginFinished), 1);
+    }
+
+    // The keychain's answer, the exchange and its socket go with the core.
+    void coreDestroyedWhileTheKeychainIsPending()
+    {
+        startAndAwaitTheKeychain();
+        m_rec.reset();
+        m_t.reset();
+        QTest::qWait(600);
+        QVERIFY(requests().isEmpty());
     }
 };
 
