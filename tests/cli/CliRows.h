@@ -10,6 +10,7 @@
 
 #include <QFileInfo>
 #include <QJsonArray>
+#include <QJsonDocument>
 #include <QTest>
 
 inline QStringList words(const QString &line)
@@ -26,24 +27,35 @@ inline void addCliColumns()
     QTest::addColumn<QJsonObject>("after");
 }
 
-inline void cliRow(const char *name, const QString &args, int status, const QString &expect,
-                   const QJsonArray &pc = {}, const QJsonObject &after = {})
+inline QJsonObject rowJson(const char *text)
 {
-    QTest::newRow(name) << args << status << expect << pc << after;
+    const QJsonDocument doc = QJsonDocument::fromJson(text);
+    if (!doc.isObject())
+        qFatal("not a JSON object: %s", text);
+    return doc.object();
 }
 
-/// One control call: @p body POSTed to @p path.
-inline QJsonArray pcTold(const QString &path, const QJsonObject &body)
+/// A row; @p after is a JSON object.
+inline void cliRow(const char *name, const QByteArray &args, int status, const char *expect,
+                   const QJsonArray &pc = {}, const char *after = "{}")
 {
-    return {QJsonArray{path, body}};
+    QTest::newRow(name) << QString::fromUtf8(args) << status << QString::fromUtf8(expect) << pc
+                        << rowJson(after);
+}
+
+/// One control call: @p body, a JSON object, POSTed to @p path.
+inline QJsonArray pcTold(const char *path, const char *body)
+{
+    return {QJsonArray{QString::fromUtf8(path), rowJson(body)}};
 }
 
 /// The control call that makes @p route misbehave @p count times (0: until cleared).
-inline QJsonArray pcFault(const QString &route, const QString &kind, int count = 1)
+inline QJsonArray pcFault(const char *route, const char *kind, int count = 1)
 {
-    return pcTold(QStringLiteral("fault"), {{QStringLiteral("target"), route},
-                                            {QStringLiteral("kind"), kind},
-                                            {QStringLiteral("count"), count}});
+    return {QJsonArray{QStringLiteral("fault"),
+                       QJsonObject{{QStringLiteral("target"), QString::fromUtf8(route)},
+                                   {QStringLiteral("kind"), QString::fromUtf8(kind)},
+                                   {QStringLiteral("count"), count}}}};
 }
 
 inline void runCliRow(PcSim &sim, const CliRunner &cli)

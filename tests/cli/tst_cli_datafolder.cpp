@@ -76,10 +76,10 @@ private Q_SLOTS:
         const QString inUse = u"is in use by another process (pid %1)"_s.arg(listener->processId());
 
         const CliRun json = m_cli->run({u"history"_s});
-        QCOMPARE(json.status, 1);
-        QVERIFY(json.isJsonOnly());
-        QVERIFY2(errors(json).value(0).contains(inUse), json.out.constData());
-        QVERIFY(errors(json).value(0).contains(m_cli->dataPath()));
+        QVERIFY(json.status == 1 && json.isJsonOnly());
+        QVERIFY2(errors(json).value(0).contains(inUse) &&
+                     errors(json).value(0).contains(m_cli->dataPath()),
+                 json.out.constData());
 
         const CliRun people = m_cli->run({u"history"_s}, false);
         QVERIFY(people.status == 1 && people.out.isEmpty());
@@ -92,8 +92,7 @@ private Q_SLOTS:
         QVERIFY(listener->waitForFinished());
         QVERIFY(QFile::exists(m_cli->dataPath() + u"/library.lock"_s));
         const CliRun after = m_cli->run({u"history"_s});
-        QCOMPARE(after.status, 0);
-        QVERIFY(after.out.isEmpty());
+        QVERIFY(after.status == 0 && after.out.isEmpty());
     }
 
     // A record the history could not store was printed with identifier 0 and exit status 0.
@@ -107,9 +106,7 @@ private Q_SLOTS:
         QVERIFY(other.executeUpdateOnce(u"BEGIN IMMEDIATE"_s));
 
         const CliRun refused = m_cli->run({u"shake"_s});
-        QCOMPARE(refused.status, 1);
-        QVERIFY(refused.isJsonOnly());
-        QCOMPARE(refused.json().size(), 1);
+        QVERIFY(refused.status == 1 && refused.isJsonOnly() && refused.json().size() == 1);
         QVERIFY2(errors(refused).value(0).contains(
                      u"could not store \"来自电脑\": database is locked"_s),
                  refused.out.constData());

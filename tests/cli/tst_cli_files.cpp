@@ -59,71 +59,64 @@ private Q_SLOTS:
     void commands_data()
     {
         addCliColumns();
-        const QString s = m_local.filePath(u"s.jpg"_s);
-        const auto select = [](const QJsonObject &selection) {
-            return pcTold(u"selection"_s, selection);
-        };
-        const QJsonArray held =
-            select({{u"type"_s, u"file"_s}, {u"path"_s, u"C:/docs/a.txt"_s}, {u"size"_s, 9000000}});
+        const QByteArray s = m_local.filePath(u"s.jpg"_s).toUtf8();
+        const char *held = R"({"type":"file","path":"C:/docs/a.txt","size":9000000})";
         // For people: kind, size, date and name in aligned columns, folders without a size.
-        cliRow("ls", u"ls C:/docs"_s, 0,
-               u"  sub\ndocument     6B  2023-11-14 22:13  a.txt\n"
-               u"image     2.0KB  2023-11-14 22:13  photo.jpg\n"_s);
-        cliRow("ls json", u"--json ls C:/docs"_s, 0,
-               uR"("path":"C:/docs"|"name":"sub"|"name":"a.txt"|"size":6,|"time":1700000000)"_s);
-        cliRow("ls of nothing", u"--json ls C:/nope"_s, 1, uR"({"error":"cannot list C:/nope"})"_s);
+        cliRow("ls", "ls C:/docs", 0,
+               "  sub\ndocument     6B  2023-11-14 22:13  a.txt\n"
+               "image     2.0KB  2023-11-14 22:13  photo.jpg\n");
+        cliRow("ls json", "--json ls C:/docs", 0,
+               R"("path":"C:/docs"|"name":"sub"|"name":"a.txt"|"size":6,|"time":1700000000)");
+        cliRow("ls of nothing", "--json ls C:/nope", 1, R"({"error":"cannot list C:/nope"})");
         // Until cleared: logging in lists the disks too.
-        cliRow("ls of garbage", u"--json ls C:/docs"_s, 1, uR"("error")"_s,
-               pcFault(u"cgi/dir_list.mo"_s, u"garbage"_s, 0));
-        cliRow("mv", u"mv C:/docs/photo.jpg --to C:/docs/sub --in C:/docs"_s, 0,
-               u"path:    C:/docs\nresult:  true\n"_s, {},
-               {{u"file:C:/docs/sub/photo.jpg"_s, true}});
-        cliRow("mv of nothing", u"mv C:/nope --to C:/docs --in C:/"_s, 1, u"zephyr-cli: "_s);
-        cliRow("rename", u"--json rename C:/docs/photo.jpg p.jpg --in=C:/docs"_s, 0,
-               uR"({"path":"C:/docs","result":true})"_s, {}, {{u"file:C:/docs/p.jpg"_s, true}});
-        cliRow("rename into a folder", u"rename C:/docs/sub a/b --in C:/docs"_s, 1,
-               u"zephyr-cli: "_s);
-        cliRow("rm", u"--json rm C:/docs/a.txt C:/docs/photo.jpg --in C:/docs"_s, 0,
-               uR"("result":true)"_s, {},
-               {{u"file:C:/docs/a.txt"_s, false}, {u"file:C:/docs/photo.jpg"_s, false}});
-        cliRow("rm for people", u"rm C:/docs/a.txt --in C:/docs"_s, 0, u"result:  true\n"_s);
-        cliRow("mv json", u"--json mv C:/docs/photo.jpg --to C:/docs/sub --in C:/docs"_s, 0,
-               uR"({"path":"C:/docs","result":true})"_s);
-        cliRow("rm of nothing", u"--json rm C:/docs/none.txt --in C:/docs"_s, 1,
-               uR"({"error":"the PC did not delete them"})"_s);
-        cliRow("empty history", u"history"_s, 0, {});
-        cliRow("download", u"--json download C:/docs/a.txt"_s, 0,
-               uR"("finishedSize":6,|"localPath":"C:/docs/a.txt")"_s);
-        cliRow("download of nothing", u"--json download C:/nope.txt"_s, 1,
-               uR"({"error":"no such file or folder on the PC: C:/nope.txt"})"_s);
+        cliRow("ls of garbage", "--json ls C:/docs", 1, R"("error")",
+               pcFault("cgi/dir_list.mo", "garbage", 0));
+        cliRow("mv", "mv C:/docs/photo.jpg --to C:/docs/sub --in C:/docs", 0,
+               "path:    C:/docs\nresult:  true\n", {}, R"({"file:C:/docs/sub/photo.jpg":true})");
+        cliRow("mv json", "--json mv C:/docs/photo.jpg --to C:/docs/sub --in C:/docs", 0,
+               R"({"path":"C:/docs","result":true})");
+        cliRow("mv of nothing", "mv C:/nope --to C:/docs --in C:/", 1, "zephyr-cli: ");
+        cliRow("rename", "--json rename C:/docs/photo.jpg p.jpg --in=C:/docs", 0,
+               R"({"path":"C:/docs","result":true})", {}, R"({"file:C:/docs/p.jpg":true})");
+        cliRow("rename into a folder", "rename C:/docs/sub a/b --in C:/docs", 1, "zephyr-cli: ");
+        cliRow("rm", "--json rm C:/docs/a.txt C:/docs/photo.jpg --in C:/docs", 0,
+               R"("result":true)", {},
+               R"({"file:C:/docs/a.txt":false,"file:C:/docs/photo.jpg":false})");
+        cliRow("rm for people", "rm C:/docs/a.txt --in C:/docs", 0, "result:  true\n");
+        cliRow("rm of nothing", "--json rm C:/docs/none.txt --in C:/docs", 1,
+               R"({"error":"the PC did not delete them"})");
+        cliRow("empty history", "history", 0, "");
+        cliRow("download", "--json download C:/docs/a.txt", 0,
+               R"("finishedSize":6,|"localPath":"C:/docs/a.txt")");
+        cliRow("download of nothing", "--json download C:/nope.txt", 1,
+               R"({"error":"no such file or folder on the PC: C:/nope.txt"})");
         // A download the PC breaks off fails the run; scripts learn it on stdout.
-        cliRow("download broken off", u"--json download C:/docs/a.txt"_s, 1,
-               uR"("error":"|C:/docs/a.txt)"_s, pcFault(u"pc"_s, u"close"_s, 0));
-        cliRow("upload", u"--json upload "_s + s + u" --to C:/up"_s, 0,
-               uR"({"refused":0,"to":"C:/up","uploaded":1})"_s, {},
-               {{u"file:C:/up/s.jpg"_s, true}});
-        cliRow("upload for people", u"upload --to Desktop "_s + s, 0,
-               u"refused:   0\nto:        Desktop\nuploaded:  1\n"_s);
-        cliRow("upload of nothing", u"--json upload "_s + s + u"x --to C:/"_s, 1, u"s.jpgx"_s);
-        cliRow("upload broken off", u"--json upload "_s + s + u" --to C:/up"_s, 1,
-               uR"({"error":"the upload was interrupted"})"_s, pcFault(u"upload"_s, u"close"_s));
-        cliRow("shake a text", u"--json shake"_s, 0, uR"("dt":"你好"|"type":262144)"_s,
-               select({{u"type"_s, u"text"_s}, {u"text"_s, u"你好"_s}}));
-        cliRow("shake a file", u"--json shake"_s, 0, uR"("finishedSize":6,)"_s,
-               select({{u"type"_s, u"file"_s}, {u"path"_s, u"C:/docs/a.txt"_s}}));
+        cliRow("download broken off", "--json download C:/docs/a.txt", 1,
+               "\"error\":\"|C:/docs/a.txt", pcFault("pc", "close", 0));
+        cliRow("upload", "--json upload " + s + " --to C:/up", 0,
+               R"({"refused":0,"to":"C:/up","uploaded":1})", {}, R"({"file:C:/up/s.jpg":true})");
+        cliRow("upload for people", "upload --to Desktop " + s, 0,
+               "refused:   0\nto:        Desktop\nuploaded:  1\n");
+        cliRow("upload of nothing", "--json upload " + s + "x --to C:/", 1, "s.jpgx");
+        cliRow("upload broken off", "--json upload " + s + " --to C:/up", 1,
+               R"({"error":"the upload was interrupted"})", pcFault("upload", "close"));
+        cliRow("shake a text", "--json shake", 0, R"("dt":"你好"|"type":262144)",
+               pcTold("selection", R"({"type":"text","text":"你好"})"));
+        cliRow("shake a file", "--json shake", 0, R"("finishedSize":6,)",
+               pcTold("selection", R"({"type":"file","path":"C:/docs/a.txt"})"));
         // A selection the PC cannot name falls back to a screenshot.
-        cliRow("shake the unknown", u"--json shake"_s, 0, uR"("type":524292|.png")"_s,
-               select({{u"type"_s, u"unknown"_s}}));
-        cliRow("shake refused", u"shake"_s, 1, u"zephyr-cli: "_s,
-               select({{u"type"_s, u"raw"_s}, {u"err"_s, 1}, {u"data"_s, QJsonObject{}}}));
+        cliRow("shake the unknown", "--json shake", 0, "\"type\":524292|.png\"",
+               pcTold("selection", R"({"type":"unknown"})"));
+        cliRow("shake refused", "shake", 1,
+               "zephyr-cli: ", pcTold("selection", R"({"type":"raw","err":1,"data":{}})"));
         // A file held back for the user: shown as waiting, not downloaded.
-        cliRow("shake a held file", u"shake"_s, 0,
-               u"KIND       SIZE  STATE    NAME\ndocument  9.0MB  waiting  a.txt\n"_s, held);
-        cliRow("shake a held file json", u"--json shake"_s, 0,
-               uR"("size":9000000,|"waiting":true)"_s, held);
-        cliRow("shake a link", u"shake"_s, 0,
-               u"KIND  SIZE  STATE  NAME\nlink               无标题\n"_s,
-               select({{u"type"_s, u"url"_s}, {u"url"_s, u"http://x.org/"_s}}));
+        cliRow("shake a held file", "shake", 0,
+               "KIND       SIZE  STATE    NAME\ndocument  9.0MB  waiting  a.txt\n",
+               pcTold("selection", held));
+        cliRow("shake a held file json", "--json shake", 0, R"("size":9000000,|"waiting":true)",
+               pcTold("selection", held));
+        cliRow("shake a link", "shake", 0, "KIND  SIZE  STATE  NAME\nlink               无标题\n",
+               pcTold("selection", "{\"type\":\"url\",\"url\":\"http://x.org/\"}"));
     }
     void commands() { runCliRow(*m_pc, *m_cli); }
 

@@ -52,50 +52,47 @@ private Q_SLOTS:
     void commands_data()
     {
         addCliColumns();
-        const QJsonObject untouched{{u"operations"_s, QJsonArray{}}};
+        const char *untouched = R"({"operations":[]})";
+        const QByteArray admin = kAdmin.toUtf8(), laptop = kLaptop.toUtf8(),
+                         tablet = kTablet.toUtf8();
         // The phone's own entry (127.0.0.1) first; the administrator it displaced takes its place.
         cliRow(
-            "clients", u"clients"_s, 0,
-            u"3个小伙伴在线\nNAME          MAC                IP               RATE  ONLINE        "
-            u"DOWN LIMIT  UP LIMIT\n"
-            u"平板          AA:BB:CC:00:00:03  127.0.0.1        0B/s                不限        "
-            u"不限\n"
-            u"Laptop        AA:BB:CC:00:00:02  192.168.23.3  1.5KB/s  1小时5分钟    "
-            u"500 KB/s    不限      限速中\n"
-            u"管理员的手机  AA:BB:CC:00:00:01  192.168.23.2  1.0MB/s  12小时30分钟  "
-            u"不限        不限      管理员\n\n黑名单\nSpy  MAC地址：AA:BB:CC:00:00:09\n"_s);
-        cliRow("clients json", u"--json clients"_s, 0,
-               uR"("block":[{|"name":"Spy"|"down_limit":512000)"_s);
-        cliRow("clients unreadable", u"--json clients"_s, 1,
-               uR"({"error":"cannot read the client list"})"_s,
-               pcFault(u"cgi/wifi_client.mo"_s, u"garbage"_s));
-        cliRow("block", u"block aa-bb-cc-00-00-02"_s, 0, u"result:  true\ntype:    2\n"_s);
-        cliRow("block the administrator", u"--json block "_s + kAdmin, 1,
-               u"{\"error\":\"the hotspot's administrator cannot be blacklisted\"}"_s, {},
-               untouched);
-        cliRow("block a stranger", u"--json block AA:BB:CC:00:00:77"_s, 1,
-               u"no connected client has the address AA:BB:CC:00:00:77"_s, {}, untouched);
-        cliRow("block refused", u"--json block "_s + kTablet, 1,
-               uR"({"error":"the PC did not blacklist it"})"_s,
-               pcFault(u"cgi/wifi_operate.mo"_s, u"wrongkind"_s));
-        cliRow("unblock", u"--json unblock aa:bb:cc:00:00:09"_s, 0,
-               uR"({"result":true,"type":3})"_s);
-        cliRow("unblock for people", u"unblock aa:bb:cc:00:00:09"_s, 0,
-               u"result:  true\ntype:    3\n"_s);
-        cliRow("unblock a client", u"--json unblock "_s + kTablet, 1,
-               u"the blacklist holds no client AA:BB:CC:00:00:03"_s, {}, untouched);
-        cliRow("limit", u"--json limit "_s + kTablet + u" --up 20480"_s, 0,
-               uR"({"result":true})"_s);
-        cliRow("limit for people", u"limit "_s + kLaptop + u" --down 1048576"_s, 0,
-               u"result:  true\n"_s);
+            "clients", "clients", 0,
+            "3个小伙伴在线\nNAME          MAC                IP               RATE  ONLINE        "
+            "DOWN LIMIT  UP LIMIT\n"
+            "平板          AA:BB:CC:00:00:03  127.0.0.1        0B/s                不限        "
+            "不限\n"
+            "Laptop        AA:BB:CC:00:00:02  192.168.23.3  1.5KB/s  1小时5分钟    "
+            "500 KB/s    不限      限速中\n"
+            "管理员的手机  AA:BB:CC:00:00:01  192.168.23.2  1.0MB/s  12小时30分钟  "
+            "不限        不限      管理员\n\n黑名单\nSpy  MAC地址：AA:BB:CC:00:00:09\n");
+        cliRow("clients json", "--json clients", 0,
+               R"("block":[{|"name":"Spy"|"down_limit":512000)");
+        cliRow("clients unreadable", "--json clients", 1,
+               R"({"error":"cannot read the client list"})",
+               pcFault("cgi/wifi_client.mo", "garbage"));
+        cliRow("block", "block aa-bb-cc-00-00-02", 0, "result:  true\ntype:    2\n");
+        cliRow("block the administrator", "--json block " + admin, 1,
+               "{\"error\":\"the hotspot's administrator cannot be blacklisted\"}", {}, untouched);
+        cliRow("block a stranger", "--json block AA:BB:CC:00:00:77", 1,
+               "no connected client has the address AA:BB:CC:00:00:77", {}, untouched);
+        cliRow("block refused", "--json block " + tablet, 1,
+               R"({"error":"the PC did not blacklist it"})",
+               pcFault("cgi/wifi_operate.mo", "wrongkind"));
+        cliRow("unblock", "--json unblock aa:bb:cc:00:00:09", 0, R"({"result":true,"type":3})");
+        cliRow("unblock for people", "unblock aa:bb:cc:00:00:09", 0, "result:  true\ntype:    3\n");
+        cliRow("unblock a client", "--json unblock " + tablet, 1,
+               "the blacklist holds no client AA:BB:CC:00:00:03", {}, untouched);
+        cliRow("limit", "--json limit " + tablet + " --up 20480", 0, R"({"result":true})");
+        cliRow("limit for people", "limit " + laptop + " --down 1048576", 0, "result:  true\n");
         // The limits it has already: nothing is sent.
-        cliRow("limit unchanged", u"--json limit "_s + kLaptop + u" --up -1"_s, 0,
-               uR"({"changed":false,"result":true})"_s, {}, untouched);
-        cliRow("limit the administrator", u"--json limit "_s + kAdmin + u" --up 1"_s, 1,
-               u"the hotspot's administrator cannot be limited"_s, {}, untouched);
-        cliRow("limit refused", u"--json limit "_s + kTablet + u" --up 5"_s, 1,
-               uR"({"error":"the PC did not set the limits"})"_s,
-               pcFault(u"cgi/wifi_ratelimit.mo"_s, u"notjson"_s));
+        cliRow("limit unchanged", "--json limit " + laptop + " --up -1", 0,
+               R"({"changed":false,"result":true})", {}, untouched);
+        cliRow("limit the administrator", "--json limit " + admin + " --up 1", 1,
+               "the hotspot's administrator cannot be limited", {}, untouched);
+        cliRow("limit refused", "--json limit " + tablet + " --up 5", 1,
+               R"({"error":"the PC did not set the limits"})",
+               pcFault("cgi/wifi_ratelimit.mo", "notjson"));
     }
     void commands() { runCliRow(*m_pc, *m_cli); }
 

@@ -87,59 +87,51 @@ private Q_SLOTS:
     {
         addCliColumns();
         const QJsonArray stop{QJsonArray{u"stop"_s}};
-        cliRow("help", u"help"_s, 0, u"usage: zephyr-cli [--json] COMMAND [ARGS]\n"_s);
-        cliRow("help of one", u"help limit"_s, 0,
-               u"usage: zephyr-cli [--json] limit MAC [--up N] [--down N]\n"_s);
-        cliRow("usage for people", {}, 2, u"\ncommands:\n  info "_s);
-        cliRow("version", u"--version"_s, 0, u"zephyr-cli 1.0.0\n"_s);
-        cliRow("version json", u"--json --version"_s, 0, uR"({"version":"1.0.0"})"_s);
-        cliRow("info, options after it", u"info --json"_s, 0,
-               uR"("pcAddress":"127.0.0.1"|"ssid":"ZephyrWiFi"|"status":256)"_s);
-        cliRow("info", u"info"_s, 0, u"ssid:         ZephyrWiFi\n|\ndeviceId:     "_s);
-        cliRow("login", u"login"_s, 0,
-               u"status:       1024 (authorised)\n|\npcName:       ZEPHYR-PC\n|"
-               u"\nclientCount:  2\n"_s);
-        cliRow("login json", u"--json login"_s, 0, uR"("status":1024)"_s);
-        cliRow(
-            "login blacklisted", u"--json login"_s, 1,
-            u"{\"error\":\"login refused: this phone is on the PC's blacklist\",\"status\":257}"_s,
-            pcTold(u"verdict"_s, {{u"login"_s, u"blacklisted"_s}}));
-        cliRow("not authorised", u"--json lock"_s, 1, uR"("status":512)"_s,
-               pcTold(u"verdict"_s, {{u"login"_s, u"accept"_s}, {u"auth"_s, u"refuse"_s}}));
-        cliRow("login, PC gone", u"login"_s, 1, u"zephyr-cli: login failed"_s, stop);
-        cliRow("ppt", u"--json ppt"_s, 0, uR"({"ppt":true})"_s,
-               pcTold(u"ppt"_s, {{u"ppt"_s, true}}));
-        cliRow("volume", u"--json volume get"_s, 0, uR"("volume":0.37)"_s,
-               pcTold(u"volume"_s, {{u"volume"_s, 37}}));
-        cliRow("ppt for people", u"ppt"_s, 0, u"ppt:  true\n"_s,
-               pcTold(u"ppt"_s, {{u"ppt"_s, true}}));
-        cliRow("ppt unreadable", u"--json ppt"_s, 1, uR"("error")"_s,
-               pcFault(u"cgi/pc_procinfo.mo"_s, u"garbage"_s));
-        cliRow("volume for people", u"volume get"_s, 0, u"volume:  0.37\n"_s,
-               pcTold(u"volume"_s, {{u"volume"_s, 37}}));
-        cliRow("volume unreadable", u"--json volume get"_s, 1, uR"("error")"_s,
-               pcFault(u"cgi/pc_volum.mo"_s, u"garbage"_s));
-        cliRow("shutdown for people", u"shutdown 60"_s, 0, u"isSuccessed:  true\n"_s);
-        cliRow("lock", u"lock"_s, 0, u"isScreenLocked:  true\n"_s, {}, {{u"locked"_s, true}});
-        cliRow("lock refused", u"--json lock"_s, 1,
-               uR"({"error":"the PC did not lock its screen"})"_s,
-               pcFault(u"cgi/pc_lock.mo"_s, u"wrongkind"_s));
-        cliRow("shutdown", u"--json shutdown 7200"_s, 0, uR"({"isSuccessed":true})"_s, {},
-               {{u"shutdown"_s, 7200}});
-        cliRow("shutdown refused", u"--json shutdown 60"_s, 1, uR"("error")"_s,
-               pcFault(u"cgi/pc_shutdown.mo"_s, u"403"_s));
-        cliRow("screenshot", u"screenshot"_s, 0, u"\nimage |  downloaded  shot|.png\n"_s);
-        cliRow("screenshot refused", u"--json screenshot"_s, 1,
-               u"电脑在锁屏或休眠状态下无法抓取屏幕"_s,
-               pcFault(u"cgi/pc_screencut.mo"_s, u"wrongkind"_s));
-        cliRow("feedback", u"--json feedback 很好用 --contact me@x.org"_s, 0,
-               uR"({"isSuccess":true,"message":"提交成功"})"_s);
-        cliRow("feedback for people", u"feedback ok"_s, 0,
-               u"isSuccess:  true\nmessage:    提交成功\n"_s);
-        cliRow("feedback too often", u"--json feedback again"_s, 1,
-               uR"({"error":"您提交太频繁了，请稍后再试"})"_s,
-               pcTold(u"feedback"_s, {{u"errno"_s, 3}}));
-        cliRow("feedback, PC gone", u"--json feedback a"_s, 1, uR"({"error":"提交失败"})"_s, stop);
+        cliRow("help", "help", 0, "usage: zephyr-cli [--json] COMMAND [ARGS]\n");
+        cliRow("help of one", "help limit", 0,
+               "usage: zephyr-cli [--json] limit MAC [--up N] [--down N]\n");
+        cliRow("usage for people", "", 2, "\ncommands:\n  info ");
+        cliRow("version", "--version", 0, "zephyr-cli 1.0.0\n");
+        cliRow("version json", "--json --version", 0, R"({"version":"1.0.0"})");
+        cliRow("info, options after it", "info --json", 0,
+               R"("pcAddress":"127.0.0.1"|"ssid":"ZephyrWiFi"|"status":256)");
+        cliRow("info", "info", 0, "ssid:         ZephyrWiFi\n|\ndeviceId:     ");
+        cliRow("login", "login", 0,
+               "status:       1024 (authorised)\n|\npcName:       ZEPHYR-PC\n|\nclientCount:  2\n");
+        cliRow("login json", "--json login", 0, R"("status":1024)");
+        cliRow("login blacklisted", "--json login", 1,
+               "{\"error\":\"login refused: this phone is on the PC's blacklist\",\"status\":257}",
+               pcTold("verdict", R"({"login":"blacklisted"})"));
+        cliRow("not authorised", "--json lock", 1, R"("status":512)",
+               pcTold("verdict", R"({"login":"accept","auth":"refuse"})"));
+        cliRow("login, PC gone", "login", 1, "zephyr-cli: login failed", stop);
+        cliRow("ppt", "--json ppt", 0, R"({"ppt":true})", pcTold("ppt", R"({"ppt":true})"));
+        cliRow("ppt for people", "ppt", 0, "ppt:  true\n", pcTold("ppt", R"({"ppt":true})"));
+        cliRow("ppt unreadable", "--json ppt", 1, R"("error")",
+               pcFault("cgi/pc_procinfo.mo", "garbage"));
+        cliRow("volume", "--json volume get", 0, R"("volume":0.37)",
+               pcTold("volume", R"({"volume":37})"));
+        cliRow("volume for people", "volume get", 0, "volume:  0.37\n",
+               pcTold("volume", R"({"volume":37})"));
+        cliRow("volume unreadable", "--json volume get", 1, R"("error")",
+               pcFault("cgi/pc_volum.mo", "garbage"));
+        cliRow("lock", "lock", 0, "isScreenLocked:  true\n", {}, R"({"locked":true})");
+        cliRow("lock refused", "--json lock", 1, R"({"error":"the PC did not lock its screen"})",
+               pcFault("cgi/pc_lock.mo", "wrongkind"));
+        cliRow("shutdown", "--json shutdown 7200", 0, R"({"isSuccessed":true})", {},
+               R"({"shutdown":7200})");
+        cliRow("shutdown for people", "shutdown 60", 0, "isSuccessed:  true\n");
+        cliRow("shutdown refused", "--json shutdown 60", 1, R"("error")",
+               pcFault("cgi/pc_shutdown.mo", "403"));
+        cliRow("screenshot", "screenshot", 0, "\nimage |  downloaded  shot|.png\n");
+        cliRow("screenshot refused", "--json screenshot", 1, "电脑在锁屏或休眠状态下无法抓取屏幕",
+               pcFault("cgi/pc_screencut.mo", "wrongkind"));
+        cliRow("feedback", "--json feedback 很好用 --contact me@x.org", 0,
+               R"({"isSuccess":true,"message":"提交成功"})");
+        cliRow("feedback for people", "feedback ok", 0, "isSuccess:  true\nmessage:    提交成功\n");
+        cliRow("feedback too often", "--json feedback again", 1,
+               R"({"error":"您提交太频繁了，请稍后再试"})", pcTold("feedback", R"({"errno":3})"));
+        cliRow("feedback, PC gone", "--json feedback a", 1, R"({"error":"提交失败"})", stop);
     }
     void commands() { runCliRow(*m_pc, *m_cli); }
 };

@@ -47,13 +47,11 @@ private Q_SLOTS:
             download(r);
         QCOMPARE(m_center->runningCount(), 2);
         QCOMPARE(m_center->waitingCount(), 1);
-        QTRY_COMPARE(m_rec->count(Notifications::DownloadFileFinished), 3);
-        QCOMPARE(m_rec->count(Notifications::DownloadFileFailed), 0);
-        for (const auto &r : {a, b, c}) {
-            QCOMPARE(r->finishedSize, r->size);
-            QVERIFY(fetched(r));
-            QVERIFY(!QFile::exists(r->partialPath(m_core->library())));
-        }
+        QTRY_COMPARE(finished(), 3);
+        QCOMPARE(failed(), 0);
+        for (const auto &r : {a, b, c})
+            QVERIFY(r->finishedSize == r->size && fetched(r) &&
+                    !QFile::exists(r->partialPath(m_core->library())));
         const QJsonObject requests = m_pc->state().value(u"requests"_s).toObject();
         QCOMPARE(requests.value(u"csm"_s).toInt(), 1);
         QCOMPARE(requests.value(u"pc"_s).toInt(), 2);
@@ -64,21 +62,18 @@ private Q_SLOTS:
         QCOMPARE(m_center->runningCount(), 0);
     }
 
+    // Already on disk: finished without an address, and its history row stays.
     void completeFileNeedsNoAddress()
     {
-        // Already on disk: finished without an address, and its history row stays.
         RuntimeState::sharedInstance()->setApi(QString());
         const auto r = record(u"C:/kept.txt"_s, 12);
         QVERIFY(QDir().mkpath(QFileInfo(r->downloadPath(m_core->library())).absolutePath()));
         QVERIFY(
             QFile::copy(m_pc->rootPath() + u"/C:/kept.txt"_s, r->downloadPath(m_core->library())));
         download(r);
-        QCOMPARE(m_rec->count(Notifications::DownloadFileFinished), 1);
-        QCOMPARE(m_rec->count(Notifications::DownloadFileFailed), 0);
-        QCOMPARE(m_rec->count(Notifications::DeleteQuickTransfer), 0);
+        QCOMPARE(m_rec->posted, QStringList{Notifications::DownloadFileFinished});
         QCOMPARE(r->finishedSize, 12u);
         QCOMPARE(idsOfStore(), QList<quint64>{r->identifier});
-        QVERIFY(fetched(r));
     }
 
     // A file goes only while the free space asked of the platform is more than what waits, the
@@ -115,7 +110,7 @@ private Q_SLOTS:
                                                          QString::number(c->identifier)}}});
         QCOMPARE(m_center->waitingCount(), 0);
         QCOMPARE(m_center->runningCount(), 1);
-        QCOMPARE(m_rec->count(Notifications::DownloadFileFailed), 1);
+        QCOMPARE(failed(), 1);
         QCOMPARE(idsOfStore(), (QList<quint64>{c->identifier, b->identifier}));
     }
 
@@ -136,14 +131,11 @@ private Q_SLOTS:
         for (const auto &r : {big, other, waiting})
             download(r);
         QTRY_VERIFY(changed);
-        QCOMPARE(m_rec->count(Notifications::DownloadFileFailed), 2);
+        QCOMPARE(failed(), 2);
         QCOMPARE(m_center->runningCount() + m_center->waitingCount(), 0);
         // Running rows go with their partial files; the waiting one keeps its row.
         QCOMPARE(idsOfStore(), QList<quint64>{waiting->identifier});
-        m_core->core->queue(u"writeDataQueue"_s)->waitUntilIdle();
-        QVERIFY(!QFile::exists(big->partialPath(m_core->library())));
-        QVERIFY(!QFile::exists(other->partialPath(m_core->library())));
-        QVERIFY(!QFile::exists(big->downloadPath(m_core->library())));
+        QVERIFY(leftNoFile(big) && leftNoFile(other));
     }
 
     // No service address: a failed download that does not block the name afterwards.
@@ -152,25 +144,23 @@ private Q_SLOTS:
         RuntimeState::sharedInstance()->setApi(QString());
         const auto r = record(u"C:/later.txt"_s, 64);
         download(r);
-        QCOMPARE(m_rec->count(Notifications::DownloadFileFailed), 1);
+        QCOMPARE(failed(), 1);
         QVERIFY(!m_center->isInDownloadingFileQueue(*r));
         RuntimeState::sharedInstance()->setApi(m_pc->api);
         download(r);
-        QTRY_COMPARE(m_rec->count(Notifications::DownloadFileFinished), 1);
+        QTRY_COMPARE(finished(), 1);
     }
 
     void hostilePathsStayInTheirFolder()
     {
         const QString qt = m_core->core->libraryPath(u"qt"_s);
-        for (const QString &path : {u"../../escape.txt"_s, u"C:\\..\\..\\escape.txt"_s}) {
-            const auto r = saved(QuickTransferObject::createWithPath(path));
-            download(r);
-        }
-        QCOMPARE(m_rec->count(Notifications::DownloadFileFailed), 2);
-        // Absolute and backslashed names land inside the folder.
+        for (const QString &path : {u"../../escape.txt"_s, u"C:\\..\\..\\escape.txt"_s})
+            download(saved(QuickTransferObject::createWithPath(path)));
+        QCOMPARE(failed(), 2);
+        // Absolute names land inside the folder.
         const auto abs = record(u"/C:/abs.txt"_s, 10);
         download(abs);
-        QTRY_COMPARE(m_rec->count(Notifications::DownloadFileFinished), 1);
+        QTRY_COMPARE(finished(), 1);
         QVERIFY(abs->downloadPath(m_core->library()).startsWith(qt + u'/'));
         QVERIFY(QFile::exists(qt + u"/C:/abs.txt"_s));
         QVERIFY(!QFile::exists(QDir(m_core->core->libraryPath()).filePath(u"../escape.txt"_s)));
@@ -212,15 +202,15 @@ private Q_SLOTS:
         m_center->setMinimumRate(64, 300);
         const auto r = record(u"C:/claimed.bin"_s, 5);
         download(r);
-        QTRY_COMPARE(m_rec->count(Notifications::DownloadFileFailed), 1);
+        QTRY_COMPARE(failed(), 1);
         QTEST(int(m_rec->count(Notifications::QuickTransferSizeChanged)), "sizeChanged");
         QCOMPARE(r->size, m_rec->count(Notifications::QuickTransferSizeChanged) ? 1000u : 5u);
         QCOMPARE(m_center->runningCount(), 0);
-        leftNothing(r);
+        QVERIFY(leftNoFile(r) && idsOfStore().isEmpty());
         // The next try, from a PC that behaves, fetches the whole file.
         RuntimeState::sharedInstance()->setApi(m_pc->api);
         download(r);
-        QTRY_COMPARE(m_rec->count(Notifications::DownloadFileFinished), 1);
+        QTRY_COMPARE(finished(), 1);
         QVERIFY(fetched(r));
     }
 
@@ -239,14 +229,10 @@ private Q_SLOTS:
         QFETCH(bool, ok);
         const auto r = pcFile(u"C:/sum.bin"_s, 300000);
         download(saved(named(r, digest.isEmpty() ? md5OfPcFile(r->path) : digest)));
-        QTRY_COMPARE(m_rec->count(ok ? Notifications::DownloadFileFinished
-                                     : Notifications::DownloadFileFailed),
-                     1);
-        m_core->core->queue(u"writeDataQueue"_s)->waitUntilIdle();
-        QCOMPARE(content(r->downloadPath(m_core->library())),
-                 ok ? content(m_pc->rootPath() + u'/' + r->path) : "<missing>"_ba);
-        QCOMPARE(idsOfStore().size(), ok ? 1 : 0);
+        QTRY_COMPARE(ok ? finished() : failed(), 1);
+        QVERIFY(ok ? fetched(r) : leftNoFile(r));
         QVERIFY(!QFile::exists(r->partialPath(m_core->library())));
+        QCOMPARE(idsOfStore().size(), ok ? 1 : 0);
     }
 
     void aFileOfAnotherSizeIsNotTheRecordsFile()
@@ -256,33 +242,32 @@ private Q_SLOTS:
         // fails, and the first keeps its file.
         const auto first = pcFile(u"C:/one.txt"_s, 10);
         download(saved(named(first, md5OfPcFile(first->path))));
-        QTRY_COMPARE(m_rec->count(Notifications::DownloadFileFinished), 1);
+        QTRY_COMPARE(finished(), 1);
         const auto second = named(pcFile(u"C:/two.txt"_s, 20), first->md5);
         QCOMPARE(second->downloadPath(m_core->library()), first->downloadPath(m_core->library()));
         download(saved(second));
-        QTRY_COMPARE(m_rec->count(Notifications::DownloadFileFailed), 1);
-        QCOMPARE(m_rec->count(Notifications::DownloadFileFinished), 1);
+        QTRY_COMPARE(failed(), 1);
+        QCOMPARE(finished(), 1);
         QCOMPARE(m_pc->state()[u"requests"_s][u"pc"_s].toInt(), 2);
         QVERIFY(fetched(first));
         QCOMPARE(idsOfStore(), QList<quint64>{first->identifier});
     }
 
+    // A PC file named as another download's part file was once named: each keeps its own.
     void pcNamesCannotBePartFiles()
     {
-        // A PC file named as another download's part file was once named: each keeps its own.
         const auto named = record(u"C:/d/a.bin.zephyr-part"_s, 3000);
         download(named);
-        QTRY_COMPARE(m_rec->count(Notifications::DownloadFileFinished), 1);
+        QTRY_COMPARE(finished(), 1);
         const auto a = record(u"C:/d/a.bin"_s, 200000);
         download(a);
-        QTRY_COMPARE(m_rec->count(Notifications::DownloadFileFinished), 2);
-        for (const auto &r : {named, a})
-            QVERIFY(fetched(r));
+        QTRY_COMPARE(finished(), 2);
+        QVERIFY(fetched(named) && fetched(a));
     }
 
+    // The previous run ended in the middle of a download and of a preview.
     void leftoverPartFilesGoAtStartUp()
     {
-        // The previous run ended in the middle of a download and of a preview.
         m_rec.reset();
         m_core.reset();
         m_core = std::make_unique<TestCore>(m_pc->config());
@@ -298,7 +283,7 @@ private Q_SLOTS:
         }
         startServices();
         download(saved(r));
-        QTRY_COMPARE(m_rec->count(Notifications::DownloadFileFinished), 1);
+        QTRY_COMPARE(finished(), 1);
         m_core->core->queue(u"writeDataQueue"_s)->waitUntilIdle();
         QVERIFY(fetched(r));
         for (const QString &path : leftovers)
@@ -319,6 +304,8 @@ private:
                         Notifications::ToObjectDownloadFileReceivedData,
                         Notifications::DeleteQuickTransfer});
     }
+    int finished() const { return m_rec->count(Notifications::DownloadFileFinished); }
+    int failed() const { return m_rec->count(Notifications::DownloadFileFailed); }
     // The record with @p md5, and the local name that digest gives it.
     static QuickTransferObjectPtr named(const QuickTransferObjectPtr &r, const QString &md5)
     {
@@ -330,22 +317,19 @@ private:
     QString md5OfPcFile(const QString &pcPath) const
     {
         return QString::fromLatin1(
-            QCryptographicHash::hash(content(m_pc->rootPath() + u'/' + pcPath),
-                                     QCryptographicHash::Md5)
-                .toHex());
+            QCryptographicHash::hash(pcContent(pcPath), QCryptographicHash::Md5).toHex());
     }
+    // A file of @p bytes on the PC, and its record (not yet stored).
     QuickTransferObjectPtr pcFile(const QString &pcPath, qint64 bytes)
     {
         const QString local = m_pc->rootPath() + u'/' + pcPath;
         QDir().mkpath(QFileInfo(local).absolutePath());
+        QByteArray data(bytes, Qt::Uninitialized);
+        for (qint64 i = 0; i < bytes; ++i)
+            data[i] = char((i * 31 + bytes) & 0xff);
         QFile f(local);
-        if (f.open(QIODevice::WriteOnly)) {
-            QByteArray block(64 * 1024, 0);
-            for (int i = 0; i < block.size(); ++i)
-                block[i] = char((i * 31 + bytes) & 0xff);
-            for (qint64 left = bytes; left > 0; left -= block.size())
-                f.write(block.constData(), qMin<qint64>(left, block.size()));
-        }
+        if (!f.open(QIODevice::WriteOnly) || f.write(data) != bytes)
+            qFatal("cannot write the PC's file");
         auto r = QuickTransferObject::createWithPath(pcPath);
         r->size = quint64(bytes);
         return r;
@@ -354,11 +338,19 @@ private:
     {
         return saved(pcFile(pcPath, bytes));
     }
+    static QByteArray content(const QString &path)
+    {
+        QFile f(path);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+    }
+    QByteArray pcContent(const QString &pcPath) const
+    {
+        return content(m_pc->rootPath() + u'/' + pcPath);
+    }
     // Whether the record's local file holds what the PC has.
     bool fetched(const QuickTransferObjectPtr &r) const
     {
-        return content(r->downloadPath(m_core->library())) ==
-               content(m_pc->rootPath() + u'/' + r->path);
+        return content(r->downloadPath(m_core->library())) == pcContent(r->path);
     }
     QuickTransferObjectPtr saved(const QuickTransferObjectPtr &r)
     {
@@ -370,18 +362,12 @@ private:
     {
         m_core->hub()->post(Notifications::DoDownloadFile, {{u"object"_s, QVariant::fromValue(r)}});
     }
-    static QByteArray content(const QString &path)
-    {
-        QFile f(path);
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-    }
-    // Once the writes are done: neither part file nor file, and no history row.
-    void leftNothing(const QuickTransferObjectPtr &r)
+    // Once the writes are done: neither the part file nor the file of @p r.
+    bool leftNoFile(const QuickTransferObjectPtr &r)
     {
         m_core->core->queue(u"writeDataQueue"_s)->waitUntilIdle();
-        QVERIFY(!QFile::exists(r->partialPath(m_core->library())));
-        QVERIFY(!QFile::exists(r->downloadPath(m_core->library())));
-        QVERIFY(idsOfStore().isEmpty());
+        return !QFile::exists(r->partialPath(m_core->library())) &&
+               !QFile::exists(r->downloadPath(m_core->library()));
     }
     QList<quint64> idsOfStore()
     {

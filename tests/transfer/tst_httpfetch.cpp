@@ -163,10 +163,6 @@ private Q_SLOTS:
         for (qsizetype i = 0; i < slow.size(); ++i)
             slow[i] = char(i * 7 % 251);
         row("in pieces, slowly", {answer(slow), Reply::Keep, 12, 70}, true, true);
-        row("cut short",
-            {"HTTP/1.1 200 OK\r\nContent-Length: 100000\r\n\r\n" + QByteArray(40000, 'x'),
-             Reply::Close},
-            false, true);
         row("no length", {"HTTP/1.1 200 OK\r\n\r\nwhole file?", Reply::Close}, false, false);
         row("chunked",
             {"HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n3\r\nabc\r\n0\r\n\r\n"}, false,
@@ -179,17 +175,8 @@ private Q_SLOTS:
         row("never answers", {{}, Reply::Hang}, false, false);
         row("stops in the body", {"HTTP/1.1 200 OK\r\nContent-Length: 10\r\n\r\nabc", Reply::Hang},
             false, true);
-        // The head and a few bytes, then a byte now and then, each before the PC would count
-        // as silent: never enough in a window.
-        const QByteArray trickle = answer(QByteArray(200, 't'));
-        row("a byte now and then", {trickle, Reply::Hang, 200, 95, trickle.size() - 197}, false,
-            true);
-        // Refused before anything is written, in a room of 1000 bytes.
-        row("far beyond the room",
-            {"HTTP/1.1 200 OK\r\nContent-Length: 999999999999999999\r\n\r\n"_ba +
-                 QByteArray(1000, 'x'),
-             Reply::Hang},
-            false, false, 1000);
+        // Refused before anything is written, in a room of 1000 bytes. (Cut-off answers, trickles,
+        // absurd lengths and a wrong digest are the download center's test.)
         row("exactly the room", {answer(QByteArray(1000, 'x')), Reply::Hang}, false, false, 1000);
         row("a byte less", {answer(QByteArray(999, 'x')), Reply::Hang}, true, true, 1000);
         // Over several blocks and pieces, so the digest is built as the bytes arrive.
@@ -197,13 +184,10 @@ private Q_SLOTS:
         for (qsizetype i = 0; i < body.size(); ++i)
             body[i] = char((i * 13 + i / 4099) % 253);
         const QByteArray md5 = QCryptographicHash::hash(body, QCryptographicHash::Md5).toHex();
-        QByteArray other = md5, changed = body;
-        other[31] = other[31] == '0' ? '1' : '0';
+        QByteArray changed = body;
         changed[700000] = char(changed[700000] ^ 1);
-        row("its digest", {answer(body), Reply::Keep, 5, 20}, true, true, 0, md5);
         row("its digest in capitals", {answer(body), Reply::Keep, 5, 20}, true, true, 0,
             md5.toUpper());
-        row("another digest", {answer(body), Reply::Keep, 5, 20}, false, true, 0, other);
         row("one bit changed on the way", {answer(changed), Reply::Keep, 5, 20}, false, true, 0,
             md5);
         row("empty file", {answer({})}, true, true, 0, "d41d8cd98f00b204e9800998ecf8427e");

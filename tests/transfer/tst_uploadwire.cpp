@@ -24,25 +24,21 @@ private Q_SLOTS:
         QCOMPARE(UploadWire::endMarker().toHex(), "04");
     }
 
-    void fragments_data()
-    {
-        QTest::addColumn<qint64>("size");
-        QTest::addColumn<QList<qint64>>("lengths");
-        QTest::newRow("20000") << qint64(20000) << QList<qint64>{8192, 8192, 3616};
-        QTest::newRow("16384") << qint64(16384) << QList<qint64>{8192, 8192};
-        QTest::newRow("1") << qint64(1) << QList<qint64>{1};
-        QTest::newRow("empty") << qint64(0) << QList<qint64>{};
-        QTest::newRow("3 GiB") << (qint64(3) << 30) << QList<qint64>(393216, 8192);
-    }
-
+    // 8 KiB fragments, the last one shorter.
     void fragments()
     {
-        QFETCH(qint64, size);
-        QFETCH(QList<qint64>, lengths);
-        QList<qint64> got;
-        for (qint64 i = 0; qint64 n = UploadWire::fragmentLength(size, i); ++i)
-            got << n;
-        QCOMPARE(got, lengths);
+        const QList<std::pair<qint64, QList<qint64>>> cases{
+            {20000, {8192, 8192, 3616}},
+            {16384, {8192, 8192}},
+            {1, {1}},
+            {0, {}},
+            {qint64(3) << 30, QList<qint64>(393216, 8192)}};
+        for (const auto &[size, lengths] : cases) {
+            QList<qint64> got;
+            for (qint64 i = 0; qint64 n = UploadWire::fragmentLength(size, i); ++i)
+                got << n;
+            QCOMPARE(got, lengths);
+        }
     }
 
     void replies()
