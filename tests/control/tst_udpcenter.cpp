@@ -70,9 +70,10 @@ private Q_SLOTS:
     }
 
     // The command-line tests send every message; here that without a token the identity is the
-    // empty text, and that nothing goes out without the PC's address.
+    // empty text, and that nothing goes out without the PC's address or text.
     void refusedMessagesSendNothing()
     {
+        QVERIFY(!m_center->sendText(QString()));
         QVERIFY(m_center->sendEcho());
         QCOMPARE(nextAtPc().value_or(QVariantMap()),
                  (QVariantMap{{u"cm"_s, 1000}, {u"ua"_s, u""_s}}));
