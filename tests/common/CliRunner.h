@@ -1,12 +1,8 @@
 #pragma once
 
 // Runs zephyr-cli (path in ZEPHYR_CLI_BIN) against a stand-in PC, with its own data and
-// keychain folders kept across the runs of one runner. Usage in a test:
-//     PcSim pc;
-//     QVERIFY(pc.start());
-//     CliRunner cli(pc);
-//     const CliRun ls = cli.run({u"ls"_s, u"C:/"_s});          // with --json
-//     const CliRun people = cli.run({u"ls"_s, u"C:/"_s}, false); // for people
+// keychain folders kept across the runs of one runner: cli.run({u"ls"_s, u"C:/"_s}) with --json,
+// cli.run(..., false) for people.
 
 #include "PcSim.h"
 
@@ -17,6 +13,7 @@
 #include <QTemporaryDir>
 #include <QUdpSocket>
 
+#include <algorithm>
 #include <memory>
 
 /// What one run printed and how it ended.
@@ -48,14 +45,10 @@ struct CliRun
     /// Whether stdout holds nothing but JSON objects, one per line.
     [[nodiscard]] bool isJsonOnly() const
     {
-        for (const QByteArray &line : out.split('\n')) {
-            if (line.isEmpty())
-                continue;
-            QJsonParseError error;
-            if (!QJsonDocument::fromJson(line, &error).isObject())
-                return false;
-        }
-        return true;
+        const QList<QByteArray> all = out.split('\n');
+        return std::all_of(all.begin(), all.end(), [](const QByteArray &line) {
+            return line.isEmpty() || QJsonDocument::fromJson(line).isObject();
+        });
     }
 };
 

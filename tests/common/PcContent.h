@@ -1,12 +1,8 @@
 #pragma once
 
 // The stand-in PC with files on its disks and a selection to hand out on a shake, and a phone
-// core logged in to it as its administrator. Usage in a test:
-//     PcContent pc;
-//     QVERIFY2(pc.startWith({{u"C:/p/a.pdf"_s, 20000}}), qPrintable(pc.errorString()));
-//     TestCore t(pc.config());
-//     QVERIFY(pc.logIn(t));
-//     QVERIFY(pc.selectFile(u"C:/p/a.pdf"_s));
+// core logged in to it as its administrator: pc.startWith({{u"C:/p/a.pdf"_s, 20000}}), then
+// TestCore t(pc.config()), pc.logIn(t) and pc.selectFile(u"C:/p/a.pdf"_s).
 
 #include "DataBaseCenter.h"
 #include "HttpRequestCenter.h"

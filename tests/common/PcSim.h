@@ -1,11 +1,8 @@
 #pragma once
 
 // Runs the stand-in PC (zephyr-pc, path in ZEPHYR_PC_BIN) on loopback over a temporary root
-// folder, and talks to its control interface. Usage in a test:
-//     PcSim pc;
-//     QVERIFY2(pc.start(), qPrintable(pc.errorString()));
-//     TestCore t(pc.config());
-//     pc.control(u"verdict"_s, {{u"login"_s, u"blacklisted"_s}});
+// folder, and talks to its control interface: pc.start(), TestCore t(pc.config()),
+// pc.control(u"verdict"_s, {{u"login"_s, u"blacklisted"_s}}).
 
 #include "AppConfig.h"
 
@@ -36,12 +33,9 @@ public:
     bool start()
     {
         const QString bin = qEnvironmentVariable("ZEPHYR_PC_BIN");
-        if (bin.isEmpty())
-            return fail(QStringLiteral("ZEPHYR_PC_BIN is not set: run the test through ctest, or "
-                                       "set it to the built zephyr-pc"));
-        if (!QFileInfo(bin).isExecutable())
-            return fail(QStringLiteral("zephyr-pc is not built at %1 (ZEPHYR_PC_BIN): build the "
-                                       "zephyr-pc target")
+        if (bin.isEmpty() || !QFileInfo(bin).isExecutable())
+            return fail(QStringLiteral("zephyr-pc is not built at ZEPHYR_PC_BIN (\"%1\"): build "
+                                       "it, and run the test through ctest")
                             .arg(bin));
         if (!m_root.isValid())
             return fail(QStringLiteral("no temporary folder for the PC's files: %1")

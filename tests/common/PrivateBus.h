@@ -1,10 +1,8 @@
 #pragma once
 
 // A D-Bus message bus of the test's own (dbus-daemon over a socket in a temporary folder), so
-// that fakes of system services can be put on it without touching the machine's buses. Usage:
-//     PrivateBus bus;
-//     QVERIFY2(bus.start(), "dbus-daemon did not start");
-//     QDBusConnection server = bus.connect(u"server"_s);
+// that fakes of system services can be put on it without touching the machine's buses:
+// bus.start(), then bus.connect(u"server"_s) for each side.
 
 #include <QDBusConnection>
 #include <QDeadlineTimer>

@@ -23,6 +23,7 @@ private Q_SLOTS:
         m_pc.reset();
     }
 
+    // Every control command's words, its output for people and scripts, and what reaches the PC.
     void sendsControlMessages()
     {
         // Negative numbers are words of the command, not options.
@@ -106,21 +107,17 @@ private Q_SLOTS:
         listener->kill();
     }
 
+    // The one too big for the PC is named and left out; the rest still goes.
     void hugeUploadsAreRefused()
     {
         QTemporaryDir local;
-        const QString small = local.filePath(u"s.jpg"_s);
-        const QString huge = local.filePath(u"huge.mov"_s);
-        {
-            QFile s(small);
-            QVERIFY(s.open(QIODevice::WriteOnly));
-            s.write(QByteArray(20000, 'z'));
-            QFile h(huge);
-            QVERIFY(h.open(QIODevice::WriteOnly));
-            QVERIFY(h.resize(qint64(4) << 30));
-        }
-        // The one too big is named and left out; the rest still goes.
-        const CliRun run = m_cli->run({u"upload"_s, huge, small, u"--to"_s, u"Desktop"_s});
+        QFile small(local.filePath(u"s.jpg"_s)), huge(local.filePath(u"huge.mov"_s));
+        QVERIFY(small.open(QIODevice::WriteOnly) && small.resize(20000));
+        QVERIFY(huge.open(QIODevice::WriteOnly) && huge.resize(qint64(4) << 30));
+        small.close();
+        huge.close();
+        const CliRun run =
+            m_cli->run({u"upload"_s, huge.fileName(), small.fileName(), u"--to"_s, u"Desktop"_s});
         QCOMPARE(run.status, 1);
         QVERIFY(run.err.contains("huge.mov"));
         QCOMPARE(QFileInfo(m_pc->rootPath() + u"/Desktop/s.jpg"_s).size(), 20000);
@@ -129,12 +126,11 @@ private Q_SLOTS:
 
 private:
     QJsonArray udpAtPc() { return m_pc->state().value(u"udp"_s).toArray(); }
-    /// Starts a listener, waits for its echo to reach the PC, pushes a text and returns the
-    /// listener with the push's line printed.
+    /// Starts a listener into @p listener, waits for its echo to tell the PC where the phone
+    /// is, pushes a text and returns what the listener printed of it.
     QByteArray listenToOneText(bool json, std::unique_ptr<QProcess> &listener)
     {
         listener = m_cli->start({u"listen"_s, u"--seconds"_s, u"20"_s}, json);
-        // The listener's echo tells the PC where the phone is.
         if (!QTest::qWaitFor([this] { return !udpAtPc().isEmpty(); }, 20000))
             return {};
         m_pc->control(u"push/text"_s, {{u"text"_s, u"来自电脑"_s}});

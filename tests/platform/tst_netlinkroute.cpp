@@ -19,28 +19,20 @@ template <class... T> void put(QByteArray &bytes, T... values)
     (bytes.append(reinterpret_cast<const char *>(&values), sizeof values), ...);
 }
 
-void pad(QByteArray &bytes)
-{
-    while (bytes.size() % 4)
-        bytes.append('\0');
-}
+const auto padded = [](const QByteArray &b) { return b.leftJustified((b.size() + 3) & ~3, '\0'); };
 
 QByteArray attribute(quint16 type, const QByteArray &payload)
 {
     QByteArray bytes;
     put(bytes, quint16(4 + payload.size()), type);
-    bytes += payload;
-    pad(bytes);
-    return bytes;
+    return padded(bytes + payload);
 }
 
 QByteArray message(quint16 type, const QByteArray &body)
 {
     QByteArray bytes;
     put(bytes, quint32(sizeof(nlmsghdr) + body.size()), type, quint16(0), quint32(0), quint32(0));
-    bytes += body;
-    pad(bytes);
-    return bytes;
+    return padded(bytes + body);
 }
 
 QByteArray link(quint16 type, int index, quint32 flags, const QByteArray &name)
@@ -73,14 +65,9 @@ constexpr quint32 kUp = IFF_UP | IFF_RUNNING | 0x10000; // and IFF_LOWER_UP
 class TestNetlinkRoute : public QObject
 {
     Q_OBJECT
-private:
     NetlinkRoute::WifiState s;
     QString wifi;
-
-    bool apply(const QByteArray &datagram)
-    {
-        return NetlinkRoute::applyMessages(datagram, wifi, s);
-    }
+    bool apply(QByteArrayView datagram) { return NetlinkRoute::applyMessages(datagram, wifi, s); }
 
 private Q_SLOTS:
     void init()
@@ -156,7 +143,7 @@ private Q_SLOTS:
         const QByteArray good = address(RTM_NEWADDR, 3, "192.168.1.5", "wlan0");
         // Cut anywhere, the message is not read (and nothing past the bytes is).
         for (qsizetype n = 0; n < good.size() - 4; ++n)
-            QVERIFY(!NetlinkRoute::applyMessages(QByteArrayView(good).first(n), wifi, s));
+            QVERIFY(!apply(QByteArrayView(good).first(n)));
         // A length too small, or larger than what arrived, ends the datagram.
         QByteArray shortLength = good;
         qToUnaligned<quint32>(8, shortLength.data());

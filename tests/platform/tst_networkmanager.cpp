@@ -18,21 +18,12 @@ namespace {
 const QString kService = u"org.freedesktop.NetworkManager"_s;
 const QString kRoot = u"/org/freedesktop/NetworkManager"_s;
 
-QString devicePath(int n)
-{
-    return kRoot + u"/Devices/%1"_s.arg(n);
-}
-
-QString accessPointPath(int n)
-{
-    return kRoot + u"/AccessPoint/%1"_s.arg(n);
-}
-
+const auto devicePath = [](int n) { return kRoot + u"/Devices/%1"_s.arg(n); };
+const auto accessPointPath = [](int n) { return kRoot + u"/AccessPoint/%1"_s.arg(n); };
 // The reported name, printable in a failed comparison.
-QString ssidOf(const NetworkInfo &info)
-{
+const auto ssidOf = [](const NetworkInfo &info) {
     return info.currentSsid().value_or(u"(none)"_s);
-}
+};
 
 // Answers the calls the platform makes, each 150 ms late: the device list, a device's
 // properties, its active access point and that point's name.
@@ -47,7 +38,6 @@ public:
     };
 
     explicit FakeNetworkManager(QDBusConnection bus) : m_bus(std::move(bus)) {}
-
     QString introspect(const QString &) const override { return {}; }
 
     bool handleMessage(const QDBusMessage &message, const QDBusConnection &) override
@@ -60,21 +50,19 @@ public:
         return true;
     }
 
-    // The active access point of device @p n changes, as NetworkManager announces it.
+    // The active access point of device @p n changes, announced.
     void setAccessPoint(int n, const QString &path)
     {
         devices[devicePath(n)].accessPoint = path;
         announce(devicePath(n), kService + u".Device.Wireless"_s,
                  {{u"ActiveAccessPoint"_s, QVariant::fromValue(QDBusObjectPath(path))}});
     }
-
     void announce(const QString &path, const QString &interface, const QVariantMap &changed)
     {
         m_bus.send(QDBusMessage::createSignal(path, u"org.freedesktop.DBus.Properties"_s,
                                               u"PropertiesChanged"_s)
                    << interface << changed << QStringList());
     }
-
     void announceDevices(const QString &member, int n)
     {
         m_bus.send(QDBusMessage::createSignal(kRoot, kService, member)
@@ -158,22 +146,21 @@ private Q_SLOTS:
         m_bus.reset();
     }
 
+    // Nothing is known, and nothing waited for, when the object is made; the name arrives late
+    // and follows the network's name, the access point and none.
+
     void nameArrivesLateAndFollowsTheAccessPoint()
     {
         publishNetworkManager();
         auto info = follow();
         QSignalSpy changed(info.get(), &NetworkInfo::ssidChanged);
-        // Nothing is known, and nothing waited for, when the object is made.
-        QVERIFY(!info->isSsidReported());
-        QVERIFY(!info->currentSsid());
+        QVERIFY(!info->isSsidReported() && !info->currentSsid());
         QVERIFY(changed.wait(5000));
         QVERIFY(info->isSsidReported());
         QCOMPARE(ssidOf(*info), u"Hotspot"_s);
         QCOMPARE(info->wifiInterface(), u"wlp2s0"_s);
         QTest::qWait(400);
         QCOMPARE(changed.count(), 1);
-
-        // A network renamed under the same access point is read again.
         m_nm->ssids[accessPointPath(7)] = "Renamed";
         m_nm->announce(accessPointPath(7), kService + u".AccessPoint"_s,
                        {{u"Ssid"_s, QByteArray("Renamed")}});
@@ -183,17 +170,16 @@ private Q_SLOTS:
         m_nm->setAccessPoint(2, u"/"_s);
         QTRY_VERIFY_WITH_TIMEOUT(!info->currentSsid(), 5000);
         QCOMPARE(changed.count(), 4);
-        // The WiFi interface stays known while it is on no network.
         QCOMPARE(info->wifiInterface(), u"wlp2s0"_s);
     }
 
+    // While the first name is still on its way the device moves to another network.
     void aSlowOlderAnswerDoesNotWin()
     {
         m_nm->ssidDelayMs[accessPointPath(7)] = 1500;
         publishNetworkManager();
         auto info = follow();
         QSignalSpy changed(info.get(), &NetworkInfo::ssidChanged);
-        // While the first name is still on its way the device moves to another network.
         QTRY_VERIFY(m_nm->calls >= 5);
         m_nm->setAccessPoint(2, accessPointPath(8));
         QTRY_COMPARE_WITH_TIMEOUT(ssidOf(*info), u"无线"_s, 5000);
@@ -202,35 +188,36 @@ private Q_SLOTS:
         QCOMPARE(changed.count(), 1);
     }
 
-    void networkManagerComingAndGoing()
+    // Not on the bus, or with no WiFi device: reported as no WiFi, until NetworkManager comes or
+    // announces the device; reported as none again once either goes.
+    void networkManagerOrDeviceComingAndGoing_data()
     {
-        auto info = follow();
-        QSignalSpy changed(info.get(), &NetworkInfo::ssidChanged);
-        // Not on the bus: reported as no WiFi.
-        QVERIFY(changed.wait(5000));
-        QVERIFY(info->isSsidReported());
-        QVERIFY(!info->currentSsid());
-
-        publishNetworkManager();
-        QTRY_COMPARE_WITH_TIMEOUT(ssidOf(*info), u"Hotspot"_s, 5000);
-        QVERIFY(m_server.unregisterService(kService));
-        QTRY_VERIFY_WITH_TIMEOUT(!info->currentSsid(), 5000);
+        QTest::addColumn<bool>("device");
+        QTest::newRow("NetworkManager") << false;
+        QTest::newRow("the WiFi device") << true;
     }
-
-    void devicesAddedLater()
+    void networkManagerOrDeviceComingAndGoing()
     {
+        QFETCH(bool, device);
         const auto wifi = m_nm->devices.take(devicePath(2));
-        publishNetworkManager();
+        if (device)
+            publishNetworkManager();
         auto info = follow();
         QSignalSpy changed(info.get(), &NetworkInfo::ssidChanged);
         QVERIFY(changed.wait(5000));
-        QVERIFY(!info->currentSsid());
-
+        QVERIFY(info->isSsidReported() && !info->currentSsid());
         m_nm->devices[devicePath(2)] = wifi;
-        m_nm->announceDevices(u"DeviceAdded"_s, 2);
+        if (device)
+            m_nm->announceDevices(u"DeviceAdded"_s, 2);
+        else
+            publishNetworkManager();
         QTRY_COMPARE_WITH_TIMEOUT(ssidOf(*info), u"Hotspot"_s, 5000);
-        m_nm->devices.remove(devicePath(2));
-        m_nm->announceDevices(u"DeviceRemoved"_s, 2);
+        if (device) {
+            m_nm->devices.remove(devicePath(2));
+            m_nm->announceDevices(u"DeviceRemoved"_s, 2);
+        } else {
+            QVERIFY(m_server.unregisterService(kService));
+        }
         QTRY_VERIFY_WITH_TIMEOUT(!info->currentSsid(), 5000);
     }
 

@@ -38,27 +38,21 @@ Motion shaking(const Vector &gravity, const Vector &axis, double hz, double ampl
 }
 
 // Walking with the phone in the hand: the body bobs twice a second and sways once.
-Motion walking(const Vector &gravity)
-{
-    return [gravity](double t) {
-        return gravity + Vector(std::sin(2 * kPi * t), 3 * std::sin(4 * kPi * t),
-                                1.5 * std::cos(4 * kPi * t));
-    };
-}
+const Motion walking = [](double t) {
+    return kUpright +
+           Vector(std::sin(2 * kPi * t), 3 * std::sin(4 * kPi * t), 1.5 * std::cos(4 * kPi * t));
+};
 
-// Running with the phone in a pocket: each step a hard landing (a half sine over the stance
-// fraction of the step) and a flight close to free fall, pulling the same on average as gravity.
-Motion running(double stepsPerSecond, double stance)
-{
-    const double flight = -(kG - 0.3);
-    const double peak = (1 - stance) * -flight * kPi / (2 * stance);
-    return [=](double t) {
-        const double phase = std::fmod(t * stepsPerSecond, 1.0);
-        const double vertical = phase < stance ? peak * std::sin(kPi * phase / stance) : flight;
-        const double forward = 4.0 * std::sin(2 * kPi * stepsPerSecond * t);
-        return kUpright + Vector(0, vertical, forward);
-    };
-}
+// Sprinting, 3.3 steps a second, with the phone in a pocket: each step a hard landing (a half
+// sine over the first 30% of the step) and a flight close to free fall, pulling the same on
+// average as gravity.
+const Motion sprinting = [](double t) {
+    constexpr double steps = 3.3, stance = 0.3, flight = -(kG - 0.3);
+    constexpr double peak = (1 - stance) * -flight * kPi / (2 * stance);
+    const double phase = std::fmod(t * steps, 1.0);
+    const double vertical = phase < stance ? peak * std::sin(kPi * phase / stance) : flight;
+    return kUpright + Vector(0, vertical, 4.0 * std::sin(2 * kPi * steps * t));
+};
 
 // Readings (milliseconds, acceleration) at @p rateHz over the segments, with a little noise.
 using Trace = QList<std::pair<qint64, Vector>>;
@@ -125,8 +119,8 @@ private Q_SLOTS:
         QTest::newRow("still, face up") << trace({{5, still(kFaceUp)}}) << 0;
         QTest::newRow("turned to a new orientation every second")
             << trace({{1, still(kFaceUp)}, {1, still(kFaceDown)}, {1, still(kLandscape)}}) << 0;
-        QTest::newRow("walking, 2 steps/s") << trace({{6, walking(kUpright)}}) << 0;
-        QTest::newRow("sprinting, 3.3 steps/s") << trace({{6, running(3.3, 0.3)}}) << 0;
+        QTest::newRow("walking, 2 steps/s") << trace({{6, walking}}) << 0;
+        QTest::newRow("sprinting, 3.3 steps/s") << trace({{6, sprinting}}) << 0;
         QTest::newRow("a single bump of 30 m/s²")
             << trace({{1, still(kFaceUp)}, {0.02, still(kFaceUp + 30 * kZ)}, {1, still(kFaceUp)}})
             << 0;
@@ -141,7 +135,7 @@ private Q_SLOTS:
             const double lowering = t < 0.25 ? -3.0 : t < 0.5 ? 3.0 : 0.0;
             return Vector(0, kG * std::cos(angle), kG * std::sin(angle) + lowering);
         };
-        QTest::newRow("put down on a table") << trace({{1, walking(kUpright)},
+        QTest::newRow("put down on a table") << trace({{1, walking},
                                                        {0.5, layingDown},
                                                        {0.03, still(kFaceUp + 25 * kZ)},
                                                        {0.03, still(kFaceUp + -10 * kZ)},
@@ -158,6 +152,12 @@ private Q_SLOTS:
             reading.first += 3'600'000;
         QTest::newRow("after the clock jumped back")
             << restarted + deliberate(kUpright, kX, 4, 20) << 1;
+        QTest::newRow("a second shake after a pause")
+            << trace({{0.5, still(kUpright)},
+                      {1.2, shaking(kUpright, kX, 4, 20)},
+                      {1.5, still(kUpright)},
+                      {1.2, shaking(kUpright, kX, 4, 20)}})
+            << 2;
     }
 
     // A deliberate shake is one event, recognised while the hand is still shaking.
@@ -173,8 +173,7 @@ private Q_SLOTS:
         }
     }
 
-    // Shaking on and on gives one event per refractory time at most; a second shake after a
-    // pause is a second event.
+    // Shaking on and on gives one event per refractory time at most.
     void oneShakeIsOneEvent()
     {
         const QList<qint64> long_ = shakesIn(trace({{3, shaking(kUpright, kX, 4, 20)}}));
@@ -182,12 +181,6 @@ private Q_SLOTS:
         QCOMPARE_LE(long_.size(), 3);
         for (qsizetype i = 1; i < long_.size(); ++i)
             QCOMPARE_GE(long_[i] - long_[i - 1], ShakeDetector::kRefractoryMs);
-
-        const QList<qint64> twice = shakesIn(trace({{1, shaking(kUpright, kX, 4, 20)},
-                                                    {1.5, still(kUpright)},
-                                                    {1, shaking(kUpright, kX, 4, 20)}}));
-        QCOMPARE(twice.size(), 2);
-        QCOMPARE_GT(twice[1], 2500);
     }
 };
 

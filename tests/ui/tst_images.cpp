@@ -12,33 +12,25 @@
 #include <QThreadPool>
 
 #include <atomic>
+#include <memory>
 #include <thread>
 
 using namespace Qt::StringLiterals;
 
 namespace {
-// Holds every thread of the global pool while it lives, so that no image load ends and every
-// token stays live; on release the held threads and the queued loads run to their end.
-class PoolHold
+// Holds every thread of the global pool until the guard ends, so that no image load ends and
+// every token stays live; then the held threads and the queued loads run to their end.
+auto holdPool()
 {
-public:
-    PoolHold()
-    {
-        for (int i = 0; i < m_threads; ++i)
-            QThreadPool::globalInstance()->start([this] { m_held.acquire(); });
-    }
-    ~PoolHold()
-    {
-        m_held.release(m_threads);
+    auto held = std::make_shared<QSemaphore>();
+    const int threads = QThreadPool::globalInstance()->maxThreadCount();
+    for (int i = 0; i < threads; ++i)
+        QThreadPool::globalInstance()->start([held] { held->acquire(); });
+    return qScopeGuard([held, threads] {
+        held->release(threads);
         QThreadPool::globalInstance()->waitForDone();
-    }
-    PoolHold(const PoolHold &) = delete;
-    PoolHold &operator=(const PoolHold &) = delete;
-
-private:
-    const int m_threads = QThreadPool::globalInstance()->maxThreadCount();
-    QSemaphore m_held;
-};
+    });
+}
 } // namespace
 
 class TestImages : public QObject
@@ -109,7 +101,7 @@ private Q_SLOTS:
         SaveMemoryImageLoader list(QSize(100, 75), *state, lib);
         SaveMemoryImageLoader viewer(QSize(100, 75), *state, lib);
         {
-            PoolHold hold;
+            const auto hold = holdPool();
             // Each round both threads start a load at the same moment: they spin until both
             // have arrived, rather than sleep and wake one after the other.
             constexpr int Rounds = 2000;
@@ -137,7 +129,7 @@ private Q_SLOTS:
         // the next load keeps only the newest.
         for (int i = 0; i < 14; ++i)
             state->addSavingMemoryBlockUUID(u"t"_s + QString::number(i));
-        PoolHold hold;
+        const auto hold = holdPool();
         const QString token = list.load(*record);
         const QStringList live = state->savingMemoryBlockUUIDArray();
         QCOMPARE(live.size(), qsizetype(SaveMemoryImageLoader::kMaxLiveLoads));
