@@ -21,34 +21,22 @@ Q_IMPORT_QML_PLUGIN(Zephyr_HomePlugin)
 using namespace Qt::StringLiterals;
 
 // What the transfer panel's view is driven by in its tests: a fresh panel over a test core,
-// with the fetch's answers played on the hub and what the panel asked for counted.
+// with the fetch's answers played on the hub and the downloads and deletions it asks for counted.
 class Fixture : public QObject
 {
     Q_OBJECT
     Q_PROPERTY(QuickTransferAnimationViewController *panel READ panel NOTIFY panelChanged)
     Q_PROPERTY(QuickTransferListModel *pictures READ pictures CONSTANT)
-    Q_PROPERTY(int closedCount MEMBER m_closed NOTIFY countsChanged)
-    Q_PROPERTY(int retryCount MEMBER m_retries NOTIFY countsChanged)
-    Q_PROPERTY(int shareCount MEMBER m_shares NOTIFY countsChanged)
-    Q_PROPERTY(int downloadCount MEMBER m_downloads NOTIFY countsChanged)
-    Q_PROPERTY(int deleteCount MEMBER m_deletes NOTIFY countsChanged)
 public:
     Fixture()
     {
         m_core.core->runtimeState()->setStatus(AppStatusAuthorized);
         m_core.core->runtimeState()->setPcName(u"书房"_s);
-        m_core.hub()->addObserver(this, Notifications::DoDownloadFile, [this](const QVariantMap &) {
-            ++m_downloads;
-            Q_EMIT countsChanged();
-        });
-        m_core.hub()->addObserver(this, Notifications::DeleteQuickTransfer,
-                                  [this](const QVariantMap &) {
-                                      ++m_deletes;
-                                      Q_EMIT countsChanged();
-                                  });
     }
     QuickTransferAnimationViewController *panel() { return m_panel.get(); }
     QuickTransferListModel *pictures() { return &m_pictures; }
+    Q_INVOKABLE int downloads() const { return m_rec.count(Notifications::DoDownloadFile); }
+    Q_INVOKABLE int deletions() const { return m_rec.count(Notifications::DeleteQuickTransfer); }
 
     /// A new fetch: a new panel, the counts back to 0.
     Q_INVOKABLE void newPanel()
@@ -56,22 +44,8 @@ public:
         m_panel = std::make_unique<QuickTransferAnimationViewController>(
             m_core.hub(), m_core.core->runtimeState(), &m_toasts, m_core.library());
         m_panel->setPictures(&m_pictures);
-        m_closed = m_retries = m_shares = m_downloads = m_deletes = 0;
-        auto *panel = m_panel.get();
-        connect(panel, &ScreenController::closed, this, [this] {
-            ++m_closed;
-            Q_EMIT countsChanged();
-        });
-        connect(panel, &QuickTransferAnimationViewController::getQuickTransfer, this, [this] {
-            ++m_retries;
-            Q_EMIT countsChanged();
-        });
-        connect(panel, &QuickTransferAnimationViewController::shareText, this, [this] {
-            ++m_shares;
-            Q_EMIT countsChanged();
-        });
+        m_rec.clear();
         Q_EMIT panelChanged();
-        Q_EMIT countsChanged();
     }
     /// The fetch's answer: a text.
     Q_INVOKABLE void arriveText(const QString &text)
@@ -95,8 +69,7 @@ public:
     Q_INVOKABLE void arriveImage(bool readable)
     {
         auto record = QuickTransferObject::createWithPath(u"C:/photos/sea.png"_s);
-        record->md5 = readable ? u"0123456789abcdef0123456789abcdef"_s
-                               : u"fedcba9876543210fedcba9876543210"_s;
+        record->md5 = QString(32, readable ? u'a' : u'b');
         record->applyLocalFileNameRule();
         record->identifier = readable ? 11 : 12;
         const QString file = record->downloadPath(m_core.library());
@@ -109,7 +82,7 @@ public:
         if (readable)
             picture.save(&out, "PNG");
         else
-            out.write(QByteArray(4000, '\x5a'));
+            out.write(QByteArray(4000, 'Z'));
         out.close();
         record->size = record->finishedSize = quint64(QFileInfo(file).size());
         arrive(record);
@@ -122,7 +95,6 @@ public:
 
 Q_SIGNALS:
     void panelChanged();
-    void countsChanged();
 
 private:
     void arrive(const QuickTransferObjectPtr &record)
@@ -133,15 +105,12 @@ private:
 
     TestCore m_core;
     ToastCenter m_toasts;
+    NotificationRecorder m_rec{m_core.hub(),
+                               {Notifications::DoDownloadFile, Notifications::DeleteQuickTransfer}};
     SaveMemoryImageLoader m_loader{QSize(750, 1334), *m_core.core->runtimeState(),
                                    m_core.library()};
     QuickTransferListModel m_pictures{m_core.hub(), &m_loader};
     std::unique_ptr<QuickTransferAnimationViewController> m_panel;
-    int m_closed = 0;
-    int m_retries = 0;
-    int m_shares = 0;
-    int m_downloads = 0;
-    int m_deletes = 0;
 };
 
 class Setup : public QObject
