@@ -1,5 +1,4 @@
 #include "AboutViewController.h"
-#include "DialogCenter.h"
 #include "FakePlatform.h"
 #include "FeedbackViewController.h"
 #include "GuideController.h"
@@ -29,7 +28,6 @@ class Fixture : public QObject
     Q_PROPERTY(NavigationController *navigation READ navigation CONSTANT)
     Q_PROPERTY(MenuController *menu READ menu CONSTANT)
     Q_PROPERTY(ToastCenter *toasts READ toasts CONSTANT)
-    Q_PROPERTY(DialogCenter *dialogs READ dialogs CONSTANT)
     Q_PROPERTY(GuideController *guide READ guide CONSTANT)
     /// What the about screen copied last.
     Q_PROPERTY(QString clipboardText READ clipboardText)
@@ -43,7 +41,6 @@ public:
     NavigationController *navigation() { return &m_navigation; }
     MenuController *menu() { return &m_menu; }
     ToastCenter *toasts() { return &m_toasts; }
-    DialogCenter *dialogs() { return &m_dialogs; }
     GuideController *guide() { return &m_guide; }
     Q_INVOKABLE void showGuide() { m_guide.show(); }
     QString clipboardText() const
@@ -93,7 +90,6 @@ public:
 private:
     TestCore m_core;
     ToastCenter m_toasts;
-    DialogCenter m_dialogs;
     GuideController m_guide;
     NavigationController m_navigation;
     MenuController m_menu;
