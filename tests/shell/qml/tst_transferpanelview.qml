@@ -18,20 +18,29 @@ Item {
         id: spyComponent
         SignalSpy {}
     }
+    SignalSpy {
+        id: closed
+        target: Fixture.panel
+        signalName: "closed"
+    }
+    SignalSpy {
+        id: loads
+        target: Fixture.pictures
+        signalName: "pictureChanged"
+    }
 
     TestCase {
         id: test
         name: "TransferPanelView"
         when: windowShown
 
-        property var closed
-
         function spy(target, signalName) {
             return createTemporaryObject(spyComponent, test, { target: target, signalName: signalName })
         }
         function open() {
             Fixture.newPanel()
-            closed = spy(Fixture.panel, "closed")
+            closed.clear()
+            loads.clear()
             const view = createTemporaryObject(viewComponent, host, { controller: Fixture.panel })
             verify(view !== null)
             return view
@@ -104,7 +113,6 @@ Item {
         }
         function test_pictureComesThroughTheListsProvider(data) {
             const view = open()
-            const loads = spy(Fixture.pictures, "pictureChanged")
             Fixture.arriveImage(data.readable)
             waitForStage(QuickTransferAnimationViewController.Result)
             if (loads.count === 0)
