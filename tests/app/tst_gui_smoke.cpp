@@ -181,12 +181,12 @@ private Q_SLOTS:
     // Any QML warning while a test ran fails it.
     void cleanup()
     {
-        QVERIFY2(QmlWarnings::collected().isEmpty(),
-                 qPrintable(QmlWarnings::collected().join(u'\n')));
+        const QStringList warnings = std::exchange(QmlWarnings::collected(), {});
         m_engine.reset();
         m_window = nullptr;
         m_shell.reset();
         m_core.reset();
+        QVERIFY2(warnings.isEmpty(), qPrintable(warnings.join(u'\n')));
     }
 
     // The guide's own rules are tested on its controller; here the real window shows it on the
