@@ -44,35 +44,15 @@ public:
         link->type = QuickTransferTypeLink;
         link->url = u"https://example.org"_s;
         store->saveQuickTransfer(link.data());
-        auto video = QuickTransferObject::create();
-        video->type = QuickTransferTypeVideo;
-        video->path = u"/v/clip.mp4"_s;
+        auto video = QuickTransferObject::createWithPath(u"/v/clip.mp4"_s);
         video->size = 100;
-        video->applyLocalFileNameRule();
         store->saveQuickTransfer(video.data());
-        for (int i = 0; i < count; ++i) {
-            auto text = QuickTransferObject::create();
-            text->type = QuickTransferTypeText;
-            text->dt = i % 3 == 0 ? u"مرحبا بالعالم 👋 %1"_s.arg(i) : u"文本 %1"_s.arg(i);
+        for (const auto &text : texts(count))
             store->saveQuickTransfer(text.data());
-        }
         m_main->refreshQuickTransferList();
     }
-    /// Lists @p count texts of every script without storing them.
-    Q_INVOKABLE void fillRows(int count)
-    {
-        QList<QuickTransferObjectPtr> records;
-        for (int i = 0; i < count; ++i) {
-            auto text = QuickTransferObject::create();
-            text->identifier = quint64(count - i);
-            text->type = QuickTransferTypeText;
-            text->dt = i % 3 == 0   ? u"مرحبا بالعالم 👋 %1"_s.arg(i)
-                       : i % 3 == 1 ? QString(10000, u'长')
-                                    : u"文本 %1"_s.arg(i);
-            records << text;
-        }
-        m_main->listModel()->setRecords(records, 0);
-    }
+    /// Lists @p count texts of every script, some very long, without storing them.
+    Q_INVOKABLE void fillRows(int count) { m_main->listModel()->setRecords(texts(count, true), 0); }
     /// Empties the store and puts the screen back to all rows, outside selection mode.
     Q_INVOKABLE void reset()
     {
@@ -91,19 +71,25 @@ public:
     }
     Q_INVOKABLE TextViewController *textScreen(const QString &text)
     {
-        auto *screen = new TextViewController(text, this);
-        return screen;
-    }
-    Q_INVOKABLE QString longText(int characters) const
-    {
-        QString text;
-        text.reserve(characters);
-        while (text.size() < characters)
-            text += u"长文本 long text 👋 "_s;
-        return text.left(characters);
+        return new TextViewController(text, this);
     }
 
 private:
+    static QList<QuickTransferObjectPtr> texts(int count, bool withIds = false)
+    {
+        QList<QuickTransferObjectPtr> records;
+        for (int i = 0; i < count; ++i) {
+            auto text = QuickTransferObject::create();
+            text->type = QuickTransferTypeText;
+            text->identifier = withIds ? quint64(count - i) : 0;
+            text->dt = i % 3 == 0              ? u"مرحبا بالعالم 👋 %1"_s.arg(i)
+                       : i % 3 == 1 && withIds ? QString(10000, u'长')
+                                               : u"文本 %1"_s.arg(i);
+            records << text;
+        }
+        return records;
+    }
+
     TestCore m_core;
     ToastCenter m_toasts;
     DialogCenter m_dialogs;

@@ -1,5 +1,4 @@
 #include "AboutViewController.h"
-#include "DialogCenter.h"
 #include "FakePlatform.h"
 #include "FeedbackViewController.h"
 #include "GuideController.h"
@@ -7,12 +6,19 @@
 #include "LoginViewController.h"
 #include "MenuController.h"
 #include "NavigationController.h"
+#include "NotificationNames.h"
 #include "QmlWarnings.h"
+#include "QuickTransferAnimationViewController.h"
+#include "QuickTransferListModel.h"
 #include "RuntimeState.h"
+#include "SaveMemoryImageLoader.h"
 #include "TestCore.h"
 #include "ToastCenter.h"
 
+#include <QDir>
+#include <QImage>
 #include <QQmlEngine>
+#include <QQuickImageProvider>
 #include <QtQml/qqmlextensionplugin.h>
 #include <QtQuickTest>
 
@@ -21,18 +27,22 @@ Q_IMPORT_QML_PLUGIN(Zephyr_HomePlugin)
 Q_IMPORT_QML_PLUGIN(Zephyr_ShellPlugin)
 
 using namespace Qt::StringLiterals;
+using Panel = QuickTransferAnimationViewController;
 
-// What the shell's views are driven by in their tests: fresh controllers over a test core.
+// What the shell's views, and the transfer panel it shows over the main screen, are driven by in
+// their tests: fresh controllers over a test core; the fetch's answers played on the hub, with
+// the downloads and deletions the panel asks for counted.
 class Fixture : public QObject
 {
     Q_OBJECT
     Q_PROPERTY(NavigationController *navigation READ navigation CONSTANT)
     Q_PROPERTY(MenuController *menu READ menu CONSTANT)
     Q_PROPERTY(ToastCenter *toasts READ toasts CONSTANT)
-    Q_PROPERTY(DialogCenter *dialogs READ dialogs CONSTANT)
     Q_PROPERTY(GuideController *guide READ guide CONSTANT)
     /// What the about screen copied last.
     Q_PROPERTY(QString clipboardText READ clipboardText)
+    Q_PROPERTY(QuickTransferAnimationViewController *panel READ panel NOTIFY panelChanged)
+    Q_PROPERTY(QuickTransferListModel *pictures READ pictures CONSTANT)
 public:
     Fixture()
         : m_navigation(m_core.core->notificationCenter(), m_core.core->runtimeState()),
@@ -43,8 +53,11 @@ public:
     NavigationController *navigation() { return &m_navigation; }
     MenuController *menu() { return &m_menu; }
     ToastCenter *toasts() { return &m_toasts; }
-    DialogCenter *dialogs() { return &m_dialogs; }
     GuideController *guide() { return &m_guide; }
+    Panel *panel() { return m_panel.get(); }
+    QuickTransferListModel *pictures() { return &m_pictures; }
+    Q_INVOKABLE int downloads() const { return m_rec.count(Notifications::DoDownloadFile); }
+    Q_INVOKABLE int deletions() const { return m_rec.count(Notifications::DeleteQuickTransfer); }
     Q_INVOKABLE void showGuide() { m_guide.show(); }
     QString clipboardText() const
     {
@@ -90,13 +103,84 @@ public:
         m_core.core->runtimeState()->setStatus(quint64(status));
     }
 
+    /// A new fetch while authorised: a new panel, the counts back to 0.
+    Q_INVOKABLE void newPanel()
+    {
+        m_core.core->runtimeState()->setStatus(AppStatusAuthorized);
+        m_core.core->runtimeState()->setPcName(u"书房"_s);
+        m_panel = std::make_unique<Panel>(m_core.hub(), m_core.core->runtimeState(), &m_toasts,
+                                          m_core.library());
+        m_panel->setPictures(&m_pictures);
+        m_rec.clear();
+        Q_EMIT panelChanged();
+    }
+    /// The fetch's answer: a text.
+    Q_INVOKABLE void arriveText(const QString &text)
+    {
+        auto record = QuickTransferObject::create();
+        record->type = QuickTransferTypeText;
+        record->dt = text;
+        record->identifier = 1;
+        arrive(record);
+    }
+    /// The fetch's answer: a video of @p size bytes, not downloaded.
+    Q_INVOKABLE void arriveVideo(double size)
+    {
+        auto record = QuickTransferObject::createWithPath(u"C:/films/holiday.mp4"_s);
+        record->size = quint64(size);
+        record->identifier = 7;
+        arrive(record);
+    }
+    /// The fetch's answer: an image already on the phone, a picture or, when not @p readable,
+    /// bytes that are none.
+    Q_INVOKABLE void arriveImage(bool readable)
+    {
+        auto record = QuickTransferObject::createWithPath(u"C:/photos/sea.png"_s);
+        record->md5 = QString(32, readable ? u'a' : u'b');
+        record->applyLocalFileNameRule();
+        record->identifier = readable ? 11 : 12;
+        const QString file = record->downloadPath(m_core.library());
+        QDir().mkpath(QFileInfo(file).absolutePath());
+        QImage picture(80, 60, QImage::Format_RGB32);
+        picture.fill(Qt::darkCyan);
+        QFile out(file);
+        if (!out.open(QIODevice::WriteOnly))
+            return;
+        if (readable)
+            picture.save(&out, "PNG");
+        else
+            out.write(QByteArray(4000, 'Z'));
+        out.close();
+        record->size = record->finishedSize = quint64(QFileInfo(file).size());
+        arrive(record);
+    }
+    /// The fetch failed.
+    Q_INVOKABLE void fail()
+    {
+        m_core.hub()->post(Notifications::GetQuickTransferFailed, {{u"isUnknown"_s, false}});
+    }
+
+Q_SIGNALS:
+    void panelChanged();
+
 private:
+    void arrive(const QuickTransferObjectPtr &record)
+    {
+        m_core.hub()->post(Notifications::GetNewQuickTransfer,
+                           {{u"object"_s, QVariant::fromValue(record)}});
+    }
+
     TestCore m_core;
     ToastCenter m_toasts;
-    DialogCenter m_dialogs;
     GuideController m_guide;
     NavigationController m_navigation;
     MenuController m_menu;
+    NotificationRecorder m_rec{m_core.hub(),
+                               {Notifications::DoDownloadFile, Notifications::DeleteQuickTransfer}};
+    SaveMemoryImageLoader m_loader{QSize(750, 1334), *m_core.core->runtimeState(),
+                                   m_core.library()};
+    QuickTransferListModel m_pictures{m_core.hub(), &m_loader};
+    std::unique_ptr<Panel> m_panel;
 };
 
 class Setup : public QObject
@@ -107,6 +191,8 @@ public Q_SLOTS:
     void qmlEngineAvailable(QQmlEngine *engine)
     {
         m_fixture = QmlWarnings::publishFixture<Fixture>(engine);
+        engine->addImageProvider(QLatin1StringView(QuickTransferListModel::ProviderId),
+                                 m_fixture->pictures()->createImageProvider());
     }
     void cleanupTestCase() { m_fixture.reset(); }
 

@@ -24,18 +24,10 @@ class Fixture : public QObject
     Q_PROPERTY(DialogCenter *dialogs READ dialogs CONSTANT)
     Q_PROPERTY(ToastCenter *toasts READ toasts CONSTANT)
     Q_PROPERTY(QString clipboardText READ clipboardText)
-    Q_PROPERTY(QStringList openedUrls READ openedUrls)
 public:
     DialogCenter *dialogs() { return &m_dialogs; }
     ToastCenter *toasts() { return &m_toasts; }
     QString clipboardText() const { return m_clipboard.text; }
-    QStringList openedUrls() const
-    {
-        QStringList urls;
-        for (const QUrl &url : m_composer.openedUrls)
-            urls << url.toString();
-        return urls;
-    }
 
     Q_INVOKABLE WebViewController *newPage(const QString &url, const QString &title, bool showMore)
     {

@@ -31,7 +31,7 @@ Item {
             verify(controller.loading)
             verify(findChild(view, "spinner").visible)
 
-            const closed = signalSpy.createObject(root, { target: controller, signalName: "closed" })
+            const closed = createTemporaryObject(signalSpy, root, { target: controller, signalName: "closed" })
             const disc = findChild(view, "pcDisc")
             const startY = disc.mapToItem(root, 0, 0).y
             mouseClick(decline)
@@ -40,18 +40,16 @@ Item {
             // The disc went down towards the send button, out of the fading screen.
             verify(disc.parent !== view)
             verify(disc.y > startY)
-            closed.destroy()
         }
 
         function test_closedBeforeTheViewExistsStillGoes() {
             Fixture.setStatus(1024)
             const controller = Fixture.newLogin()
-            const closed = signalSpy.createObject(root, { target: controller, signalName: "closed" })
+            const closed = createTemporaryObject(signalSpy, root, { target: controller, signalName: "closed" })
             controller.back()
-            const view = createTemporaryObject(loginView, root, { controller: controller })
+            createTemporaryObject(loginView, root, { controller: controller })
             closed.wait(2000)
             compare(closed.count, 1)
-            closed.destroy()
         }
     }
 

@@ -18,80 +18,92 @@ Item {
         id: spyComponent
         SignalSpy {}
     }
+    SignalSpy {
+        id: closed
+        target: Fixture.panel
+        signalName: "closed"
+    }
+    SignalSpy {
+        id: loads
+        target: Fixture.pictures
+        signalName: "pictureChanged"
+    }
 
     TestCase {
         id: test
         name: "TransferPanelView"
         when: windowShown
 
+        function spy(target, signalName) {
+            return createTemporaryObject(spyComponent, test, { target: target, signalName: signalName })
+        }
         function open() {
             Fixture.newPanel()
+            closed.clear()
+            loads.clear()
             const view = createTemporaryObject(viewComponent, host, { controller: Fixture.panel })
             verify(view !== null)
             return view
         }
-
+        function waitForStage(stage) {
+            tryCompare(Fixture.panel, "stage", stage, 4000)
+        }
         function visibleButton(view, name) {
             const button = findChild(view, name)
-            verify(button !== null, name)
-            verify(button.visible, name + " is visible")
+            verify(button !== null && button.visible, name)
             // Rows and columns place a button that has just appeared at their next polish.
             waitForItemPolished(button.parent)
             verify(button.width >= 44 && button.height >= 44, name + " is at least 44 × 44")
             return button
         }
 
+        // The success button is also reached by the keyboard.
         function test_textResultSharesAndCloses() {
             const view = open()
+            const shares = spy(Fixture.panel, "shareText")
             compare(Fixture.panel.stage, QuickTransferAnimationViewController.Opening)
             Fixture.arriveText("周末见")
             // Not before the opening has ended.
             wait(1000)
             verify(Fixture.panel.stage !== QuickTransferAnimationViewController.Result)
-            tryCompare(Fixture.panel, "stage", QuickTransferAnimationViewController.Result, 3000)
+            waitForStage(QuickTransferAnimationViewController.Result)
             verify(!findChild(view, "retryButton").visible)
             verify(!findChild(view, "leftButton").visible)
             mouseClick(visibleButton(view, "shareButton"))
-            compare(Fixture.shareCount, 1)
-            mouseClick(visibleButton(view, "successButton"))
+            compare(shares.count, 1)
+            visibleButton(view, "successButton").forceActiveFocus()
+            keyClick(Qt.Key_Space)
             verify(Fixture.panel.closing)
-            compare(Fixture.closedCount, 0)
-            tryCompare(Fixture, "closedCount", 1, 2000)
+            compare(closed.count, 0)
+            tryCompare(closed, "count", 1, 2000)
         }
 
-        function test_largeVideoDownloadsWithTheRightButton() {
+        function test_largeVideoButtons_data() {
+            return [{ tag: "download", button: "rightButton", downloads: 1, deletions: 0 },
+                    { tag: "decline", button: "closeButton", downloads: 0, deletions: 1 }]
+        }
+        function test_largeVideoButtons(data) {
             const view = open()
             Fixture.arriveVideo(6000000)
-            tryCompare(Fixture.panel, "stage", QuickTransferAnimationViewController.Result, 4000)
+            waitForStage(QuickTransferAnimationViewController.Result)
             verify(!findChild(view, "shareButton").visible)
-            const left = visibleButton(view, "leftButton")
-            compare(left.text, "立即播放")
-            const right = visibleButton(view, "rightButton")
-            compare(right.text, "下载到手机")
-            mouseClick(right)
-            compare(Fixture.downloadCount, 1)
-            tryCompare(Fixture, "closedCount", 1, 2000)
-            compare(Fixture.deleteCount, 0)
-        }
-
-        function test_closeButtonDeclinesTheLargeVideo() {
-            const view = open()
-            Fixture.arriveVideo(6000000)
-            tryCompare(Fixture.panel, "stage", QuickTransferAnimationViewController.Result, 4000)
-            mouseClick(visibleButton(view, "closeButton"))
-            tryCompare(Fixture, "closedCount", 1, 2000)
-            compare(Fixture.deleteCount, 1)
-            compare(Fixture.downloadCount, 0)
+            compare(visibleButton(view, "leftButton").text, "立即播放")
+            compare(visibleButton(view, "rightButton").text, "下载到手机")
+            mouseClick(visibleButton(view, data.button))
+            tryCompare(closed, "count", 1, 2000)
+            compare(Fixture.downloads(), data.downloads)
+            compare(Fixture.deletions(), data.deletions)
         }
 
         function test_failureRetriesByButton() {
             const view = open()
+            const retries = spy(Fixture.panel, "getQuickTransfer")
             Fixture.fail()
-            tryCompare(Fixture.panel, "stage", QuickTransferAnimationViewController.Failed, 4000)
+            waitForStage(QuickTransferAnimationViewController.Failed)
             verify(!findChild(view, "shareButton").visible)
             mouseClick(visibleButton(view, "retryButton"))
-            tryCompare(Fixture, "closedCount", 1, 2000)
-            compare(Fixture.retryCount, 1)
+            tryCompare(closed, "count", 1, 2000)
+            compare(retries.count, 1)
         }
 
         // The picture comes through the list's provider; a file that is no picture shows none,
@@ -101,33 +113,20 @@ Item {
         }
         function test_pictureComesThroughTheListsProvider(data) {
             const view = open()
-            const loads = createTemporaryObject(spyComponent, test,
-                                                { target: Fixture.pictures, signalName: "pictureChanged" })
             Fixture.arriveImage(data.readable)
-            tryCompare(Fixture.panel, "stage", QuickTransferAnimationViewController.Result, 4000)
+            waitForStage(QuickTransferAnimationViewController.Result)
             if (loads.count === 0)
                 loads.wait(3000)
             const picture = findChild(view, "picture")
             if (data.readable) {
                 verify(String(picture.source).startsWith("image://quicktransfer/"))
                 tryCompare(picture, "status", Image.Ready, 2000)
-                verify(picture.parent.visible)
             } else {
                 compare(String(picture.source), "")
-                verify(!picture.parent.visible)
             }
+            compare(picture.parent.visible, data.readable)
             mouseClick(visibleButton(view, "successButton"))
-            tryCompare(Fixture, "closedCount", 1, 2000)
-        }
-
-        function test_keyboardReachesTheButtons() {
-            const view = open()
-            Fixture.arriveText("键盘")
-            tryCompare(Fixture.panel, "stage", QuickTransferAnimationViewController.Result, 4000)
-            const success = visibleButton(view, "successButton")
-            success.forceActiveFocus()
-            keyClick(Qt.Key_Space)
-            tryCompare(Fixture, "closedCount", 1, 2000)
+            tryCompare(closed, "count", 1, 2000)
         }
     }
 }

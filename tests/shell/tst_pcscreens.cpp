@@ -1,0 +1,309 @@
+// The screens against the stand-in PC: the connection screen (every outcome, its message and the
+// closing fall) and the feedback form (its path on the PC); and the about screen.
+#include "AboutViewController.h"
+#include "DefaultsKeys.h"
+#include "FakePlatform.h"
+#include "FeedbackViewController.h"
+#include "HttpRequestCenter.h"
+#include "LoginAndAuthCenter.h"
+#include "LoginViewController.h"
+#include "NotificationCenter.h"
+#include "NotificationNames.h"
+#include "PcSim.h"
+#include "RuntimeState.h"
+#include "TestCore.h"
+#include "TestServices.h"
+#include "ToastCenter.h"
+#include "UserDefaults.h"
+
+#include <QAbstractItemModelTester>
+#include <QJsonArray>
+#include <QSignalSpy>
+#include <QTest>
+
+using namespace Qt::StringLiterals;
+
+class TestPcScreens : public QObject
+{
+    Q_OBJECT
+
+    PcSim m_pc;
+    std::unique_ptr<TestCore> m_t;
+    std::unique_ptr<ToastCenter> m_toasts;
+    std::unique_ptr<LoginViewController> m_screen;
+
+    RuntimeState *state() { return m_t->core->runtimeState(); }
+    UserDefaults &defaults() { return m_t->core->userDefaults(); }
+    LoginViewController *open()
+    {
+        m_screen = std::make_unique<LoginViewController>(
+            m_t->hub(), state(), LoginAndAuthCenter::sharedInstance(), m_toasts.get());
+        m_screen->viewDidLoad();
+        return m_screen.get();
+    }
+    std::unique_ptr<FeedbackViewController> openFeedback()
+    {
+        auto screen = std::make_unique<FeedbackViewController>(
+            m_t->hub(), &defaults(), HttpRequestCenter::sharedInstance(), m_toasts.get());
+        screen->viewWillAppear();
+        return screen;
+    }
+    int pcRequests(const QString &kind)
+    {
+        return m_pc.state().value(u"requests"_s).toObject().value(kind).toInt();
+    }
+    QJsonArray feedbackRequests() { return m_pc.state().value(u"feedback"_s).toArray(); }
+
+private Q_SLOTS:
+    void initTestCase() { QVERIFY2(m_pc.start(), qPrintable(m_pc.errorString())); }
+    void init()
+    {
+        QVERIFY(m_pc.control(u"reset"_s).value(u"ok"_s).toBool());
+        m_t = std::make_unique<TestCore>(m_pc.config());
+        createServices(*m_t, false);
+        state()->setLastSsid(u"ZephyrWiFi"_s);
+        m_toasts = std::make_unique<ToastCenter>();
+    }
+    void cleanup()
+    {
+        m_screen.reset();
+        m_toasts.reset();
+        m_t.reset();
+    }
+
+    // Opened while authorised it starts nothing; closing ends the fall, then tells the delegate
+    // and the router, once each and only once the closing has begun.
+    void openingWhileAuthorisedStartsNothingAndClosesInOrder()
+    {
+        state()->setStatus(AppStatusAuthorized);
+        auto *screen = open();
+        QCOMPARE(screen->wifiText(), u"     ZephyrWiFi"_s);
+        QVERIFY(!screen->isLoading());
+        QVERIFY(!screen->isAuthOffered());
+        QTest::qWait(300);
+        QVERIFY(!screen->isClosing());
+        QCOMPARE(pcRequests(u"login"_s), 0);
+        QStringList calls;
+        connect(screen, &LoginViewController::endFallDownSendButton, this,
+                [&] { calls << u"end"_s; });
+        connect(screen, &LoginViewController::closeedFunctionalSubView, this,
+                [&] { calls << u"closeed"_s; });
+        connect(screen, &ScreenController::closed, this, [&] { calls << u"closed"_s; });
+        screen->closeFinished();
+        QVERIFY(calls.isEmpty());
+        screen->back();
+        screen->back();
+        screen->closeFinished();
+        screen->closeFinished();
+        QCOMPARE(calls, (QStringList{u"end"_s, u"closeed"_s, u"closed"_s}));
+    }
+
+    void acceptedLoginOffersThenClosesOnAuthorisation()
+    {
+        auto *screen = open();
+        QVERIFY(screen->isLoading());
+        QSignalSpy offered(screen, &LoginViewController::looksChanged);
+        QSignalSpy fall(screen, &LoginViewController::startFallDownSendButton);
+        QVERIFY(fall.wait(10000));
+        // The login gave 512 (the offer, no message), then the automatic authorisation 1024.
+        QVERIFY(!offered.isEmpty());
+        QCOMPARE(state()->status(), quint64(AppStatusAuthorized));
+        QCOMPARE(fall.first().first().toDouble(), 0.5);
+        QCOMPARE(screen->pcIcon(), u"login_icon_shake.png"_s);
+        QVERIFY(screen->isClosing());
+        QVERIFY(!screen->isLoading());
+        QVERIFY(!m_toasts->isToastVisible());
+    }
+
+    void refusedAuthorisationKeepsTheOfferAndCanBeRetried()
+    {
+        m_pc.control(u"verdict"_s, {{u"auth"_s, u"refuse"_s}});
+        auto *screen = open();
+        QTRY_COMPARE_WITH_TIMEOUT(m_toasts->title(), u"授权失败"_s, 10000);
+        QVERIFY(screen->isAuthOffered());
+        QVERIFY(!screen->isLoading());
+        QVERIFY(!screen->isClosing());
+
+        m_pc.control(u"verdict"_s, {{u"auth"_s, u"accept"_s}});
+        QSignalSpy fall(screen, &LoginViewController::startFallDownSendButton);
+        screen->tappedAuthButton();
+        QVERIFY(screen->isLoading());
+        QVERIFY(fall.wait(10000));
+        QCOMPARE(state()->status(), quint64(AppStatusAuthorized));
+    }
+
+    void failuresCloseWithTheirMessage_data()
+    {
+        QTest::addColumn<QString>("verdict");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("blacklisted") << u"blacklisted"_s << u"您已被管理员拉入黑名单"_s;
+        QTest::newRow("remote control off")
+            << u"remote_disabled"_s << u"您的电脑已经关闭了手机遥控功能"_s;
+        // A reply that never comes fails the login as a refusal does (the login's own test).
+        QTest::newRow("refused") << u"refuse"_s << u"连接失败"_s;
+    }
+    void failuresCloseWithTheirMessage()
+    {
+        QFETCH(QString, verdict);
+        QFETCH(QString, message);
+        QVERIFY(m_pc.control(u"verdict"_s, {{u"login"_s, verdict}}).value(u"ok"_s).toBool());
+        auto *screen = open();
+        QSignalSpy fall(screen, &LoginViewController::startFallDownSendButton);
+        QVERIFY(fall.wait(10000));
+        QCOMPARE(m_toasts->title(), message);
+        QVERIFY(!screen->isLoading());
+        QVERIFY(!screen->isAuthOffered());
+    }
+
+    void aSecondVisitAfterAFailureTriesAgain()
+    {
+        m_pc.control(u"verdict"_s, {{u"login"_s, u"blacklisted"_s}});
+        QSignalSpy firstFall(open(), &LoginViewController::startFallDownSendButton);
+        QVERIFY(firstFall.wait(10000));
+        m_screen->closeFinished();
+        m_pc.control(u"verdict"_s, {{u"login"_s, u"remote_disabled"_s}});
+        state()->setStatus(AppStatusNotLoggedIn);
+        QSignalSpy fall(open(), &LoginViewController::startFallDownSendButton);
+        QVERIFY(fall.wait(10000));
+        QCOMPARE(m_toasts->title(), u"您的电脑已经关闭了手机遥控功能"_s);
+    }
+
+    void fullScreenStandingHasItsMessage()
+    {
+        state()->setStatus(AppStatusAuthorized);
+        auto *screen = open();
+        state()->setStatus(AppStatusFullScreen);
+        m_t->hub()->post(Notifications::LoginFinished);
+        QVERIFY(screen->isClosing());
+        QCOMPARE(m_toasts->title(), u"您的电脑已进入全屏模式，请先退出全屏模式"_s);
+    }
+
+    void decliningStopsTheExchangeAndSaysNothing()
+    {
+        m_pc.fault(u"auth"_s, u"hang"_s);
+        auto *screen = open();
+        QTRY_VERIFY_WITH_TIMEOUT(screen->isAuthOffered(), 10000);
+        QSignalSpy fall(screen, &LoginViewController::startFallDownSendButton);
+        screen->tappedNotAuthButton();
+        QCOMPARE(fall.count(), 1);
+        QVERIFY(screen->isClosing());
+        QTest::qWait(200);
+        // The stopped exchange ends, but the closing screen adds no message and no second fall.
+        QVERIFY(!m_toasts->isToastVisible());
+        QCOMPARE(fall.count(), 1);
+        QCOMPARE(state()->status(), quint64(AppStatusLoggedIn));
+    }
+
+    void submitNeedsMoreThanSpacesLineBreaksOrTheHint()
+    {
+        auto screen = openFeedback();
+        screen->setText(screen->hint());
+        QVERIFY(!screen->isSubmitEnabled());
+        screen->setText(u" 好用 "_s);
+        QVERIFY(screen->isSubmitEnabled());
+        screen->setText(u"  \n \r\n"_s);
+        QVERIFY(!screen->isSubmitEnabled());
+        screen->feedback();
+        QCOMPARE(m_toasts->title(), u"请输入反馈内容"_s);
+        QVERIFY(!screen->isSending());
+        QTest::qWait(100);
+        QVERIFY(feedbackRequests().isEmpty());
+    }
+
+    void unsentTextsComeBackOnTheNextVisit()
+    {
+        {
+            auto screen = openFeedback();
+            screen->setText(u"传大文件时会断开"_s);
+            screen->setContact(u"me@example.org"_s);
+            screen->back();
+        }
+        QCOMPARE(defaults().stringForKey(DefaultsKeys::FeedbackContent), u"传大文件时会断开"_s);
+        auto again = openFeedback();
+        QCOMPARE(again->text(), u"传大文件时会断开"_s);
+        QCOMPARE(again->contact(), u"me@example.org"_s);
+
+        // One character is not worth restoring; the hint is never restored as a text.
+        defaults().setValue(DefaultsKeys::FeedbackContent, u"x"_s);
+        defaults().setValue(DefaultsKeys::FeedbackContact, u"y"_s);
+        auto third = openFeedback();
+        QVERIFY(third->text().isEmpty());
+        QVERIFY(third->contact().isEmpty());
+        defaults().setValue(DefaultsKeys::FeedbackContent, third->hint());
+        QVERIFY(openFeedback()->text().isEmpty());
+        third->setText(third->hint());
+        third->back();
+        QCOMPARE(defaults().stringForKey(DefaultsKeys::FeedbackContent), QString());
+    }
+
+    void theAnswerClosesOrKeepsTheForm_data()
+    {
+        QTest::addColumn<int>("pcErrno");
+        QTest::addColumn<QString>("toast");
+        QTest::newRow("accepted: cleared and closed") << 0 << u"提交成功"_s;
+        QTest::newRow("refused: open with its text") << 3 << u"您提交太频繁了，请稍后再试"_s;
+    }
+    void theAnswerClosesOrKeepsTheForm()
+    {
+        QFETCH(int, pcErrno);
+        QFETCH(QString, toast);
+        const bool accepted = pcErrno == 0;
+        m_pc.control(u"feedback"_s, {{u"errno"_s, pcErrno}});
+        auto screen = openFeedback();
+        screen->setText(u"很好用"_s);
+        screen->setContact(u"13800000000"_s);
+        screen->feedback();
+        // A second tap while the first waits sends nothing more.
+        screen->feedback();
+        QVERIFY(screen->isSending());
+        QCOMPARE(m_toasts->loadingType(), 1);
+        QTRY_VERIFY_WITH_TIMEOUT(!screen->isSending(), 10000);
+        QCOMPARE(m_toasts->loadingType(), -1);
+        QCOMPARE(m_toasts->title(), toast);
+        QCOMPARE(screen->isClosing(), accepted);
+        QCOMPARE(screen->text(), accepted ? QString() : u"很好用"_s);
+        if (accepted) {
+            QCOMPARE(defaults().stringForKey(DefaultsKeys::FeedbackContent), QString());
+            QCOMPARE(defaults().stringForKey(DefaultsKeys::FeedbackContact), u"13800000000"_s);
+        }
+        const QJsonArray sent = feedbackRequests();
+        QCOMPARE(sent.size(), 1);
+        const QJsonObject fields = sent.first().toObject().value(u"fields"_s).toObject();
+        QCOMPARE(fields.value(u"txt_1"_s).toString(), u"很好用"_s);
+        QCOMPARE(fields.value(u"contact_text"_s).toString(), u"13800000000"_s);
+    }
+
+    void anAnswerToSomeoneElsesSubmissionIsIgnored()
+    {
+        auto screen = openFeedback();
+        screen->setText(u"草稿"_s);
+        m_t->hub()->post(u"notification_submit_feedback_finished"_s,
+                         {{u"isSuccess"_s, true}, {u"message"_s, u"提交成功"_s}});
+        QCOMPARE(screen->text(), u"草稿"_s);
+        QVERIFY(!screen->isClosing());
+        QVERIFY(!m_toasts->isToastVisible());
+    }
+
+    // The QML test copies the first account; here every row's page, and a row out of range.
+    void aboutRowsAct()
+    {
+        auto &clipboard = static_cast<FakeClipboard &>(*m_t->core->platform().clipboard);
+        AboutViewController about(&clipboard, m_toasts.get());
+        QAbstractItemModelTester tester(about.rows(),
+                                        QAbstractItemModelTester::FailureReportingMode::QtTest);
+        QVERIFY(about.versionText().startsWith(u"V "_s) && about.versionText().size() > 2);
+        QSignalSpy pages(&about, &AboutViewController::openWebPage);
+        for (int row :
+             {int(AboutViewController::SiteRow), int(AboutViewController::HelpRow),
+              int(AboutViewController::AgreementRow), int(AboutViewController::PrivacyRow), 17})
+            about.tableViewCellHighlighted(row);
+        QCOMPARE(pages.count(), 4);
+        QVERIFY(pages[0].at(0).toString().endsWith(u"www.zephyrwifi.com/mobile/index.html"_s));
+        QCOMPARE(pages[3].at(0).toString(), u"qrc:/html/privacy.html"_s);
+        about.tableViewCellHighlighted(AboutViewController::WeiboRow);
+        QCOMPARE(clipboard.text, u"Zephyr随身wifi"_s);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestPcScreens)
+#include "tst_pcscreens.moc"
