@@ -1,11 +1,11 @@
 import QtQuick
-import QtQuick.Controls
 import Zephyr.Ui
 
 // One row of the main list: the kind's icon on the left (the selection mark in selection mode),
 // the row's content beside it as its kind shows it, and the download progress laid over the
-// fraction received. The spacer row after the last shows nothing.
-AbstractButton {
+// fraction received. The spacer row after the last shows nothing. Rows are plain items rather
+// than button controls: a screenful of them is made as the window opens.
+Item {
     id: row
 
     required property int index
@@ -27,12 +27,14 @@ AbstractButton {
     readonly property bool spacer: kind === "spacer"
     readonly property int contentLeft: Theme.margin + Theme.touchTarget + Theme.gap
     readonly property int contentWidth: width - contentLeft - Theme.margin
+    readonly property string text: title.length > 0
+                                    ? (title.length > 120 ? title.substring(0, 120) : title)
+                                    : (countText.length > 0 ? qsTr("图片") + " " + countText
+                                                            : qsTr("图片"))
 
     height: rowHeight
     enabled: !spacer
-    focusPolicy: spacer ? Qt.NoFocus : Qt.StrongFocus
-    text: title.length > 0 ? (title.length > 120 ? title.substring(0, 120) : title)
-                           : (countText.length > 0 ? qsTr("图片") + " " + countText : qsTr("图片"))
+    activeFocusOnTab: !spacer
     Accessible.role: spacer ? Accessible.NoRole : Accessible.ListItem
     Accessible.name: text
     Accessible.description: subtitle
@@ -42,12 +44,12 @@ AbstractButton {
     Keys.onReturnPressed: row.contentTapped(index)
     Keys.onEnterPressed: row.contentTapped(index)
     Keys.onSpacePressed: row.contentTapped(index)
-    onClicked: row.contentTapped(index)
 
-    background: Rectangle {
+    Rectangle {
+        anchors.fill: parent
         visible: !row.spacer
-        color: row.pressed ? Theme.rowPressed : Theme.rowBackground
-        border.width: row.visualFocus ? 2 : 0
+        color: rowPress.pressed ? Theme.rowPressed : Theme.rowBackground
+        border.width: row.activeFocus ? 2 : 0
         border.color: Theme.accent
         Image {
             objectName: "progressOverlay"
@@ -64,26 +66,58 @@ AbstractButton {
             color: Theme.separator
         }
     }
+    MouseArea {
+        id: rowPress
+        anchors.fill: parent
+        onClicked: row.contentTapped(row.index)
+    }
 
-    // The row's parts stand outside the deferred content item, so that their loaders make
-    // their components in the row's own context.
-    contentItem: Item {}
     Item {
         anchors.fill: parent
         visible: !row.spacer
 
-        BarButton {
+        // The kind's icon, or the selection mark: a button of its own, made lighter than the
+        // bar's buttons since every row has one.
+        Item {
+            id: kindButton
             objectName: "kindButton"
+            readonly property string text: row.editing ? (row.selected ? qsTr("取消选择") : qsTr("选择"))
+                                                       : qsTr("只看此类")
             x: Theme.margin - (Theme.touchTarget - 44) / 2
             y: Math.min(Theme.wideGap, (row.height - height) / 2)
             width: Theme.touchTarget
             height: Theme.touchTarget
-            iconSize: 44
-            image: row.editing ? (row.selected ? "qt_icon_selected.png" : "qt_icon_unselected.png")
-                               : row.kindIcon
-            text: row.editing ? (row.selected ? qsTr("取消选择") : qsTr("选择"))
-                              : qsTr("只看此类")
-            onClicked: row.iconTapped(row.index)
+            enabled: !row.spacer
+            activeFocusOnTab: true
+            Accessible.role: Accessible.Button
+            Accessible.name: text
+            Accessible.onPressAction: row.iconTapped(row.index)
+            Keys.onReturnPressed: row.iconTapped(row.index)
+            Keys.onEnterPressed: row.iconTapped(row.index)
+            Keys.onSpacePressed: row.iconTapped(row.index)
+
+            Image {
+                anchors.centerIn: parent
+                source: Theme.image(row.editing ? (row.selected ? "qt_icon_selected.png"
+                                                                : "qt_icon_unselected.png")
+                                                : row.kindIcon)
+                sourceSize.width: 44
+                fillMode: Image.PreserveAspectFit
+                opacity: kindPress.pressed ? 0.5 : 1
+            }
+            Rectangle {
+                anchors.fill: parent
+                visible: kindButton.activeFocus
+                color: "transparent"
+                radius: Theme.buttonRadius
+                border.width: 2
+                border.color: Theme.accent
+            }
+            MouseArea {
+                id: kindPress
+                anchors.fill: parent
+                onClicked: row.iconTapped(row.index)
+            }
         }
 
         // Only the row's own kind of content is made: a row of another kind costs nothing.
