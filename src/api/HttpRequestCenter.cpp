@@ -547,6 +547,13 @@ void HttpRequestCenter::commitStatisticsIfDue()
 
 void HttpRequestCenter::commitStatistics()
 {
+    // The report names the phone: at start-up the keychain may not have answered yet, and a
+    // report sent then would name nobody.
+    DeviceInfoCenter::requestDeviceId(this, [this](const QString &) { sendStatistics(); });
+}
+
+void HttpRequestCenter::sendStatistics()
+{
     HttpRequestMethod *request = newRequest(&HttpRequestCenter::commitStatisticsFinished);
     request->setTagStr(HttpTags::PlainJson);
     // The report text is made of these very counts, before anything else can count.

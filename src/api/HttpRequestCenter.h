@@ -112,6 +112,8 @@ private:
     void updateRateLimitFinished(HttpRequestMethod *request, const QVariant &responseObj);
     void operateClientFinished(HttpRequestMethod *request, const QVariant &responseObj);
     void commitStatisticsFinished(HttpRequestMethod *request, const QVariant &responseObj);
+    /// Sends the report once the phone's identifier is known.
+    void sendStatistics();
     void submitFeedbackFinished(HttpRequestMethod *request, const QVariant &responseObj);
 
     RuntimeState &m_state;

@@ -437,10 +437,10 @@ private Q_SLOTS:
         QCOMPARE(sent[u"fields"_s][u"app"_s].toString(), u"Zephyrwifiapp"_s);
     }
 
-    // Reports wait for the guide, go once a day, and take off only the counts they carried.
+    // Reports wait for the guide and the phone's identifier, go once a day, and take off only
+    // the counts they carried.
     void statistics()
     {
-        const QString deviceId = m_t->deviceId();
         UserDefaults &defaults = m_t->core->userDefaults();
         for (const int key : {DeviceInfoCenter::StatAppStart, DeviceInfoCenter::StatRemoteControl})
             DeviceInfoCenter::increaseStatisticsByKey(key);
@@ -449,8 +449,10 @@ private Q_SLOTS:
         m_t->core->completeFirstLaunchGuide();
         m_pc.fault(u"AppStore/getIsUpdate"_s, u"wrongkind"_s);
         HttpRequestCenter::commitStatisticsIfDue();
+        QTRY_COMPARE(requests(u"AppStore/getIsUpdate"_s), 1);
         QTRY_COMPARE(center()->pendingRequestCount(), 0);
         QVERIFY(!defaults.contains(DefaultsKeys::LastCommitStatisticsDate));
+        const QString deviceId = m_t->deviceId();
 
         // The counts of the failed report go with the next one; counts made meanwhile stay.
         const QString report = DeviceInfoCenter::getStatisticsString();
@@ -477,6 +479,17 @@ private Q_SLOTS:
                           QDateTime::currentDateTime().addDays(-1));
         HttpRequestCenter::commitStatisticsIfDue();
         QTRY_COMPARE(requests(u"AppStore/getIsUpdate"_s), before + 1);
+    }
+
+    // A report made before the keychain has named the phone waits for its identifier.
+    void statisticsNameThePhone()
+    {
+        m_t->core->completeFirstLaunchGuide();
+        HttpRequestCenter::commitStatisticsIfDue();
+        QTRY_COMPARE(requests(u"AppStore/getIsUpdate"_s), 1);
+        const QString sent = m_pc.state()[u"stats"_s].toArray().last()[u"m"_s].toString();
+        QVERIFY(!sent.isEmpty());
+        QCOMPARE(sent, m_t->deviceId());
     }
 
     // Qt makes every status from 400 an error; the body is decoded, only a 403 drops the login.
