@@ -85,7 +85,7 @@ MainViewController::MainViewController(NotificationCenter *hub, RuntimeState *st
 MainViewController::~MainViewController()
 {
     // Picture loads still running use the loader and the runtime state: let them end first.
-    QThreadPool::globalInstance()->waitForDone();
+    SaveMemoryImageLoader::pool()->waitForDone();
 }
 
 QString MainViewController::title() const

@@ -7,10 +7,24 @@
 #include <QFileInfo>
 #include <QImageReader>
 #include <QPointer>
+#include <QThread>
 #include <QThreadPool>
 #include <QUuid>
 
+#include <algorithm>
 #include <cmath>
+
+Q_GLOBAL_STATIC(QThreadPool, s_pictureThreads)
+
+QThreadPool *SaveMemoryImageLoader::pool()
+{
+    static const bool sized = [] {
+        s_pictureThreads->setMaxThreadCount(std::max(1, QThread::idealThreadCount() - 1));
+        return true;
+    }();
+    Q_UNUSED(sized);
+    return s_pictureThreads;
+}
 
 SaveMemoryImageLoader::SaveMemoryImageLoader(QSize screenPixels, RuntimeState &state,
                                              const QString &libraryPath, QObject *parent)
@@ -27,7 +41,7 @@ QString SaveMemoryImageLoader::load(const QuickTransferObject &record, int maxHe
     state->addSavingMemoryBlockUUID(token, kMaxLiveLoads);
     const QString thumb = record.thumbnailPath(m_libraryPath);
     const QString full = record.downloadPath(m_libraryPath);
-    QThreadPool::globalInstance()->start(
+    pool()->start(
         [this, self = QPointer<SaveMemoryImageLoader>(this), state, token, thumb, full, maxHeight] {
             QImage image;
             if (state->containsSavingMemoryBlockUUID(token))

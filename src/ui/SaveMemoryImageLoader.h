@@ -6,6 +6,7 @@
 #include <QObject>
 #include <QSize>
 
+class QThreadPool;
 class RuntimeState;
 
 /// Loads the picture of an image record for display, capped in pixels: a picture larger than
@@ -28,6 +29,10 @@ public:
     QString load(const QuickTransferObject &record, int maxHeight = 0);
 
     static constexpr int kMaxLiveLoads = 11;
+
+    /// The threads that load pictures, shared by every loader: one fewer than the cores (at
+    /// least one), so that the main thread keeps a core to itself while pictures load.
+    static QThreadPool *pool();
 
 Q_SIGNALS:
     void imageLoaded(const QString &token, const QImage &image);

@@ -18,17 +18,17 @@
 using namespace Qt::StringLiterals;
 
 namespace {
-// Holds every thread of the global pool until the guard ends, so that no image load ends and
+// Holds every picture-loading thread until the guard ends, so that no image load ends and
 // every token stays live; then the held threads and the queued loads run to their end.
 auto holdPool()
 {
     auto held = std::make_shared<QSemaphore>();
-    const int threads = QThreadPool::globalInstance()->maxThreadCount();
+    const int threads = SaveMemoryImageLoader::pool()->maxThreadCount();
     for (int i = 0; i < threads; ++i)
-        QThreadPool::globalInstance()->start([held] { held->acquire(); });
+        SaveMemoryImageLoader::pool()->start([held] { held->acquire(); });
     return qScopeGuard([held, threads] {
         held->release(threads);
-        QThreadPool::globalInstance()->waitForDone();
+        SaveMemoryImageLoader::pool()->waitForDone();
     });
 }
 } // namespace
@@ -40,7 +40,7 @@ private Q_SLOTS:
     void init() { m_core = std::make_unique<TestCore>(); }
     void cleanup()
     {
-        QThreadPool::globalInstance()->waitForDone();
+        SaveMemoryImageLoader::pool()->waitForDone();
         m_core.reset();
     }
 
