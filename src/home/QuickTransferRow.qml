@@ -81,13 +81,13 @@ Item {
         Item {
             id: kindButton
             objectName: "kindButton"
-            readonly property string text: row.editing ? (row.selected ? qsTr("取消选择") : qsTr("选择"))
-                                                       : qsTr("只看此类")
+            readonly property string text: row.editing
+                                           ? (row.selected ? qsTr("取消选择") : qsTr("选择"))
+                                           : qsTr("只看此类")
             x: Theme.margin - (Theme.touchTarget - 44) / 2
             y: Math.min(Theme.wideGap, (row.height - height) / 2)
             width: Theme.touchTarget
             height: Theme.touchTarget
-            enabled: !row.spacer
             activeFocusOnTab: true
             Accessible.role: Accessible.Button
             Accessible.name: text
