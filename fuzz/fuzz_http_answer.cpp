@@ -1,9 +1,28 @@
 // Fuzz target: the HTTP answer decoder. The first byte picks the decoding: 0 an answer of the
-// PC, 1 the PC refusing (403), 2 plain JSON of an outside service.
+// PC, 1 the PC refusing (403), 2 plain JSON of an outside service. An answer of the PC is also
+// read by the one-pass Base64 decoder, which must agree with Qt's decoder and a complement.
+#include "Base64.h"
 #include "HttpAnswer.h"
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdlib>
+
+namespace {
+void checkOnePassBase64(const QByteArray &text)
+{
+    auto general = Base64::decodeBase64DataReturnData(text);
+    const auto direct = Base64::decodeComplemented(text);
+    if (direct.has_value() != general.has_value())
+        std::abort();
+    if (!general)
+        return;
+    for (char &c : *general)
+        c = char(~uchar(c));
+    if (*direct != *general)
+        std::abort();
+}
+} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
@@ -12,6 +31,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const QByteArray body(reinterpret_cast<const char *>(data) + 1, qsizetype(size - 1));
     switch (data[0] % 3) {
     case 0:
+        checkOnePassBase64(body);
         (void)HttpAnswer::decode(QString(), 200, body);
         break;
     case 1:
