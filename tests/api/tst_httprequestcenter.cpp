@@ -212,10 +212,8 @@ private Q_SLOTS:
 
     void statusChangesCancelAndRefetch()
     {
-        const int listed = requests(u"cgi/dir_list.mo"_s);
         m_pc.fault(u"cgi/dir_list.mo"_s, u"hang"_s);
         center()->getDirectoryList(u"C:/"_s);
-        QTRY_COMPARE(requests(u"cgi/dir_list.mo"_s), listed + 1);
         const int infoBefore = requests(u"cgi/wifi_info.mo"_s);
         state()->setStatus(AppStatusLoggedIn);
         // The cancelled listing answers at once, as a failure.
@@ -226,14 +224,6 @@ private Q_SLOTS:
         QCOMPARE(center()->pendingRequestCount(), 2);
         QTRY_COMPARE(center()->pendingRequestCount(), 0);
         QCOMPARE(requests(u"cgi/wifi_info.mo"_s), infoBefore + 1);
-    }
-
-    // A volume out of range is no answer (the command-line tests cover unreadable answers).
-    void volumeOutOfRangeIsNoAnswer()
-    {
-        m_pc.control(u"volume"_s, {{u"volume"_s, 120}});
-        center()->getVolume();
-        QVERIFY(answerOf(N::GetVolumeFinished).isEmpty());
     }
 
     // A shutdown is counted; cancelling one stops it and nothing else.
@@ -256,10 +246,6 @@ private Q_SLOTS:
     void listings()
     {
         QCOMPARE(state()->shareDir(), u"C:/Share"_s);
-        center()->getDirectoryFolderList(u"C:/work"_s);
-        QCOMPARE(names(answerOf(N::GetDirectoryFolderListFinished)[u"array"_s]),
-                 QStringList{u"sub"_s});
-        m_rec->clear();
         center()->getDirectoryFolderList(u"/"_s);
         QCOMPARE(names(answerOf(N::GetDirectoryFolderListFinished)[u"array"_s]),
                  (QStringList{u"C:"_s, u"E:"_s, u"桌面"_s}));
@@ -305,22 +291,16 @@ private Q_SLOTS:
     // Listings are cancelled by path; a general cancellation spares the outside service.
     void cancellationByTag()
     {
-        QSignalSpy download(center(), &HttpRequestCenter::directoryFileListToDownloadFinished);
         const int listed = requests(u"cgi/dir_list.mo"_s);
         m_pc.fault(u"http"_s, u"hang"_s, 0, 0);
         center()->getDirectoryList(u"C:/a"_s);
         center()->getDirectoryList(u"C:/b"_s);
-        center()->getDirectoryFileListToDownload(u"C:/get"_s);
         center()->submitFeedbackText(u"hello"_s, {});
-        QTRY_COMPARE(requests(u"cgi/dir_list.mo"_s), listed + 3);
+        QTRY_COMPARE(requests(u"cgi/dir_list.mo"_s), listed + 2);
         center()->stopGetDirectoryList({});
         center()->stopGetDirectoryList(u"C:/a"_s);
         QCOMPARE(m_rec->count(N::GetDirectoryListFinished), 1);
         QCOMPARE(m_rec->last(N::GetDirectoryListFinished)[u"path"_s], QVariant(u"C:/a"_s));
-        QVERIFY(download.isEmpty());
-        center()->stopGetDirectoryList(u"C:/get"_s);
-        QCOMPARE(QList<QVariantList>(download), (QList<QVariantList>{{u"C:/get"_s, false, 0}}));
-        QCOMPARE(m_rec->count(N::DoDownloadFile), 0);
         QCOMPARE(center()->pendingRequestCount(), 2);
         m_t->hub()->post(N::CancelHttpRequest);
         QCOMPARE(m_rec->count(N::GetDirectoryListFinished), 2);
@@ -346,18 +326,13 @@ private Q_SLOTS:
                  quint64(kind == u"403"_s ? AppStatusNotLoggedIn : AppStatusAuthorized));
     }
 
+    // The identity goes with requests only once the phone has a token.
     void identityHeaderOnlyWithToken()
     {
         m_pc.control(u"strict"_s, {{u"strict"_s, true}});
-        // Not logged in: nothing reaches the network, the answer comes before returning.
-        center()->getVolume();
-        QCOMPARE(m_rec->count(N::GetVolumeFinished), 1);
-        QVERIFY(m_rec->last(N::GetVolumeFinished).isEmpty());
-        QCOMPARE(requests(u"cgi/pc_volum.mo"_s), 0);
-        // A base address but no token: no identity, and the strict PC refuses.
+        // A base address but no token: the strict PC refuses, which ends the login.
         state()->setApi(m_pc.api);
         state()->setStatus(AppStatusLoggedIn);
-        m_rec->clear();
         center()->getVolume();
         QVERIFY(answerOf(N::GetVolumeFinished).isEmpty());
         QCOMPARE(state()->status(), quint64(AppStatusNotLoggedIn));
