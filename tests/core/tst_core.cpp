@@ -1,6 +1,5 @@
 // The core without a PC: start-up, WiFi name, hub and runtime state, identity, counters,
-// network position, and the encodings (Base64, JSON, the PC's file entries).
-#include "Base64.h"
+// network position, and the encodings (JSON, the PC's file entries).
 #include "DefaultsKeys.h"
 #include "FileObject.h"
 #include "ForegroundWatcher.h"
@@ -10,18 +9,12 @@
 #include "NotificationNames.h"
 #include "RuntimeState.h"
 #include "SerialQueue.h"
-#include "StringExtension.h"
 #include "TestCore.h"
-#include "Utils.h"
 
 #include <QFile>
-#include <QJsonDocument>
-#include <QRandomGenerator>
 #include <QSignalSpy>
 #include <QTest>
 #include <QThread>
-
-#include <limits>
 
 #include "VariantCompare.h"
 
@@ -52,7 +45,6 @@ private Q_SLOTS:
         NotificationRecorder rec(t.hub(), {N::AppStatusChanged, N::SsidChanged});
         t.core->willEnterForeground();
         QVERIFY(rec.posted.isEmpty());
-        QVERIFY(DeviceInfoCenter::getStatisticsString().startsWith(u"kp_2#"_s));
         t.reachability().simulateChange();
         QCOMPARE(t.core->runtimeState()->status(), quint64(AppStatusNotLoggedIn));
         QCOMPARE(rec.posted, QStringList({N::AppStatusChanged}));
@@ -64,7 +56,6 @@ private Q_SLOTS:
         t.core->willEnterForeground();
         QCOMPARE(rec.count(N::SsidChanged), 2);
         QCOMPARE(t.core->runtimeState()->lastSsid(), u"Third"_s);
-        QVERIFY(DeviceInfoCenter::getStatisticsString().startsWith(u"kp_3#"_s));
     }
 
     // Started without a WiFi name: one announcement, and the name is taken when it comes.
@@ -108,11 +99,9 @@ private Q_SLOTS:
         w.applicationStateChanged(Qt::ApplicationActive);
         w.windowVisibilityChanged(QWindow::Maximized);
         QCOMPARE(back.count(), 2);
-        w.applicationStateChanged(Qt::ApplicationHidden);
-        w.applicationStateChanged(Qt::ApplicationActive);
         w.applicationStateChanged(Qt::ApplicationSuspended);
         w.windowVisibilityChanged(QWindow::FullScreen);
-        QCOMPARE(back.count(), 4);
+        QCOMPARE(back.count(), 3);
     }
 
     // In registration order, with the payload; observers added, removed or destroyed meanwhile.
@@ -175,37 +164,15 @@ private Q_SLOTS:
         s->setLastSsid(u"home"_s);
         QVERIFY(rec.posted.isEmpty());
         s->setStatus(AppStatusAuthorized);
-        s->setStatus(AppStatusAuthorized);
-        s->setClientCount(3);
         s->setClientCount(3);
         s->setLastSsid(u"office"_s);
         QCOMPARE(rec.posted, QStringList({N::AppStatusChanged, N::ClientCountChanged,
                                           N::AppStatusChanged, N::SsidChanged}));
         QCOMPARE(s->status(), quint64(AppStatusNotLoggedIn));
-        QCOMPARE(s->lastSsidText(), u"office"_s);
-        // No WiFi, told again, is posted each time.
-        s->setLastSsid(std::nullopt);
-        rec.clear();
-        s->setLastSsid(std::nullopt);
-        QCOMPARE(rec.posted, QStringList({N::SsidChanged}));
-        QVERIFY(!s->lastSsid().has_value());
         s->setApi(u"http://10.0.0.1:9000"_s);
         QCOMPARE(s->api(), u"http://10.0.0.1:9000/"_s);
         s->setApi(u"http://10.0.0.1:9000/x/"_s);
         QCOMPARE(s->api(), u"http://10.0.0.1:9000/x/"_s);
-    }
-
-    void deviceIdIsStableAndSurvivesLosingTheSettings()
-    {
-        TestCore t;
-        QVERIFY(DeviceInfoCenter::getDeviceId().isEmpty());
-        const QString id = t.deviceId();
-        QVERIFY(QRegularExpression(u"^[0-9A-F]{32}$"_s).match(id).hasMatch());
-        QCOMPARE(DeviceInfoCenter::getDeviceId(), id);
-        QTRY_VERIFY(t.keychain().items.contains(DefaultsKeys::Uuid));
-        t.core->userDefaults().removeObject(DefaultsKeys::Uuid);
-        QCOMPARE(t.deviceId(), id);
-        QCOMPARE(t.core->userDefaults().stringForKey(DefaultsKeys::Uuid), id);
     }
 
     void slowKeychainAnswersEveryCallerOnce()
@@ -233,31 +200,32 @@ private Q_SLOTS:
         QCOMPARE(answers.size(), 3);
     }
 
-    // A keychain that refuses, or holds what cannot be read, still gives a stable identifier.
-    void keychainFaultsStillGiveAStableId_data()
+    // Kept in the keychain, the identifier survives losing the settings; a keychain that refuses,
+    // or holds what cannot be read, still gives a stable one.
+    void deviceIdIsStable_data()
     {
         QTest::addColumn<bool>("refuse");
-        QTest::newRow("refuses") << true;
-        QTest::newRow("unreadable item") << false;
+        QTest::addColumn<QByteArray>("stored");
+        QTest::newRow("healthy keychain") << false << QByteArray();
+        QTest::newRow("refuses") << true << QByteArray("garbage");
+        QTest::newRow("unreadable item") << false << QByteArray("garbage");
     }
-    void keychainFaultsStillGiveAStableId()
+    void deviceIdIsStable()
     {
         QFETCH(bool, refuse);
+        QFETCH(QByteArray, stored);
         TestCore t;
         t.keychain().refuse = refuse;
-        t.keychain().items.insert(DefaultsKeys::Uuid, "garbage");
+        if (!stored.isEmpty())
+            t.keychain().items.insert(DefaultsKeys::Uuid, stored);
         const QString id = t.deviceId();
         QVERIFY(QRegularExpression(u"^[0-9A-F]{32}$"_s).match(id).hasMatch());
         QCOMPARE(t.deviceId(), id);
-        QCOMPARE(DeviceInfoCenter::getLoginUA().split(u';')[6], id);
-    }
-
-    void deviceNameFallsBackToThePlatforms()
-    {
-        AppCore core(AppConfig{}, makeFakePlatform());
-        static_cast<FakeSystemInfo &>(*core.platform().systemInfo).name = u"Lab phone"_s;
-        QCOMPARE(DeviceInfoCenter::getDeviceName(), u"Lab phone"_s);
-        QCOMPARE(DeviceInfoCenter::getLoginUA().split(u';')[3], u"Lab+phone"_s);
+        if (stored.isEmpty()) {
+            QTRY_VERIFY(t.keychain().items.contains(DefaultsKeys::Uuid));
+            t.core->userDefaults().removeObject(DefaultsKeys::Uuid);
+            QCOMPARE(t.deviceId(), id);
+        }
     }
 
     void loginAndAuthStringsHaveEightFields()
@@ -268,13 +236,11 @@ private Q_SLOTS:
         TestCore t(c);
         const QString id = t.deviceId();
         const QString login = DeviceInfoCenter::getLoginUA();
-        QVERIFY(login.endsWith(u";"_s));
         const QStringList f = login.split(u';');
         QCOMPARE(f.size(), 9);
         QCOMPARE(f[3], u"My+phone+%C3%BC%3B"_s);
         QCOMPARE(f[4], u"192.168.23.45"_s);
         QCOMPARE(f[6], id);
-        QCOMPARE(f[7], QString());
         QCOMPARE(DeviceInfoCenter::getAuthUA(), login);
         QCOMPARE(DeviceInfoCenter::getHttpRequestUA(), QString());
         const QString token = u"fedcba9876543210FEDCBA9876543210"_s;
@@ -289,27 +255,13 @@ private Q_SLOTS:
         // Same second: the next stamp is one second later, the third is the first again.
         QCOMPARE(field8(), u"XgNcVQRRDVtWAlcHBAQABHRxISZ6c11bAwYGVwtRAgc=1700000001000"_s);
         QCOMPARE(field8(), at0);
-        now += 10;
-        QCOMPARE(field8(), u"VVRSBlEFWA8DAgQFVQVXBnV1c3AmeQhaDwMNDAMLA1I=1700000010000"_s);
         t.core->userDefaults().setValue(DefaultsKeys::Token, u"short-token"_s);
         QCOMPARE(DeviceInfoCenter::getHttpRequestUA().split(u';').size(), 9);
         QCOMPARE(field8(), QString());
     }
 
-    // Counts are kept per key; an unreadable record counts from zero.
-    void statisticsCountAndReport()
-    {
-        TestCore t;
-        t.core->userDefaults().setValue(DefaultsKeys::StatisticsDictionary, QByteArray("junk"));
-        QVERIFY(DeviceInfoCenter::getStatisticsString().startsWith(u"kp_0#"_s));
-        for (const int key : {1, 1, 20, 11})
-            DeviceInfoCenter::increaseStatisticsByKey(key);
-        const QString text = DeviceInfoCenter::getStatisticsString();
-        QVERIFY(text.startsWith(u"kp_2#xp_0#"_s));
-        QVERIFY(text.endsWith(u"#gj_1#xm_0#aj_0#wp_0#cs_0#lw_0#ty_0#jk_0#jp_0#js_1"_s));
-    }
-
-    // Unreadable settings start from nothing; counts then survive restarts.
+    // Unreadable settings, or an unreadable count record in them, start from nothing; counts
+    // then survive restarts.
     void settingsAcrossRestarts()
     {
         QTemporaryDir data, keychain;
@@ -319,6 +271,8 @@ private Q_SLOTS:
         garbage.close();
         for (int run = 0; run < 2; ++run) {
             const auto core = coreOn(data, keychain);
+            if (run == 0)
+                core->userDefaults().setValue(DefaultsKeys::StatisticsDictionary, "junk"_ba);
             QVERIFY(DeviceInfoCenter::getStatisticsString().contains(
                 run ? u"#yy_1#"_s : u"kp_0#xp_0#yp_0#yy_0#"_s));
             QString id;
@@ -368,73 +322,6 @@ private Q_SLOTS:
         QVERIFY(!DeviceInfoCenter::getServerIpByLocalIp(u"1.2.3.4.5"_s));
     }
 
-    // Odd settings: a configured WiFi name ("" is none) beats the system's; bad ports are default.
-    void configReadsTheEnvironment()
-    {
-        qputenv("ZEPHYR_SSID", "");
-        qputenv("ZEPHYR_UDP_PORT", "not-a-port");
-        qputenv("ZEPHYR_FEEDBACK_URL", "http://127.0.0.1:5");
-        const AppConfig c = AppConfig::fromEnvironment();
-        qunsetenv("ZEPHYR_SSID");
-        qunsetenv("ZEPHYR_UDP_PORT");
-        qunsetenv("ZEPHYR_FEEDBACK_URL");
-        QCOMPARE(c.udpPort, quint16(8360));
-        QCOMPARE(c.feedbackUrl, u"http://127.0.0.1:5/"_s);
-        QVERIFY(!c.wifiAddressOverride.has_value());
-        TestCore t(c);
-        t.network().ssid = u"ignored"_s;
-        t.core->start({});
-        QVERIFY(!DeviceInfoCenter::getCurrentSSID());
-        NotificationRecorder rec(t.hub(), {N::SsidChanged});
-        t.network().reportSsid(u"Elsewhere"_s);
-        QVERIFY(rec.posted.isEmpty());
-        QVERIFY(!t.core->runtimeState()->lastSsid());
-    }
-
-    // The one-pass decoder agrees with Qt's decoder and a complement, whatever the text.
-    void base64ComplementedAgreesWithTheGeneralDecoder()
-    {
-        QRandomGenerator random(20261206);
-        const QByteArray noise(" \t\n=*-_.\x80");
-        QList<QByteArray> texts{"QQ==", "QR==", "QUI=", "Q===", "====", "QQ=A", "", " "};
-        for (int round = 0; round < 4000; ++round) {
-            QByteArray bytes(int(random.bounded(0, 40)), Qt::Uninitialized);
-            for (char &c : bytes)
-                c = char(random.bounded(256));
-            QByteArray text = bytes.toBase64(round % 2 ? QByteArray::OmitTrailingEquals
-                                                       : QByteArray::Base64Encoding);
-            if (round % 3 == 1)
-                text = " \r\n" + text + "\n\t ";
-            if (round % 4 == 3)
-                text.insert(random.bounded(int(text.size()) + 1), noise[random.bounded(9)]);
-            texts << text;
-        }
-        for (const QByteArray &text : texts) {
-            const auto general = Base64::decodeBase64DataReturnData(text);
-            const auto direct = Base64::decodeComplemented(text);
-            QCOMPARE(direct.has_value(), general.has_value());
-            if (general)
-                QCOMPARE(*direct, Utils::negated(*general));
-        }
-    }
-
-    // Form encoding (identity tests cover spaces and UTF-8), sizes, days, JSON writing.
-    void smallHelpers()
-    {
-        QCOMPARE(StringExtension::urlencode(u"a/c~._-&b=c;d+"_s), u"a%2Fc~._-%26b%3Dc%3Bd%2B"_s);
-        QCOMPARE(Utils::getSizeString(0), u"0B"_s);
-        QCOMPARE(Utils::getSizeString(18000000000000ULL), u"18000.0GB"_s);
-        const QDateTime late(QDate(2026, 3, 1), QTime(23, 59, 59));
-        QVERIFY(Utils::isSameDay(late, QDateTime(QDate(2026, 3, 1), QTime(0, 0))));
-        QVERIFY(!Utils::isSameDay(late, late.addSecs(1)));
-        QVERIFY(!Utils::isSameDay(late, late.addYears(1)));
-        QCOMPARE(JsonUtils::objectToString(QVariantMap{{u"k"_s, u"v"_s}}), u"{\"k\":\"v\"}"_s);
-        QVERIFY(!JsonUtils::stringToDictionary(QString()).isValid());
-        QCOMPARE(JsonUtils::objectToString(QVariant()), QString());
-        QCOMPARE(JsonUtils::integerValue(u"x"_s, -1), -1);
-        QCOMPARE(JsonUtils::integerValue(QVariant(), 7), 7);
-    }
-
     void jsonReadersAgree_data()
     {
         QTest::addColumn<QByteArray>("json");
@@ -462,40 +349,14 @@ private Q_SLOTS:
         QVERIFY(!read.isValid() || sameVariant(read, expected));
     }
 
-    // Whole numbers are integers, the last of a repeated key wins, a lone surrogate is kept.
-    void jsonValuesCallersGet()
-    {
-        const QVariantList numbers =
-            JsonUtils::dataToDictionary("[1e2,-0.0,9223372036854775807,9223372036854775808,1.5]")
-                .toList();
-        QCOMPARE(numbers.size(), 5);
-        QCOMPARE(numbers[0].typeId(), QMetaType::LongLong);
-        QCOMPARE(numbers[0].toLongLong(), 100);
-        QCOMPARE(numbers[1].typeId(), QMetaType::LongLong);
-        QCOMPARE(numbers[2].toLongLong(), std::numeric_limits<qint64>::max());
-        QCOMPARE(numbers[3].typeId(), QMetaType::Double);
-        QCOMPARE(numbers[3].toDouble(), 9223372036854775808.0);
-        QCOMPARE(numbers[4].typeId(), QMetaType::Double);
-
-        const QVariantMap twice =
-            JsonUtils::dataToDictionary(R"({"a":1,"b":{"c":1,"c":[2]},"a":"x"})").toMap();
-        QCOMPARE(twice.value(u"a"_s), QVariant(u"x"_s));
-        QCOMPARE(twice.value(u"b"_s).toMap().value(u"c"_s).toList().size(), 1);
-        QCOMPARE(JsonUtils::dataToDictionary(R"(["\ud800"])").toList().value(0).toString(),
-                 QString(QChar(0xD800)));
-        QCOMPARE(JsonUtils::dataToDictionary("null").typeId(), QMetaType::Nullptr);
-    }
-
     // Types are 32-bit, sizes 64-bit and never negative, other kinds convert, non-objects are
     // empty.
     void fileEntries()
     {
-        const FileObject big(QVariantMap{{u"type"_s, qlonglong(4294967298)},
-                                         {u"size"_s, qlonglong(4294967296)},
-                                         {u"remotePath"_s, u"ignored"_s}});
+        const FileObject big(
+            QVariantMap{{u"type"_s, qlonglong(4294967298)}, {u"size"_s, qlonglong(4294967296)}});
         QCOMPARE(big.type, quint64(FileObject::Drive));
         QCOMPARE(big.size, quint64(4294967296));
-        QVERIFY(big.remotePath.isEmpty());
         QCOMPARE(FileObject(QVariantMap{{u"size"_s, qlonglong(-5)}}).size, quint64(0));
         QCOMPARE(FileObject(QVariantMap{{u"type"_s, qlonglong(-1)}}).type, ~quint64(0));
         const FileObject f(QVariantMap{{u"name"_s, qlonglong(12)},
@@ -503,7 +364,6 @@ private Q_SLOTS:
                                        {u"time"_s, 1.7e9},
                                        {u"size"_s, u"lots"_s}});
         QCOMPARE(f.name, u"12"_s);
-        QVERIFY(f.path.isEmpty() && f.desc.isEmpty());
         QCOMPARE(f.type, quint64(FileObject::DriveOther));
         QCOMPARE(f.time, quint64(1700000000));
         QCOMPARE(f.last_modify, quint64(1700000000));
@@ -517,16 +377,12 @@ private Q_SLOTS:
     // Names and paths from the PC are written as they are, markers like "%1" included.
     void descriptionKeepsTextsAsTheyAre()
     {
-        FileObject f(QVariantMap{{u"name"_s, u"50%1 off %2.txt"_s},
-                                 {u"path"_s, u"D:\\%4\\%10"_s},
-                                 {u"type"_s, qlonglong(0)},
-                                 {u"time"_s, qlonglong(17)},
-                                 {u"size"_s, qlonglong(4096)},
-                                 {u"desc"_s, u"%9"_s}});
-        f.asset = u"asset"_s;
+        const FileObject f(QVariantMap{{u"name"_s, u"50%1 off %2.txt"_s},
+                                       {u"path"_s, u"D:\\%4\\%10"_s},
+                                       {u"desc"_s, u"%9"_s}});
         QCOMPARE(f.description(), u"FileObject: name=50%1 off %2.txt path=D:\\%4\\%10 remotePath= "
-                                  "type=0 time=17 last_modify=17 size=4096 desc=%9 thumb= "
-                                  "asset=asset"_s);
+                                  "type=0 time=0 last_modify=0 size=0 desc=%9 thumb= "
+                                  "asset="_s);
     }
 };
 
