@@ -35,15 +35,6 @@ bool writeEarlierStore(const QString &path)
            db.executeUpdate(u"insert into quick_transfer(type, dt) values(?, ?)"_s,
                             {0x40000, u"planted"_s});
 }
-
-QStringList errors(const CliRun &run)
-{
-    QStringList out;
-    for (const QJsonObject &o : run.json())
-        if (o.contains(u"error"_s))
-            out << o[u"error"_s].toString();
-    return out;
-}
 } // namespace
 
 class TestCliDataFolder : public QObject
@@ -60,12 +51,6 @@ private Q_SLOTS:
         QVERIFY2(failure.isEmpty(), qPrintable(failure));
     }
 
-    void cleanup()
-    {
-        m_cli.reset();
-        m_pc.reset();
-    }
-
     // Two processes on one folder spoiled each other's part files and history rows.
     void secondProcessIsTurnedAway()
     {
@@ -77,9 +62,8 @@ private Q_SLOTS:
 
         const CliRun json = m_cli->run({u"history"_s});
         QVERIFY(json.status == 1 && json.isJsonOnly());
-        QVERIFY2(errors(json).value(0).contains(inUse) &&
-                     errors(json).value(0).contains(m_cli->dataPath()),
-                 json.out.constData());
+        const QString error = json.json().value(0)[u"error"_s].toString();
+        QVERIFY2(error.contains(inUse) && error.contains(m_cli->dataPath()), json.out.constData());
 
         const CliRun people = m_cli->run({u"history"_s}, false);
         QVERIFY(people.status == 1 && people.out.isEmpty());
@@ -107,9 +91,8 @@ private Q_SLOTS:
 
         const CliRun refused = m_cli->run({u"shake"_s});
         QVERIFY(refused.status == 1 && refused.isJsonOnly() && refused.json().size() == 1);
-        QVERIFY2(errors(refused).value(0).contains(
-                     u"could not store \"来自电脑\": database is locked"_s),
-                 refused.out.constData());
+        QCOMPARE(refused.json()[0][u"error"_s].toString(),
+                 u"the history could not store \"来自电脑\": database is locked"_s);
         QVERIFY(refused.errText().contains(u"database is locked"_s));
         const CliRun people = m_cli->run({u"shake"_s}, false);
         QVERIFY(people.status == 1 && people.out.isEmpty());
@@ -124,22 +107,21 @@ private Q_SLOTS:
     // Another local user can plant a store in a shared temporary folder.
     void earlierStoreOnlyFromAPrivateFolder_data()
     {
-        QTest::addColumn<QString>("mode");
+        QTest::addColumn<int>("mode");
         QTest::addColumn<bool>("adopted");
-        QTest::newRow("this user's own folder") << u"0700"_s << true;
-        QTest::newRow("shared with the sticky bit, as /tmp") << u"1777"_s << false;
-        QTest::newRow("group may write") << u"0770"_s << false;
+        QTest::newRow("this user's own folder") << 0700 << true;
+        QTest::newRow("shared with the sticky bit, as /tmp") << 01777 << false;
+        QTest::newRow("group may write") << 0770 << false;
     }
     void earlierStoreOnlyFromAPrivateFolder()
     {
-        QFETCH(QString, mode);
+        QFETCH(int, mode);
         QFETCH(bool, adopted);
         QTemporaryDir tmp;
         const QString folder = tmp.filePath(u"t"_s);
         QVERIFY(QDir().mkpath(folder));
         QVERIFY(writeEarlierStore(folder + u"/db.sqlite"_s));
-        QVERIFY(::chmod(QFile::encodeName(folder).constData(), mode_t(mode.toUInt(nullptr, 8))) ==
-                0);
+        QCOMPARE(::chmod(QFile::encodeName(folder).constData(), mode_t(mode)), 0);
 
         const CliRun history = runWithTmpDir(*m_cli, folder, {u"history"_s});
         QCOMPARE(history.status, 0);

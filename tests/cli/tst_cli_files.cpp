@@ -50,12 +50,6 @@ private Q_SLOTS:
         QVERIFY(writeFile(m_local.filePath(u"s.jpg"_s), QByteArray(20000, 'z')));
     }
 
-    void cleanup()
-    {
-        m_cli.reset();
-        m_pc.reset();
-    }
-
     void commands_data()
     {
         addCliColumns();
@@ -68,7 +62,6 @@ private Q_SLOTS:
         cliRow("ls json", "--json ls C:/docs", 0,
                R"("path":"C:/docs"|"name":"sub"|"name":"a.txt"|"size":6,|"time":1700000000)");
         cliRow("ls of nothing", "--json ls C:/nope", 1, R"({"error":"cannot list C:/nope"})");
-        // Until cleared: logging in lists the disks too.
         cliRow("ls of garbage", "--json ls C:/docs", 1, R"("error")",
                pcFault("cgi/dir_list.mo", "garbage", 0));
         cliRow("mv", "mv C:/docs/photo.jpg --to C:/docs/sub --in C:/docs", 0,
@@ -85,7 +78,6 @@ private Q_SLOTS:
         cliRow("rm for people", "rm C:/docs/a.txt --in C:/docs", 0, "result:  true\n");
         cliRow("rm of nothing", "--json rm C:/docs/none.txt --in C:/docs", 1,
                R"({"error":"the PC did not delete them"})");
-        cliRow("empty history", "history", 0, "");
         cliRow("download", "--json download C:/docs/a.txt", 0,
                R"("finishedSize":6,|"localPath":"C:/docs/a.txt")");
         cliRow("download of nothing", "--json download C:/nope.txt", 1,
@@ -102,18 +94,11 @@ private Q_SLOTS:
                R"({"error":"the upload was interrupted"})", pcFault("upload", "close"));
         cliRow("shake a text", "--json shake", 0, R"("dt":"你好"|"type":262144)",
                pcTold("selection", R"({"type":"text","text":"你好"})"));
-        cliRow("shake a file", "--json shake", 0, R"("finishedSize":6,)",
-               pcTold("selection", R"({"type":"file","path":"C:/docs/a.txt"})"));
-        // A selection the PC cannot name falls back to a screenshot.
-        cliRow("shake the unknown", "--json shake", 0, "\"type\":524292|.png\"",
-               pcTold("selection", R"({"type":"unknown"})"));
         cliRow("shake refused", "shake", 1,
                "zephyr-cli: ", pcTold("selection", R"({"type":"raw","err":1,"data":{}})"));
         // A file held back for the user: shown as waiting, not downloaded.
         cliRow("shake a held file", "shake", 0,
                "KIND       SIZE  STATE    NAME\ndocument  9.0MB  waiting  a.txt\n",
-               pcTold("selection", held));
-        cliRow("shake a held file json", "--json shake", 0, R"("size":9000000,|"waiting":true)",
                pcTold("selection", held));
         cliRow("shake a link", "shake", 0, "KIND  SIZE  STATE  NAME\nlink               无标题\n",
                pcTold("selection", "{\"type\":\"url\",\"url\":\"http://x.org/\"}"));
@@ -130,11 +115,9 @@ private Q_SLOTS:
         QCOMPARE(history.lines(), (QStringList{u"KIND       SIZE  STATE       NAME"_s,
                                                u"document     6B  downloaded  a.txt"_s,
                                                u"image     2.0KB  downloaded  photo.jpg"_s}));
-        const CliRun records = m_cli->run({u"history"_s});
-        QCOMPARE(records.json().size(), 2);
-        QVERIFY(records.json()[0][u"identifier"_s].toInt() >
-                records.json()[1][u"identifier"_s].toInt());
-        QCOMPARE(records.json()[0][u"path"_s].toString(), u"C:/docs/a.txt"_s);
+        const QList<QJsonObject> records = m_cli->run({u"history"_s}).json();
+        QCOMPARE(records.size(), 2);
+        QCOMPARE(records[0][u"path"_s].toString(), u"C:/docs/a.txt"_s);
     }
 
     void downloadOfAFolderTakesItsFilesOnce()
@@ -148,42 +131,6 @@ private Q_SLOTS:
         fetched.sort();
         QCOMPARE(fetched, (QStringList{u"C:/docs/a.txt"_s, u"C:/docs/photo.jpg"_s}));
         QCOMPARE(downloaded(u"C:/docs/a.txt"_s), "hello\n");
-
-        // Nothing is fetched when one of the names does not exist.
-        QVERIFY(writeFile(pcFile(u"C:/docs/sub/c.txt"_s), "c"));
-        const CliRun missing =
-            m_cli->run({u"download"_s, u"C:/docs/sub/c.txt"_s, u"C:/docs/none.txt"_s});
-        QCOMPARE(missing.status, 1);
-        QVERIFY(missing.errText().contains(u"C:/docs/none.txt"_s));
-        QVERIFY(!QFileInfo::exists(m_cli->dataPath() + u"/qt/C:/docs/sub/c.txt"_s));
-    }
-
-    void progressOnlyOnATerminal()
-    {
-        QVERIFY(writeFile(pcFile(u"C:/docs/big.bin"_s), QByteArray(3 << 20, 'b')));
-        const CliRun terminal = m_cli->runOnTerminal({u"download"_s, u"C:/docs/big.bin"_s});
-        QCOMPARE(terminal.status, 0);
-        QVERIFY2(terminal.out.contains("\rdownloading: 1 of 1 done, 3.1MB / 3.1MB (100%)\x1b[K"),
-                 terminal.out.constData());
-        // The progress line is gone before the result is printed.
-        QVERIFY(terminal.out.contains("\r\x1b[KKIND"));
-
-        const CliRun piped = m_cli->run({u"download"_s, u"C:/docs/big.bin"_s}, false);
-        QCOMPARE(piped.status, 0);
-        QCOMPARE(piped.err, QByteArray());
-
-        const QString local = m_local.filePath(u"up.bin"_s);
-        QVERIFY(writeFile(local, QByteArray(1 << 20, 'u')));
-        const CliRun upload =
-            m_cli->runOnTerminal({u"upload"_s, local, local, u"--to"_s, u"C:/up"_s});
-        QCOMPARE(upload.status, 0);
-        QVERIFY2(upload.out.contains("\ruploading: 1 of 2 done, 2.1MB / 2.1MB (100%)\x1b[K"),
-                 upload.out.constData());
-
-        // With --json nothing but the results, even on a terminal.
-        const CliRun json = m_cli->runOnTerminal({u"--json"_s, u"history"_s});
-        QCOMPARE(json.status, 0);
-        QVERIFY(!json.out.contains('\x1b'));
     }
 };
 

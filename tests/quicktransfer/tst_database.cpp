@@ -51,39 +51,16 @@ private Q_SLOTS:
         qunsetenv("TMPDIR");
     }
 
-    void savesNumbersAndReadsNewestFirst()
-    {
-        store()->open();
-        NotificationRecorder rec(m_core->hub(), {Notifications::QuickTransferSaved});
-        auto a = text(u"first"_s);
-        auto b = QuickTransferObject::createWithDictionary(
-            QVariantMap{{u"path"_s, u"D:\\x\\pic.PNG"_s}, {u"size"_s, 99}, {u"md5"_s, u"ffee"_s}},
-            u"file"_s);
-        b->first_id = 7;
-        for (const auto &r : {a, b})
-            post(Notifications::SaveQuickTransfer, r);
-        QCOMPARE(rec.count(Notifications::QuickTransferSaved), 2);
-        QCOMPARE(QList<quint64>({a->identifier, b->identifier}), QList<quint64>({1, 2}));
-        const auto all = store()->getQuickTransfer();
-        QCOMPARE(all.size(), 2);
-        QCOMPARE(all[0]->identifier, 2u);
-        QCOMPARE(all[0]->localPath, u"ffee.PNG"_s);
-        QCOMPARE(all[0]->first_id, 7u);
-        QCOMPARE(all[0]->type, quint64(QuickTransferTypeImage));
-        QCOMPARE(all[1]->dt, u"first"_s);
-        QVERIFY(!all[1]->url.isNull());
-    }
-
     // The store the earlier layout left in the temporary folder is moved and its rows migrated;
     // one behind a link (another local user may have planted it) is left where it is. A folder
     // others may write is the command line's data folder test.
-    void earlierStore_data()
+    void earlierLayoutLeftWhereOthersCouldPlantIt_data()
     {
         QTest::addColumn<bool>("link");
         QTest::newRow("in the temporary folder") << false;
         QTest::newRow("behind a link") << true;
     }
-    void earlierStore()
+    void earlierLayoutLeftWhereOthersCouldPlantIt()
     {
         QFETCH(bool, link);
         QTemporaryDir elsewhere;
@@ -132,78 +109,15 @@ private Q_SLOTS:
         QCOMPARE(all[all[0]->dt == u"mine"_s ? 0 : 1]->identifier, mine->identifier);
     }
 
-    void failedInsertLeavesIdentifierZero()
-    {
-        QVERIFY(store()->saveQuickTransfer(text(u"kept"_s).data()));
-        rawUpdate(u"CREATE TRIGGER refuse BEFORE INSERT ON quick_transfer WHEN NEW.dt = 'boom' "
-                  "BEGIN SELECT RAISE(ABORT, 'refused'); END"_s);
-        NotificationRecorder rec(m_core->hub(), {Notifications::QuickTransferSaved,
-                                                 Notifications::QuickTransferSaveFailed});
-        auto r = text(u"boom"_s);
-        post(Notifications::SaveQuickTransfer, r);
-        QCOMPARE(r->identifier, 0u);
-        QCOMPARE(rec.posted, QStringList{Notifications::QuickTransferSaveFailed});
-        const QVariantMap failed = rec.last(Notifications::QuickTransferSaveFailed);
-        QCOMPARE(failed.value(u"object"_s).value<QuickTransferObjectPtr>(), r);
-        QCOMPARE(failed.value(u"error"_s).toString(), u"refused"_s);
-        QCOMPARE(store()->getQuickTransfer().size(), 1);
-    }
-
-    // A folder where the store's file should be, or a file of garbage.
-    void unusableStoreIsSilent_data()
-    {
-        QTest::addColumn<bool>("folderInTheWay");
-        QTest::newRow("a folder") << true;
-        QTest::newRow("garbage") << false;
-    }
+    // A file of garbage where the store should be: saves fail, reads find nothing, no crash.
+    // (A store that cannot open at all is the main list's test.)
     void unusableStoreIsSilent()
     {
-        QFETCH(bool, folderInTheWay);
-        const QString path = DataBaseMethod::databasePath(m_core->core->libraryPath());
-        if (folderInTheWay)
-            QDir().mkpath(path);
-        else
-            writeFile(path, QByteArray(4096, 'z'));
+        writeFile(DataBaseMethod::databasePath(m_core->core->libraryPath()), QByteArray(4096, 'z'));
         auto r = text(u"x"_s);
         QVERIFY(!store()->saveQuickTransfer(r.data()));
         QCOMPARE(r->identifier, 0u);
         QVERIFY(store()->getQuickTransfer().isEmpty());
-    }
-
-    // Read back, each record counts as finished what its file or its part file holds.
-    void finishedSizeFromDisk()
-    {
-        QList<QuickTransferObjectPtr> records;
-        for (const QString &name : {u"whole"_s, u"half"_s, u"gone"_s}) {
-            records << QuickTransferObject::createWithPath(u"/pc/"_s + name);
-            records.last()->size = 100;
-            QVERIFY(store()->saveQuickTransfer(records.last().data()));
-        }
-        writeFile(records[0]->downloadPath(m_core->library()), QByteArray(100, 'a'));
-        writeFile(records[1]->partialPath(m_core->library()), QByteArray(37, 'a'));
-        QList<quint64> finished;
-        for (const auto &r : store()->getQuickTransfer())
-            finished << r->finishedSize;
-        QCOMPARE(finished, (QList<quint64>{0, 37, 100}));
-    }
-
-    void sizeChangesAndDeletionsFromTheHub()
-    {
-        auto a = text(u"a"_s), b = text(u"b"_s);
-        QVERIFY(store()->saveQuickTransfer(a.data()) && store()->saveQuickTransfer(b.data()));
-        a->size = 4242;
-        post(Notifications::QuickTransferSizeChanged, a);
-        QCOMPARE(store()->getQuickTransfer().last()->size, 4242u);
-        QCOMPARE(store()->getQuickTransfer().first()->size, 0u);
-
-        NotificationRecorder rec(m_core->hub(), {Notifications::RefreshQuickTransferList});
-        m_core->hub()->post(Notifications::DeleteQuickTransfer, {{u"arrayId"_s, u"2"_s}});
-        QCOMPARE(store()->getQuickTransfer().size(), 2); // not an array: nothing deleted
-        QCOMPARE(rec.count(Notifications::RefreshQuickTransferList), 1);
-        m_core->hub()->post(Notifications::DeleteQuickTransfer,
-                            {{u"arrayId"_s, QVariantList{b->identifier}}});
-        QCOMPARE(store()->getQuickTransfer().size(), 1);
-        QCOMPARE(rec.count(Notifications::RefreshQuickTransferList), 2);
     }
 
     void deletingKeepsFilesOthersUse()
@@ -245,8 +159,6 @@ private Q_SLOTS:
                 newest);
         };
         ask(&context, 0);
-        QTest::qWait(50);
-        QVERIFY(answers.isEmpty());
         m_core->core->queue(u"initQueue"_s)->dispatch([] { store()->open(); });
         QTRY_COMPARE(answers, QList<qsizetype>{1});
         QVERIFY(store()->saveQuickTransfer(text(u"y"_s).data()));
@@ -254,9 +166,9 @@ private Q_SLOTS:
             QObject gone;
             ask(&gone, 0);
         }
-        for (int newest : {1, 2, 5})
+        for (int newest : {1, 5})
             ask(&context, newest);
-        QTRY_COMPARE(answers, (QList<qsizetype>{1, -1, -2, 2}));
+        QTRY_COMPARE(answers, (QList<qsizetype>{1, -1, 2}));
         QVERIFY(onMain);
     }
 
