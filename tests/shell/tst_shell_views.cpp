@@ -41,6 +41,7 @@ class Fixture : public QObject
     Q_PROPERTY(GuideController *guide READ guide CONSTANT)
     /// What the about screen copied last.
     Q_PROPERTY(QString clipboardText READ clipboardText)
+    Q_PROPERTY(bool guideCompleted READ guideCompleted)
     Q_PROPERTY(QuickTransferAnimationViewController *panel READ panel NOTIFY panelChanged)
     Q_PROPERTY(QuickTransferListModel *pictures READ pictures CONSTANT)
 public:
@@ -59,6 +60,12 @@ public:
     Q_INVOKABLE int downloads() const { return m_rec.count(Notifications::DoDownloadFile); }
     Q_INVOKABLE int deletions() const { return m_rec.count(Notifications::DeleteQuickTransfer); }
     Q_INVOKABLE void showGuide() { m_guide.show(); }
+    Q_INVOKABLE void post(const QString &notification) { m_core.hub()->post(notification); }
+    Q_INVOKABLE void setCovered(bool covered)
+    {
+        m_core.core->runtimeState()->setIsMainViewCovered(covered);
+    }
+    bool guideCompleted() const { return m_core.core->isFirstLaunchGuideCompleted(); }
     QString clipboardText() const
     {
         return static_cast<FakeClipboard &>(*m_core.core->platform().clipboard).text;
