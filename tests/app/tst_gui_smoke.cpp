@@ -1,7 +1,6 @@
 #include "AppShell.h"
 #include "FakePlatform.h"
 #include "LinuxFolderAccess.h"
-#include "LoginViewController.h"
 #include "NotificationCenter.h"
 #include "NotificationNames.h"
 #include "QmlWarnings.h"
@@ -340,33 +339,6 @@ private Q_SLOTS:
         panel->tappedContentButton();
         QCOMPARE(picture.count(), 1);
         QVERIFY(panel->isSelfViewConvered());
-    }
-
-    // The send button hides while the connection screen's picture falls into it and shows
-    // again when it has landed, or half a second after the fall should the end never come.
-    void sendButtonHidesWhileTheConnectionScreenFalls()
-    {
-        m_core->core->completeFirstLaunchGuide();
-        QVERIFY(m_core->core->start(m_shell->startupHooks()));
-        m_core->core->runtimeState()->setStatus(AppStatusAuthorized);
-        MainViewController *main = m_shell->main();
-        QSignalSpy changes(main, &MainViewController::sendButtonFallingChanged);
-        m_shell->showLoginView();
-        auto *login =
-            qobject_cast<LoginViewController *>(m_shell->router()->openScreens().value(0));
-        QVERIFY(login);
-        QVERIFY(!main->isSendButtonFalling());
-        login->back();
-        QVERIFY(main->isSendButtonFalling());
-        login->back();
-        login->closeFinished();
-        QVERIFY(!main->isSendButtonFalling());
-        QCOMPARE(changes.count(), 2);
-        main->startFallDownSendButton(0.1);
-        QTest::qWait(300);
-        QVERIFY(main->isSendButtonFalling());
-        QTRY_VERIFY_WITH_TIMEOUT(!main->isSendButtonFalling(), 1000);
-        QCOMPARE(changes.count(), 4);
     }
 
     // The window started on a data folder that another process holds ends with a message.
