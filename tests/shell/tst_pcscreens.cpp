@@ -123,40 +123,24 @@ private Q_SLOTS:
         QCOMPARE(state()->status(), quint64(AppStatusAuthorized));
     }
 
-    void failuresCloseWithTheirMessage_data()
+    // Each refusal closes with its message, and each visit after one tries again.
+    void failuresCloseWithTheirMessageAndTheNextVisitTriesAgain()
     {
-        QTest::addColumn<QString>("verdict");
-        QTest::addColumn<QString>("message");
-        QTest::newRow("blacklisted") << u"blacklisted"_s << u"您已被管理员拉入黑名单"_s;
-        QTest::newRow("remote control off")
-            << u"remote_disabled"_s << u"您的电脑已经关闭了手机遥控功能"_s;
-        // A reply that never comes fails the login as a refusal does (the login's own test).
-        QTest::newRow("refused") << u"refuse"_s << u"连接失败"_s;
-    }
-    void failuresCloseWithTheirMessage()
-    {
-        QFETCH(QString, verdict);
-        QFETCH(QString, message);
-        QVERIFY(m_pc.control(u"verdict"_s, {{u"login"_s, verdict}}).value(u"ok"_s).toBool());
-        auto *screen = open();
-        QSignalSpy fall(screen, &LoginViewController::startFallDownSendButton);
-        QVERIFY(fall.wait(10000));
-        QCOMPARE(m_toasts->title(), message);
-        QVERIFY(!screen->isLoading());
-        QVERIFY(!screen->isAuthOffered());
-    }
-
-    void aSecondVisitAfterAFailureTriesAgain()
-    {
-        m_pc.control(u"verdict"_s, {{u"login"_s, u"blacklisted"_s}});
-        QSignalSpy firstFall(open(), &LoginViewController::startFallDownSendButton);
-        QVERIFY(firstFall.wait(10000));
-        m_screen->closeFinished();
-        m_pc.control(u"verdict"_s, {{u"login"_s, u"remote_disabled"_s}});
-        state()->setStatus(AppStatusNotLoggedIn);
-        QSignalSpy fall(open(), &LoginViewController::startFallDownSendButton);
-        QVERIFY(fall.wait(10000));
-        QCOMPARE(m_toasts->title(), u"您的电脑已经关闭了手机遥控功能"_s);
+        const QList<std::pair<QString, QString>> verdicts{
+            {u"blacklisted"_s, u"您已被管理员拉入黑名单"_s},
+            {u"remote_disabled"_s, u"您的电脑已经关闭了手机遥控功能"_s},
+            {u"refuse"_s, u"连接失败"_s}};
+        for (const auto &[verdict, message] : verdicts) {
+            QVERIFY(m_pc.control(u"verdict"_s, {{u"login"_s, verdict}}).value(u"ok"_s).toBool());
+            state()->setStatus(AppStatusNotLoggedIn);
+            auto *screen = open();
+            QSignalSpy fall(screen, &LoginViewController::startFallDownSendButton);
+            QVERIFY(fall.wait(10000));
+            QCOMPARE(m_toasts->title(), message);
+            QVERIFY(!screen->isLoading());
+            QVERIFY(!screen->isAuthOffered());
+            screen->closeFinished();
+        }
     }
 
     void decliningStopsTheExchangeAndSaysNothing()
