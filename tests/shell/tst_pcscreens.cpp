@@ -159,12 +159,6 @@ private Q_SLOTS:
         auto again = openFeedback();
         QCOMPARE(again->text(), u"传大文件时会断开"_s);
         QCOMPARE(again->contact(), u"me@example.org"_s);
-        // The hint is never restored as a text.
-        defaults().setValue(DefaultsKeys::FeedbackContent, again->hint());
-        QVERIFY(openFeedback()->text().isEmpty());
-        again->setText(again->hint());
-        again->back();
-        QCOMPARE(defaults().stringForKey(DefaultsKeys::FeedbackContent), QString());
     }
 
     void theAnswerClosesOrKeepsTheForm_data()
