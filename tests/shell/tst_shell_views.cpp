@@ -203,12 +203,9 @@ public:
         QImage picture(80, 60, QImage::Format_RGB32);
         picture.fill(Qt::darkCyan);
         QFile out(file);
-        if (!out.open(QIODevice::WriteOnly))
+        if (!out.open(QIODevice::WriteOnly) ||
+            !(readable ? picture.save(&out, "PNG") : out.write(QByteArray(4000, 'Z')) == 4000))
             return;
-        if (readable)
-            picture.save(&out, "PNG");
-        else
-            out.write(QByteArray(4000, 'Z'));
         out.close();
         record->size = record->finishedSize = quint64(QFileInfo(file).size());
         arrive(record);
