@@ -36,14 +36,11 @@ private Q_SLOTS:
         };
         file("upper-case extension", u"REPORT.DOCX"_s, Kind::Document, "file_doc.png");
         file("last extension counts", u"x.pdf.zip"_s, Kind::Archive, "file_zip.png");
-        file("unknown", u"x.tar.gz"_s, Kind::File, "file_default.png");
         file("no dot, whole name matches", u"mp3"_s, Kind::Music, "file_music.png");
         file("trailing dot", u"notes."_s, Kind::File, "file_default.png");
         file("empty", QString(), Kind::File, "file_default.png");
         QTest::newRow("folder named as a file")
             << quint64(FileObject::Folder) << u"a.zip"_s << Kind::Folder << u"file_folder.png"_s;
-        QTest::newRow("other drive")
-            << quint64(FileObject::DriveOther) << u"E:"_s << Kind::Drive << QString();
         QTest::newRow("unknown type") << quint64(4) << u"x.txt"_s << Kind::Other << QString();
     }
     void kindsAndIcons()

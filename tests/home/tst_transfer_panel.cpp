@@ -1,5 +1,5 @@
-// The transfer panel against the stand-in PC: its timeline, what it shows for every kind of
-// selection, its buttons, the failure, the "unknown" path and every wait it must not hang in.
+// The transfer panel against the stand-in PC: what it shows for every kind of selection, its
+// buttons, the failure, the "unknown" path and every wait it must not hang in.
 
 #include "HttpFileDownloadCenter.h"
 #include "NotificationNames.h"
@@ -50,19 +50,12 @@ class TestTransferPanel : public QObject
         m_panel->closeFinished();
     }
 
-    void verifyShownAtAbout(qint64 shown, qint64 from, qint64 by)
-    {
-        QVERIFY2(shown >= from && shown <= by, qPrintable(QString::number(shown)));
-    }
-
 private Q_SLOTS:
     void initTestCase()
     {
         QVERIFY2(m_pc.startWith({{u"C:/p/notes.pdf"_s, 20000},
                                  {u"C:/p/report.doc"_s, 6000000},
                                  {u"C:/p/film.mp4"_s, 6000000},
-                                 {u"C:/p/clip.mp4"_s, 300000},
-                                 {u"C:/p/song.mp3"_s, 6000000},
                                  {u"C:/p/beach.jpg"_s, 3000},
                                  {u"C:/p/a.jpg"_s, 2000},
                                  {u"C:/p/b.pdf"_s, 4000}}),
@@ -76,8 +69,7 @@ private Q_SLOTS:
         m_toasts = std::make_unique<ToastCenter>();
         m_rec = std::make_unique<NotificationRecorder>(
             m_t->hub(),
-            QStringList{Notifications::DoDownloadFile, Notifications::DeleteQuickTransfer,
-                        Notifications::RefreshQuickTransferList});
+            QStringList{Notifications::DoDownloadFile, Notifications::DeleteQuickTransfer});
         QVERIFY(m_pc.logIn(*m_t));
         m_rec->clear();
     }
@@ -88,54 +80,6 @@ private Q_SLOTS:
         m_rec.reset();
         m_t.reset();
         m_toasts.reset();
-    }
-
-    void timelineShowsTheResultAtTheEarliestAfterTheOpening_data()
-    {
-        QTest::addColumn<int>("answerDelay");
-        QTest::addColumn<int>("shownFrom");
-        QTest::addColumn<int>("shownBy");
-        QTest::newRow("arrives at 0.3 s, shown at about 2.5 s") << 300 << 2450 << 2900;
-        QTest::newRow("arrives at 4 s, shown at once") << 4000 << 3700 << 4500;
-    }
-    void timelineShowsTheResultAtTheEarliestAfterTheOpening()
-    {
-        QFETCH(int, answerDelay);
-        QFETCH(int, shownFrom);
-        QFETCH(int, shownBy);
-        QVERIFY(m_pc.select({{u"type"_s, u"text"_s}, {u"text"_s, u"周末见"_s}}));
-        m_pc.fault(u"cgi/pc_shake.mo"_s, u"delay"_s, answerDelay);
-        Panel *panel = shake();
-        QList<QPair<Panel::Stage, qint64>> stages;
-        connect(panel, &Panel::stageChanged, this, [&] {
-            stages.append({panel->stage(), m_clock.elapsed()});
-        });
-        QCOMPARE(panel->stage(), Panel::Opening);
-        QCOMPARE(panel->airplaneStatus(), 0);
-        QVERIFY(!panel->isCanRetry());
-
-        verifyShownAtAbout(waitForOutcome(), shownFrom, shownBy);
-        QCOMPARE(panel->stage(), Panel::Result);
-        QCOMPARE(panel->kind(), Panel::TextKind);
-        QCOMPARE(panel->contentTitle(), u"周末见"_s);
-        QCOMPARE(panel->airplaneStatus(), 1);
-        QVERIFY(panel->isCanRetry());
-        QCOMPARE(m_rec->count(Notifications::RefreshQuickTransferList), 1);
-        QSignalSpy share(panel, &Panel::shareText);
-        panel->tappedShareButton();
-        QCOMPARE(share.value(0), QVariantList{u"周末见"_s});
-
-        // Panel in over 0.5 s, the plane's 1.0 s, then the waiting state.
-        QVERIFY(stages.size() >= 3);
-        QCOMPARE(stages[0].first, Panel::Flying);
-        verifyShownAtAbout(stages[0].second, 480, 799);
-        QCOMPARE(stages[1].first, Panel::Waiting);
-        verifyShownAtAbout(stages[1].second, 1480, 1899);
-
-        // Without the PC's name the sender is the WiFi's.
-        m_t->core->runtimeState()->setPcName(QString());
-        m_t->core->runtimeState()->setLastSsid(u"ZephyrWiFi"_s);
-        QCOMPARE(panel->fromText(), u"来自：ZephyrWiFi的电脑"_s);
     }
 
     void everyKindShowsItsContentAndButtons_data()
@@ -149,10 +93,6 @@ private Q_SLOTS:
         const auto file = [](const QString &path) {
             return QJsonObject{{u"type"_s, u"file"_s}, {u"path"_s, u"C:/p/"_s + path}};
         };
-        const QJsonObject link{
-            {u"type"_s, u"url"_s}, {u"url"_s, u"http://example.org/a"_s}, {u"title"_s, u"新闻"_s}};
-        QTest::newRow("link") << link << int(Panel::LinkKind) << u"新闻"_s
-                              << u"http://example.org/a"_s << u"ss"_s;
         QTest::newRow("small document") << file(u"notes.pdf"_s) << int(Panel::DocumentKind)
                                         << u"notes.pdf"_s << u"20.0KB"_s << u"ss"_s;
         QTest::newRow("large document") << file(u"report.doc"_s) << int(Panel::DocumentKind)
@@ -165,8 +105,6 @@ private Q_SLOTS:
                                                {u"path"_s, u"C:/p/Holiday"_s}}
                                 << int(Panel::FolderKind) << u"Holiday"_s << QString()
                                 << u"b 打开文件夹"_s;
-        QTest::newRow("image") << file(u"beach.jpg"_s) << int(Panel::ImageKind) << u"beach.jpg"_s
-                               << QString() << u"ss"_s;
     }
     void everyKindShowsItsContentAndButtons()
     {
@@ -175,7 +113,6 @@ private Q_SLOTS:
         QFETCH(QString, title);
         QFETCH(QString, detail);
         QFETCH(QString, buttons);
-        m_t->core->runtimeState()->setPcName(u"书房"_s);
         QVERIFY(m_pc.select(selection));
         Panel *panel = shake();
         QVERIFY(waitForOutcome() > 0);
@@ -188,17 +125,8 @@ private Q_SLOTS:
         QCOMPARE(panel->leftRightVisible(), buttons == u"lr");
         QCOMPARE(panel->bottomVisible(), buttons.startsWith(u'b'));
         QCOMPARE(panel->bottomTitle(), buttons.mid(2));
-        QCOMPARE(panel->fromText(), u"来自：书房的电脑"_s);
         // What the main button does.
-        if (kind == Panel::LinkKind) {
-            // Covering the panel with the web page is the shell's test.
-            QSignalSpy web(panel, &Panel::openWebPage);
-            panel->tappedContentButton();
-            QCOMPARE(web.value(0).value(0).toUrl(), QUrl(detail));
-        } else if (kind == Panel::ImageKind) {
-            QVERIFY(QFile::exists(panel->pictureSource().toLocalFile()));
-        } else if (kind == Panel::FolderKind) {
-            // The PC browser opens on its path once the panel has gone.
+        if (kind == Panel::FolderKind) {
             QSignalSpy directory(panel, &Panel::openDirectory);
             panel->tappedBottomButton();
             close();
@@ -220,25 +148,24 @@ private Q_SLOTS:
         }
     }
 
+    // A shake is ignored while the panel opens and retries once it has failed; the retry button
+    // fetches nothing once the phone is no longer the PC's administrator, and says so.
     void failureOffersRetryByButtonAndByShake()
     {
         m_pc.fault(u"cgi/pc_shake.mo"_s, u"garbage"_s);
         Panel *panel = shake();
         QSignalSpy vibrate(panel, &Panel::vibrate);
         QSignalSpy again(panel, &Panel::getQuickTransfer);
-        // A shake during the opening does nothing.
         QTest::qWait(800);
         m_t->hub()->post(Notifications::DeviceShaked);
         QVERIFY(!panel->isClosing());
-        verifyShownAtAbout(waitForOutcome(), 2450, 2899);
+        QVERIFY(waitForOutcome() > 0);
         QCOMPARE(panel->stage(), Panel::Failed);
-        QCOMPARE(panel->failureText(), u"抱歉，没能抓到电脑屏幕上的内容~"_s);
         m_t->hub()->post(Notifications::DeviceShaked);
         QCOMPARE(vibrate.count(), 1);
         close();
         QCOMPARE(again.count(), 1);
 
-        // The retry button, once the PC no longer counts the phone as its administrator.
         m_pc.fault(u"cgi/pc_shake.mo"_s, u"garbage"_s);
         panel = shake();
         QSignalSpy again2(panel, &Panel::getQuickTransfer);
@@ -248,7 +175,6 @@ private Q_SLOTS:
         close();
         QCOMPARE(again2.count(), 0);
         QCOMPARE(m_toasts->title(), u"您已被取消管理员权限"_s);
-        QCOMPARE(m_toasts->toastDuration(), 2000);
     }
 
     // An unknown selection shows the PC's screenshot, or a toast when the locked PC cannot take
@@ -269,7 +195,6 @@ private Q_SLOTS:
         QVERIFY(waitForOutcome() > 0);
         QCOMPARE(panel->stage(), Panel::Unknown);
         QVERIFY(panel->isQuickTransferUnknown());
-        QVERIFY(panel->unknownText().startsWith(u"当前只能摇到电脑桌面截屏哟~\n"_s));
         if (locked) {
             QTRY_COMPARE_WITH_TIMEOUT(m_toasts->title(), u"电脑在锁屏或休眠状态下无法抓取屏幕"_s,
                                       10000);
@@ -293,15 +218,10 @@ private Q_SLOTS:
         QTest::addColumn<QString>("button");
         QTest::addColumn<int>("downloads");
         QTest::addColumn<bool>("kept");
-        const QStringList video{u"C:/p/a.jpg"_s, u"C:/p/film.mp4"_s, u"C:/p/b.pdf"_s};
         const QStringList document{u"C:/p/a.jpg"_s, u"C:/p/report.doc"_s, u"C:/p/b.pdf"_s};
-        QTest::newRow("large video, the right button downloads it alone")
-            << video << u"right"_s << 1 << true;
         QTest::newRow("large document, the bottom button downloads all three")
             << document << u"bottom"_s << 3 << true;
         QTest::newRow("large document declined") << document << u"close"_s << 0 << false;
-        QTest::newRow("small files download at once")
-            << QStringList{u"C:/p/b.pdf"_s, u"C:/p/a.jpg"_s} << u"close"_s << 2 << true;
     }
     void buttonsDecideDownloadsAndHistory()
     {
@@ -314,18 +234,10 @@ private Q_SLOTS:
         QVERIFY(waitForOutcome() > 0);
         QCOMPARE(PcContent::storedIds().size(), paths.size());
         QCOMPARE(m_rec->count(Notifications::DoDownloadFile), button == u"close" ? downloads : 0);
-        if (button == u"right") {
-            panel->tappedRightButton();
-            QVERIFY(panel->isStartDownload());
-            QCOMPARE(m_rec->last(Notifications::DoDownloadFile)
-                         .value(u"object"_s)
-                         .value<QuickTransferObjectPtr>(),
-                     panel->quickTransferObject());
-        } else if (button == u"bottom") {
+        if (button == u"bottom")
             panel->tappedBottomButton();
-        } else {
+        else
             panel->tappedCloseButton();
-        }
         close();
         QCOMPARE(m_rec->count(Notifications::DoDownloadFile), downloads);
         if (kept) {
@@ -344,47 +256,43 @@ private Q_SLOTS:
                                   0, 10000);
     }
 
-    // Whatever stops the image's fetch, the panel fails: a download refused or dropped as soon as
-    // the opening allows, a PC that hangs at the wait limit, one that goes away at once.
+    // Whatever stops the image's fetch, the panel fails: a download closed as soon as the opening
+    // allows, a PC that hangs at the wait limit, one that goes away at once.
     void stoppedFetchEndsInTheFailure_data()
     {
         QTest::addColumn<QString>("target");
         QTest::addColumn<QString>("fault");
-        QTest::addColumn<int>("shownFrom");
-        QTest::addColumn<int>("shownBy");
-        QTest::newRow("the PC closes the download") << u"pc"_s << u"close"_s << 2450 << 2899;
-        QTest::newRow("the manager drops the download") << QString() << QString() << 2450 << 2899;
-        QTest::newRow("the answer hangs") << u"cgi/pc_shake.mo"_s << u"hang"_s << 3300 << 4499;
-        QTest::newRow("the download hangs") << u"pc"_s << u"hang"_s << 3300 << 4499;
+        QTest::addColumn<bool>("goesAway");
+        QTest::newRow("the PC closes the download") << u"pc"_s << u"close"_s << false;
+        QTest::newRow("the answer hangs") << u"cgi/pc_shake.mo"_s << u"hang"_s << false;
+        QTest::newRow("the download hangs") << u"pc"_s << u"hang"_s << false;
         QTest::newRow("the PC goes away while it answers")
-            << u"cgi/pc_shake.mo"_s << u"hang"_s << 2450 << 2899;
+            << u"cgi/pc_shake.mo"_s << u"hang"_s << true;
     }
     void stoppedFetchEndsInTheFailure()
     {
         QFETCH(QString, target);
         QFETCH(QString, fault);
-        QFETCH(int, shownFrom);
-        QFETCH(int, shownBy);
+        QFETCH(bool, goesAway);
         const bool hangs = fault == u"hang";
-        if (target.isEmpty())
-            HttpFileDownloadCenter::sharedInstance()->setFreeSpaceProvider(
-                [] { return quint64(0); });
-        else
-            m_pc.fault(target, fault);
+        m_pc.fault(target, fault);
         QVERIFY(m_pc.selectFile(u"C:/p/beach.jpg"_s));
         Panel *panel = shake(hangs ? 3500 : Panel::DefaultWaitLimitMs);
         if (!hangs) {
             QTRY_VERIFY_WITH_TIMEOUT(panel->isDownloadFileFailed(), 5000);
             QVERIFY(panel->stage() < Panel::Result);
-        } else if (shownBy < 3000) {
+        } else if (goesAway) {
             QTest::qWait(200);
             m_t->core->runtimeState()->setStatus(AppStatusNotLoggedIn);
         }
-        verifyShownAtAbout(waitForOutcome(), shownFrom, shownBy);
+        // Shown once the opening has played; a hang at the wait limit, not before.
+        const qint64 shown = waitForOutcome();
+        const bool atTheLimit = hangs && !goesAway;
+        QVERIFY2(shown >= (atTheLimit ? 3300 : 2450) && shown <= (atTheLimit ? 4499 : 2899),
+                 qPrintable(QString::number(shown)));
         QCOMPARE(panel->stage(), Panel::Failed);
         QVERIFY(panel->isCanRetry());
-        if (!target.isEmpty())
-            m_pc.fault(target, u"clear"_s);
+        m_pc.fault(target, u"clear"_s);
     }
 
     // Sharing a file waits for its download; every way that wait can end without it ends the

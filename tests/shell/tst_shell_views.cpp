@@ -1,18 +1,23 @@
 #include "AboutViewController.h"
+#include "DataBaseCenter.h"
+#include "DialogCenter.h"
 #include "FakePlatform.h"
 #include "FeedbackViewController.h"
 #include "GuideController.h"
 #include "IntroduceViewController.h"
 #include "LoginViewController.h"
+#include "MainViewController.h"
 #include "MenuController.h"
 #include "NavigationController.h"
 #include "NotificationNames.h"
 #include "QmlWarnings.h"
 #include "QuickTransferAnimationViewController.h"
 #include "QuickTransferListModel.h"
+#include "QuickTransferRegistry.h"
 #include "RuntimeState.h"
 #include "SaveMemoryImageLoader.h"
 #include "TestCore.h"
+#include "TextViewController.h"
 #include "ToastCenter.h"
 
 #include <QDir>
@@ -29,9 +34,9 @@ Q_IMPORT_QML_PLUGIN(Zephyr_ShellPlugin)
 using namespace Qt::StringLiterals;
 using Panel = QuickTransferAnimationViewController;
 
-// What the shell's views, and the transfer panel it shows over the main screen, are driven by in
-// their tests: fresh controllers over a test core; the fetch's answers played on the hub, with
-// the downloads and deletions the panel asks for counted.
+// What the views are driven by in their tests: fresh controllers over a test core, the main
+// screen over a store of its own; the fetch's answers played on the hub, with the downloads and
+// deletions the transfer panel asks for counted (no download service acts on them).
 class Fixture : public QObject
 {
     Q_OBJECT
@@ -41,14 +46,25 @@ class Fixture : public QObject
     Q_PROPERTY(GuideController *guide READ guide CONSTANT)
     /// What the about screen copied last.
     Q_PROPERTY(QString clipboardText READ clipboardText)
+    Q_PROPERTY(bool guideCompleted READ guideCompleted)
     Q_PROPERTY(QuickTransferAnimationViewController *panel READ panel NOTIFY panelChanged)
     Q_PROPERTY(QuickTransferListModel *pictures READ pictures CONSTANT)
+    Q_PROPERTY(MainViewController *main READ main CONSTANT)
+    Q_PROPERTY(DialogCenter *dialogs READ dialogs CONSTANT)
 public:
     Fixture()
         : m_navigation(m_core.core->notificationCenter(), m_core.core->runtimeState()),
           m_menu(m_core.core->notificationCenter(), m_core.core->runtimeState(),
                  &m_core.core->userDefaults(), &m_navigation, &m_toasts)
     {
+        auto *registry = m_core.make<QuickTransferRegistry>(*m_core.hub());
+        m_core
+            .make<DataBaseCenter>(*m_core.hub(), m_core.library(), registry,
+                                  m_core.core->platform().folderAccess.get())
+            ->open();
+        m_main = std::make_unique<MainViewController>(m_core.hub(), m_core.core->runtimeState(),
+                                                      &m_core.core->userDefaults(), &m_toasts,
+                                                      &m_dialogs, m_core.library());
     }
     NavigationController *navigation() { return &m_navigation; }
     MenuController *menu() { return &m_menu; }
@@ -56,9 +72,17 @@ public:
     GuideController *guide() { return &m_guide; }
     Panel *panel() { return m_panel.get(); }
     QuickTransferListModel *pictures() { return &m_pictures; }
+    MainViewController *main() { return m_main.get(); }
+    DialogCenter *dialogs() { return &m_dialogs; }
     Q_INVOKABLE int downloads() const { return m_rec.count(Notifications::DoDownloadFile); }
     Q_INVOKABLE int deletions() const { return m_rec.count(Notifications::DeleteQuickTransfer); }
     Q_INVOKABLE void showGuide() { m_guide.show(); }
+    Q_INVOKABLE void post(const QString &notification) { m_core.hub()->post(notification); }
+    Q_INVOKABLE void setCovered(bool covered)
+    {
+        m_core.core->runtimeState()->setIsMainViewCovered(covered);
+    }
+    bool guideCompleted() const { return m_core.core->isFirstLaunchGuideCompleted(); }
     QString clipboardText() const
     {
         return static_cast<FakeClipboard &>(*m_core.core->platform().clipboard).text;
@@ -89,10 +113,45 @@ public:
     {
         return new IntroduceViewController(this);
     }
+    Q_INVOKABLE TextViewController *textScreen(const QString &text)
+    {
+        return new TextViewController(text, this);
+    }
 
-    /// Puts the main screen back, closed, without animation.
+    /// Stores @p count texts, a link and a video, and lists them.
+    Q_INVOKABLE void fill(int count)
+    {
+        auto *store = DataBaseCenter::sharedInstance();
+        auto link = QuickTransferObject::create();
+        link->type = QuickTransferTypeLink;
+        link->url = u"https://example.org"_s;
+        store->saveQuickTransfer(link.data());
+        auto video = QuickTransferObject::createWithPath(u"/v/clip.mp4"_s);
+        video->size = 100;
+        store->saveQuickTransfer(video.data());
+        for (const auto &text : texts(count))
+            store->saveQuickTransfer(text.data());
+        m_main->refreshQuickTransferList();
+    }
+    /// Lists @p count texts of every script, some very long, without storing them.
+    Q_INVOKABLE void fillRows(int count) { m_main->listModel()->setRecords(texts(count, true), 0); }
+
+    /// Empties the store and puts the main screen back: all rows, outside selection mode, the
+    /// menu closed without animation.
     Q_INVOKABLE void reset()
     {
+        auto *store = DataBaseCenter::sharedInstance();
+        QList<quint64> ids;
+        for (const auto &r : store->getQuickTransfer())
+            ids << r->identifier;
+        store->deleteQuickTransferByIdArray(ids);
+        m_main->setEditing(false);
+        m_main->setFilterMenuOpen(false);
+        m_main->endFallDownSendButton();
+        m_main->showAllQuickTransferWithoutFilter();
+        m_main->refreshQuickTransferList();
+        while (m_dialogs.kind() != DialogCenter::None)
+            m_dialogs.choose(0);
         m_navigation.setOverlayOpen(false);
         m_core.core->runtimeState()->setIsMainViewCovered(false);
         if (m_navigation.offset() != 0)
@@ -144,12 +203,9 @@ public:
         QImage picture(80, 60, QImage::Format_RGB32);
         picture.fill(Qt::darkCyan);
         QFile out(file);
-        if (!out.open(QIODevice::WriteOnly))
+        if (!out.open(QIODevice::WriteOnly) ||
+            !(readable ? picture.save(&out, "PNG") : out.write(QByteArray(4000, 'Z')) == 4000))
             return;
-        if (readable)
-            picture.save(&out, "PNG");
-        else
-            out.write(QByteArray(4000, 'Z'));
         out.close();
         record->size = record->finishedSize = quint64(QFileInfo(file).size());
         arrive(record);
@@ -169,9 +225,24 @@ private:
         m_core.hub()->post(Notifications::GetNewQuickTransfer,
                            {{u"object"_s, QVariant::fromValue(record)}});
     }
+    static QList<QuickTransferObjectPtr> texts(int count, bool withIds = false)
+    {
+        QList<QuickTransferObjectPtr> records;
+        for (int i = 0; i < count; ++i) {
+            auto text = QuickTransferObject::create();
+            text->type = QuickTransferTypeText;
+            text->identifier = withIds ? quint64(count - i) : 0;
+            text->dt = i % 3 == 0              ? u"مرحبا بالعالم 👋 %1"_s.arg(i)
+                       : i % 3 == 1 && withIds ? QString(10000, u'长')
+                                               : u"文本 %1"_s.arg(i);
+            records << text;
+        }
+        return records;
+    }
 
     TestCore m_core;
     ToastCenter m_toasts;
+    DialogCenter m_dialogs;
     GuideController m_guide;
     NavigationController m_navigation;
     MenuController m_menu;
@@ -180,6 +251,7 @@ private:
     SaveMemoryImageLoader m_loader{QSize(750, 1334), *m_core.core->runtimeState(),
                                    m_core.library()};
     QuickTransferListModel m_pictures{m_core.hub(), &m_loader};
+    std::unique_ptr<MainViewController> m_main;
     std::unique_ptr<Panel> m_panel;
 };
 

@@ -3,7 +3,8 @@ import QtTest
 import Zephyr.Shell
 import Zephyr.Test
 
-// The guide: swiping to the second page, the check box gating the start button, the link.
+// The guide: start does nothing before it shows; swiping to the second page, the check box gating
+// the start button, the link, pages out of range; start acts once, and the fade ends the guide.
 Item {
     id: root
     width: 375
@@ -19,12 +20,20 @@ Item {
         target: Fixture.guide
         signalName: "showAgreementRequested"
     }
+    SignalSpy {
+        id: dismiss
+        target: Fixture.guide
+        signalName: "dismissRequested"
+    }
 
     TestCase {
         name: "GuideView"
         when: windowShown
 
         function test_swipeCheckAndLink() {
+            verify(!Fixture.guide.tappedStartButton())
+            Fixture.guide.finishDismiss()
+            verify(!Fixture.guideCompleted)
             Fixture.showGuide()
             verify(guide.visible)
             compare(Fixture.guide.page, 0)
@@ -43,6 +52,17 @@ Item {
             verify(start.enabled)
             mouseClick(findChild(guide, "agreementLink"))
             compare(agreement.count, 1)
+            Fixture.guide.page = 5
+            compare(Fixture.guide.page, Fixture.guide.pageCount - 1)
+            Fixture.guide.page = -1
+            compare(Fixture.guide.page, 0)
+            Fixture.guide.page = 1
+            mouseClick(start)
+            verify(!Fixture.guide.tappedStartButton())
+            compare(dismiss.count, 1)
+            verify(!Fixture.guideCompleted)
+            tryCompare(Fixture.guide, "visible", false, 3000)
+            verify(Fixture.guideCompleted)
         }
     }
 }

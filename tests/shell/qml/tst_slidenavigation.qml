@@ -3,7 +3,8 @@ import QtTest
 import Zephyr.Shell
 import Zephyr.Test
 
-// The sliding main screen driven as a finger would: drags each way and taps.
+// The sliding main screen driven as a finger would: drags each way and taps, what blocks it, and
+// a drag the background cuts off.
 Item {
     id: root
     width: 375
@@ -64,10 +65,36 @@ Item {
             Fixture.navigation.showMenu()
             tryCompare(Fixture.navigation, "animating", false)
             mouseClick(navigation, 330, 300)
+            // The menu takes no touch while it slides shut.
+            verify(!Fixture.navigation.menuInteractive)
             tryCompare(navigation.mainLayer, "x", 0)
+            verify(Fixture.navigation.menuInteractive)
             compare(main.taps, 0)
             mouseClick(navigation, 100, 300)
             compare(main.taps, 1)
+        }
+
+        // A covered main screen or one under an overlay does not slide.
+        function test_blockedMainScreenDoesNotSlide() {
+            for (const covered of [true, false]) {
+                Fixture.setCovered(covered)
+                Fixture.navigation.overlayOpen = !covered
+                mouseDrag(navigation, 40, 300, 200, 0)
+                compare(Fixture.navigation.offset, 0)
+                verify(!Fixture.navigation.isLastStateRight)
+            }
+        }
+
+        // Going to the background settles a drag open, and the drag's late end moves nothing.
+        function test_dragCutOffByTheBackgroundSettles() {
+            Fixture.navigation.panBegan()
+            Fixture.navigation.panMoved(120)
+            verify(!Fixture.navigation.menuInteractive)
+            Fixture.navigation.didEnterBackground()
+            compare(Fixture.navigation.offset, 280)
+            verify(Fixture.navigation.menuInteractive)
+            Fixture.navigation.panEnded()
+            compare(Fixture.navigation.offset, 280)
         }
     }
 }

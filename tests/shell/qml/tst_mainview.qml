@@ -75,7 +75,8 @@ Item {
         }
 
         // While the connection screen's picture falls into it the send button is gone and
-        // takes no tap; when the picture lands it springs back.
+        // takes no tap; when the picture lands it springs back, or half a second after the fall
+        // should the end never come.
         function test_sendButtonHidesWhileThePictureFalls() {
             const disc = findChild(view, "sendButton")
             Fixture.main.startFallDownSendButton(0.5)
@@ -85,6 +86,11 @@ Item {
             verify(disc.enabled)
             tryCompare(disc, "opacity", 1, 1000)
             tryCompare(disc, "scale", 1, 1000)
+            Fixture.main.startFallDownSendButton(0.1)
+            verify(!disc.enabled)
+            wait(300)
+            verify(!disc.enabled)
+            tryVerify(() => disc.enabled, 1000)
         }
 
         function test_tenThousandRowsScroll() {
