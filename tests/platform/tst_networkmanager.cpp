@@ -220,13 +220,6 @@ private Q_SLOTS:
         }
         QTRY_VERIFY_WITH_TIMEOUT(!info->currentSsid(), 5000);
     }
-
-    void withoutABusNothingIsWaitedFor()
-    {
-        LinuxNetworkInfo info(QDBusConnection(u"no such connection"_s));
-        QVERIFY(info.isSsidReported());
-        QVERIFY(!info.currentSsid());
-    }
 };
 
 QTEST_GUILESS_MAIN(TestNetworkManager)
