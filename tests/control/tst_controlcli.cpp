@@ -1,12 +1,11 @@
 #include "CliRunner.h"
 
-#include <QFile>
 #include <QJsonArray>
 #include <QTest>
 
 using namespace Qt::StringLiterals;
 
-/// zephyr-cli's control commands, and uploads too big for the PC, against the stand-in PC.
+/// zephyr-cli's control commands against the stand-in PC.
 class TestControlCli : public QObject
 {
     Q_OBJECT
@@ -105,23 +104,6 @@ private Q_SLOTS:
         QCOMPARE(QString::fromUtf8(listenToOneText(false, listener)),
                  u"1016  {\"text\":\"来自电脑\"}  authorised  收到来自电脑的文字\n"_s);
         listener->kill();
-    }
-
-    // The one too big for the PC is named and left out; the rest still goes.
-    void hugeUploadsAreRefused()
-    {
-        QTemporaryDir local;
-        QFile small(local.filePath(u"s.jpg"_s)), huge(local.filePath(u"huge.mov"_s));
-        QVERIFY(small.open(QIODevice::WriteOnly) && small.resize(20000));
-        QVERIFY(huge.open(QIODevice::WriteOnly) && huge.resize(qint64(4) << 30));
-        small.close();
-        huge.close();
-        const CliRun run =
-            m_cli->run({u"upload"_s, huge.fileName(), small.fileName(), u"--to"_s, u"Desktop"_s});
-        QCOMPARE(run.status, 1);
-        QVERIFY(run.err.contains("huge.mov"));
-        QCOMPARE(QFileInfo(m_pc->rootPath() + u"/Desktop/s.jpg"_s).size(), 20000);
-        QVERIFY(!QFileInfo::exists(m_pc->rootPath() + u"/Desktop/huge.mov"_s));
     }
 
 private:
