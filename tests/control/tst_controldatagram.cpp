@@ -27,6 +27,7 @@ private Q_SLOTS:
     {
         QTest::addColumn<QVariantMap>("message");
         QTest::addColumn<QByteArray>("datagram");
+        // The stand-in PC decodes the mouse, key and volume messages in tst_controlcli.
         // {"cm":1000,"ua":"iPhone;1;6;p;10.0.0.2;8360;MID;tok;"}
         QTest::newRow("echo")
             << ControlDatagram::echo(u"iPhone;1;6;p;10.0.0.2;8360;MID;tok;"_s)
@@ -38,25 +39,6 @@ private Q_SLOTS:
             << ControlDatagram::text(u""_s, u"你好 \"x\""_s)
             << hex("789c6bb93b67d2dda3e7ce9f3b79f9eeeceebb475bee76cf6a07d277a59de2"
                    "a5a29cee2fbedbbef8eedda6cb77bbe60105ef36010015a61fe2");
-        // {"cm":2010,"dt":{"action":1,"data":"1.500000 -2.000000"},"ua":""}
-        QTest::newRow("motion")
-            << ControlDatagram::mouse(u""_s, ControlDatagram::MouseMove,
-                                      ControlDatagram::motionData(1.5, -2))
-            << hex("789c1d89310e802010c0fe4e98bc051d5c24f79b5b4cb80b32377e45a153"
-                   "d366ea81b5f0185c8265b4ca5976ccffa0a218deef98bc4feb4b8234d8e6"
-                   "227d24773073");
-        // {"cm":2011,"dt":{"action":4,"ext":0,"key":91},"ua":""}
-        QTest::newRow("key")
-            << ControlDatagram::keyboard(u""_s, ControlDatagram::KeyPress,
-                                         ControlDatagram::KeyStart, 0)
-            << hex("789c013600c9ff84dd9c92ddc5cdcfceced3dd9b8bddc584dd9e9c8b969091dd"
-                   "c5cbd3dd9a878bddc5cfd3dd949a86ddc5c6ce82d3dd8a9eddc5dddd8227dd"
-                   "26cb");
-        // {"cm":2012,"dt":{"volum":37},"ua":""}
-        QTest::newRow("volume")
-            << *ControlDatagram::volume(u""_s, 37.9)
-            << hex("789c012500daff84dd9c92ddc5cdcfcecdd3dd9b8bddc584dd8990938a92dd"
-                   "c5ccc882d3dd8a9eddc5dddd82f75b1a78");
     }
 
     void outgoingMessages()
@@ -110,11 +92,6 @@ private Q_SLOTS:
         QTest::newRow("garbage after a zero")
             << hex("789c011300ecff84dd9c92ddc5cecfcec982ff989e8d9d9e989a86bb0d17")
             << QVariantMap{{u"cm"_s, 1016}};
-        // {"cm":1014} at level 9, then stored at level 0.
-        QTest::newRow("level 9") << hex("78da6bb93b67d2dda3e7ce9f3bdd04002ed207ea")
-                                 << QVariantMap{{u"cm"_s, 1014}};
-        QTest::newRow("stored") << hex("7801010b00f4ff84dd9c92ddc5cecfcecb822ed207ea")
-                                << QVariantMap{{u"cm"_s, 1014}};
         // {"t":"xxx...x"}: 20479 bytes of text fit the buffer with its terminating zero.
         QTest::newRow("the largest text")
             << hex("789cedc1410d0030080430ef0bc91ee842c6794105bfb695cee403000000000000000000000000"
