@@ -19,9 +19,7 @@
 
 struct TestCore
 {
-    explicit TestCore(AppConfig overrides = {}) : TestCore(std::move(overrides), true) {}
-
-    TestCore(AppConfig config, bool fakePlatform)
+    explicit TestCore(AppConfig config = {})
     {
         config.dataDir = dataDir.path();
         if (config.keychainDir.isEmpty())
@@ -33,16 +31,10 @@ struct TestCore
         if (config.statsUrl.isEmpty())
             config.statsUrl = QStringLiteral("http://127.0.0.1:9/");
         config.preferSecretService = false;
-        auto platform = fakePlatform
-                            ? makeFakePlatform(settingsPath())
-                            : Platform::createDefault(settingsPath(), config.keychainDir, false);
-        core = std::make_unique<AppCore>(config, std::move(platform));
+        core = std::make_unique<AppCore>(
+            config, makeFakePlatform(dataDir.filePath(QStringLiteral("settings.ini"))));
     }
 
-    [[nodiscard]] QString settingsPath() const
-    {
-        return dataDir.filePath(QStringLiteral("settings.ini"));
-    }
     [[nodiscard]] FakeNetworkInfo &network() const
     {
         return static_cast<FakeNetworkInfo &>(*core->platform().networkInfo);
