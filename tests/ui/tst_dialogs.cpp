@@ -1,34 +1,14 @@
+// The window's dialogs: one at a time, in turn, each reporting the button chosen.
 #include "DialogCenter.h"
-#include "RuntimeState.h"
-#include "ScreenController.h"
-#include "TestCore.h"
-#include "ToastCenter.h"
 
-#include <QSignalSpy>
 #include <QTest>
 
 using namespace Qt::StringLiterals;
 
-// The window's messages: a new toast replaces the last, dialogs take turns, overlay buttons fly
-// in and out over the main screen.
-class TestToasts : public QObject
+class TestDialogs : public QObject
 {
     Q_OBJECT
-
 private Q_SLOTS:
-    // The first toast's timer must not take the second away early.
-    void newToastReplacesTheLastAndItsTimer()
-    {
-        ToastCenter toasts;
-        toasts.showToast(u"第一条"_s, 0.3);
-        QTest::qWait(200);
-        toasts.showToast(u"第二条"_s, 0.3);
-        QCOMPARE(toasts.title(), u"第二条"_s);
-        QTest::qWait(150);
-        QVERIFY(toasts.isToastVisible());
-        QTRY_VERIFY(!toasts.isToastVisible());
-    }
-
     // A dialog waits for the one before it; a button it does not have chooses nothing.
     void dialogsTakeTurnsAndReportTheChoice()
     {
@@ -47,24 +27,7 @@ private Q_SLOTS:
         QCOMPARE(dialogs.kind(), DialogCenter::None);
         QCOMPARE(chosen, (QList<int>{0, 12}));
     }
-
-    // The main screen is covered while the buttons are shown and uncovered at once on going back;
-    // the screen closes once the last button has flown out.
-    void itemButtonsFlyInAndOut()
-    {
-        TestCore core;
-        RuntimeState *state = core.core->runtimeState();
-        ItemButtonScreenController screen(state, 3);
-        screen.showInView();
-        QVERIFY(state->isMainViewCovered());
-        QTRY_COMPARE(screen.itemsShown(), 3);
-        screen.back();
-        QVERIFY(!state->isMainViewCovered());
-        QVERIFY(!screen.isClosing());
-        QTRY_VERIFY(screen.isClosing());
-        QCOMPARE(screen.itemsShown(), 0);
-    }
 };
 
-QTEST_GUILESS_MAIN(TestToasts)
-#include "tst_toasts.moc"
+QTEST_GUILESS_MAIN(TestDialogs)
+#include "tst_dialogs.moc"
