@@ -1,4 +1,4 @@
-// The application's pictures and pages as the screens get them from the resources.
+// The application's pictures as the screens get them from the resources.
 #include <QDirIterator>
 #include <QFile>
 #include <QImage>
@@ -95,30 +95,6 @@ private Q_SLOTS:
             QVERIFY2(match.hasMatch() && listed.contains(match.captured(1)), qPrintable(fileName));
         }
         QCOMPARE(files, kImages.size() * 3);
-    }
-
-    // The pages open in the web screen and the guide's rich text: UTF-8 Chinese, one look, and
-    // nothing fetched from elsewhere.
-    void pagesAreSelfContained()
-    {
-        QStringList pages;
-        for (QDirIterator it(u":/html"_s, QDir::Files); it.hasNext();)
-            pages << it.nextFileInfo().fileName();
-        pages.sort();
-        QCOMPARE(pages, (QStringList{u"agreement.html"_s, u"help.html"_s, u"privacy.html"_s}));
-        static const QRegularExpression remote(u"(src|href)\\s*=|url\\(|@import|://|<script"_s,
-                                               QRegularExpression::CaseInsensitiveOption);
-        for (const QString &page : std::as_const(pages)) {
-            QFile file(u":/html/"_s + page);
-            QVERIFY(file.open(QIODevice::ReadOnly));
-            const QByteArray bytes = file.readAll();
-            const QString text = QString::fromUtf8(bytes);
-            QCOMPARE(text.toUtf8(), bytes);
-            QVERIFY2(text.contains(u"<meta charset=\"utf-8\">"_s), qPrintable(page));
-            QVERIFY2(text.contains(u"width=device-width"_s), qPrintable(page));
-            QVERIFY2(!remote.match(text).hasMatch(),
-                     qPrintable(page + remote.match(text).captured()));
-        }
     }
 };
 
