@@ -1,5 +1,5 @@
 // The window's platform services: shakes from an accelerometer backend of the test's own, and
-// mail and addresses handed to the desktop (caught by URL handlers of the test).
+// addresses handed to the desktop (caught by URL handlers of the test).
 #include "LinuxComposer.h"
 #include "LinuxMotion.h"
 
@@ -111,20 +111,6 @@ private Q_SLOTS:
         QCOMPARE(shaken.count(), 1);
         sensor.feed(3200, 5000, 0.0);
         QCOMPARE(shaken.count(), 1);
-    }
-
-    // The body reaches the mail program whole: every character that could end the field is
-    // encoded and line breaks are CRLF. Handing over is reported after the call has returned.
-    void mailHandedToTheDesktop()
-    {
-        QDesktopServices::setUrlHandler(u"mailto"_s, this, "open");
-        LinuxComposer composer;
-        QVERIFY(composer.canSendMail());
-        composer.sendMail(u"a&b=c #1+2%?\n你好\r\nend"_s);
-        QCOMPARE(resultOf(composer, &Composer::mailFinished), Composer::Result::HandedOver);
-        QCOMPARE(m_urls.size(), 1);
-        QCOMPARE(m_urls.first().toString(QUrl::FullyEncoded),
-                 u"mailto:?body=a%26b%3Dc%20%231%2B2%25%3F%0D%0A%E4%BD%A0%E5%A5%BD%0D%0Aend"_s);
     }
 
     // A desktop that cannot hand the address over (here the offscreen platform, which has no
