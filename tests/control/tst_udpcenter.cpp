@@ -1,5 +1,5 @@
+// The control channel over loopback sockets; a plain QUdpSocket plays the PC.
 #include "ControlDatagram.h"
-#include "DeviceInfoCenter.h"
 #include "NotificationNames.h"
 #include "QuickTransferObject.h"
 #include "RuntimeState.h"
@@ -7,25 +7,16 @@
 #include "UDPCenter.h"
 
 #include <QElapsedTimer>
-#include <QNetworkDatagram>
 #include <QRegularExpression>
 #include <QSignalSpy>
 #include <QTest>
 #include <QUdpSocket>
-
-#include <optional>
 
 using namespace Qt::StringLiterals;
 
 namespace {
 const QString kPcMid = u"0123456789ABCDEF0123456789ABCDEF"_s;
 const QString kPcUa = u"PC;3.0;Windows;ZEPHYR-PC;127.0.0.1;8360;%1;;"_s.arg(kPcMid);
-
-quint16 freeUdpPort()
-{
-    QUdpSocket probe;
-    return probe.bind(QHostAddress::LocalHost, 0) ? probe.localPort() : 0;
-}
 
 // A message with the PC's identity; an invalid @p ua leaves it out. The format is pinned in
 // its own test.
@@ -47,7 +38,6 @@ QuickTransferObjectPtr recordIn(const QVariantMap &payload)
 }
 } // namespace
 
-/// The channel over loopback sockets; a plain QUdpSocket plays the PC.
 class TestUDPCenter : public QObject
 {
     Q_OBJECT
@@ -56,9 +46,11 @@ private Q_SLOTS:
     {
         m_pc = std::make_unique<QUdpSocket>();
         QVERIFY(m_pc->bind(QHostAddress::LocalHost, 0));
-        const quint16 port = freeUdpPort();
-        QVERIFY(restart(u"127.0.0.1"_s, port)->isBound());
-        QCOMPARE(m_center->localPort(), port);
+        QUdpSocket probe;
+        QVERIFY(probe.bind(QHostAddress::LocalHost, 0));
+        const quint16 port = probe.localPort();
+        probe.close();
+        QVERIFY(restart(port)->isBound());
     }
 
     void cleanup()
@@ -88,17 +80,14 @@ private Q_SLOTS:
         state()->setStatus(AppStatusAuthorized);
         NotificationRecorder recorder(m_core->hub(), {Notifications::AppStatusChanged});
         QSignalSpy toasts(m_center, &UDPCenter::toastRequested);
-        QSignalSpy pushes(m_center, &UDPCenter::pushReceived);
         pushToPhone(pushOf(1014, {{u"action"_s, action}}));
         settle();
         QCOMPARE(state()->status(), status);
         QCOMPARE(recorder.count(Notifications::AppStatusChanged),
                  status == AppStatusAuthorized ? 0 : 1);
         // Without a toast of its own the first is the marker's.
-        const QList<QVariant> expected{toast.isEmpty() ? u"收到来自电脑的文字"_s : toast,
-                                       toast.isEmpty() ? 1000 : 2000};
-        QCOMPARE(toasts.first(), expected);
-        QCOMPARE(pushes.first().at(0).toInt(), status == AppStatusAuthorized ? 1016 : 1014);
+        QCOMPARE(toasts.first().first().toString(),
+                 toast.isEmpty() ? u"收到来自电脑的文字"_s : toast);
     }
 
     // Another client on the hotspot may know the PC's machine id (any authorisation reply names
@@ -152,32 +141,27 @@ private Q_SLOTS:
         }
     }
 
-    // A text is saved; a file is saved, then downloaded. A negative size is no size.
+    // A text is saved; a file is saved, then downloaded, its size kept past 4 GB and a negative
+    // size read as none.
     void pushesBecomeRecords()
     {
         const QStringList names = {Notifications::SaveQuickTransfer,
                                    Notifications::RefreshQuickTransferList,
                                    Notifications::DoDownloadFile};
         NotificationRecorder recorder(m_core->hub(), names);
-        QSignalSpy toasts(m_center, &UDPCenter::toastRequested);
         pushToPhone(pushOf(1016, {{u"text"_s, u"会议改到三点"_s}}));
         QTRY_COMPARE(recorder.posted, names.first(2));
         QCOMPARE(recordIn(recorder.payloads.first())->dt, u"会议改到三点"_s);
-        QCOMPARE(toasts.first(), (QList<QVariant>{u"收到来自电脑的文字"_s, 1000}));
-
-        recorder.clear();
-        pushToPhone(
-            pushOf(1015, {{u"path"_s, u"C:/docs/report.PDF"_s}, {u"size"_s, qint64(5368709120)}}));
-        QTRY_COMPARE(recorder.posted, names);
-        const QuickTransferObjectPtr file = recordIn(recorder.payloads.first());
-        QCOMPARE(recordIn(recorder.payloads.last()), file);
-        QCOMPARE(file->type, quint64(QuickTransferTypeDocument));
-        QCOMPARE(file->size, 5368709120u);
-        QCOMPARE(toasts.last(), (QList<QVariant>{u"收到来自电脑的文件"_s, 1000}));
-        recorder.clear();
-        pushToPhone(pushOf(1015, {{u"path"_s, u"C:/v.mp4"_s}, {u"size"_s, -5}}));
-        QTRY_COMPARE(recorder.posted, names);
-        QCOMPARE(recordIn(recorder.payloads.first())->size, 0u);
+        for (const auto &[size, kept] :
+             {std::pair{qint64(5368709120), quint64(5368709120)}, {-5, 0}}) {
+            recorder.clear();
+            pushToPhone(pushOf(1015, {{u"path"_s, u"C:/docs/report.PDF"_s}, {u"size"_s, size}}));
+            QTRY_COMPARE(recorder.posted, names);
+            const QuickTransferObjectPtr file = recordIn(recorder.payloads.first());
+            QCOMPARE(recordIn(recorder.payloads.last()), file);
+            QCOMPARE(file->type, quint64(QuickTransferTypeDocument));
+            QCOMPARE(file->size, kept);
+        }
     }
 
     void brokenDatagramsAreDropped()
@@ -251,29 +235,24 @@ private Q_SLOTS:
         QCOMPARE(recorder.count(Notifications::SaveQuickTransfer), flooded + 1);
     }
 
-    void boundPortTakenIsRetried()
+    // Nothing goes out while the port is taken, nor an empty text; the port is bound once it is
+    // free again.
+    void whatCannotGoOutIsRefused()
     {
+        QVERIFY(!m_center->sendText(QString()));
         QUdpSocket squatter;
         QVERIFY(squatter.bind(QHostAddress::LocalHost, 0));
-        auto *center = restart(u"127.0.0.1"_s, squatter.localPort());
+        auto *center = restart(squatter.localPort());
         QVERIFY(!center->isBound());
         QVERIFY(!center->sendEcho());
         squatter.close();
         QVERIFY(center->start());
-        QVERIFY(center->isBound());
         QVERIFY(center->sendEcho());
-        QVERIFY(nextAtPc());
+        QVERIFY(m_pc->waitForReadyRead(2000));
     }
 
 private:
     RuntimeState *state() const { return m_core->core->runtimeState(); }
-
-    std::optional<QVariantMap> nextAtPc()
-    {
-        if (!m_pc->hasPendingDatagrams() && !m_pc->waitForReadyRead(2000))
-            return std::nullopt;
-        return ControlDatagram::decode(m_pc->receiveDatagram().data());
-    }
 
     void pushToPhone(const QByteArray &datagram)
     {
@@ -290,14 +269,13 @@ private:
         QTRY_VERIFY(!toasts.isEmpty());
     }
 
-    /// A fresh core and channel, made and started as the start-up does, with the PC at
-    /// `pcAddress` and the channel's own port `udpPort`.
-    UDPCenter *restart(const std::optional<QString> &pcAddress, quint16 udpPort)
+    /// A fresh core and channel on port @p udpPort, made and started as the start-up does.
+    UDPCenter *restart(quint16 udpPort)
     {
         AppConfig config;
         config.pcPort = m_pc->localPort();
         config.udpPort = udpPort;
-        config.pcAddressOverride = pcAddress;
+        config.pcAddressOverride = u"127.0.0.1"_s;
         m_center = nullptr;
         m_core = std::make_unique<TestCore>(config);
         m_center = m_core->make<UDPCenter>(*m_core->hub(), *state(), udpPort, config.pcPort);
