@@ -50,6 +50,7 @@ private Q_SLOTS:
         QCOMPARE(encoded->toHex(), datagram.toHex());
     }
 
+    // Volumes are whole percents from 0 to 100; what is not a number is no message.
     void volumeIsTruncatedAndBounded()
     {
         for (const auto &[given, sent] : {std::pair{99.99, 99}, {0.7, 0}, {-3.0, 0}, {250.0, 100}})
