@@ -1,5 +1,5 @@
-// Shake recognition over synthetic accelerometer traces: deliberate shakes pass; standing still,
-// a jiggle and walking do not.
+// Shake recognition over synthetic accelerometer traces: deliberate shakes pass, standing still
+// and a jiggle do not.
 #include "ShakeDetector.h"
 
 #include <QTest>
