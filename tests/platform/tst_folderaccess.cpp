@@ -1,6 +1,5 @@
-// One process per folder, and whose folder a folder is, as the Linux platform tells them. Another
-// process holding the folder, and a lock left by one that ended, are tested through the command
-// line (tst_cli_datafolder).
+// Whose folder a folder is, as the Linux platform tells it. One process per folder is tested
+// through the command line (tst_cli_datafolder).
 #include "LinuxFolderAccess.h"
 
 #include <QDir>
@@ -17,26 +16,6 @@ class TestFolderAccess : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
-    // Every open of the lock file is a holder of its own, in this process as in another; a
-    // folder that cannot be made is an error, not a folder in use.
-    void oneHolderAtATime()
-    {
-        QTemporaryDir dir;
-        const QString folder = dir.filePath(u"library"_s);
-        LinuxFolderAccess access;
-        FolderLockAttempt first = access.lock(folder);
-        QVERIFY2(first.lock, qPrintable(first.error));
-        const FolderLockAttempt second = access.lock(folder);
-        QVERIFY(!second.lock && second.inUse);
-        QCOMPARE(second.holderPid, qint64(::getpid()));
-        first.lock.reset();
-        QVERIFY(access.lock(folder).lock);
-
-        QVERIFY(QFile(dir.filePath(u"file"_s)).open(QIODevice::WriteOnly));
-        const FolderLockAttempt blocked = access.lock(dir.filePath(u"file/library"_s));
-        QVERIFY(!blocked.lock && !blocked.inUse && !blocked.error.isEmpty());
-    }
-
     void privateFolders_data()
     {
         QTest::addColumn<QString>("path"); // in a scratch folder with own/, link -> own/ and file
