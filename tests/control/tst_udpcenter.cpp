@@ -42,15 +42,21 @@ class TestUDPCenter : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
+    // A fresh core and channel, made and started as the start-up does.
     void init()
     {
         m_pc = std::make_unique<QUdpSocket>();
         QVERIFY(m_pc->bind(QHostAddress::LocalHost, 0));
         QUdpSocket probe;
         QVERIFY(probe.bind(QHostAddress::LocalHost, 0));
-        const quint16 port = probe.localPort();
+        AppConfig config;
+        config.pcPort = m_pc->localPort();
+        config.udpPort = probe.localPort();
+        config.pcAddressOverride = u"127.0.0.1"_s;
         probe.close();
-        QVERIFY(restart(port)->isBound());
+        m_core = std::make_unique<TestCore>(config);
+        m_center = m_core->make<UDPCenter>(*m_core->hub(), *state(), config.udpPort, config.pcPort);
+        QVERIFY(m_center->start());
     }
 
     void cleanup()
@@ -60,34 +66,28 @@ private Q_SLOTS:
         m_pc.reset();
     }
 
+    // The PC's word on the phone's standing is taken and announced; the command-line listen test
+    // shows its toasts.
     void standingChanges_data()
     {
         QTest::addColumn<int>("action");
         QTest::addColumn<quint64>("status");
-        QTest::addColumn<QString>("toast");
-        QTest::newRow("rights revoked")
-            << 1 << quint64(AppStatusLoggedIn) << u"您已被取消管理员权限"_s;
-        QTest::newRow("blacklisted")
-            << 2 << quint64(AppStatusBlacklisted) << u"您已被管理员加入黑名单"_s;
-        QTest::newRow("full screen") << 4 << quint64(AppStatusFullScreen) << QString();
-        QTest::newRow("unknown action") << 9 << quint64(AppStatusAuthorized) << QString();
+        QTest::newRow("rights revoked") << 1 << quint64(AppStatusLoggedIn);
+        QTest::newRow("blacklisted") << 2 << quint64(AppStatusBlacklisted);
+        QTest::newRow("full screen") << 4 << quint64(AppStatusFullScreen);
+        QTest::newRow("unknown action") << 9 << quint64(AppStatusAuthorized);
     }
     void standingChanges()
     {
         QFETCH(int, action);
         QFETCH(quint64, status);
-        QFETCH(QString, toast);
         state()->setStatus(AppStatusAuthorized);
         NotificationRecorder recorder(m_core->hub(), {Notifications::AppStatusChanged});
-        QSignalSpy toasts(m_center, &UDPCenter::toastRequested);
         pushToPhone(pushOf(1014, {{u"action"_s, action}}));
         settle();
         QCOMPARE(state()->status(), status);
         QCOMPARE(recorder.count(Notifications::AppStatusChanged),
                  status == AppStatusAuthorized ? 0 : 1);
-        // Without a toast of its own the first is the marker's.
-        QCOMPARE(toasts.first().first().toString(),
-                 toast.isEmpty() ? u"收到来自电脑的文字"_s : toast);
     }
 
     // Another client on the hotspot may know the PC's machine id (any authorisation reply names
@@ -235,20 +235,11 @@ private Q_SLOTS:
         QCOMPARE(recorder.count(Notifications::SaveQuickTransfer), flooded + 1);
     }
 
-    // Nothing goes out while the port is taken, nor an empty text; the port is bound once it is
-    // free again.
-    void whatCannotGoOutIsRefused()
+    // An empty text is not sent.
+    void emptyTextIsRefused()
     {
         QVERIFY(!m_center->sendText(QString()));
-        QUdpSocket squatter;
-        QVERIFY(squatter.bind(QHostAddress::LocalHost, 0));
-        auto *center = restart(squatter.localPort());
-        QVERIFY(!center->isBound());
-        QVERIFY(!center->sendEcho());
-        squatter.close();
-        QVERIFY(center->start());
-        QVERIFY(center->sendEcho());
-        QVERIFY(m_pc->waitForReadyRead(2000));
+        QVERIFY(!m_pc->waitForReadyRead(300));
     }
 
 private:
@@ -267,20 +258,6 @@ private:
         QSignalSpy toasts(m_center, &UDPCenter::toastRequested);
         pushToPhone(pushOf(1016, {{u"text"_s, u"marker %1"_s.arg(++m_markers)}}, ua));
         QTRY_VERIFY(!toasts.isEmpty());
-    }
-
-    /// A fresh core and channel on port @p udpPort, made and started as the start-up does.
-    UDPCenter *restart(quint16 udpPort)
-    {
-        AppConfig config;
-        config.pcPort = m_pc->localPort();
-        config.udpPort = udpPort;
-        config.pcAddressOverride = u"127.0.0.1"_s;
-        m_center = nullptr;
-        m_core = std::make_unique<TestCore>(config);
-        m_center = m_core->make<UDPCenter>(*m_core->hub(), *state(), udpPort, config.pcPort);
-        m_center->start();
-        return m_center;
     }
 
     std::unique_ptr<QUdpSocket> m_pc;
