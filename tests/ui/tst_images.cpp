@@ -1,7 +1,5 @@
 #include "TestCore.h"
 
-#include "ImageFiles.h"
-#include "LocalFiles.h"
 #include "RuntimeState.h"
 #include "SaveMemoryImageLoader.h"
 
@@ -121,19 +119,6 @@ private Q_SLOTS:
         QCOMPARE(live.size(), qsizetype(SaveMemoryImageLoader::kMaxLiveLoads));
         QCOMPARE(live.first(), u"t4"_s);
         QCOMPARE(live.last(), token);
-    }
-
-    void savesImagesWithTheirDate()
-    {
-        QImage image(8, 6, QImage::Format_RGB32);
-        image.fill(Qt::red);
-        const QString path = m_core->core->libraryPath(u"image/deep/p.jpg"_s);
-        const QDateTime date = QDateTime::fromSecsSinceEpoch(1600000000, Qt::UTC);
-        QVERIFY(ImageFiles::saveImage(image, path, date));
-        QCOMPARE(QImage(path).size(), QSize(8, 6));
-        QCOMPARE(*LocalFiles::creationDate(path), date);
-        QVERIFY(!ImageFiles::saveImage(QImage(), path, date));
-        QVERIFY(!ImageFiles::saveImage(image, QString(), date));
     }
 
 private:
