@@ -1,9 +1,11 @@
-// Whose folder a folder is, as the Linux platform tells it. One process per folder is tested
-// through the command line (tst_cli_datafolder).
+// Folders as the Linux platform sees them: whose they are and the room on them. One process per
+// folder is tested through the command line (tst_cli_datafolder).
 #include "LinuxFolderAccess.h"
+#include "LinuxSystemInfo.h"
 
 #include <QDir>
 #include <QFile>
+#include <QStorageInfo>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -49,6 +51,17 @@ private Q_SLOTS:
             path = u"own"_s;
         }
         QCOMPARE(LinuxFolderAccess().isPrivateFolder(dir.filePath(path)), isPrivate);
+    }
+
+    // A folder not made yet has the free space of the file system it would be made on. Other
+    // writers share it: allow what they may write meanwhile.
+    void freeBytesOfAFolderAndOfOneNotMadeYet()
+    {
+        QTemporaryDir dir;
+        const qint64 free = QStorageInfo(dir.path()).bytesAvailable();
+        QVERIFY(free > 0);
+        for (const QString &path : {dir.path(), dir.filePath(u"not/made/yet"_s)})
+            QVERIFY(qAbs(qint64(LinuxSystemInfo().freeBytes(path)) - free) < 64 * 1024 * 1024);
     }
 };
 
