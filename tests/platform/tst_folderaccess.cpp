@@ -24,9 +24,7 @@ private Q_SLOTS:
         QTest::addColumn<int>("mode");     // of own/
         QTest::addColumn<bool>("isPrivate");
         QTest::newRow("own, 0755") << u"own"_s << 0755 << true;
-        QTest::newRow("own, given with a trailing slash") << u"own/"_s << 0700 << true;
         QTest::newRow("group may write") << u"own"_s << 0770 << false;
-        QTest::newRow("others may write") << u"own"_s << 0757 << false;
         QTest::newRow("shared with the sticky bit, as /tmp") << u"own"_s << 01777 << false;
         QTest::newRow("a link to an own folder") << u"link"_s << 0700 << false;
         QTest::newRow("a link, given with a trailing slash") << u"link/"_s << 0700 << false;
