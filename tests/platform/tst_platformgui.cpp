@@ -123,7 +123,6 @@ private Q_SLOTS:
         QTest::addColumn<QUrl>("url");
         QTest::addColumn<bool>("opened");
         QTest::newRow("https") << QUrl(u"https://example.com/a?b=1#c"_s) << true;
-        QTest::newRow("telephone") << QUrl(u"tel:+8610123456"_s) << true;
         QTest::newRow("local file") << QUrl(u"file:///etc/passwd"_s) << false;
         QTest::newRow("web address without a host") << QUrl(u"http:///index.html"_s) << false;
         QTest::newRow("script") << QUrl(u"javascript:alert(1)"_s) << false;
