@@ -41,7 +41,6 @@ struct CliRun
         return lines;
     }
     [[nodiscard]] QString errText() const { return QString::fromUtf8(err); }
-    /// Whether stdout holds nothing but JSON objects, one per line.
     [[nodiscard]] bool isJsonOnly() const
     {
         const QList<QByteArray> all = out.split('\n');

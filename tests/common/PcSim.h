@@ -64,7 +64,6 @@ public:
         return true;
     }
 
-    /// Why the last start() failed.
     [[nodiscard]] QString errorString() const { return m_error; }
 
     void stop()

@@ -19,7 +19,7 @@
 
 struct TestCore
 {
-    explicit TestCore(AppConfig config = {})
+    explicit TestCore(AppConfig config = {}, bool fakePlatform = true)
     {
         config.dataDir = dataDir.path();
         if (config.keychainDir.isEmpty())
@@ -31,8 +31,10 @@ struct TestCore
         if (config.statsUrl.isEmpty())
             config.statsUrl = QStringLiteral("http://127.0.0.1:9/");
         config.preferSecretService = false;
+        const QString settings = dataDir.filePath(QStringLiteral("settings.ini"));
         core = std::make_unique<AppCore>(
-            config, makeFakePlatform(dataDir.filePath(QStringLiteral("settings.ini"))));
+            config, fakePlatform ? makeFakePlatform(settings)
+                                 : Platform::createDefault(settings, config.keychainDir, false));
     }
 
     [[nodiscard]] FakeNetworkInfo &network() const
