@@ -42,7 +42,6 @@ class TestUDPCenter : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
-    // A fresh core and channel, made and started as the start-up does.
     void init()
     {
         m_pc = std::make_unique<QUdpSocket>();
@@ -59,38 +58,8 @@ private Q_SLOTS:
         QVERIFY(m_center->start());
     }
 
-    void cleanup()
-    {
-        m_center = nullptr;
-        m_core.reset();
-        m_pc.reset();
-    }
-
-    // The PC's word on the phone's standing is taken and announced; the command-line listen test
-    // shows its toasts.
-    void standingChanges_data()
-    {
-        QTest::addColumn<int>("action");
-        QTest::addColumn<quint64>("status");
-        QTest::newRow("rights revoked") << 1 << quint64(AppStatusLoggedIn);
-        QTest::newRow("blacklisted") << 2 << quint64(AppStatusBlacklisted);
-        QTest::newRow("unknown action") << 9 << quint64(AppStatusAuthorized);
-    }
-    void standingChanges()
-    {
-        QFETCH(int, action);
-        QFETCH(quint64, status);
-        state()->setStatus(AppStatusAuthorized);
-        NotificationRecorder recorder(m_core->hub(), {Notifications::AppStatusChanged});
-        pushToPhone(pushOf(1014, {{u"action"_s, action}}));
-        settle();
-        QCOMPARE(state()->status(), status);
-        QCOMPARE(recorder.count(Notifications::AppStatusChanged),
-                 status == AppStatusAuthorized ? 0 : 1);
-    }
-
-    // Another client on the hotspot may know the PC's machine id (any authorisation reply names
-    // it): only the PC's own address is heard, and once the machine id is known only with it.
+    // Another client on the hotspot may know the PC's machine id: only the PC's own address is
+    // heard, and once the machine id is known only with it. Tried with the worst: a blacklisting.
     void whoIsHeard_data()
     {
         QTest::addColumn<QString>("serverMid");
@@ -104,7 +73,6 @@ private Q_SLOTS:
         QTest::newRow("another machine id")
             << kPcMid << pc << QVariant(u"PC;3;W;n;1.2.3.4;8360;OTHER;;"_s) << false;
         QTest::newRow("no identity") << kPcMid << pc << QVariant() << false;
-        QTest::newRow("identity not text") << kPcMid << pc << QVariant(7) << false;
         QTest::newRow("another address") << kPcMid << neighbour << QVariant(kPcUa) << false;
         QTest::newRow("another address, no machine id yet")
             << QString() << neighbour << QVariant(kPcUa) << false;
@@ -119,15 +87,6 @@ private Q_SLOTS:
         state()->setStatus(AppStatusAuthorized);
         QUdpSocket from;
         QVERIFY(from.bind(QHostAddress(sender), 0));
-        NotificationRecorder recorder(
-            m_core->hub(), {Notifications::SaveQuickTransfer, Notifications::DoDownloadFile});
-        for (const QByteArray &push :
-             {pushOf(1016, {{u"text"_s, u"你好"_s}}, ua),
-              pushOf(1015, {{u"path"_s, u"C:/a.exe"_s}, {u"size"_s, 10}}, ua)})
-            from.writeDatagram(push, QHostAddress::LocalHost, m_center->localPort());
-        settle();
-        QCOMPARE(recorder.count(Notifications::SaveQuickTransfer), heard ? 3 : 1);
-        QCOMPARE(recorder.count(Notifications::DoDownloadFile), heard ? 1 : 0);
         from.writeDatagram(pushOf(1014, {{u"action"_s, 2}}, ua), QHostAddress::LocalHost,
                            m_center->localPort());
         if (heard) {
@@ -153,7 +112,6 @@ private Q_SLOTS:
             QTRY_COMPARE(recorder.posted, names);
             const QuickTransferObjectPtr file = recordIn(recorder.payloads.first());
             QCOMPARE(recordIn(recorder.payloads.last()), file);
-            QCOMPARE(file->type, quint64(QuickTransferTypeDocument));
             QCOMPARE(file->size, kept);
         }
     }
@@ -219,7 +177,6 @@ private Q_SLOTS:
         }
         QTest::qWait(200);
         const qsizetype flooded = recorder.count(Notifications::SaveQuickTransfer);
-        // What came back while the flood lasted, on a slow machine too.
         const qint64 refilled = flood.elapsed() / UDPCenter::PushRefillMs + 1;
         QVERIFY2(flooded >= UDPCenter::PushBurst && flooded <= UDPCenter::PushBurst + refilled,
                  qPrintable(QString::number(flooded)));
@@ -227,13 +184,6 @@ private Q_SLOTS:
         QTest::qWait(UDPCenter::PushRefillMs);
         settle();
         QCOMPARE(recorder.count(Notifications::SaveQuickTransfer), flooded + 1);
-    }
-
-    // An empty text is not sent.
-    void emptyTextIsRefused()
-    {
-        QVERIFY(!m_center->sendText(QString()));
-        QVERIFY(!m_pc->waitForReadyRead(300));
     }
 
 private:
