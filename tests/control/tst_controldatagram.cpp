@@ -36,15 +36,6 @@ private Q_SLOTS:
     {
         QTest::addColumn<QByteArray>("datagram");
         QTest::addColumn<QVariantMap>("message");
-        // {"cm":1015,"ua":"PC;3;W;n;1.2.3.4;8360;ABC;;","dt":{"path":"C:/a b.txt","size":20000}}
-        QTest::newRow("file push")
-            << hex("789c0dca390a80301445d1bd87886004d142c121b59d1b8856ff236a0643ea875b31b73d5762ee"
-                   "c03ef83ba1d2606c862cadd4928f2edaf8d069af40c76e88903029b044a3d59057c3affe96a84a"
-                   "95a5ee8b11ec424e881fe5a33f2f")
-            << QVariantMap{
-                   {u"cm"_s, 1015},
-                   {u"ua"_s, u"PC;3;W;n;1.2.3.4;8360;ABC;;"_s},
-                   {u"dt"_s, QVariantMap{{u"path"_s, u"C:/a b.txt"_s}, {u"size"_s, 20000}}}};
         QTest::newRow("text, the broken ones below are made from")
             << hex(kGoodText)
             << QVariantMap{{u"cm"_s, 1016}, {u"dt"_s, QVariantMap{{u"text"_s, u"x"_s}}}};
