@@ -6,7 +6,6 @@
 #include <QSemaphore>
 #include <QSignalSpy>
 #include <QTest>
-#include <QThread>
 #include <QThreadPool>
 
 #include <atomic>
@@ -95,12 +94,10 @@ private Q_SLOTS:
                     (void)loader->load(*record);
                 }
             };
-            std::unique_ptr<QThread> first(QThread::create(loadInRounds, &list));
-            std::unique_ptr<QThread> second(QThread::create(loadInRounds, &viewer));
-            first->start();
-            second->start();
-            first->wait();
-            second->wait();
+            std::thread first(loadInRounds, &list);
+            std::thread second(loadInRounds, &viewer);
+            first.join();
+            second.join();
             QCOMPARE(state->savingMemoryBlockUUIDArray().size(),
                      qsizetype(SaveMemoryImageLoader::kMaxLiveLoads));
         }
