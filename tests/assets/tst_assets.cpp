@@ -75,8 +75,7 @@ private Q_SLOTS:
         QVERIFY2(!one.isNull() && !two.isNull() && !three.isNull(), "a density is missing");
         QCOMPARE(two.size(), one.size() * 2);
         QCOMPARE(three.size(), one.size() * 3);
-        QVERIFY2(hasVisiblePixel(one), "fully transparent");
-        QVERIFY2(hasVisiblePixel(three), "fully transparent at 3x");
+        QVERIFY2(hasVisiblePixel(three), "fully transparent");
     }
 };
 
