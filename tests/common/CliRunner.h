@@ -24,7 +24,7 @@ struct CliRun
     QByteArray out;
     QByteArray err;
 
-    /// The JSON objects printed on stdout, one per line.
+    /// What stdout holds as JSON objects, one per line, and as lines.
     [[nodiscard]] QList<QJsonObject> json() const
     {
         QList<QJsonObject> objects;
@@ -33,7 +33,6 @@ struct CliRun
                 objects << QJsonDocument::fromJson(line).object();
         return objects;
     }
-    /// The lines printed on stdout.
     [[nodiscard]] QStringList lines() const
     {
         QStringList lines = QString::fromUtf8(out).split(u'\n');
@@ -42,7 +41,6 @@ struct CliRun
         return lines;
     }
     [[nodiscard]] QString errText() const { return QString::fromUtf8(err); }
-    /// Whether stdout holds nothing but JSON objects, one per line.
     [[nodiscard]] bool isJsonOnly() const
     {
         const QList<QByteArray> all = out.split('\n');
@@ -60,7 +58,6 @@ public:
     /// The binary under test; empty when the build did not say where it is.
     [[nodiscard]] static QString binary() { return qEnvironmentVariable("ZEPHYR_CLI_BIN"); }
 
-    /// The data folder of every run (ZEPHYR_DATA_DIR).
     [[nodiscard]] QString dataPath() const { return m_dirs.filePath(QStringLiteral("data")); }
 
     /// The environment of a run: this PC, a fresh free UDP port, no desktop keychain.
@@ -82,7 +79,7 @@ public:
         return env;
     }
 
-    /// Starts a run and leaves it running.
+    /// Starts a run and leaves it running; run() waits for its end.
     [[nodiscard]] std::unique_ptr<QProcess> start(const QStringList &args, bool json = true) const
     {
         auto process = std::make_unique<QProcess>();
@@ -91,7 +88,6 @@ public:
         return process;
     }
 
-    /// Runs to the end.
     [[nodiscard]] CliRun run(const QStringList &args, bool json = true) const
     {
         return finish(*start(args, json));

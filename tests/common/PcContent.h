@@ -67,7 +67,6 @@ public:
         return in && disks.count() == 1;
     }
 
-    /// The identifiers of the records in the store.
     static QList<quint64> storedIds()
     {
         QList<quint64> ids;

@@ -1,9 +1,8 @@
 #pragma once
 
 // A scripted HTTP peer for the download tests: answers, cut or trickled bodies and silences
-// that the stand-in PC does not produce. peer.script({{answer("body")}, {"HTTP/1.1 200 OK\r\n
-// Content-Length: 9\r\n\r\nabc", Reply::Hang}}) gives the first request a whole file, the
-// second 3 of 9 bytes and then silence; fetch from peer.url(QStringLiteral("/pc/C:/a.txt")).
+// that the stand-in PC does not produce, one Reply per request: peer.script({{answer("body")},
+// {"HTTP/1.1 200 OK\r\nContent-Length: 9\r\n\r\nabc", Reply::Hang}}).
 
 #include <QList>
 #include <QMutex>

@@ -19,9 +19,7 @@
 
 struct TestCore
 {
-    explicit TestCore(AppConfig overrides = {}) : TestCore(std::move(overrides), true) {}
-
-    TestCore(AppConfig config, bool fakePlatform)
+    explicit TestCore(AppConfig config = {}, bool fakePlatform = true)
     {
         config.dataDir = dataDir.path();
         if (config.keychainDir.isEmpty())
@@ -33,16 +31,12 @@ struct TestCore
         if (config.statsUrl.isEmpty())
             config.statsUrl = QStringLiteral("http://127.0.0.1:9/");
         config.preferSecretService = false;
-        auto platform = fakePlatform
-                            ? makeFakePlatform(settingsPath())
-                            : Platform::createDefault(settingsPath(), config.keychainDir, false);
-        core = std::make_unique<AppCore>(config, std::move(platform));
+        const QString settings = dataDir.filePath(QStringLiteral("settings.ini"));
+        core = std::make_unique<AppCore>(
+            config, fakePlatform ? makeFakePlatform(settings)
+                                 : Platform::createDefault(settings, config.keychainDir, false));
     }
 
-    [[nodiscard]] QString settingsPath() const
-    {
-        return dataDir.filePath(QStringLiteral("settings.ini"));
-    }
     [[nodiscard]] FakeNetworkInfo &network() const
     {
         return static_cast<FakeNetworkInfo &>(*core->platform().networkInfo);

@@ -1,9 +1,9 @@
 // The control channel's datagrams against known answers. Every datagram below was computed
-// outside this code base, with Python's zlib.compress (default level unless stated) over the
-// complemented bytes of the JSON text shown beside it.
+// outside this code base, with Python's zlib.compress over the complemented bytes of the JSON
+// text shown beside it. What the phone sends is read by the stand-in PC's own decoder in
+// tst_controlcli.
 #include "ControlDatagram.h"
 
-#include <QRandomGenerator>
 #include <QTest>
 
 using namespace Qt::StringLiterals;
@@ -23,51 +23,7 @@ class TestControlDatagram : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
-    void outgoingMessages_data()
-    {
-        QTest::addColumn<QVariantMap>("message");
-        QTest::addColumn<QByteArray>("datagram");
-        // {"cm":1000,"ua":"iPhone;1;6;p;10.0.0.2;8360;MID;tok;"}
-        QTest::newRow("echo")
-            << ControlDatagram::echo(u"iPhone;1;6;p;10.0.0.2;8360;MID;tok;"_s)
-            << hex("789c013600c9ff84dd9c92ddc5cecfcfcfd3dd8a9eddc5dd96af9790919ac4ce"
-                   "c4c9c48fc4cecfd1cfd1cfd1cdc4c7ccc9cfc4b2b6bbc48b9094c4dd8240b2"
-                   "2778");
-        // {"cm":1016,"dt":{"text":"你好 \"x\""},"ua":""}
-        QTest::newRow("text")
-            << ControlDatagram::text(u""_s, u"你好 \"x\""_s)
-            << hex("789c6bb93b67d2dda3e7ce9f3b79f9eeeceebb475bee76cf6a07d277a59de2"
-                   "a5a29cee2fbedbbef8eedda6cb77bbe60105ef36010015a61fe2");
-        // {"cm":2010,"dt":{"action":1,"data":"1.500000 -2.000000"},"ua":""}
-        QTest::newRow("motion")
-            << ControlDatagram::mouse(u""_s, ControlDatagram::MouseMove,
-                                      ControlDatagram::motionData(1.5, -2))
-            << hex("789c1d89310e802010c0fe4e98bc051d5c24f79b5b4cb80b32377e45a153"
-                   "d366ea81b5f0185c8265b4ca5976ccffa0a218deef98bc4feb4b8234d8e6"
-                   "227d24773073");
-        // {"cm":2011,"dt":{"action":4,"ext":0,"key":91},"ua":""}
-        QTest::newRow("key")
-            << ControlDatagram::keyboard(u""_s, ControlDatagram::KeyPress,
-                                         ControlDatagram::KeyStart, 0)
-            << hex("789c013600c9ff84dd9c92ddc5cdcfceced3dd9b8bddc584dd9e9c8b969091dd"
-                   "c5cbd3dd9a878bddc5cfd3dd949a86ddc5c6ce82d3dd8a9eddc5dddd8227dd"
-                   "26cb");
-        // {"cm":2012,"dt":{"volum":37},"ua":""}
-        QTest::newRow("volume")
-            << *ControlDatagram::volume(u""_s, 37.9)
-            << hex("789c012500daff84dd9c92ddc5cdcfcecdd3dd9b8bddc584dd8990938a92dd"
-                   "c5ccc882d3dd8a9eddc5dddd82f75b1a78");
-    }
-
-    void outgoingMessages()
-    {
-        QFETCH(QVariantMap, message);
-        QFETCH(QByteArray, datagram);
-        const auto encoded = ControlDatagram::encode(message);
-        QVERIFY(encoded);
-        QCOMPARE(encoded->toHex(), datagram.toHex());
-    }
-
+    // Volumes are whole percents from 0 to 100; what is not a number is no message.
     void volumeIsTruncatedAndBounded()
     {
         for (const auto &[given, sent] : {std::pair{99.99, 99}, {0.7, 0}, {-3.0, 0}, {250.0, 100}})
@@ -76,33 +32,10 @@ private Q_SLOTS:
         QVERIFY(!ControlDatagram::volume(u""_s, std::nan("")));
     }
 
-    void messagesTooLargeAreRefused()
-    {
-        // Random letters hardly compress: 24 KB of them cannot fit in 8192 bytes.
-        QString noise;
-        QRandomGenerator rng(42);
-        for (int i = 0; i < 24000; ++i)
-            noise += QChar(char16_t(u'A' + rng.bounded(58)));
-        QVERIFY(!ControlDatagram::encode(ControlDatagram::text(u""_s, noise)));
-        // A long but repetitive text compresses well and goes out whole.
-        const auto datagram =
-            ControlDatagram::encode(ControlDatagram::text(u""_s, QString(100000, u'x')));
-        QVERIFY(datagram && datagram->size() <= ControlDatagram::MaxOutgoing);
-    }
-
     void incomingMessages_data()
     {
         QTest::addColumn<QByteArray>("datagram");
         QTest::addColumn<QVariantMap>("message");
-        // {"cm":1015,"ua":"PC;3;W;n;1.2.3.4;8360;ABC;;","dt":{"path":"C:/a b.txt","size":20000}}
-        QTest::newRow("file push")
-            << hex("789c0dca390a80301445d1bd87886004d142c121b59d1b8856ff236a0643ea875b31b73d5762ee"
-                   "c03ef83ba1d2606c862cadd4928f2edaf8d069af40c76e88903029b044a3d59057c3affe96a84a"
-                   "95a5ee8b11ec424e881fe5a33f2f")
-            << QVariantMap{
-                   {u"cm"_s, 1015},
-                   {u"ua"_s, u"PC;3;W;n;1.2.3.4;8360;ABC;;"_s},
-                   {u"dt"_s, QVariantMap{{u"path"_s, u"C:/a b.txt"_s}, {u"size"_s, 20000}}}};
         QTest::newRow("text, the broken ones below are made from")
             << hex(kGoodText)
             << QVariantMap{{u"cm"_s, 1016}, {u"dt"_s, QVariantMap{{u"text"_s, u"x"_s}}}};
@@ -110,11 +43,6 @@ private Q_SLOTS:
         QTest::newRow("garbage after a zero")
             << hex("789c011300ecff84dd9c92ddc5cecfcec982ff989e8d9d9e989a86bb0d17")
             << QVariantMap{{u"cm"_s, 1016}};
-        // {"cm":1014} at level 9, then stored at level 0.
-        QTest::newRow("level 9") << hex("78da6bb93b67d2dda3e7ce9f3bdd04002ed207ea")
-                                 << QVariantMap{{u"cm"_s, 1014}};
-        QTest::newRow("stored") << hex("7801010b00f4ff84dd9c92ddc5cecfcecb822ed207ea")
-                                << QVariantMap{{u"cm"_s, 1014}};
         // {"t":"xxx...x"}: 20479 bytes of text fit the buffer with its terminating zero.
         QTest::newRow("the largest text")
             << hex("789cedc1410d0030080430ef0bc91ee842c6794105bfb695cee403000000000000000000000000"
@@ -140,8 +68,7 @@ private Q_SLOTS:
         QTest::newRow("bad checksum") << badSum;
         // {"cm":1016} not complemented
         QTest::newRow("not complemented") << hex("789cab564ace55b232343034ab05001306030f");
-        QTest::newRow("array") << hex("789c5b72eef2d9cb67160100155d0554"); // [1,2,3]
-        QTest::newRow("number") << hex("789c3b7d160002650199");            // 42
+        QTest::newRow("number") << hex("789c3b7d160002650199"); // 42
         QTest::newRow("broken json")
             << hex("789c6bb93b67d2dda3e7ce9f3b7919002f1f0839"); // {"cm":1016,
         // {"text":"\xc3\x28"}

