@@ -91,9 +91,15 @@ LinuxNetworkInfo::LinuxNetworkInfo(const QDBusConnection &bus, QObject *parent)
         watchPaths({});
         publish(std::nullopt);
     });
-    for (const char *signal : {"DeviceAdded", "DeviceRemoved"})
-        m_bus.connect(kService, kManagerPath, kManagerInterface, QString::fromLatin1(signal), this,
-                      SLOT(deviceListChanged(QDBusObjectPath)));
+    // The bus matches a signal's arguments to the slot by type name: unless the object path
+    // type is registered by then, the connection fails and devices coming and going go unheard.
+    qRegisterMetaType<QDBusObjectPath>();
+    for (const char *signal : {"DeviceAdded", "DeviceRemoved"}) {
+        if (!m_bus.connect(kService, kManagerPath, kManagerInterface, QString::fromLatin1(signal),
+                           this, SLOT(deviceListChanged(QDBusObjectPath))))
+            qWarning("NetworkManager's %s cannot be followed: %s", signal,
+                     qPrintable(m_bus.lastError().message()));
+    }
     rescan();
 }
 

@@ -50,6 +50,7 @@ public:
         return true;
     }
 
+    // The active access point of device @p n changes, announced.
     void setAccessPoint(int n, const QString &path)
     {
         devices[devicePath(n)].accessPoint = path;
@@ -62,6 +63,12 @@ public:
                                               u"PropertiesChanged"_s)
                    << interface << changed << QStringList());
     }
+    void announceDevices(const QString &member, int n)
+    {
+        m_bus.send(QDBusMessage::createSignal(kRoot, kService, member)
+                   << QVariant::fromValue(QDBusObjectPath(devicePath(n))));
+    }
+
     QMap<QString, Device> devices;   // by path
     QMap<QString, QByteArray> ssids; // by access point path
     QMap<QString, int> ssidDelayMs;  // a slower answer for some access points
@@ -155,8 +162,8 @@ private Q_SLOTS:
     }
 
     // Nothing is known, and nothing waited for, when the object is made; the name arrives late
-    // and follows the network's name, the access point and NetworkManager leaving the bus and
-    // coming back.
+    // and follows the network's name, the access point, the WiFi device going and coming and
+    // NetworkManager leaving the bus and coming back.
     void nameArrivesLateAndFollowsTheNetwork()
     {
         publishNetworkManager();
@@ -167,6 +174,8 @@ private Q_SLOTS:
         QVERIFY(info->isSsidReported());
         QCOMPARE(ssidOf(*info), u"Hotspot"_s);
         QCOMPARE(info->wifiInterface(), u"wlp2s0"_s);
+        QTest::qWait(400);
+        QCOMPARE(changed.count(), 1);
         m_nm->ssids[accessPointPath(7)] = "Renamed";
         m_nm->announce(accessPointPath(7), kService + u".AccessPoint"_s,
                        {{u"Ssid"_s, QByteArray("Renamed")}});
@@ -178,6 +187,12 @@ private Q_SLOTS:
         QCOMPARE(changed.count(), 4);
 
         m_nm->setAccessPoint(2, accessPointPath(7));
+        QTRY_COMPARE_WITH_TIMEOUT(ssidOf(*info), u"Renamed"_s, 5000);
+        const auto wifi = m_nm->devices.take(devicePath(2));
+        m_nm->announceDevices(u"DeviceRemoved"_s, 2);
+        QTRY_VERIFY_WITH_TIMEOUT(!info->currentSsid(), 5000);
+        m_nm->devices[devicePath(2)] = wifi;
+        m_nm->announceDevices(u"DeviceAdded"_s, 2);
         QTRY_COMPARE_WITH_TIMEOUT(ssidOf(*info), u"Renamed"_s, 5000);
         QVERIFY(m_server.unregisterService(kService));
         QTRY_VERIFY_WITH_TIMEOUT(!info->currentSsid(), 5000);
