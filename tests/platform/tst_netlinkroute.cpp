@@ -43,13 +43,17 @@ QByteArray link(quint16 type, int index, quint32 flags, const QByteArray &name)
     return message(type, body + attribute(IFLA_IFNAME, name + '\0'));
 }
 
-QByteArray address(quint16 type, int index, const char *text, const QByteArray &label = {})
+QByteArray address(quint16 type, int index, const char *text, const QByteArray &label = {},
+                   quint8 family = AF_INET)
 {
-    QByteArray raw(4, '\0');
-    inet_pton(AF_INET, text, raw.data());
+    QByteArray raw(family == AF_INET ? 4 : 16, '\0');
+    inet_pton(family, text, raw.data());
     QByteArray body;
-    put(body, quint8(AF_INET), quint8(24), quint8(0), quint8(RT_SCOPE_UNIVERSE), quint32(index));
-    body += attribute(IFA_ADDRESS, raw) + attribute(IFA_LOCAL, raw);
+    put(body, family, quint8(family == AF_INET ? 24 : 64), quint8(0), quint8(RT_SCOPE_UNIVERSE),
+        quint32(index));
+    body += attribute(IFA_ADDRESS, raw);
+    if (family == AF_INET)
+        body += attribute(IFA_LOCAL, raw);
     if (!label.isEmpty())
         body += attribute(IFA_LABEL, label + '\0');
     return message(type, body);
@@ -81,8 +85,10 @@ private Q_SLOTS:
         const QByteArray joined = address(RTM_NEWADDR, 3, "192.168.137.23", "wlan0");
         QVERIFY(apply(joined));
         QCOMPARE(s.addresses.value(wifi), QList<quint32>{0xC0A88917});
-        // A renewed lease announces the same address again.
+        // A renewed lease announces the same address again; IPv6 addresses do not count.
         QVERIFY(!apply(joined));
+        QVERIFY(!apply(address(RTM_NEWADDR, 3, "fe80::1", {}, AF_INET6)));
+        QVERIFY(!apply(address(RTM_DELADDR, 3, "fe80::1", {}, AF_INET6)));
 
         QVERIFY(apply(address(RTM_DELADDR, 3, "192.168.137.23", "wlan0")));
         QVERIFY(!apply(address(RTM_DELADDR, 3, "192.168.137.23", "wlan0")));
@@ -109,6 +115,19 @@ private Q_SLOTS:
         wifi.clear();
         QVERIFY(apply(link(RTM_NEWLINK, 2, kUp, "wlp3s0")));
         QVERIFY(!apply(link(RTM_NEWLINK, 6, kUp, "enp3s0")));
+    }
+
+    // Containers and VPNs coming and going change nothing, also around the WiFi's message in one
+    // datagram.
+    void otherInterfacesNeverCount()
+    {
+        QByteArray others;
+        for (const char *name : {"docker0", "wg0"})
+            others += link(RTM_NEWLINK, 9, kUp, name) +
+                      address(RTM_NEWADDR, 9, "172.17.0.1", name) + link(RTM_DELLINK, 9, 0, name);
+        QVERIFY(!apply(others));
+        QVERIFY(s.names.isEmpty() && s.running.isEmpty() && s.addresses.isEmpty());
+        QVERIFY(apply(others + address(RTM_NEWADDR, 3, "192.168.1.5", "wlan0") + others));
     }
 
     void malformedDatagramsStopTheReading()
