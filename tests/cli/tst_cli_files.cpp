@@ -132,6 +132,23 @@ private Q_SLOTS:
         QCOMPARE(fetched, (QStringList{u"C:/docs/a.txt"_s, u"C:/docs/photo.jpg"_s}));
         QCOMPARE(downloaded(u"C:/docs/a.txt"_s), "hello\n");
     }
+
+    // Progress only on a terminal, gone before the results; never in what scripts read.
+    void progressOnlyOnATerminal()
+    {
+        QVERIFY(writeFile(pcFile(u"C:/docs/big.bin"_s), QByteArray(3 << 20, 'b')));
+        const CliRun terminal = m_cli->runOnTerminal({u"download"_s, u"C:/docs/big.bin"_s});
+        QCOMPARE(terminal.status, 0);
+        QVERIFY2(terminal.out.contains("\rdownloading: 1 of 1 done, 3.1MB / 3.1MB (100%)\x1b[K"),
+                 terminal.out.constData());
+        QVERIFY(terminal.out.contains("\r\x1b[KKIND"));
+        const CliRun piped = m_cli->run({u"download"_s, u"C:/docs/big.bin"_s}, false);
+        QCOMPARE(piped.status, 0);
+        QCOMPARE(piped.err, QByteArray());
+        const CliRun json = m_cli->runOnTerminal({u"--json"_s, u"history"_s});
+        QCOMPARE(json.status, 0);
+        QVERIFY(!json.out.contains('\x1b'));
+    }
 };
 
 QTEST_GUILESS_MAIN(TestCliFiles)
