@@ -292,6 +292,40 @@ private Q_SLOTS:
         QCOMPARE(store()->getQuickTransfer().size(), 1);
     }
 
+    // A download's progress changes its row in place (no reset); a group's is all its bytes over
+    // all its sizes; a finished row shows its size again.
+    void progressChangesRowsInPlace()
+    {
+        auto doc = file(QuickTransferTypeDocument, u"/a/b.pdf"_s, 1000, 0);
+        const quint64 head = save(file(QuickTransferTypeImage, u"/p/1.png"_s, 500, 500));
+        auto second = file(QuickTransferTypeImage, u"/p/2.png"_s, 500, 0, head);
+        QVERIFY(save(doc) > 0 && save(second) > 0);
+        m_main->refreshQuickTransferList();
+        QSignalSpy reset(&model(), &QAbstractItemModel::modelReset);
+        QSignalSpy changed(&model(), &QAbstractItemModel::dataChanged);
+        // The download manager moves its own copy; the registry mirrors it into the list's.
+        const auto progress = [this](const QuickTransferObjectPtr &r, quint64 bytes, bool done) {
+            r->finishedSize = bytes;
+            const QVariantMap info{{u"object"_s, QVariant::fromValue(r)}};
+            m_core->hub()->post(Notifications::ToObjectDownloadFileReceivedData, info);
+            m_core->hub()->post(done ? Notifications::DownloadFileFinished
+                                     : Notifications::DownloadFileReceivedData,
+                                info);
+        };
+        const auto shown = [this](quint64 id, int r) { return role(model(), rowOf(id), r); };
+        progress(doc, 450, false);
+        QCOMPARE(changed.count(), 1);
+        QCOMPARE(changed.first().at(0).toModelIndex().row(), rowOf(doc->identifier));
+        QCOMPARE(shown(doc->identifier, Model::SubtitleRole).toString(), u"正在下载... 45.0%"_s);
+        progress(second, 250, false);
+        QCOMPARE(changed.last().at(0).toModelIndex().row(), rowOf(head));
+        QCOMPARE(shown(head, Model::ProgressRole).toDouble(), 0.25);
+        progress(doc, 1000, true);
+        QCOMPARE(shown(doc->identifier, Model::ProgressRole).toDouble(), 0.0);
+        QCOMPARE(shown(doc->identifier, Model::SubtitleRole).toString(), u"1.0KB"_s);
+        QCOMPARE(reset.count(), 0);
+    }
+
     void rowTapsOpenTheirScreens()
     {
         auto link = file(QuickTransferTypeLink);
