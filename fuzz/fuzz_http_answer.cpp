@@ -3,6 +3,7 @@
 // read by the one-pass Base64 decoder, which must agree with Qt's decoder and a complement.
 #include "Base64.h"
 #include "HttpAnswer.h"
+#include "Utils.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -11,15 +12,10 @@
 namespace {
 void checkOnePassBase64(const QByteArray &text)
 {
-    auto general = Base64::decodeBase64DataReturnData(text);
+    const auto general = Base64::decodeBase64DataReturnData(text);
     const auto direct = Base64::decodeComplemented(text);
-    if (direct.has_value() != general.has_value())
-        std::abort();
-    if (!general)
-        return;
-    for (char &c : *general)
-        c = char(~uchar(c));
-    if (*direct != *general)
+    if (direct.has_value() != general.has_value() ||
+        (general && *direct != Utils::negated(*general)))
         std::abort();
 }
 } // namespace
