@@ -89,12 +89,6 @@ private Q_SLOTS:
         newCore(m_pc.config());
     }
 
-    void cleanup()
-    {
-        m_rec.reset();
-        m_t.reset();
-    }
-
     void requestFrames()
     {
         // 0x01, the big-endian length in UTF-8 bytes, the complemented compact JSON with its keys
@@ -159,11 +153,10 @@ private Q_SLOTS:
         const auto other = LoginWire::readAuthReply(json(R"({"cm":7,"dt":{"ret":1},"ua":"a;b"})"));
         QCOMPARE(other.ret, -1);
         QVERIFY(!other.serverMid && !other.token);
-        const auto missing = LoginWire::readAuthReply(std::nullopt);
-        QCOMPARE(std::pair(missing.cm, missing.ret), std::pair(0, 0));
     }
 
-    // The command-line tests cover what an authorised phone knows; here the order of the steps.
+    // The command-line tests cover what an authorised phone knows, the HTTP tests' strict PC the
+    // token it keeps; here the order of the steps.
     void acceptedLoginThenAuthorisation()
     {
         loginAndWait();
@@ -171,14 +164,9 @@ private Q_SLOTS:
         QCOMPARE(m_rec->posted,
                  (QStringList{N::StartLogin, N::AppStatusChanged, N::StartAuth, N::LoginFinished,
                               N::AppStatusChanged, N::AuthFinished}));
-        const QJsonObject pc = m_pc.state();
-        QCOMPARE(m_t->core->userDefaults().stringForKey(DefaultsKeys::Token),
-                 pc.value(u"tokens"_s).toArray().last().toString());
-        QCOMPARE(state()->serverMid(), pc.value(u"machine_id"_s).toString());
-        // A login with an empty field 8, then an authorisation.
-        QCOMPARE(requests().size(), 2);
+        QCOMPARE(state()->serverMid(), m_pc.state().value(u"machine_id"_s).toString());
+        // The login goes with an empty field 8.
         QVERIFY(requests()[0][u"ua"_s].toString().endsWith(u";;"_s));
-        QCOMPARE(requests()[1][u"cm"_s].toInt(), 1013);
     }
 
     // A broken or missing reply fails the login once, also of a phone authorised before: no

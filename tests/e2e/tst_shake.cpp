@@ -80,8 +80,6 @@ private Q_SLOTS:
         QTest::addColumn<QJsonObject>("data");
         QTest::newRow("file given as text")
             << QJsonObject{{u"type"_s, u"file"_s}, {u"dt"_s, u"C:/a"_s}};
-        QTest::newRow("empty array")
-            << QJsonObject{{u"type"_s, u"file"_s}, {u"dt"_s, QJsonArray{}}};
         QTest::newRow("number") << QJsonObject{{u"type"_s, u"text"_s}, {u"dt"_s, 5}};
     }
     void malformedAnswersFail()
