@@ -83,9 +83,8 @@ inline void runCliRow(PcSim &sim, const CliRunner &cli)
     const QJsonObject state = after.isEmpty() ? QJsonObject() : sim.state();
     for (auto it = after.begin(); it != after.end(); ++it) {
         if (it.key().startsWith(QStringLiteral("file:")))
-            QVERIFY2(QFileInfo::exists(sim.rootPath() + u'/' + it.key().mid(5)) ==
-                         it.value().toBool(),
-                     qPrintable(it.key()));
+            QCOMPARE(QFileInfo::exists(sim.rootPath() + u'/' + it.key().mid(5)),
+                     it.value().toBool());
         else {
             QJsonValue value = state;
             for (const QString &step : it.key().split(u'/'))

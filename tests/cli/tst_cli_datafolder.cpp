@@ -13,16 +13,6 @@
 using namespace Qt::StringLiterals;
 
 namespace {
-CliRun runWithTmpDir(const CliRunner &cli, const QString &tmpDir, const QStringList &args)
-{
-    QProcess process;
-    QProcessEnvironment env = cli.environment();
-    env.insert(u"TMPDIR"_s, tmpDir);
-    process.setProcessEnvironment(env);
-    process.start(CliRunner::binary(), QStringList{u"--json"_s} + args);
-    return CliRunner::finish(process);
-}
-
 // A store as the earlier layout left it, with one text.
 bool writeEarlierStore(const QString &path)
 {
@@ -123,7 +113,9 @@ private Q_SLOTS:
         QVERIFY(writeEarlierStore(folder + u"/db.sqlite"_s));
         QCOMPARE(::chmod(QFile::encodeName(folder).constData(), mode_t(mode)), 0);
 
-        const CliRun history = runWithTmpDir(*m_cli, folder, {u"history"_s});
+        qputenv("TMPDIR", QFile::encodeName(folder)); // the run takes this process's environment
+        const CliRun history = m_cli->run({u"history"_s});
+        qunsetenv("TMPDIR");
         QCOMPARE(history.status, 0);
         QCOMPARE(history.json().size(), adopted ? 1 : 0);
         if (adopted)

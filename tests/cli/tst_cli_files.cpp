@@ -28,25 +28,14 @@ class TestCliFiles : public QObject
     std::unique_ptr<CliRunner> m_cli;
     QTemporaryDir m_local;
 
-    [[nodiscard]] QString pcFile(const QString &path) const
-    {
-        return m_pc->rootPath() + u'/' + path;
-    }
-
-    [[nodiscard]] QByteArray downloaded(const QString &localPath) const
-    {
-        QFile local(m_cli->dataPath() + u"/qt/"_s + localPath);
-        return local.open(QIODevice::ReadOnly) ? local.readAll() : QByteArray("(missing)");
-    }
-
 private Q_SLOTS:
     void init()
     {
         const QString failure = startPcAndCli(m_pc, m_cli);
         QVERIFY2(failure.isEmpty(), qPrintable(failure));
         QVERIFY(QDir(m_pc->rootPath()).mkpath(u"C:/docs/sub"_s));
-        QVERIFY(writeFile(pcFile(u"C:/docs/a.txt"_s), "hello\n"));
-        QVERIFY(writeFile(pcFile(u"C:/docs/photo.jpg"_s), QByteArray(2000, 'p')));
+        QVERIFY(writeFile(m_pc->rootPath() + u"/C:/docs/a.txt"_s, "hello\n"));
+        QVERIFY(writeFile(m_pc->rootPath() + u"/C:/docs/photo.jpg"_s, QByteArray(2000, 'p')));
         QVERIFY(writeFile(m_local.filePath(u"s.jpg"_s), QByteArray(20000, 'z')));
     }
 
@@ -61,7 +50,6 @@ private Q_SLOTS:
                "image     2.0KB  2023-11-14 22:13  photo.jpg\n");
         cliRow("ls json", "--json ls C:/docs", 0,
                R"("path":"C:/docs"|"name":"sub"|"name":"a.txt"|"size":6,|"time":1700000000)");
-        cliRow("ls of nothing", "--json ls C:/nope", 1, R"({"error":"cannot list C:/nope"})");
         cliRow("ls of garbage", "--json ls C:/docs", 1, R"("error")",
                pcFault("cgi/dir_list.mo", "garbage", 0));
         cliRow("mv", "mv C:/docs/photo.jpg --to C:/docs/sub --in C:/docs", 0,
@@ -80,8 +68,6 @@ private Q_SLOTS:
                R"({"error":"the PC did not delete them"})");
         cliRow("download", "--json download C:/docs/a.txt", 0,
                R"("finishedSize":6,|"localPath":"C:/docs/a.txt")");
-        cliRow("download of nothing", "--json download C:/nope.txt", 1,
-               R"({"error":"no such file or folder on the PC: C:/nope.txt"})");
         // A download the PC breaks off fails the run; scripts learn it on stdout.
         cliRow("download broken off", "--json download C:/docs/a.txt", 1,
                "\"error\":\"|C:/docs/a.txt", pcFault("pc", "close", 0));
@@ -89,7 +75,6 @@ private Q_SLOTS:
                R"({"refused":0,"to":"C:/up","uploaded":1})", {}, R"({"file:C:/up/s.jpg":true})");
         cliRow("upload for people", "upload --to Desktop " + s, 0,
                "refused:   0\nto:        Desktop\nuploaded:  1\n");
-        cliRow("upload of nothing", "--json upload " + s + "x --to C:/", 1, "s.jpgx");
         cliRow("upload broken off", "--json upload " + s + " --to C:/up", 1,
                R"({"error":"the upload was interrupted"})", pcFault("upload", "close"));
         cliRow("shake a text", "--json shake", 0, R"("dt":"你好"|"type":262144)",
@@ -100,8 +85,6 @@ private Q_SLOTS:
         cliRow("shake a held file", "shake", 0,
                "KIND       SIZE  STATE    NAME\ndocument  9.0MB  waiting  a.txt\n",
                pcTold("selection", held));
-        cliRow("shake a link", "shake", 0, "KIND  SIZE  STATE  NAME\nlink               无标题\n",
-               pcTold("selection", "{\"type\":\"url\",\"url\":\"http://x.org/\"}"));
     }
     void commands() { runCliRow(*m_pc, *m_cli); }
 
@@ -109,7 +92,8 @@ private Q_SLOTS:
     {
         for (const QString &file : {u"C:/docs/photo.jpg"_s, u"C:/docs/a.txt"_s})
             QCOMPARE(m_cli->run({u"download"_s, file}).status, 0);
-        QCOMPARE(downloaded(u"C:/docs/a.txt"_s), "hello\n");
+        QFile local(m_cli->dataPath() + u"/qt/C:/docs/a.txt"_s);
+        QVERIFY(local.open(QIODevice::ReadOnly) && local.readAll() == "hello\n");
         const CliRun history = m_cli->run({u"history"_s}, false);
         QCOMPARE(history.status, 0);
         QCOMPARE(history.lines(), (QStringList{u"KIND       SIZE  STATE       NAME"_s,
@@ -130,13 +114,12 @@ private Q_SLOTS:
             fetched << line[u"path"_s].toString();
         fetched.sort();
         QCOMPARE(fetched, (QStringList{u"C:/docs/a.txt"_s, u"C:/docs/photo.jpg"_s}));
-        QCOMPARE(downloaded(u"C:/docs/a.txt"_s), "hello\n");
     }
 
     // Progress only on a terminal, gone before the results; never in what scripts read.
     void progressOnlyOnATerminal()
     {
-        QVERIFY(writeFile(pcFile(u"C:/docs/big.bin"_s), QByteArray(3 << 20, 'b')));
+        QVERIFY(writeFile(m_pc->rootPath() + u"/C:/docs/big.bin"_s, QByteArray(3 << 20, 'b')));
         const CliRun terminal = m_cli->runOnTerminal({u"download"_s, u"C:/docs/big.bin"_s});
         QCOMPARE(terminal.status, 0);
         QVERIFY2(terminal.out.contains("\rdownloading: 1 of 1 done, 3.1MB / 3.1MB (100%)\x1b[K"),

@@ -99,10 +99,13 @@ private Q_SLOTS:
     void savedRecordGetsItsOwnRowId()
     {
         store()->open();
-        rawUpdate(u"insert into quick_transfer(id, type, dt) values(?, ?, ?)"_s,
-                  {std::numeric_limits<qint64>::max(), 0x40000, u"last"_s});
+        SqliteDatabase raw;
+        QVERIFY(raw.open(DataBaseMethod::databasePath(m_core->library())));
+        QVERIFY(raw.executeUpdate(u"insert into quick_transfer(id, type, dt) values(?, ?, ?)"_s,
+                                  {std::numeric_limits<qint64>::max(), 0x40000, u"last"_s}));
         auto mine = text(u"mine"_s);
-        post(Notifications::SaveQuickTransfer, mine);
+        m_core->hub()->post(Notifications::SaveQuickTransfer,
+                            {{u"object"_s, QVariant::fromValue(mine)}});
         const auto all = store()->getQuickTransfer();
         QCOMPARE(all.size(), 2);
         QVERIFY(mine->identifier != 0);
@@ -173,18 +176,7 @@ private Q_SLOTS:
     }
 
 private:
-    // Changes the store's file behind its back.
-    void rawUpdate(const QString &sql, const QVariantList &args = {})
-    {
-        SqliteDatabase raw;
-        QVERIFY(raw.open(DataBaseMethod::databasePath(m_core->library())));
-        QVERIFY(raw.executeUpdate(sql, args));
-    }
     static DataBaseCenter *store() { return DataBaseCenter::sharedInstance(); }
-    void post(const QString &name, const QuickTransferObjectPtr &r)
-    {
-        m_core->hub()->post(name, {{u"object"_s, QVariant::fromValue(r)}});
-    }
 
     std::unique_ptr<QTemporaryDir> m_tmp;
     std::unique_ptr<TestCore> m_core;

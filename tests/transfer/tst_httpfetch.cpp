@@ -51,12 +51,6 @@ private Q_SLOTS:
             {200, 1, 0, 0, 38});
         row("1.1 closing", "HTTP/1.1 200 OK\r\nConnection: foo, close\r\nContent-Length: 1\r\n\r\n",
             P::Complete, {200, 1, 0, 0, 62});
-        row("1.0 asking to stay",
-            "HTTP/1.0 200 OK\r\nConnection: Keep-Alive\r\nContent-Length: 1\r\n\r\n", P::Complete,
-            {200, 1, 1, 0, 62});
-        row("same length twice",
-            "HTTP/1.1 200 OK\r\nContent-Length: 3\r\ncontent-length:  3 \r\n\r\n", P::Complete,
-            {200, 3, 1, 0, 59});
         row("nothing yet", {}, P::Incomplete);
         row("long, still under the cap", "HTTP/1.1 200 OK\r\nX: "_ba + QByteArray(16000, 'a'),
             P::Incomplete);
@@ -124,12 +118,14 @@ private Q_SLOTS:
                             const QString &url = {}) {
             QTest::newRow(name) << reply << room << digest << ok << fileCreated << url;
         };
-        // The head is cut in the middle of a line and the body arrives slowly, over several
-        // windows of the rate bound but above it.
-        QByteArray slow(200000, Qt::Uninitialized);
-        for (qsizetype i = 0; i < slow.size(); ++i)
-            slow[i] = char(i * 7 % 251);
-        row("in pieces, slowly", {answer(slow), Reply::Keep, 12, 70}, true, true);
+        // The body arrives slowly, over several windows of the rate bound but above it, and in
+        // several blocks and pieces, so the digest is built as the bytes arrive.
+        QByteArray body(1300000, Qt::Uninitialized);
+        for (qsizetype i = 0; i < body.size(); ++i)
+            body[i] = char((i * 13 + i / 4099) % 253);
+        const QByteArray md5 = QCryptographicHash::hash(body, QCryptographicHash::Md5).toHex();
+        row("in pieces, slowly, its digest in capitals", {answer(body), Reply::Keep, 12, 70}, true,
+            true, 0, md5.toUpper());
         row("no length", {"HTTP/1.1 200 OK\r\n\r\nwhole file?", Reply::Close}, false, false);
         row("chunked",
             {"HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n3\r\nabc\r\n0\r\n\r\n"}, false,
@@ -143,13 +139,6 @@ private Q_SLOTS:
         // trickling answers and a wrong digest are the download center's test.)
         row("exactly the room", {answer(QByteArray(1000, 'x')), Reply::Hang}, false, false, 1000);
         row("a byte less", {answer(QByteArray(999, 'x')), Reply::Hang}, true, true, 1000);
-        // Over several blocks and pieces, so the digest is built as the bytes arrive.
-        QByteArray body(1300000, Qt::Uninitialized);
-        for (qsizetype i = 0; i < body.size(); ++i)
-            body[i] = char((i * 13 + i / 4099) % 253);
-        const QByteArray md5 = QCryptographicHash::hash(body, QCryptographicHash::Md5).toHex();
-        row("its digest in capitals", {answer(body), Reply::Keep, 5, 20}, true, true, 0,
-            md5.toUpper());
         // Nobody listening, and an address that is not HTTP.
         QTcpServer closed;
         QVERIFY(closed.listen(QHostAddress::LocalHost));
