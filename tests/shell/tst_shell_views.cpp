@@ -35,8 +35,7 @@ using namespace Qt::StringLiterals;
 using Panel = QuickTransferAnimationViewController;
 
 // What the views are driven by in their tests: fresh controllers over a test core, the main
-// screen over a store of its own; the fetch's answers played on the hub, with the downloads and
-// deletions the transfer panel asks for counted (no download service acts on them).
+// screen over a store of its own; the fetch's answers played on the hub.
 class Fixture : public QObject
 {
     Q_OBJECT
@@ -74,8 +73,6 @@ public:
     QuickTransferListModel *pictures() { return &m_pictures; }
     MainViewController *main() { return m_main.get(); }
     DialogCenter *dialogs() { return &m_dialogs; }
-    Q_INVOKABLE int downloads() const { return m_rec.count(Notifications::DoDownloadFile); }
-    Q_INVOKABLE int deletions() const { return m_rec.count(Notifications::DeleteQuickTransfer); }
     Q_INVOKABLE void showGuide() { m_guide.show(); }
     Q_INVOKABLE void post(const QString &notification) { m_core.hub()->post(notification); }
     Q_INVOKABLE void setCovered(bool covered)
@@ -129,12 +126,14 @@ public:
         auto video = QuickTransferObject::createWithPath(u"/v/clip.mp4"_s);
         video->size = 100;
         store->saveQuickTransfer(video.data());
-        for (const auto &text : texts(count))
+        for (int i = 0; i < count; ++i) {
+            auto text = QuickTransferObject::create();
+            text->type = QuickTransferTypeText;
+            text->dt = i % 3 == 0 ? u"مرحبا بالعالم 👋 %1"_s.arg(i) : u"文本 %1"_s.arg(i);
             store->saveQuickTransfer(text.data());
+        }
         m_main->refreshQuickTransferList();
     }
-    /// Lists @p count texts of every script, some very long, without storing them.
-    Q_INVOKABLE void fillRows(int count) { m_main->listModel()->setRecords(texts(count, true), 0); }
 
     /// Empties the store and puts the main screen back: all rows, outside selection mode, the
     /// menu closed without animation.
@@ -162,7 +161,7 @@ public:
         m_core.core->runtimeState()->setStatus(quint64(status));
     }
 
-    /// A new fetch while authorised: a new panel, the counts back to 0.
+    /// A new fetch while authorised: a new panel.
     Q_INVOKABLE void newPanel()
     {
         m_core.core->runtimeState()->setStatus(AppStatusAuthorized);
@@ -170,7 +169,6 @@ public:
         m_panel = std::make_unique<Panel>(m_core.hub(), m_core.core->runtimeState(), &m_toasts,
                                           m_core.library());
         m_panel->setPictures(&m_pictures);
-        m_rec.clear();
         Q_EMIT panelChanged();
     }
     /// The fetch's answer: a text.
@@ -180,14 +178,6 @@ public:
         record->type = QuickTransferTypeText;
         record->dt = text;
         record->identifier = 1;
-        arrive(record);
-    }
-    /// The fetch's answer: a video of @p size bytes, not downloaded.
-    Q_INVOKABLE void arriveVideo(double size)
-    {
-        auto record = QuickTransferObject::createWithPath(u"C:/films/holiday.mp4"_s);
-        record->size = quint64(size);
-        record->identifier = 7;
         arrive(record);
     }
     /// The fetch's answer: an image already on the phone, a picture or, when not @p readable,
@@ -225,20 +215,6 @@ private:
         m_core.hub()->post(Notifications::GetNewQuickTransfer,
                            {{u"object"_s, QVariant::fromValue(record)}});
     }
-    static QList<QuickTransferObjectPtr> texts(int count, bool withIds = false)
-    {
-        QList<QuickTransferObjectPtr> records;
-        for (int i = 0; i < count; ++i) {
-            auto text = QuickTransferObject::create();
-            text->type = QuickTransferTypeText;
-            text->identifier = withIds ? quint64(count - i) : 0;
-            text->dt = i % 3 == 0              ? u"مرحبا بالعالم 👋 %1"_s.arg(i)
-                       : i % 3 == 1 && withIds ? QString(10000, u'长')
-                                               : u"文本 %1"_s.arg(i);
-            records << text;
-        }
-        return records;
-    }
 
     TestCore m_core;
     ToastCenter m_toasts;
@@ -246,8 +222,6 @@ private:
     GuideController m_guide;
     NavigationController m_navigation;
     MenuController m_menu;
-    NotificationRecorder m_rec{m_core.hub(),
-                               {Notifications::DoDownloadFile, Notifications::DeleteQuickTransfer}};
     SaveMemoryImageLoader m_loader{QSize(750, 1334), *m_core.core->runtimeState(),
                                    m_core.library()};
     QuickTransferListModel m_pictures{m_core.hub(), &m_loader};

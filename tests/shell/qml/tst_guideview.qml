@@ -15,22 +15,19 @@ Item {
         anchors.fill: parent
         controller: Fixture.guide
     }
-    SignalSpy {
-        id: agreement
-        target: Fixture.guide
-        signalName: "showAgreementRequested"
-    }
-    SignalSpy {
-        id: dismiss
-        target: Fixture.guide
-        signalName: "dismissRequested"
+    Component {
+        id: spyComponent
+        SignalSpy { target: Fixture.guide }
     }
 
     TestCase {
+        id: test
         name: "GuideView"
         when: windowShown
 
         function test_swipeCheckAndLink() {
+            const agreement = createTemporaryObject(spyComponent, test, { signalName: "showAgreementRequested" })
+            const dismiss = createTemporaryObject(spyComponent, test, { signalName: "dismissRequested" })
             verify(!Fixture.guide.tappedStartButton())
             Fixture.guide.finishDismiss()
             verify(!Fixture.guideCompleted)

@@ -14,38 +14,29 @@ Item {
         controller: Fixture.menu
     }
 
-    SignalSpy {
-        id: about
-        target: Fixture.menu
-        signalName: "openAbout"
-    }
-    SignalSpy {
-        id: login
-        target: Fixture.menu
-        signalName: "showLoginView"
-    }
-    SignalSpy {
-        id: upload
-        target: Fixture.menu
-        signalName: "showUploadActionSheet"
-    }
-    SignalSpy {
-        id: clients
-        target: Fixture.menu
-        signalName: "openClientList"
+    Component {
+        id: spyComponent
+        SignalSpy { target: Fixture.menu }
     }
 
     TestCase {
+        id: test
         name: "MenuView"
         when: windowShown
 
-        function init() {
-            for (const spy of [about, login, upload, clients])
-                spy.clear()
+        // One spy per signal for the whole case: a spy of a finished test may still hear the menu.
+        property var spies: ({})
+        function spy(signalName) {
+            if (!spies[signalName])
+                spies[signalName] = spyComponent.createObject(test, { signalName: signalName })
+            spies[signalName].clear()
+            return spies[signalName]
         }
 
         function test_pressOnARowActsAtOnce() {
             Fixture.setStatus(256)
+            const about = spy("openAbout")
+            const login = spy("showLoginView")
             // The fourth row (about) sits under the header; press without releasing.
             const list = findChild(menu, "menuRows")
             const aboutRow = list.itemAtIndex(3)
@@ -61,6 +52,9 @@ Item {
         // Before, they open the connection screen with a toast; after, their own screens, and the upload sheet's cancellation takes the row's highlight away.
         function test_rowsThatNeedTheAdministrator() {
             Fixture.setStatus(512)
+            const login = spy("showLoginView")
+            const upload = spy("showUploadActionSheet")
+            const clients = spy("openClientList")
             const list = findChild(menu, "menuRows")
             const clientsRow = list.itemAtIndex(0)
             const uploadRow = list.itemAtIndex(1)

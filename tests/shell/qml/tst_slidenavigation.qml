@@ -52,15 +52,6 @@ Item {
             tryCompare(navigation.mainLayer, "x", data.open ? 280 : 0)
         }
 
-        function test_dragFromOpenCloses() {
-            Fixture.navigation.showMenu()
-            tryCompare(navigation.mainLayer, "x", 280)
-            tryCompare(Fixture.navigation, "animating", false)
-            mouseDrag(navigation, 320, 300, -60, 0)
-            tryCompare(Fixture.navigation, "animating", false)
-            verify(!Fixture.navigation.isLastStateRight)
-        }
-
         function test_tapOnTheOpenMainScreenClosesIt() {
             Fixture.navigation.showMenu()
             tryCompare(Fixture.navigation, "animating", false)

@@ -32,18 +32,6 @@ Item {
             tryCompare(closed, "count", 1, 1000)
         }
 
-        function test_longTextScrollsFromTheTop() {
-            const controller = Fixture.textScreen("长文本 long text 👋 ".repeat(62000))
-            const screen = createTemporaryObject(screenComponent, host, { controller: controller })
-            const list = findChild(screen, "textBlocks")
-            verify(list.count > 1000)
-            compare(list.topMargin, 0)
-            tryVerify(() => list.itemAtIndex(0) !== null)
-            compare(list.itemAtIndex(0).horizontalAlignment, TextEdit.AlignLeft)
-            list.positionViewAtEnd()
-            tryVerify(() => list.itemAtIndex(list.count - 1) !== null)
-            verify(list.contentHeight > 2 * screen.height)
-        }
     }
 
     Component {

@@ -19,11 +19,6 @@ Item {
         SignalSpy {}
     }
     SignalSpy {
-        id: closed
-        target: Fixture.panel
-        signalName: "closed"
-    }
-    SignalSpy {
         id: loads
         target: Fixture.pictures
         signalName: "pictureChanged"
@@ -34,12 +29,14 @@ Item {
         name: "TransferPanelView"
         when: windowShown
 
+        property var closed
+
         function spy(target, signalName) {
             return createTemporaryObject(spyComponent, test, { target: target, signalName: signalName })
         }
         function open() {
             Fixture.newPanel()
-            closed.clear()
+            closed = spy(Fixture.panel, "closed")
             loads.clear()
             const view = createTemporaryObject(viewComponent, host, { controller: Fixture.panel })
             verify(view !== null)
@@ -78,23 +75,6 @@ Item {
             tryCompare(closed, "count", 1, 2000)
         }
 
-        function test_largeVideoButtons_data() {
-            return [{ tag: "download", button: "rightButton", downloads: 1, deletions: 0 },
-                    { tag: "decline", button: "closeButton", downloads: 0, deletions: 1 }]
-        }
-        function test_largeVideoButtons(data) {
-            const view = open()
-            Fixture.arriveVideo(6000000)
-            waitForStage(QuickTransferAnimationViewController.Result)
-            verify(!findChild(view, "shareButton").visible)
-            compare(visibleButton(view, "leftButton").text, "立即播放")
-            compare(visibleButton(view, "rightButton").text, "下载到手机")
-            mouseClick(visibleButton(view, data.button))
-            tryCompare(closed, "count", 1, 2000)
-            compare(Fixture.downloads(), data.downloads)
-            compare(Fixture.deletions(), data.deletions)
-        }
-
         function test_failureRetriesByButton() {
             const view = open()
             const retries = spy(Fixture.panel, "getQuickTransfer")
@@ -115,8 +95,7 @@ Item {
             const view = open()
             Fixture.arriveImage(data.readable)
             waitForStage(QuickTransferAnimationViewController.Result)
-            if (loads.count === 0)
-                loads.wait(3000)
+            tryVerify(() => loads.count > 0, 3000)
             const picture = findChild(view, "picture")
             if (data.readable) {
                 verify(String(picture.source).startsWith("image://quicktransfer/"))
