@@ -23,9 +23,6 @@
 class PcSim
 {
 public:
-    PcSim() = default;
-    PcSim(const PcSim &) = delete;
-    PcSim &operator=(const PcSim &) = delete;
     ~PcSim() { stop(); }
 
     /// Starts zephyr-pc and waits for its ready line; false when it is not built or fails, with

@@ -14,9 +14,6 @@
 class PrivateBus
 {
 public:
-    PrivateBus() = default;
-    PrivateBus(const PrivateBus &) = delete;
-    PrivateBus &operator=(const PrivateBus &) = delete;
     ~PrivateBus()
     {
         for (const QString &name : std::as_const(m_connections))

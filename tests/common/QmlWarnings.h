@@ -19,11 +19,7 @@ inline QStringList &collected()
     return warnings;
 }
 
-inline QtMessageHandler &previous()
-{
-    static QtMessageHandler handler = nullptr;
-    return handler;
-}
+inline QtMessageHandler previous = nullptr;
 
 /// Whether a test fails on @p message. A test machine without a session runtime folder is not
 /// the window's fault, nor are the notes Qt 6.4's web engine module prints about its value types
@@ -40,17 +36,17 @@ inline void collect(QtMsgType type, const QMessageLogContext &context, const QSt
 {
     if (counts(type, message))
         collected() << message;
-    previous()(type, context, message);
+    previous(type, context, message);
 }
 
 inline void install()
 {
-    previous() = qInstallMessageHandler(collect);
+    previous = qInstallMessageHandler(collect);
 }
 
 inline void failAtOnce(QtMsgType type, const QMessageLogContext &context, const QString &message)
 {
-    previous()(type, context, message);
+    previous(type, context, message);
     if (counts(type, message)) {
         std::fputs("FAIL: a warning was printed\n", stderr);
         std::_Exit(1);
@@ -62,7 +58,7 @@ inline void failAtOnce(QtMsgType type, const QMessageLogContext &context, const 
 /// the engine's set-up.
 inline void failOnWarnings()
 {
-    previous() = qInstallMessageHandler(failAtOnce);
+    previous = qInstallMessageHandler(failAtOnce);
 }
 
 /// Publishes @p fixture to a Qt Quick Test's QML as the singleton `Fixture` of `Zephyr.Test`.

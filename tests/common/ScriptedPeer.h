@@ -35,7 +35,7 @@ inline QByteArray answer(const QByteArray &body, const QByteArray &extraHead = {
 }
 
 /// A blocking HTTP peer on a thread of its own: it answers the requests of each connection from
-/// a script, in order, and counts connections and requests.
+/// a script, in order, and counts connections and closings.
 class ScriptedPeer
 {
 public:
@@ -58,11 +58,6 @@ public:
     [[nodiscard]] QUrl url(const QString &path) const
     {
         return QUrl(QStringLiteral("http://127.0.0.1:%1%2").arg(m_port).arg(path));
-    }
-    [[nodiscard]] QList<QByteArray> requests() const
-    {
-        QMutexLocker lock(&m_mutex);
-        return m_requests;
     }
     std::atomic<int> connections{0};
     std::atomic<int> closed{0};
@@ -96,7 +91,6 @@ private:
             Reply reply{"HTTP/1.1 404 Not Found\r\nContent-Length: 0\r\n\r\n"};
             {
                 QMutexLocker lock(&m_mutex);
-                m_requests << in.left(end + 4);
                 if (!m_script.isEmpty())
                     reply = m_script.takeFirst();
             }
@@ -141,7 +135,6 @@ private:
     std::thread m_thread;
     std::atomic<bool> m_stop{false};
     std::atomic<quint16> m_port{0};
-    mutable QMutex m_mutex;
+    QMutex m_mutex;
     QList<Reply> m_script;
-    QList<QByteArray> m_requests;
 };

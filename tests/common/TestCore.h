@@ -71,14 +71,13 @@ struct TestCore
     {
         QString id;
         QEventLoop loop;
+        QTimer::singleShot(timeoutMs, &loop, &QEventLoop::quit);
         DeviceInfoCenter::requestDeviceId(&loop, [&](const QString &value) {
             id = value;
             loop.quit();
         });
-        if (id.isEmpty()) {
-            QTimer::singleShot(timeoutMs, &loop, &QEventLoop::quit);
+        if (id.isEmpty())
             loop.exec();
-        }
         return id;
     }
 

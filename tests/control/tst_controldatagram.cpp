@@ -23,15 +23,6 @@ class TestControlDatagram : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
-    // Volumes are whole percents from 0 to 100; what is not a number is no message.
-    void volumeIsTruncatedAndBounded()
-    {
-        for (const auto &[given, sent] : {std::pair{99.99, 99}, {0.7, 0}, {-3.0, 0}, {250.0, 100}})
-            QCOMPARE(ControlDatagram::volume(u""_s, given)->value(u"dt"_s).toMap()[u"volum"_s],
-                     sent);
-        QVERIFY(!ControlDatagram::volume(u""_s, std::nan("")));
-    }
-
     void incomingMessages_data()
     {
         QTest::addColumn<QByteArray>("datagram");

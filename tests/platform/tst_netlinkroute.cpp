@@ -111,7 +111,6 @@ private Q_SLOTS:
         QVERIFY(apply(address(RTM_NEWADDR, 4, "10.1.2.4", "wlp2s0:1")));
         QCOMPARE(s.addresses.value(wifi).size(), 2);
 
-        QVERIFY(!NetlinkRoute::isWifiInterface(u"wlan1"_s, u"wlan0"_s));
         wifi.clear();
         QVERIFY(apply(link(RTM_NEWLINK, 2, kUp, "wlp3s0")));
         QVERIFY(!apply(link(RTM_NEWLINK, 6, kUp, "enp3s0")));

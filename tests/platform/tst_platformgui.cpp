@@ -62,16 +62,8 @@ public Q_SLOTS:
     void open(const QUrl &url) { m_urls.append(url); }
 
 private:
-    // The result reported after the call has returned (not during it).
-    template <class Signal> static Composer::Result resultOf(Composer &composer, Signal finished)
-    {
-        QSignalSpy spy(&composer, finished);
-        return spy.wait(5000) ? spy.first().first().value<Composer::Result>()
-                              : Composer::Result(-1);
-    }
     QList<QUrl> m_urls;
-    const QStringList m_schemes{u"mailto"_s, u"http"_s, u"https"_s,
-                                u"tel"_s,    u"file"_s, u"javascript"_s};
+    const QStringList m_schemes{u"https"_s, u"file"_s, u"javascript"_s};
 
 private Q_SLOTS:
     void cleanup()
@@ -91,27 +83,22 @@ private Q_SLOTS:
             [] { QSensorManager::unregisterBackend(QAccelerometer::sensorType, kBackendId); });
         LinuxMotion motion;
         QVERIFY(motion.hasSensor());
-        QVERIFY(TestAccelerometer::current);
-        TestAccelerometer &sensor = *TestAccelerometer::current;
-        QVERIFY(sensor.started);
-
+        QVERIFY(TestAccelerometer::current && TestAccelerometer::current->started);
         QSignalSpy shaken(&motion, &Motion::shaken);
-        sensor.feed(0, 2000, 2.0);
-        QCOMPARE(shaken.count(), 0);
-        sensor.feed(2000, 3200, 20.0);
-        QCOMPARE(shaken.count(), 1);
-        sensor.feed(3200, 5000, 0.0);
+        TestAccelerometer::current->feed(0, 1200, 20.0);
         QCOMPARE(shaken.count(), 1);
     }
 
     // A desktop that cannot hand the address over (here the offscreen platform, which has no
-    // opener) makes the mail fail.
+    // opener) makes the mail fail, reported after the call has returned (not during it).
     void whatCannotBeSentFails()
     {
         LinuxComposer composer;
+        QSignalSpy finished(&composer, &Composer::mailFinished);
         QTest::ignoreMessage(QtWarningMsg, QRegularExpression(u"does not support"_s));
         composer.sendMail(u"hello"_s);
-        QCOMPARE(resultOf(composer, &Composer::mailFinished), Composer::Result::Failed);
+        QVERIFY(finished.isEmpty() && finished.wait(5000));
+        QCOMPARE(finished.first().first().value<Composer::Result>(), Composer::Result::Failed);
     }
 
     void openUrl_data()
@@ -120,7 +107,6 @@ private Q_SLOTS:
         QTest::addColumn<bool>("opened");
         QTest::newRow("https") << QUrl(u"https://example.com/a?b=1#c"_s) << true;
         QTest::newRow("local file") << QUrl(u"file:///etc/passwd"_s) << false;
-        QTest::newRow("web address without a host") << QUrl(u"http:///index.html"_s) << false;
         QTest::newRow("script") << QUrl(u"javascript:alert(1)"_s) << false;
     }
 

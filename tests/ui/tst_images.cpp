@@ -45,22 +45,21 @@ private Q_SLOTS:
     // file is gone; a missing file shows nothing.
     void loaderScalesOnceIntoAThumbnail()
     {
-        const QString lib = m_core->core->libraryPath();
+        const QString lib = m_core->library();
         auto r = QuickTransferObject::createWithPath(u"C:/big.png"_s);
         QImage big(400, 300, QImage::Format_RGB32);
         big.fill(Qt::blue);
         QDir().mkpath(QFileInfo(r->downloadPath(lib)).absolutePath());
         QVERIFY(big.save(r->downloadPath(lib)));
         r->size = r->finishedSize = 10;
-        RuntimeState *state = m_core->core->runtimeState();
-        SaveMemoryImageLoader loader(QSize(100, 75), *state, lib);
+        SaveMemoryImageLoader loader(QSize(100, 75), *state(), lib);
 
         QSignalSpy loaded(&loader, &SaveMemoryImageLoader::imageLoaded);
         const QString token = loader.load(*r);
         QTRY_COMPARE(loaded.size(), 1);
         QCOMPARE(loaded.first().at(0).toString(), token);
         QCOMPARE(loaded.first().at(1).value<QImage>().size(), QSize(100, 75));
-        QVERIFY(!state->containsSavingMemoryBlockUUID(token));
+        QVERIFY(!state()->containsSavingMemoryBlockUUID(token));
         QVERIFY(QFile::remove(r->downloadPath(lib)));
         loader.load(*r, 30);
         QTRY_COMPARE(loaded.size(), 2);
@@ -75,11 +74,9 @@ private Q_SLOTS:
     // Loaders working from two threads at once share the one cap of live loads.
     void liveLoadsAreCappedForAllLoadersTogether()
     {
-        const QString lib = m_core->core->libraryPath();
-        RuntimeState *state = m_core->core->runtimeState();
         const auto record = QuickTransferObject::createWithPath(u"C:/none.png"_s);
-        SaveMemoryImageLoader list(QSize(100, 75), *state, lib);
-        SaveMemoryImageLoader viewer(QSize(100, 75), *state, lib);
+        SaveMemoryImageLoader list(QSize(100, 75), *state(), m_core->library());
+        SaveMemoryImageLoader viewer(QSize(100, 75), *state(), m_core->library());
         {
             const auto hold = holdPool();
             // Each round both threads start a load at the same moment: they spin until both
@@ -98,24 +95,21 @@ private Q_SLOTS:
             std::thread second(loadInRounds, &viewer);
             first.join();
             second.join();
-            QCOMPARE(state->savingMemoryBlockUUIDArray().size(),
+            QCOMPARE(state()->savingMemoryBlockUUIDArray().size(),
                      qsizetype(SaveMemoryImageLoader::kMaxLiveLoads));
         }
-        QTRY_VERIFY(state->savingMemoryBlockUUIDArray().isEmpty());
+        QTRY_VERIFY(state()->savingMemoryBlockUUIDArray().isEmpty());
 
-        // Tokens over the cap, as loads racing each other under locks of their own left them:
-        // the next load keeps only the newest.
-        for (int i = 0; i < 14; ++i)
-            state->addSavingMemoryBlockUUID(u"t"_s + QString::number(i));
+        // One load past the cap drops the oldest token and keeps the newest.
         const auto hold = holdPool();
-        const QString token = list.load(*record);
-        const QStringList live = state->savingMemoryBlockUUIDArray();
-        QCOMPARE(live.size(), qsizetype(SaveMemoryImageLoader::kMaxLiveLoads));
-        QCOMPARE(live.first(), u"t4"_s);
-        QCOMPARE(live.last(), token);
+        QStringList tokens;
+        for (int i = 0; i <= SaveMemoryImageLoader::kMaxLiveLoads; ++i)
+            tokens << list.load(*record);
+        QCOMPARE(state()->savingMemoryBlockUUIDArray(), tokens.mid(1));
     }
 
 private:
+    RuntimeState *state() const { return m_core->core->runtimeState(); }
     std::unique_ptr<TestCore> m_core;
 };
 
