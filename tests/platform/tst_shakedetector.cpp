@@ -100,6 +100,12 @@ private Q_SLOTS:
             reading.first += 3'600'000;
         QTest::newRow("after the clock jumped back")
             << restarted + deliberate(kUpright, kX, 4, 20) << 1;
+        QTest::newRow("a second shake after a pause")
+            << trace({{0.5, still(kUpright)},
+                      {1.2, shaking(kUpright, kX, 4, 20)},
+                      {1.5, still(kUpright)},
+                      {1.2, shaking(kUpright, kX, 4, 20)}})
+            << 2;
     }
 
     // A deliberate shake is one event, recognised while the hand is still shaking.
